@@ -1,0 +1,85 @@
+#include "app/StrUtils.h"
+
+#include "db/Formats.h"
+#include "db/Query.h"
+
+#include <cmath>
+
+QString CurrentPeriodSetting() {
+    TQuery config;
+    config.SetSQLText(QStringLiteral("select Period from Config"));
+    config.Open();
+    return config.IsEmpty() ? QString() : config.FieldByName(QStringLiteral("Period"))->AsString();
+}
+
+// The date is built from its parts, not from a text read back under the platform's
+// date separator, so a separator other than "." cannot make it fail.
+QDate BegPeriod(const QDate &d, const QString &period) {
+    // A blank date reads as the zero date, as everywhere in the tables.
+    const QDate day = d.isValid() ? d : fmt::ZeroDate();
+    if (period == QStringLiteral("Год")) return QDate(day.year(), 1, 1);
+    if (period == QStringLiteral("Месяц")) return QDate(day.year(), day.month(), 1);
+    if (period == QStringLiteral("День")) return d;
+    return fmt::ZeroDate();
+}
+
+QDateTime BegPeriod(const QDateTime &d, const QString &period) {
+    if (period == QStringLiteral("День")) return d;
+    return QDateTime(BegPeriod(d.date(), period), QTime(0, 0));
+}
+
+QDate BegPeriod(const QDate &d) {
+    return BegPeriod(d, CurrentPeriodSetting());
+}
+
+QDateTime BegPeriod(const QDateTime &d) {
+    return BegPeriod(d, CurrentPeriodSetting());
+}
+
+double Okrugl(double x) {
+    // The product of a double and 100 fits the 64-bit mantissa exactly, so the tie
+    // test below sees the stored value, not a rounded product.
+    const long double cents = std::nearbyintl(static_cast<long double>(x) * 100.0L);
+    if (cents == 0.0L) return 0.0; // -0.001 is zero kopecks, not a "-0.00" on screen
+    return static_cast<double>(cents / 100.0L);
+}
+
+QString ReplaceAll(const QString &s, const QString &oldText, const QString &newText) {
+    if (oldText.isEmpty()) return s;
+    QString result = s;
+    // QString::replace continues after the inserted text, so "a" -> "aa" ends.
+    result.replace(oldText, newText, Qt::CaseSensitive);
+    return result;
+}
+
+QString PadLeftWith(QChar c, const QString &s, int n) {
+    return n > s.size() ? RepeatChar(c, n - int(s.size())) + s : s;
+}
+
+QString RepeatChar(QChar c, int n) {
+    return n < 1 ? QString() : QString(n, c);
+}
+
+QString RemoveChar(const QString &s, QChar c) {
+    QString result = s;
+    result.remove(c);
+    return result;
+}
+
+QString TrimLeadingSpaces(const QString &s) {
+    qsizetype i = 0;
+    while (i < s.size() && s.at(i) == QLatin1Char(' '))
+        ++i;
+    return s.mid(i);
+}
+
+QString TrimTrailingSpaces(const QString &s) {
+    qsizetype n = s.size();
+    while (n > 0 && s.at(n - 1) == QLatin1Char(' '))
+        --n;
+    return s.left(n);
+}
+
+QString TrimBothSpaces(const QString &s) {
+    return TrimLeadingSpaces(TrimTrailingSpaces(s));
+}
