@@ -1,0 +1,30 @@
+#pragma once
+// Amounts in Russian words and in roubles and kopecks, for the printed payment
+// orders, bills, invoices, contract documents and cash orders.
+#include "db/Currency.h"
+
+#include <QString>
+
+// The amount as printed under "Сумма прописью": roubles in words with "рубль" in the
+// right form, kopecks as two digits ("Одна тысяча двести тридцать четыре рубля 56
+// копеек"). Kopecks are cut from the four-decimal currency value, not rounded
+// (12.3456 gives "34 копейки"); only the lowest twelve rouble digits are spoken.
+// A negative amount gives "Минус " and the words of its absolute value.
+QString SumToWords(Currency amount);
+inline QString SumToWords(double amount) {
+    return SumToWords(Currency::fromDouble(amount));
+}
+
+// One three-digit group n (0..999) with the noun of its kind (1 milliards, 2 millions,
+// 3 thousands, 4 roubles, 5 kopecks), each word followed by a blank:
+// units masculine ("один", "два") or feminine ("одна", "две"). Kopecks come as two
+// digits ("02 копейки "); an empty group gives "" except for roubles ("рублей ", or
+// "Ноль рублей " when the whole amount is below one rouble) and kopecks ("00 копеек ").
+QString TriadToWords(int n, bool masculine, int kind, Currency amount);
+
+// The amount in digits as the cash orders print it: "125 руб. 50 коп. " (trailing
+// blank included); kopecks are cut, not rounded.
+QString SumToRubKop(Currency amount);
+inline QString SumToRubKop(double amount) {
+    return SumToRubKop(Currency::fromDouble(amount));
+}
