@@ -1,0 +1,438 @@
+#pragma once
+// The dataset layer: fields, rows, a cursor and the record API the forms are written
+// against. A dataset is either a table (TTable: rows of one table in the order of an
+// index, optionally within a range) or a query (TQuery: the rows of a SELECT, with
+// parameters, and for editable queries a cache of changes written through a
+// TUpdateSQL). Both read the program's one database (Database.h).
+//
+// Blank semantics of the original tables hold throughout: a null reads as 0, an empty
+// text, False or the zero date 30.12.1899; an empty text is stored as null; a text
+// longer than its field's size is cut.
+#include "db/Currency.h"
+#include "db/Errors.h"
+
+#include <QDate>
+#include <QObject>
+#include <QStringList>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TDataSet;
+class TDataSource;
+
+enum class TFieldType {
+    ftUnknown,
+    ftString,   // A n: text of n characters
+    ftSmallint, // S
+    ftInteger,  // I
+    ftAutoInc,  // +: assigned by the table
+    ftFloat,    // N: 64-bit floating point
+    ftCurrency, // $: money, a floating-point value shown with two decimals
+    ftBoolean,  // L
+    ftDate,     // D
+    ftTime,     // T
+    ftDateTime, // @
+    ftMemo,     // M: long text
+    ftBlob,     // B
+};
+
+enum class TFieldKind { fkData, fkCalculated, fkLookup };
+
+enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert, dsCalcFields };
+
+enum class TUpdateStatus { usUnmodified, usModified, usInserted, usDeleted };
+
+enum class TLocateOption { loCaseInsensitive = 1, loPartialKey = 2 };
+using TLocateOptions = int; // or-ed TLocateOption values
+
+// Converts between a field type and the stored representation. Dates are stored as
+// "yyyy-mm-dd" text (they sort and compare as dates), booleans as 0/1.
+namespace db {
+QVariant ToStorage(TFieldType type, int size, const QVariant &value);
+QVariant FromStorage(TFieldType type, const QVariant &stored);
+bool IsTextType(TFieldType type);
+bool IsNumericType(TFieldType type);
+} // namespace db
+
+class TField {
+public:
+    TField(TDataSet *dataSet, const QString &name, TFieldType type, int size, TFieldKind kind);
+
+    TDataSet *DataSet() const { return m_dataSet; }
+    const QString &FieldName() const { return m_name; }
+    TFieldType DataType() const { return m_type; }
+    int Size() const { return m_size; }
+    TFieldKind FieldKind() const { return m_kind; }
+    bool IsCalculated() const { return m_kind != TFieldKind::fkData; }
+    int Index() const; // position among the dataset's fields
+
+    // The value of the active row: the row under edit, the row being calculated or
+    // drawn, else the cursor's row. A null value is QVariant().
+    QVariant Value() const;
+    void SetValue(const QVariant &value);
+    bool IsNull() const { return Value().isNull(); }
+    void Clear() { SetValue(QVariant()); }
+
+    QString AsString() const;
+    void SetAsString(const QString &value);
+    double AsFloat() const;
+    void SetAsFloat(double value);
+    qint64 AsInteger() const;
+    void SetAsInteger(qint64 value);
+    QDate AsDate() const;
+    QDateTime AsDateTime() const;
+    void SetAsDate(const QDate &value);
+    void SetAsDateTime(const QDateTime &value);
+    bool AsBoolean() const;
+    void SetAsBoolean(bool value);
+    Currency AsCurrency() const { return Currency::fromDouble(AsFloat()); }
+
+    // The text a grid or a bound control shows (display format, money, dates), and
+    // the text an editor edits. SetText parses under the process formats and throws
+    // EConvertError with the conversion message when the text does not convert.
+    QString DisplayText() const;
+    QString Text() const;
+    void SetText(const QString &text);
+
+    // The value as it was when the row was fetched or last committed (OLD_ values).
+    QVariant OldValue() const;
+
+    // Design-time properties.
+    QString DisplayLabel;  // grid title; the field name when empty
+    QString DisplayFormat; // FormatFloat mask or FormatDateTime pattern
+    QString EditMask;
+    int DisplayWidth = 0;
+    bool ReadOnly = false;
+    bool Visible = true;
+    int Alignment = 0; // Qt::Alignment; 0 = by type (numbers right, others left)
+
+    // Runs before a value is stored, also when code assigns. While it runs the field
+    // reads the pending value; throwing keeps the old value. Hooks may nest.
+    std::function<void(TField *)> OnValidate;
+    std::function<void(TField *)> OnChange;
+    // Replaces the shown text (displayText: for display, else for editing).
+    std::function<QString(const TField *, bool displayText)> OnGetText;
+
+    // Lookup fields: KeyFields of this dataset matched against LookupKeyFields of
+    // LookupDataSet; the value is LookupResultField of the matching row.
+    TDataSet *LookupDataSet = nullptr;
+    QString KeyFields;
+    QString LookupKeyFields;
+    QString LookupResultField;
+
+private:
+    friend class TDataSet;
+    void storeChecked(const QVariant &value);
+
+    TDataSet *m_dataSet;
+    QString m_name;
+    TFieldType m_type;
+    int m_size;
+    TFieldKind m_kind;
+    int m_column = -1; // data fields: index in the row's values; calculated: index in calc values
+    bool m_validating = false;
+    QVariant m_pending;
+};
+
+// A query or update-statement parameter. It keeps its value across closing and
+// reopening; one name takes one value however often it occurs.
+class TParam {
+public:
+    explicit TParam(const QString &name, TFieldType type = TFieldType::ftUnknown) : m_name(name), m_type(type) {}
+    const QString &Name() const { return m_name; }
+    TFieldType DataType() const { return m_type; }
+    void SetDataType(TFieldType type) { m_type = type; }
+    const QVariant &Value() const { return m_value; }
+    void SetValue(const QVariant &value) { m_value = value; }
+    void SetAsString(const QString &v) { m_value = v; if (m_type == TFieldType::ftUnknown) m_type = TFieldType::ftString; }
+    void SetAsFloat(double v) { m_value = v; if (m_type == TFieldType::ftUnknown) m_type = TFieldType::ftFloat; }
+    void SetAsInteger(qint64 v) { m_value = v; if (m_type == TFieldType::ftUnknown) m_type = TFieldType::ftInteger; }
+    void SetAsDate(const QDate &v) { m_value = v; if (m_type == TFieldType::ftUnknown) m_type = TFieldType::ftDate; }
+    void SetAsBoolean(bool v) { m_value = v; if (m_type == TFieldType::ftUnknown) m_type = TFieldType::ftBoolean; }
+    void Clear() { m_value = QVariant(); }
+    bool IsNull() const { return m_value.isNull(); }
+    QString AsString() const { return m_value.toString(); }
+    double AsFloat() const { return m_value.toDouble(); }
+    QDate AsDate() const { return m_value.toDate(); }
+
+private:
+    QString m_name;
+    TFieldType m_type;
+    QVariant m_value;
+};
+
+class TParams {
+public:
+    TParam *FindParam(const QString &name) const;
+    TParam *ParamByName(const QString &name) const; // throws EDatabaseError when missing
+    TParam *CreateParam(const QString &name, TFieldType type = TFieldType::ftUnknown);
+    int Count() const { return int(m_items.size()); }
+    TParam *operator[](int i) const { return m_items[size_t(i)].get(); }
+    void Clear() { m_items.clear(); }
+
+private:
+    std::vector<std::unique_ptr<TParam>> m_items;
+};
+
+namespace db {
+class RowStore;
+struct Row;
+class FilterExpr;
+class Database;
+class TTransaction;
+} // namespace db
+
+class TDataSet : public QObject {
+    Q_OBJECT
+public:
+    explicit TDataSet(QObject *owner = nullptr);
+    ~TDataSet() override;
+
+    // ---- Fields -------------------------------------------------------------------
+    // Persistent fields are declared before opening and stay while the dataset is
+    // closed; opening binds each data field to the column of the same name (an error
+    // when the column is missing). A dataset without declared data fields creates its
+    // fields from the result's columns when it opens and drops them when it closes.
+    TField *AddField(const QString &name, TFieldType type, int size = 0);
+    TField *AddCalcField(const QString &name, TFieldType type, int size = 0);
+    TField *AddLookupField(const QString &name, TFieldType type, int size, TDataSet *lookupDataSet,
+                           const QString &keyFields, const QString &lookupKeyFields,
+                           const QString &lookupResultField);
+
+    int FieldCount() const { return int(m_fields.size()); }
+    TField *Fields(int index) const;
+    TField *FindField(const QString &name) const; // case-insensitive; nullptr when missing
+    TField *FieldByName(const QString &name) const; // throws EDatabaseError when missing
+    QVariant FieldValues(const QString &name) const;
+    QStringList FieldNames() const;
+
+    // ---- Opening ------------------------------------------------------------------
+    void Open();
+    void Close();
+    bool Active() const { return m_state != TDataSetState::dsInactive; }
+    void SetActive(bool active) { active ? Open() : Close(); }
+    // Re-reads the rows with the same settings and returns to the row with the same
+    // key (or the nearest position).
+    void Refresh();
+
+    // ---- Cursor -------------------------------------------------------------------
+    void First();
+    void Last();
+    void Next();
+    void Prior();
+    int MoveBy(int distance);
+    bool Bof() const { return m_bof; }
+    bool Eof() const { return m_eof; }
+    bool IsEmpty() const;
+    int RecordCount(); // reads every row
+    int RecNo() const { return m_cur; } // 0-based; -1 on no rows
+    void SetRecNo(int row);
+
+    // ---- Editing ------------------------------------------------------------------
+    TDataSetState State() const { return m_state; }
+    bool Modified() const { return m_modified; }
+    bool CanModify() const;
+    void Append();
+    void Insert();
+    void Edit(); // on no rows it inserts; while inserting or editing it does nothing
+    void Post();
+    void Cancel();
+    void Delete();
+    // Posts a pending change, or cancels an unchanged edit (before moving, closing...).
+    void CheckBrowseMode();
+    // Asks the bound controls to write their pending text into the fields.
+    void UpdateRecord();
+
+    // ---- Search -------------------------------------------------------------------
+    // fields joined by ";", one value per field (a QVariantList for several). True on
+    // the first match (the cursor moves there), false and unmoved otherwise.
+    bool Locate(const QString &fields, const QVariant &values, TLocateOptions options = 0);
+    QVariant Lookup(const QString &keyFields, const QVariant &keyValues, const QString &resultFields);
+
+    // ---- Filters and master-detail -----------------------------------------------
+    // A filter text of simple conditions ("SumIt>0", "Name = 'А*'") joined by and/or;
+    // the filter applies to the rows as they are read.
+    QString Filter;
+    bool Filtered = false;
+    void SetFiltered(bool filtered);
+    // The detail follows the current row of MasterSource: a table restricts its index
+    // fields to the master fields' values; a query takes its unset parameters from the
+    // master's fields of the same name. Both re-read when the master moves.
+    void SetMasterSource(TDataSource *master, const QString &masterFields = QString());
+    TDataSource *MasterSource() const { return m_masterSource; }
+
+    // ---- Rows for grids and reports ----------------------------------------------
+    // Makes another row the one the fields read, without moving the cursor or firing
+    // events (a grid painting a row, a report reading ahead). Use through ActiveRowScope.
+    int ActiveRow() const { return m_activeRow >= 0 ? m_activeRow : m_cur; }
+    int FetchedRowCount() const;
+    bool AllRowsFetched() const;
+    void FetchMore(int atLeast);
+    void FetchAll();
+    TUpdateStatus UpdateStatus() const; // of the current row
+
+    // ---- Cached updates (queries) -------------------------------------------------
+    bool CachedUpdates = false;
+    void ApplyUpdates();
+    void CommitUpdates();
+    void CancelUpdates();
+    bool UpdatesPending() const;
+
+    bool ReadOnly = false;
+
+    // ---- Events -------------------------------------------------------------------
+    using Handler = std::function<void(TDataSet *)>;
+    Handler BeforeOpen, AfterOpen, BeforeClose, AfterClose;
+    Handler BeforeInsert, AfterInsert, OnNewRecord;
+    Handler BeforeEdit, AfterEdit, BeforePost, AfterPost;
+    Handler BeforeCancel, AfterCancel, BeforeDelete, AfterDelete;
+    Handler BeforeScroll, AfterScroll;
+    Handler OnCalcFields;
+    std::function<bool(TDataSet *)> OnFilterRecord; // false drops the row
+
+    // Name of the dataset for messages and SUM(name.field) expressions.
+    QString Name() const { return objectName(); }
+
+signals:
+    void stateChanged();
+    // The rows changed as a whole: opened, closed, re-read, a row inserted or removed.
+    void dataChanged();
+    // A value of the active row changed (field == nullptr: the whole row).
+    void recordChanged(TField *field);
+    // The cursor moved to another row.
+    void scrolled();
+    // Bound controls write their pending text (UpdateRecord).
+    void updateRecordRequested();
+
+protected:
+    // ---- What a table and a query provide -----------------------------------------
+    struct ColumnInfo {
+        QString name;
+        TFieldType type = TFieldType::ftUnknown;
+        int size = 0;
+    };
+    // Prepares the rows' source and returns the result's columns.
+    virtual std::vector<ColumnInfo> openCursor() = 0;
+    // Reads up to `count` further rows (appendFetchedRow); false when none are left.
+    virtual bool fetchRows(int count) = 0;
+    virtual void closeCursor() = 0;
+    // Direct writes of a posted row (tables); cached datasets keep changes instead.
+    virtual bool writesDirectly() const { return false; }
+    virtual void writeInsert(db::Row &row, const QByteArray &data) { (void)row; (void)data; }
+    virtual void writeUpdate(db::Row &row, const QByteArray &data) { (void)row; (void)data; }
+    virtual void writeDelete(db::Row &row) { (void)row; }
+    // After a direct write: put the row where the order says.
+    virtual void placePostedRow() {}
+    // Cached updates: write one changed row through the update statements.
+    virtual void applyRow(db::Row &row) { (void)row; }
+    // The master moved: re-read the detail rows.
+    virtual void masterChanged() {}
+    // The detail fields that take the master's values in a new row.
+    virtual QStringList masterDetailFields() const;
+    // A transaction in which this dataset wrote was rolled back or committed.
+    virtual void transactionRolledBack();
+    virtual void transactionCommitted();
+
+    db::RowStore &store();
+    std::vector<TField *> dataFields() const;
+    void appendFetchedRow(db::Row &&row);
+    // Re-reads the rows and stands on the first that isSameRow accepts, else on the
+    // row at `fallback`.
+    void reread(const std::function<bool(const db::Row &)> &isSameRow, int fallback);
+    QVariantList masterValues() const;
+    void checkActive() const;
+    void checkInactive() const;
+    bool editing() const;
+    int currentIndex() const { return m_cur; }
+    void setCurrentIndex(int row) { m_cur = row; }
+
+    TDataSource *m_masterSource = nullptr;
+    QStringList m_masterFields;
+
+private:
+    friend class TField;
+    friend class ActiveRowScope;
+    friend class db::Database;
+    friend class db::TTransaction;
+
+    bool readsEditBuffer() const;
+    QVariant storedCell(const TField *field) const;
+    QVariant fieldValue(const TField *field) const;
+    QVariant fieldOldValue(const TField *field) const;
+    void setFieldValue(TField *field, const QVariant &value);
+    void ensureCalc(int row);
+    void computeCalc(std::vector<QVariant> &target, int row) const;
+    bool passesFilter(int row);
+    void bindFields(const std::vector<ColumnInfo> &columns);
+    void beginInsert(bool append);
+    void moveTo(int row);
+    void checkCanModify() const;
+    void markApplied(db::Row &row);
+    void commitCache();
+    int findRow(const QString &fields, const QVariant &values, TLocateOptions options);
+    void applyMasterValues();
+
+    std::vector<std::unique_ptr<TField>> m_fields;
+    bool m_dynamicFields = false;
+    bool m_hasDeclaredFields = false;
+    std::vector<TFieldType> m_columnTypes;
+    std::unique_ptr<db::RowStore> m_store;
+    std::vector<std::unique_ptr<db::Row>> m_deleted; // cached deletions not yet committed
+    int m_cur = -1;
+    int m_activeRow = -1;
+    bool m_bof = true;
+    bool m_eof = true;
+    bool m_modified = false;
+    bool m_readingStored = false;
+    bool m_commitDeferred = false;
+    TDataSetState m_state = TDataSetState::dsInactive;
+    std::vector<QVariant> m_editValues; // stored values of the row under edit
+    mutable std::vector<QVariant> m_editCalc;
+    mutable bool m_editCalcValid = false;
+    mutable std::vector<QVariant> *m_calcTarget = nullptr;
+    int m_insertedAt = -1;
+    int m_calcCount = 0;
+    QMetaObject::Connection m_masterConnection;
+    QMetaObject::Connection m_masterStateConnection;
+    std::shared_ptr<db::FilterExpr> m_filterExpr;
+    QString m_filterText;
+};
+
+// Fields read another row for the scope's lifetime (grids, reports).
+class ActiveRowScope {
+public:
+    ActiveRowScope(const TDataSet *dataSet, int row);
+    ~ActiveRowScope();
+    ActiveRowScope(const ActiveRowScope &) = delete;
+    ActiveRowScope &operator=(const ActiveRowScope &) = delete;
+
+private:
+    TDataSet *m_dataSet;
+    int m_saved;
+};
+
+// Links controls and forms to a dataset; several forms may share one (an editor binds
+// to its register's data source).
+class TDataSource : public QObject {
+    Q_OBJECT
+public:
+    explicit TDataSource(QObject *owner = nullptr, TDataSet *dataSet = nullptr);
+    TDataSet *DataSet() const { return m_dataSet; }
+    void SetDataSet(TDataSet *dataSet);
+    bool Enabled = true;
+    TDataSetState State() const { return m_dataSet ? m_dataSet->State() : TDataSetState::dsInactive; }
+
+signals:
+    void dataSetChanged();   // a different dataset, opened or closed, rows re-read
+    void stateChanged();     // browse / edit / insert
+    void recordChanged(TField *field); // a value of the active row (nullptr: whole row)
+    void scrolled();         // another row became current
+    void updateData();       // controls write their pending text now
+
+private:
+    TDataSet *m_dataSet = nullptr;
+    std::vector<QMetaObject::Connection> m_connections;
+};

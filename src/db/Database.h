@@ -1,0 +1,81 @@
+#pragma once
+// The program's one database: a single SQLite file in dat/ below the current
+// directory holding every table of the data folder. Opened at start-up (created from
+// the schema when missing), closed and reopened by the maintenance commands.
+#include "db/Errors.h"
+
+#include <QString>
+#include <QVariant>
+#include <functional>
+#include <memory>
+
+struct sqlite3;
+class TDataSet;
+
+namespace db {
+
+class Statement;
+
+class Database {
+public:
+    // The file inside the data folder.
+    static QString fileName() { return QStringLiteral("orbek.db"); }
+
+    // Opens the database of the folder (default: dat/ below the current directory),
+    // creating the folder and the database with every table and the settings row when
+    // there is none. Throws EDatabaseError.
+    static void Open(const QString &folder = QStringLiteral("dat"));
+    // Closes every open dataset first (their datasets can be reopened afterwards).
+    static void Close();
+    static bool IsOpen();
+    static QString Folder();
+    static sqlite3 *handle(); // throws when closed
+
+    // Runs a statement with positional values (for the engine and maintenance code).
+    static void Exec(const QString &sql, const QVariantList &binds = {});
+    static QVariant ScalarValue(const QString &sql, const QVariantList &binds = {});
+    static qint64 LastInsertRowId();
+    static bool InTransaction();
+
+    // Russian text order used by indexes, ORDER BY, FindNearest and SetRange:
+    // Cyrillic alphabet order (Ё after Е), case after the letter (lower first),
+    // other characters by code. Returns <0, 0, >0.
+    static int CompareText(const QString &a, const QString &b);
+
+    // The datasets keep read statements open while they fetch lazily; before any write
+    // they finish reading, so no cursor sees a half-written table.
+    static void registerReader(TDataSet *dataSet, std::function<void()> finish);
+    static void unregisterReader(TDataSet *dataSet);
+    static void finishReaders();
+    static void registerDataSet(TDataSet *dataSet);
+    static void unregisterDataSet(TDataSet *dataSet);
+
+    // Exclusive use of a table within the process: Acquire throws EDatabaseError with a
+    // Russian message when another dataset holds the table in a conflicting way.
+    static void AcquireTable(const QString &sqlName, TDataSet *user, bool exclusive);
+    static void ReleaseTable(const QString &sqlName, TDataSet *user);
+
+    // Datasets whose cached rows were applied inside the running transaction, so a
+    // rollback can return them to "not applied".
+    static void noteAppliedInTransaction(TDataSet *dataSet);
+};
+
+// Groups several writes into one transaction: everything or nothing. Destroyed
+// without Commit it rolls back, and datasets that applied cached rows inside it get
+// them back as pending. Nests (savepoints).
+class TTransaction {
+public:
+    TTransaction();
+    ~TTransaction();
+    TTransaction(const TTransaction &) = delete;
+    TTransaction &operator=(const TTransaction &) = delete;
+    void Commit();
+
+private:
+    QString m_savepoint;
+    bool m_done = false;
+};
+
+} // namespace db
+
+using db::TTransaction;

@@ -1,0 +1,494 @@
+#include "db/Formats.h"
+
+#include "db/Errors.h"
+
+#include <QRegularExpression>
+#include <cmath>
+#include <cstdio>
+
+namespace fmt {
+
+FormatSettings &Settings() {
+    static FormatSettings settings;
+    return settings;
+}
+
+void SetDecimalSeparator(QChar separator) { Settings().decimalSeparator = separator; }
+
+bool ApplySeparatorName(const QString &name) {
+    const QString n = name.trimmed();
+    QChar sep;
+    if (n == QStringLiteral("Тире"))
+        sep = QLatin1Char('-');
+    else if (n == QStringLiteral("Точка"))
+        sep = QLatin1Char('.');
+    else if (n == QStringLiteral("Запятая"))
+        sep = QLatin1Char(',');
+    else
+        return false;
+    SetDecimalSeparator(sep);
+    return true;
+}
+
+namespace {
+
+// The decimal digits of |value| rounded half away from zero to `decimals` places:
+// the digits string holds no leading zeros (empty for zero) and `intDigits` tells how
+// many of them stand before the point (may be <= 0 for 0.00x values).
+struct Decimal {
+    QString digits;
+    int intDigits = 0;
+    bool negative = false;
+};
+
+Decimal toDecimal(double value, int decimals) {
+    Decimal d;
+    d.negative = std::signbit(value) && value != 0.0;
+    if (!std::isfinite(value)) return d;
+    // 18 significant digits, as extended precision gives them, then the rounding.
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.17e", std::fabs(value));
+    // buf: d.ddddddddddddddddde±XX
+    QString mant;
+    mant.append(QLatin1Char(buf[0]));
+    int i = 2;
+    while (buf[i] != 'e') mant.append(QLatin1Char(buf[i++]));
+    const int exp = std::atoi(buf + i + 1);
+    int point = exp + 1; // digits before the decimal point
+    // Round at position point + decimals.
+    int keep = point + decimals;
+    if (keep < 0) return Decimal{QString(), 0, false};
+    if (keep < mant.size()) {
+        const bool up = mant[keep].unicode() >= '5';
+        mant.truncate(keep);
+        if (up) {
+            int j = keep - 1;
+            while (j >= 0) {
+                if (mant[j] == QLatin1Char('9')) {
+                    mant[j] = QLatin1Char('0');
+                    --j;
+                } else {
+                    mant[j] = QChar(mant[j].unicode() + 1);
+                    break;
+                }
+            }
+            if (j < 0) {
+                mant.prepend(QLatin1Char('1'));
+                ++point;
+            }
+        }
+    }
+    // Strip leading zeros.
+    int lead = 0;
+    while (lead < mant.size() && mant[lead] == QLatin1Char('0')) ++lead;
+    mant.remove(0, lead);
+    point -= lead;
+    if (mant.isEmpty()) {
+        d.negative = false;
+        return d;
+    }
+    d.digits = mant;
+    d.intDigits = point;
+    return d;
+}
+
+QChar digitAt(const Decimal &d, int pos) {
+    // pos: 0 = first digit after the point, -1 = units, -2 = tens ... as power of ten
+    // index counted from the point: power p gives digit index intDigits - 1 - p.
+    const int idx = d.intDigits - 1 - pos;
+    if (idx < 0 || idx >= d.digits.size()) return QLatin1Char('0');
+    return d.digits[idx];
+}
+
+QString applySection(const QString &mask, double absValue, bool showMinus) {
+    // Analyse the mask: placeholders before and after the point, thousands flag.
+    int intPlaceholders = 0, fracZeros = 0, fracAll = 0, intZeros = 0;
+    bool thousands = false, seenPoint = false, firstZeroSeen = false;
+    QChar quote;
+    for (int i = 0; i < mask.size(); ++i) {
+        const QChar c = mask[i];
+        if (!quote.isNull()) {
+            if (c == quote) quote = QChar();
+            continue;
+        }
+        if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+            quote = c;
+        } else if (c == QLatin1Char('.')) {
+            if (!seenPoint) seenPoint = true;
+        } else if (c == QLatin1Char(',')) {
+            if (!seenPoint) thousands = true;
+        } else if (c == QLatin1Char('0') || c == QLatin1Char('#')) {
+            if (seenPoint) {
+                ++fracAll;
+                if (c == QLatin1Char('0')) fracZeros = fracAll;
+            } else {
+                ++intPlaceholders;
+                if (c == QLatin1Char('0')) firstZeroSeen = true;
+                if (firstZeroSeen) ++intZeros;
+            }
+        }
+    }
+    const Decimal d = toDecimal(absValue, fracAll);
+    const int valueIntDigits = std::max(d.intDigits, 0);
+    const int shownInt = std::max(valueIntDigits, intZeros);
+
+    QString out;
+    const FormatSettings &s = Settings();
+    // Integer digits go out as placeholders are met; the first placeholder also takes
+    // every surplus digit of a value longer than the mask.
+    int intLeft = shownInt; // digits still to print in the integer part
+    int placeholdersLeft = intPlaceholders;
+    bool started = false;
+    seenPoint = false;
+    int fracPos = 0;
+    quote = QChar();
+    QString fracOut;
+    auto putIntDigit = [&](int power) {
+        if (thousands && power > 0 && power % 3 == 0 && s.thousandSeparator != QChar())
+            out.append(digitAt(d, power)).append(s.thousandSeparator);
+        else
+            out.append(digitAt(d, power));
+        started = true;
+    };
+    for (int i = 0; i < mask.size(); ++i) {
+        const QChar c = mask[i];
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+            else if (started || seenPoint)
+                (seenPoint ? fracOut : out).append(c);
+            continue;
+        }
+        if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+            quote = c;
+            continue;
+        }
+        if (!seenPoint && (c == QLatin1Char('0') || c == QLatin1Char('#'))) {
+            // This placeholder stands for power `placeholdersLeft - 1`.
+            const int power = placeholdersLeft - 1;
+            if (placeholdersLeft == intPlaceholders) {
+                // First placeholder: print every digit above its power too.
+                for (int p = intLeft - 1; p > power; --p) putIntDigit(p);
+            }
+            if (power < intLeft) putIntDigit(power);
+            --placeholdersLeft;
+            continue;
+        }
+        if (c == QLatin1Char('.')) {
+            if (!seenPoint) {
+                seenPoint = true;
+                if (intPlaceholders == 0) {
+                    for (int p = intLeft - 1; p >= 0; --p) putIntDigit(p);
+                }
+            }
+            continue;
+        }
+        if (c == QLatin1Char(',')) continue;
+        if (seenPoint && (c == QLatin1Char('0') || c == QLatin1Char('#'))) {
+            const int power = -1 - fracPos;
+            const QChar digit = digitAt(d, power);
+            ++fracPos;
+            if (fracPos <= fracZeros || digit != QLatin1Char('0') || fracOut.size() > 0) fracOut.append(digit);
+            continue;
+        }
+        // Literal character; blanks before the first digit are dropped.
+        if (seenPoint)
+            fracOut.append(c);
+        else if (started || !c.isSpace())
+            out.append(c);
+    }
+    if (!seenPoint && intPlaceholders == 0 && fracAll == 0) {
+        // A mask without placeholders prints itself.
+        return mask;
+    }
+    // Trailing '#' digits that are zero are dropped.
+    if (fracAll > fracZeros) {
+        int keep = fracOut.size();
+        // remove trailing zeros beyond the mandatory ones
+        int digitsSeen = 0;
+        for (int k = 0; k < fracOut.size(); ++k)
+            if (fracOut[k].isDigit()) ++digitsSeen;
+        while (keep > 0 && digitsSeen > fracZeros && fracOut[keep - 1] == QLatin1Char('0')) {
+            --keep;
+            --digitsSeen;
+        }
+        fracOut.truncate(keep);
+    }
+    QString result = out;
+    if (!fracOut.isEmpty()) result += s.decimalSeparator + fracOut;
+    if (result.isEmpty()) result = QString();
+    if (showMinus && !d.digits.isEmpty()) result.prepend(QLatin1Char('-'));
+    return result;
+}
+
+QStringList splitSections(const QString &mask) {
+    QStringList sections;
+    QString cur;
+    QChar quote;
+    for (const QChar c : mask) {
+        if (!quote.isNull()) {
+            if (c == quote) quote = QChar();
+            cur.append(c);
+        } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+            quote = c;
+            cur.append(c);
+        } else if (c == QLatin1Char(';')) {
+            sections << cur;
+            cur.clear();
+        } else {
+            cur.append(c);
+        }
+    }
+    sections << cur;
+    return sections;
+}
+
+} // namespace
+
+QString FormatFloat(const QString &mask, double value) {
+    if (mask.isEmpty()) return FloatToStr(value);
+    const QStringList sections = splitSections(mask);
+    // Which section: the zero section only for a value that rounds to zero in the
+    // first section's precision.
+    if (value < 0 && sections.size() >= 2 && !sections[1].isEmpty())
+        return applySection(sections[1], std::fabs(value), false);
+    if (sections.size() >= 3 && !sections[2].isEmpty()) {
+        const QString first = applySection(sections[0], std::fabs(value), false);
+        bool anyNonZero = false;
+        for (const QChar c : first)
+            if (c.isDigit() && c != QLatin1Char('0')) anyNonZero = true;
+        if (!anyNonZero) return applySection(sections[2], 0.0, false);
+    }
+    return applySection(sections[0], std::fabs(value), value < 0);
+}
+
+QString FloatToStr(double value) {
+    if (!std::isfinite(value)) return QString::number(value);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.15g", value);
+    QString s = QString::fromLatin1(buf);
+    if (s.contains(QLatin1Char('e'))) {
+        // Exponent form as the original writes it: 1-5E+20
+        s = s.toUpper();
+    }
+    if (s == QLatin1String("-0")) s = QStringLiteral("0");
+    s.replace(QLatin1Char('.'), Settings().decimalSeparator);
+    return s;
+}
+
+QString MoneyToStr(double value) { return FormatFloat(QStringLiteral(",0.00"), value); }
+
+bool TryStrToFloat(const QString &text, double &value) {
+    QString t;
+    t.reserve(text.size());
+    for (const QChar c : text)
+        if (!c.isSpace() && c != QChar(0x00A0)) t.append(c);
+    if (t.isEmpty()) return false;
+    const QChar sep = Settings().decimalSeparator;
+    QString norm;
+    int i = 0;
+    if (t[0] == QLatin1Char('-') || t[0] == QLatin1Char('+')) {
+        norm.append(t[0]);
+        i = 1;
+    }
+    bool seenSep = false, seenDigit = false, seenExp = false;
+    for (; i < t.size(); ++i) {
+        const QChar c = t[i];
+        if (c.isDigit() && c.unicode() < 128) {
+            norm.append(c);
+            seenDigit = true;
+        } else if (c == sep && !seenSep && !seenExp) {
+            norm.append(QLatin1Char('.'));
+            seenSep = true;
+        } else if ((c == QLatin1Char('e') || c == QLatin1Char('E')) && seenDigit && !seenExp) {
+            norm.append(QLatin1Char('e'));
+            seenExp = true;
+            if (i + 1 < t.size() && (t[i + 1] == QLatin1Char('-') || t[i + 1] == QLatin1Char('+')))
+                norm.append(t[++i]);
+        } else {
+            return false;
+        }
+    }
+    if (!seenDigit) return false;
+    bool ok = false;
+    const double v = norm.toDouble(&ok);
+    if (!ok) return false;
+    value = v;
+    return true;
+}
+
+double StrToFloat(const QString &text) {
+    double v = 0;
+    if (!TryStrToFloat(text, v)) throw EConvertError(InvalidFloatMessage(text));
+    return v;
+}
+
+bool TryStrToInt(const QString &text, qint64 &value) {
+    bool ok = false;
+    const qint64 v = text.trimmed().toLongLong(&ok);
+    if (!ok) return false;
+    value = v;
+    return true;
+}
+
+qint64 StrToInt(const QString &text) {
+    qint64 v = 0;
+    if (!TryStrToInt(text, v)) throw EConvertError(InvalidIntegerMessage(text));
+    return v;
+}
+
+QDate ZeroDate() { return QDate(1899, 12, 30); }
+
+namespace {
+
+const char *const kMonthsNominative[12] = {"Январь", "Февраль", "Март",     "Апрель",  "Май",    "Июнь",
+                                           "Июль",   "Август",  "Сентябрь", "Октябрь", "Ноябрь", "Декабрь"};
+const char *const kMonthsGenitive[12] = {"января", "февраля", "марта",    "апреля",  "мая",    "июня",
+                                         "июля",   "августа", "сентября", "октября", "ноября", "декабря"};
+const char *const kMonthsShort[12] = {"янв", "фев", "мар", "апр", "май", "июн",
+                                      "июл", "авг", "сен", "окт", "ноя", "дек"};
+const char *const kDaysShort[7] = {"Пн", "Вт", "Ср", "Чт", "Пт", "Сб", "Вс"};
+const char *const kDaysLong[7] = {"понедельник", "вторник", "среда",      "четверг",
+                                  "пятница",     "суббота", "воскресенье"};
+
+int countRun(const QString &p, int i, QChar c) {
+    int n = 0;
+    while (i + n < p.size() && p[i + n].toLower() == c) ++n;
+    return n;
+}
+
+} // namespace
+
+QString FormatDateTime(const QString &pattern, const QDateTime &value) {
+    const QDate date = value.date();
+    const QTime time = value.time();
+    QString out;
+    bool afterDay = false; // a month name right after a day number takes the genitive
+    for (int i = 0; i < pattern.size();) {
+        const QChar c = pattern[i];
+        const QChar lc = c.toLower();
+        if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+            const int end = pattern.indexOf(c, i + 1);
+            const int stop = end < 0 ? int(pattern.size()) : end;
+            out += pattern.mid(i + 1, stop - i - 1);
+            i = stop + 1;
+            continue;
+        }
+        if (lc == QLatin1Char('d')) {
+            const int n = countRun(pattern, i, QLatin1Char('d'));
+            if (n == 1)
+                out += QString::number(date.day());
+            else if (n == 2)
+                out += QStringLiteral("%1").arg(date.day(), 2, 10, QLatin1Char('0'));
+            else if (n == 3)
+                out += QString::fromUtf8(kDaysShort[date.dayOfWeek() - 1]);
+            else
+                out += QString::fromUtf8(kDaysLong[date.dayOfWeek() - 1]);
+            afterDay = n <= 2;
+            i += n;
+            continue;
+        }
+        if (lc == QLatin1Char('m')) {
+            const int n = countRun(pattern, i, QLatin1Char('m'));
+            // "h:mm" or "hh:nn": m after an hour means minutes.
+            const int m = date.month();
+            if (n == 1)
+                out += QString::number(m);
+            else if (n == 2)
+                out += QStringLiteral("%1").arg(m, 2, 10, QLatin1Char('0'));
+            else if (n == 3)
+                out += QString::fromUtf8(kMonthsShort[m - 1]);
+            else
+                out += QString::fromUtf8(afterDay ? kMonthsGenitive[m - 1] : kMonthsNominative[m - 1]);
+            afterDay = false;
+            i += n;
+            continue;
+        }
+        if (lc == QLatin1Char('y')) {
+            const int n = countRun(pattern, i, QLatin1Char('y'));
+            if (n <= 2)
+                out += QStringLiteral("%1").arg(date.year() % 100, 2, 10, QLatin1Char('0'));
+            else
+                out += QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0'));
+            afterDay = false;
+            i += n;
+            continue;
+        }
+        if (lc == QLatin1Char('h')) {
+            const int n = countRun(pattern, i, QLatin1Char('h'));
+            out += n == 1 ? QString::number(time.hour()) : QStringLiteral("%1").arg(time.hour(), 2, 10, QLatin1Char('0'));
+            i += n;
+            continue;
+        }
+        if (lc == QLatin1Char('n')) {
+            const int n = countRun(pattern, i, QLatin1Char('n'));
+            out += n == 1 ? QString::number(time.minute())
+                          : QStringLiteral("%1").arg(time.minute(), 2, 10, QLatin1Char('0'));
+            i += n;
+            continue;
+        }
+        if (lc == QLatin1Char('s')) {
+            const int n = countRun(pattern, i, QLatin1Char('s'));
+            out += n == 1 ? QString::number(time.second())
+                          : QStringLiteral("%1").arg(time.second(), 2, 10, QLatin1Char('0'));
+            i += n;
+            continue;
+        }
+        if (c == QLatin1Char('/')) {
+            out += QLatin1Char('.');
+            ++i;
+            continue;
+        }
+        // A blank keeps the genitive for "dd mmmm"; anything else ends it.
+        if (!c.isSpace()) afterDay = false;
+        out += c;
+        ++i;
+    }
+    return out;
+}
+
+QString FormatDateTime(const QString &pattern, const QDate &value) {
+    return FormatDateTime(pattern, QDateTime(value, QTime(0, 0)));
+}
+
+QString DateToStr(const QDate &value) {
+    if (IsZeroDate(value)) return QString();
+    return FormatDateTime(Settings().shortDateFormat, value);
+}
+
+bool TryStrToDate(const QString &text, QDate &value) {
+    const QString t = text.trimmed();
+    if (t.isEmpty()) return false;
+    const QStringList parts = t.split(QRegularExpression(QStringLiteral("[./\\-]")));
+    if (parts.size() != 3) return false;
+    bool okD = false, okM = false, okY = false;
+    const int d = parts[0].trimmed().toInt(&okD);
+    const int m = parts[1].trimmed().toInt(&okM);
+    int y = parts[2].trimmed().toInt(&okY);
+    if (!okD || !okM || !okY) return false;
+    if (parts[2].trimmed().size() <= 2) y += y < 50 ? 2000 : 1900;
+    const QDate date(y, m, d);
+    if (!date.isValid()) return false;
+    value = date;
+    return true;
+}
+
+QDate StrToDate(const QString &text) {
+    QDate d;
+    if (!TryStrToDate(text, d)) throw EConvertError(InvalidDateMessage(text));
+    return d;
+}
+
+QString InvalidFloatMessage(const QString &text) {
+    return QStringLiteral("«%1» не является правильным числом").arg(text);
+}
+
+QString InvalidDateMessage(const QString &text) {
+    return QStringLiteral("«%1» не является правильной датой").arg(text);
+}
+
+QString InvalidIntegerMessage(const QString &text) {
+    return QStringLiteral("«%1» не является правильным целым числом").arg(text);
+}
+
+} // namespace fmt

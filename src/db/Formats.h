@@ -1,0 +1,70 @@
+#pragma once
+// Process-wide number and date formats, and the conversions every form, field and
+// report goes through. The decimal separator is set by the main window from the
+// settings ("-" after start-up, or "." or ","), so a sum shows, prints and is typed
+// with the same separator everywhere.
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+
+namespace fmt {
+
+struct FormatSettings {
+    QChar decimalSeparator = QLatin1Char('-');
+    QChar thousandSeparator = QLatin1Char(' ');
+    QString shortDateFormat = QStringLiteral("dd.mm.yyyy");
+    QString longDateFormat = QStringLiteral("dd.mm.yyyy");
+    int currencyDecimals = 2;
+    QString currencyString; // empty: money shows without a currency sign
+};
+
+FormatSettings &Settings();
+inline QChar DecimalSeparator() { return Settings().decimalSeparator; }
+void SetDecimalSeparator(QChar separator);
+
+// The settings' separator names: "Тире" "-", "Точка" ".", "Запятая" ",".
+// Any other name leaves the separator as it is; returns whether it changed.
+bool ApplySeparatorName(const QString &name);
+
+// Delphi-style number masks: "0" a digit, "#" an optional digit, "." the decimal
+// separator, "," anywhere in the integer part turns on thousands grouping, quoted
+// text and any other character are literals, up to three sections "pos;neg;zero".
+// A negative value printed through its own section gets no sign. Literals standing
+// before the first digit of the integer part are dropped, so "### ### ##0.00" gives
+// "12-50", not "   12-50". Rounding is half away from zero on the value's 18
+// significant decimal digits.
+QString FormatFloat(const QString &mask, double value);
+
+// Shortest decimal form with up to 15 significant digits: 15.0 -> "15", 12.5 -> "12-5".
+QString FloatToStr(double value);
+// Money as shown by default: grouped thousands and two decimals ("1 234-50").
+QString MoneyToStr(double value);
+
+// Parses a typed number under the current separator. Blanks are ignored; a leading
+// "-" is the sign even when the separator is "-" ("-5-12" is -5.12).
+bool TryStrToFloat(const QString &text, double &value);
+double StrToFloat(const QString &text); // throws EConvertError
+bool TryStrToInt(const QString &text, qint64 &value);
+qint64 StrToInt(const QString &text); // throws EConvertError
+
+// The zero date of the original tables: an empty date reads as 30.12.1899.
+QDate ZeroDate();
+inline bool IsZeroDate(const QDate &d) { return !d.isValid() || d == ZeroDate(); }
+
+// Delphi-style date patterns: d dd ddd dddd m mm mmm mmmm yy yyyy h hh n nn s ss,
+// "/" the platform's date separator (".") and quoted literals. Month names are in the
+// genitive after a day ("07 декабря 2026 г."), in the nominative otherwise.
+QString FormatDateTime(const QString &pattern, const QDateTime &value);
+QString FormatDateTime(const QString &pattern, const QDate &value);
+QString DateToStr(const QDate &value); // "dd.mm.yyyy"; the zero date gives ""
+
+// Parses "d.m.yyyy", "dd.mm.yy" and the like (two-digit years fall in 1950..2049).
+bool TryStrToDate(const QString &text, QDate &value);
+QDate StrToDate(const QString &text); // throws EConvertError
+
+// The conversion messages the controls show.
+QString InvalidFloatMessage(const QString &text);
+QString InvalidDateMessage(const QString &text);
+QString InvalidIntegerMessage(const QString &text);
+
+} // namespace fmt

@@ -1,0 +1,249 @@
+#include "db/Query.h"
+
+#include "db/Database.h"
+#include "db/FieldTypes.h"
+#include "db/RowStore.h"
+#include "db/Schema.h"
+#include "db/SqlText.h"
+#include "db/Sqlite.h"
+
+#include <QRegularExpression>
+
+using db::Row;
+using db::RowCodec;
+
+struct TQuery::Cursor {
+    db::StatementPtr stmt;
+    int columns = 0;
+    bool firstRowPending = false; // stepped while opening, not yet stored
+};
+
+TQuery::TQuery(QObject *owner) : TDataSet(owner) {}
+
+TQuery::~TQuery() {
+    try {
+        Close();
+    } catch (...) {
+    }
+}
+
+void TQuery::SetSQL(const QStringList &lines) {
+    Close();
+    m_sql = lines;
+    syncParams();
+}
+
+void TQuery::SetSQLText(const QString &text) { SetSQL(text.split(QLatin1Char('\n'))); }
+
+TParams &TQuery::Params() {
+    syncParams();
+    return m_params;
+}
+
+TParam *TQuery::ParamByName(const QString &name) { return Params().ParamByName(name); }
+
+QString TQuery::TranslatedSQL() const { return db::TranslateSql(m_sql.join(QLatin1Char('\n'))); }
+
+void TQuery::syncParams() {
+    const QString text = m_sql.join(QLatin1Char('\n'));
+    if (text == m_parsedText) return;
+    m_parsedText = text;
+    // The parameters follow the text; a name that stays keeps its type and value.
+    TParams fresh;
+    for (const QString &name : db::SqlParameterNames(text)) {
+        TParam *p = fresh.CreateParam(name);
+        if (const TParam *old = m_params.FindParam(name)) {
+            p->SetDataType(old->DataType());
+            p->SetValue(old->Value());
+        }
+    }
+    m_params.Clear();
+    for (int i = 0; i < fresh.Count(); ++i) {
+        TParam *p = m_params.CreateParam(fresh[i]->Name(), fresh[i]->DataType());
+        p->SetValue(fresh[i]->Value());
+    }
+}
+
+namespace {
+
+QVariant paramStorage(const TParam &p) {
+    TFieldType type = p.DataType();
+    if (type == TFieldType::ftCurrency || type == TFieldType::ftAutoInc) type = TFieldType::ftFloat;
+    return db::ToStorage(type, 0, p.Value());
+}
+
+} // namespace
+
+void TQuery::bindParams(sqlite3_stmt *stmt) {
+    TDataSet *master = m_masterSource ? m_masterSource->DataSet() : nullptr;
+    const int count = sqlite3_bind_parameter_count(stmt);
+    for (int i = 1; i <= count; ++i) {
+        const char *raw = sqlite3_bind_parameter_name(stmt, i);
+        if (!raw) continue;
+        const QString name = QString::fromUtf8(raw + 1);
+        TParam *p = m_params.FindParam(name);
+        QVariant value = p ? paramStorage(*p) : QVariant();
+        if (value.isNull() && master) {
+            // A detail query takes an unset parameter from the master's field of that name.
+            if (TField *f = master->FindField(name); f && master->Active())
+                value = db::ToStorage(f->DataType(), 0, f->Value());
+        }
+        db::BindValue(stmt, i, value);
+    }
+}
+
+std::vector<TDataSet::ColumnInfo> TQuery::openCursor() {
+    syncParams();
+    const QString sql = TranslatedSQL();
+    m_cursor = std::make_unique<Cursor>();
+    m_cursor->stmt = db::Prepare(sql);
+    sqlite3_stmt *stmt = m_cursor->stmt.get();
+    bindParams(stmt);
+    m_cursor->columns = sqlite3_column_count(stmt);
+    std::vector<ColumnInfo> columns;
+    QStringList names;
+    for (int c = 0; c < m_cursor->columns; ++c) {
+        ColumnInfo info;
+        QString name = QString::fromUtf8(sqlite3_column_name(stmt, c));
+        // "select *" over two tables: a clashing column of the second gets "_1".
+        const QString base = name;
+        for (int n = 1; names.contains(name, Qt::CaseInsensitive); ++n)
+            name = base + QLatin1Char('_') + QString::number(n);
+        names << name;
+        info.name = name;
+        const char *table = sqlite3_column_table_name(stmt, c);
+        const char *origin = sqlite3_column_origin_name(stmt, c);
+        const db::FieldDef *fd =
+            table && origin ? db::FindFieldDef(db::FindTable(QString::fromUtf8(table)), QString::fromUtf8(origin)) : nullptr;
+        if (fd)
+            db::FieldTypeFromCode(QString::fromLatin1(fd->type), info.type, info.size);
+        else if (const char *decl = sqlite3_column_decltype(stmt, c))
+            db::FieldTypeFromDecl(QString::fromUtf8(decl), info.type, info.size);
+        columns.push_back(info);
+    }
+    // Expressions (max(...), sum(...)) carry no declared type: the first row tells.
+    const int rc = sqlite3_step(stmt);
+    if (rc == SQLITE_ROW) {
+        m_cursor->firstRowPending = true;
+    } else {
+        if (rc != SQLITE_DONE) db::ThrowEngineError(QStringLiteral("Ошибка в запросе «%1»").arg(sql.simplified()));
+        m_cursor->stmt.reset();
+    }
+    static const QRegularExpression isoDate(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
+    for (int c = 0; c < int(columns.size()); ++c) {
+        ColumnInfo &info = columns[size_t(c)];
+        if (info.type != TFieldType::ftUnknown) continue;
+        const int type = m_cursor->firstRowPending ? sqlite3_column_type(stmt, c) : SQLITE_NULL;
+        if (type == SQLITE_TEXT) {
+            const QString v = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, c)));
+            if (isoDate.match(v).hasMatch()) {
+                info.type = TFieldType::ftDate;
+            } else {
+                info.type = TFieldType::ftString;
+                info.size = 255;
+            }
+        } else if (type == SQLITE_BLOB) {
+            info.type = TFieldType::ftBlob;
+        } else {
+            info.type = TFieldType::ftFloat;
+        }
+    }
+    if (m_cursor->stmt) db::Database::registerReader(this, [this] { FetchAll(); });
+    return columns;
+}
+
+bool TQuery::fetchRows(int count) {
+    if (!m_cursor || !m_cursor->stmt) return false;
+    sqlite3_stmt *stmt = m_cursor->stmt.get();
+    for (int i = 0; i < count; ++i) {
+        if (m_cursor->firstRowPending) {
+            m_cursor->firstRowPending = false;
+        } else {
+            const int rc = sqlite3_step(stmt);
+            if (rc == SQLITE_DONE) {
+                m_cursor->stmt.reset();
+                db::Database::unregisterReader(this);
+                return false;
+            }
+            if (rc != SQLITE_ROW) {
+                m_cursor->stmt.reset();
+                db::Database::unregisterReader(this);
+                db::ThrowEngineError(QStringLiteral("Ошибка чтения запроса «%1»").arg(Name()));
+            }
+        }
+        Row row;
+        row.data = RowCodec::fromStatement(stmt, 0, m_cursor->columns);
+        appendFetchedRow(std::move(row));
+    }
+    return true;
+}
+
+void TQuery::closeCursor() {
+    db::Database::unregisterReader(this);
+    m_cursor.reset();
+}
+
+void TQuery::masterChanged() { reread([](const Row &) { return false; }, 0); }
+
+void TQuery::ExecSQL() {
+    db::Database::finishReaders();
+    syncParams();
+    const QString sql = TranslatedSQL();
+    db::StatementPtr stmt = db::Prepare(sql);
+    bindParams(stmt.get());
+    db::StepDone(stmt.get(), sql);
+    m_rowsAffected = sqlite3_changes(db::Database::handle());
+}
+
+// ---- Cached updates ---------------------------------------------------------------------------
+
+void TQuery::applyRow(Row &row) {
+    if (!UpdateObject) return; // an in-memory buffer: the changes never reach a table
+    switch (row.status) {
+    case TUpdateStatus::usDeleted:
+        runUpdate(UpdateObject->DeleteSQL, row);
+        break;
+    case TUpdateStatus::usInserted:
+        runUpdate(UpdateObject->InsertSQL, row);
+        break;
+    case TUpdateStatus::usModified:
+        runUpdate(UpdateObject->ModifySQL, row);
+        break;
+    case TUpdateStatus::usUnmodified:
+        break;
+    }
+}
+
+void TQuery::runUpdate(const QStringList &statement, Row &row) {
+    const QString text = statement.join(QLatin1Char('\n')).trimmed();
+    if (text.isEmpty()) return;
+    const QString sql = db::TranslateSql(text);
+    db::StatementPtr stmt = db::Prepare(sql);
+    const int count = sqlite3_bind_parameter_count(stmt.get());
+    for (int i = 1; i <= count; ++i) {
+        const char *raw = sqlite3_bind_parameter_name(stmt.get(), i);
+        if (!raw) continue;
+        QString name = QString::fromUtf8(raw + 1);
+        const bool old = name.startsWith(QLatin1String("OLD_"), Qt::CaseInsensitive);
+        if (old) name = name.mid(4);
+        const int col = store().columnIndex(name);
+        if (col < 0)
+            throw EDatabaseError(
+                QStringLiteral("Нет поля «%1» для параметра инструкции записи набора «%2»").arg(name, Name()));
+        db::BindValue(stmt.get(), i, old ? row.oldCell(col) : RowCodec::cell(row.data, col));
+    }
+    db::StepDone(stmt.get(), sql);
+    if (row.status != TUpdateStatus::usInserted) return;
+    // The table gave the new row its key: the row learns it, so the caller can find it.
+    static const QRegularExpression into(QStringLiteral("insert\\s+into\\s+\"?([A-Za-z_][A-Za-z0-9_]*)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    const auto m = into.match(sql);
+    if (!m.hasMatch()) return;
+    const db::FieldDef *key = db::AutoIncField(db::FindTable(m.captured(1)));
+    if (!key) return;
+    const int col = store().columnIndex(QString::fromUtf8(key->name));
+    if (col < 0) return;
+    std::vector<QVariant> values = RowCodec::values(row.data);
+    values[size_t(col)] = db::Database::LastInsertRowId();
+    row.data = RowCodec::fromValues(values);
+}

@@ -1,0 +1,179 @@
+#include "db/RowStore.h"
+
+#include <cstring>
+#include <sqlite3.h>
+
+namespace db {
+
+// Layout: u32 column count, u32 offset of each cell, then the cells. A cell is a tag
+// byte (0 null, 1 integer, 2 double, 3 text, 4 blob) and its payload (8 bytes for
+// numbers, u32 length and the bytes for text and blobs; text is UTF-8).
+namespace {
+
+enum Tag : char { Null = 0, Int = 1, Real = 2, Text = 3, Blob = 4 };
+
+template <typename T> void put(QByteArray &out, T value) {
+    out.append(reinterpret_cast<const char *>(&value), sizeof value);
+}
+
+template <typename T> T get(const char *p) {
+    T value;
+    std::memcpy(&value, p, sizeof value);
+    return value;
+}
+
+} // namespace
+
+QByteArray RowCodec::fromStatement(sqlite3_stmt *stmt, int firstColumn, int columns) {
+    // First pass: size, so the row is one allocation.
+    qsizetype size = 4 + 4 * qsizetype(columns);
+    for (int c = 0; c < columns; ++c) {
+        switch (sqlite3_column_type(stmt, firstColumn + c)) {
+        case SQLITE_NULL:
+            size += 1;
+            break;
+        case SQLITE_INTEGER:
+        case SQLITE_FLOAT:
+            size += 9;
+            break;
+        case SQLITE_BLOB:
+            size += 5 + sqlite3_column_bytes(stmt, firstColumn + c);
+            break;
+        default:
+            size += 5 + sqlite3_column_bytes(stmt, firstColumn + c);
+            break;
+        }
+    }
+    QByteArray out;
+    out.reserve(size);
+    put<quint32>(out, quint32(columns));
+    const qsizetype offsetsAt = out.size();
+    out.resize(offsetsAt + 4 * qsizetype(columns));
+    for (int c = 0; c < columns; ++c) {
+        const quint32 offset = quint32(out.size());
+        std::memcpy(out.data() + offsetsAt + 4 * c, &offset, 4);
+        const int col = firstColumn + c;
+        switch (sqlite3_column_type(stmt, col)) {
+        case SQLITE_NULL:
+            out.append(char(Null));
+            break;
+        case SQLITE_INTEGER:
+            out.append(char(Int));
+            put<qint64>(out, sqlite3_column_int64(stmt, col));
+            break;
+        case SQLITE_FLOAT:
+            out.append(char(Real));
+            put<double>(out, sqlite3_column_double(stmt, col));
+            break;
+        case SQLITE_BLOB: {
+            const void *p = sqlite3_column_blob(stmt, col);
+            const int n = sqlite3_column_bytes(stmt, col);
+            out.append(char(Blob));
+            put<quint32>(out, quint32(n));
+            out.append(static_cast<const char *>(p), n);
+            break;
+        }
+        default: {
+            const unsigned char *p = sqlite3_column_text(stmt, col);
+            const int n = sqlite3_column_bytes(stmt, col);
+            out.append(char(Text));
+            put<quint32>(out, quint32(n));
+            out.append(reinterpret_cast<const char *>(p), n);
+            break;
+        }
+        }
+    }
+    return out;
+}
+
+QByteArray RowCodec::fromValues(const std::vector<QVariant> &values) {
+    QByteArray out;
+    const int columns = int(values.size());
+    put<quint32>(out, quint32(columns));
+    const qsizetype offsetsAt = out.size();
+    out.resize(offsetsAt + 4 * qsizetype(columns));
+    for (int c = 0; c < columns; ++c) {
+        const quint32 offset = quint32(out.size());
+        std::memcpy(out.data() + offsetsAt + 4 * c, &offset, 4);
+        const QVariant &v = values[size_t(c)];
+        if (v.isNull()) {
+            out.append(char(Null));
+            continue;
+        }
+        switch (v.typeId()) {
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::UInt:
+        case QMetaType::ULongLong:
+        case QMetaType::Bool:
+            out.append(char(Int));
+            put<qint64>(out, v.toLongLong());
+            break;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            out.append(char(Real));
+            put<double>(out, v.toDouble());
+            break;
+        case QMetaType::QByteArray: {
+            const QByteArray b = v.toByteArray();
+            out.append(char(Blob));
+            put<quint32>(out, quint32(b.size()));
+            out.append(b);
+            break;
+        }
+        default: {
+            const QByteArray b = v.toString().toUtf8();
+            out.append(char(Text));
+            put<quint32>(out, quint32(b.size()));
+            out.append(b);
+            break;
+        }
+        }
+    }
+    return out;
+}
+
+int RowCodec::columnCount(const QByteArray &row) {
+    if (row.size() < 4) return 0;
+    return int(get<quint32>(row.constData()));
+}
+
+QVariant RowCodec::cell(const QByteArray &row, int column) {
+    if (column < 0 || column >= columnCount(row)) return QVariant();
+    const char *base = row.constData();
+    const quint32 offset = get<quint32>(base + 4 + 4 * column);
+    const char *p = base + offset;
+    switch (Tag(*p)) {
+    case Null:
+        return QVariant();
+    case Int:
+        return QVariant(get<qint64>(p + 1));
+    case Real:
+        return QVariant(get<double>(p + 1));
+    case Text: {
+        const quint32 n = get<quint32>(p + 1);
+        return QVariant(QString::fromUtf8(p + 5, qsizetype(n)));
+    }
+    case Blob: {
+        const quint32 n = get<quint32>(p + 1);
+        return QVariant(QByteArray(p + 5, qsizetype(n)));
+    }
+    }
+    return QVariant();
+}
+
+std::vector<QVariant> RowCodec::values(const QByteArray &row) {
+    const int n = columnCount(row);
+    std::vector<QVariant> out;
+    out.reserve(size_t(n));
+    for (int c = 0; c < n; ++c) out.push_back(cell(row, c));
+    return out;
+}
+
+int RowStore::columnIndex(const QString &name) const {
+    for (size_t i = 0; i < columnNames.size(); ++i)
+        if (columnNames[i].compare(name, Qt::CaseInsensitive) == 0) return int(i);
+    return -1;
+}
+
+} // namespace db

@@ -1,0 +1,157 @@
+#include "db/SqlText.h"
+
+#include <QRegularExpression>
+
+namespace db {
+
+namespace {
+
+// Calls `fn` on each stretch of the text outside quotes, letting it rewrite it.
+template <typename Fn> QString mapUnquoted(const QString &text, Fn fn) {
+    QString out, chunk;
+    QChar quote;
+    for (const QChar c : text) {
+        if (!quote.isNull()) {
+            out += c;
+            if (c == quote) quote = QChar();
+        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            out += fn(chunk);
+            chunk.clear();
+            out += c;
+            quote = c;
+        } else {
+            chunk += c;
+        }
+    }
+    out += fn(chunk);
+    return out;
+}
+
+// Blanks out quoted text so positions of keywords can be found safely.
+QString maskQuoted(const QString &text) {
+    QString out = text;
+    QChar quote;
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        const QChar c = out[i];
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+            else
+                out[i] = QLatin1Char('x');
+        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            quote = c;
+        }
+    }
+    return out;
+}
+
+QString collateOrderBy(const QString &text) {
+    const QString masked = maskQuoted(text);
+    static const QRegularExpression orderBy(QStringLiteral("\\border\\s+by\\b"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    // The last ORDER BY at parenthesis depth 0.
+    qsizetype at = -1, atEnd = -1;
+    auto it = orderBy.globalMatch(masked);
+    while (it.hasNext()) {
+        const auto m = it.next();
+        int depth = 0;
+        for (qsizetype i = 0; i < m.capturedStart(); ++i) {
+            if (masked[i] == QLatin1Char('(')) ++depth;
+            if (masked[i] == QLatin1Char(')')) --depth;
+        }
+        if (depth == 0) {
+            at = m.capturedStart();
+            atEnd = m.capturedEnd();
+        }
+    }
+    if (at < 0) return text;
+    QStringList terms;
+    qsizetype start = atEnd;
+    int depth = 0;
+    for (qsizetype i = atEnd; i <= masked.size(); ++i) {
+        if (i == masked.size() || (masked[i] == QLatin1Char(',') && depth == 0)) {
+            terms << text.mid(start, i - start);
+            start = i + 1;
+            continue;
+        }
+        if (masked[i] == QLatin1Char('(')) ++depth;
+        if (masked[i] == QLatin1Char(')')) --depth;
+    }
+    static const QRegularExpression direction(QStringLiteral("\\s+(asc|desc)\\s*$"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression number(QStringLiteral("^\\s*\\d+\\s*$"));
+    QStringList rewritten;
+    for (const QString &term : terms) {
+        QString t = term;
+        const QString trailing = t.mid(t.trimmed().isEmpty() ? 0 : t.lastIndexOf(t.trimmed().back()) + 1);
+        t.chop(trailing.size());
+        if (t.contains(QStringLiteral("collate"), Qt::CaseInsensitive) || number.match(t).hasMatch()) {
+            rewritten << term;
+            continue;
+        }
+        QString dir;
+        const auto m = direction.match(t);
+        if (m.hasMatch()) {
+            dir = t.mid(m.capturedStart());
+            t.truncate(m.capturedStart());
+        }
+        rewritten << t + QStringLiteral(" COLLATE RU") + dir + trailing;
+    }
+    return text.left(atEnd) + rewritten.join(QLatin1Char(','));
+}
+
+} // namespace
+
+QString TranslateSql(const QString &text) {
+    static const QRegularExpression quotedFile(QStringLiteral("^\"([A-Za-z_][A-Za-z0-9_]*)\\.(db|dbf)\"$"),
+                                               QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression bareFile(QStringLiteral("\\b([A-Za-z_][A-Za-z0-9_]*)\\.(db|dbf)\\b"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    // Quoted file names lose their extension: "Klient.db" -> "Klient".
+    QString out;
+    QChar quote;
+    qsizetype quoteStart = 0;
+    QString unquoted;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (!quote.isNull()) {
+            if (c == quote) {
+                QString literal = text.mid(quoteStart, i - quoteStart + 1);
+                if (quote == QLatin1Char('"')) {
+                    const auto m = quotedFile.match(literal);
+                    if (m.hasMatch()) literal = QLatin1Char('"') + m.captured(1) + QLatin1Char('"');
+                }
+                out += literal;
+                quote = QChar();
+            }
+        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            quote = c;
+            quoteStart = i;
+        } else {
+            out += c;
+        }
+    }
+    if (!quote.isNull()) out += text.mid(quoteStart);
+    out = mapUnquoted(out, [&](const QString &chunk) {
+        QString c = chunk;
+        c.replace(bareFile, QStringLiteral("\\1"));
+        return c;
+    });
+    return collateOrderBy(out);
+}
+
+QStringList SqlParameterNames(const QString &text) {
+    const QString masked = maskQuoted(text);
+    static const QRegularExpression param(QStringLiteral("(?<![:\\w]):([A-Za-z_][A-Za-z0-9_]*)"));
+    QStringList names;
+    auto it = param.globalMatch(masked);
+    while (it.hasNext()) {
+        const QString name = it.next().captured(1);
+        bool seen = false;
+        for (const QString &n : names) seen = seen || n.compare(name, Qt::CaseInsensitive) == 0;
+        if (!seen) names << name;
+    }
+    return names;
+}
+
+} // namespace db

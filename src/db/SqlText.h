@@ -1,0 +1,14 @@
+#pragma once
+// Inside the engine: the few translations a query text needs before SQLite runs it.
+// Table files may be named with their extension ("Klient.db"); text is ordered by the
+// Russian collation in ORDER BY. Everything else runs as written.
+#include <QString>
+#include <QStringList>
+
+namespace db {
+
+QString TranslateSql(const QString &text);
+// The parameter names of a text (":Datv" gives "Datv"), in order, each once.
+QStringList SqlParameterNames(const QString &text);
+
+} // namespace db
