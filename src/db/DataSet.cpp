@@ -683,6 +683,7 @@ void TDataSet::Close() {
     m_modified = false;
     m_bof = m_eof = true;
     m_commitDeferred = false;
+    closed();
     emit stateChanged();
     emit dataChanged();
     if (AfterClose) AfterClose(this);

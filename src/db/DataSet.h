@@ -328,6 +328,8 @@ protected:
     virtual void placePostedRow() {}
     // Cached updates: write one changed row through the update statements.
     virtual void applyRow(db::Row &row) { (void)row; }
+    // Close() finished: settings that do not survive reopening are reset here.
+    virtual void closed() {}
     // The master moved: re-read the detail rows.
     virtual void masterChanged() {}
     // The detail fields that take the master's values in a new row.

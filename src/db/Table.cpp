@@ -165,6 +165,13 @@ void TTable::rereadKeepingRow() {
     reread([rowid](const Row &r) { return rowid != 0 && r.rowid == rowid; }, 0);
 }
 
+void TTable::closed() {
+    // Reopening keeps the index, not the range.
+    m_rangeActive = false;
+    m_rangeStart.clear();
+    m_rangeEnd.clear();
+}
+
 void TTable::masterChanged() { reread([](const Row &) { return false; }, 0); }
 
 QStringList TTable::masterDetailFields() const { return IndexFields().mid(0, m_masterFields.size()); }

@@ -54,6 +54,7 @@ protected:
     void writeDelete(db::Row &row) override;
     void placePostedRow() override;
     void masterChanged() override;
+    void closed() override;
     QStringList masterDetailFields() const override;
     void transactionRolledBack() override;
 
