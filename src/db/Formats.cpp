@@ -197,9 +197,23 @@ QString applySection(const QString &mask, double absValue, bool showMinus) {
         else if (started || !c.isSpace())
             out.append(c);
     }
-    if (!seenPoint && intPlaceholders == 0 && fracAll == 0) {
-        // A mask without placeholders prints itself.
-        return mask;
+    if (intPlaceholders == 0 && fracAll == 0) {
+        // A mask without placeholders prints its literal text.
+        QString literal;
+        QChar q;
+        for (const QChar c : mask) {
+            if (!q.isNull()) {
+                if (c == q)
+                    q = QChar();
+                else
+                    literal += c;
+            } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+                q = c;
+            } else {
+                literal += c;
+            }
+        }
+        return literal;
     }
     // Trailing '#' digits that are zero are dropped.
     if (fracAll > fracZeros) {
