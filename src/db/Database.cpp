@@ -319,7 +319,7 @@ void Database::Open(const QString &folder) {
     const bool fresh = !QFileInfo::exists(path);
     sqlite3 *h = nullptr;
     if (sqlite3_open_v2(QDir::toNativeSeparators(path).toUtf8().constData(), &h,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
         const QString message = QString::fromUtf8(h ? sqlite3_errmsg(h) : "");
         sqlite3_close(h);
         throw EDatabaseError(QStringLiteral("Не удалось открыть базу данных «%1»: %2").arg(path, message));
@@ -332,6 +332,9 @@ void Database::Open(const QString &folder) {
         execRaw(h, "PRAGMA journal_mode = WAL");
         execRaw(h, "PRAGMA synchronous = FULL");
         execRaw(h, "PRAGMA foreign_keys = OFF");
+        // Registers sort whole result sets: keep the sorting in memory.
+        execRaw(h, "PRAGMA temp_store = MEMORY");
+        execRaw(h, "PRAGMA cache_size = -65536");
         // LIKE distinguishes case for Latin and Cyrillic alike.
         execRaw(h, "PRAGMA case_sensitive_like = ON");
         sqlite3_create_collation(h, "RU", SQLITE_UTF8, nullptr, ruCollation);

@@ -25,10 +25,15 @@ template <typename T> T get(const char *p) {
 } // namespace
 
 QByteArray RowCodec::fromStatement(sqlite3_stmt *stmt, int firstColumn, int columns) {
-    // First pass: size, so the row is one allocation.
+    // First pass: types and size, so the row is one allocation written in place.
+    static thread_local std::vector<int> types, lengths;
+    types.resize(size_t(columns));
+    lengths.resize(size_t(columns));
     qsizetype size = 4 + 4 * qsizetype(columns);
     for (int c = 0; c < columns; ++c) {
-        switch (sqlite3_column_type(stmt, firstColumn + c)) {
+        const int type = sqlite3_column_type(stmt, firstColumn + c);
+        types[size_t(c)] = type;
+        switch (type) {
         case SQLITE_NULL:
             size += 1;
             break;
@@ -36,49 +41,48 @@ QByteArray RowCodec::fromStatement(sqlite3_stmt *stmt, int firstColumn, int colu
         case SQLITE_FLOAT:
             size += 9;
             break;
-        case SQLITE_BLOB:
-            size += 5 + sqlite3_column_bytes(stmt, firstColumn + c);
-            break;
         default:
-            size += 5 + sqlite3_column_bytes(stmt, firstColumn + c);
+            lengths[size_t(c)] = sqlite3_column_bytes(stmt, firstColumn + c);
+            size += 5 + lengths[size_t(c)];
             break;
         }
     }
-    QByteArray out;
-    out.reserve(size);
-    put<quint32>(out, quint32(columns));
-    const qsizetype offsetsAt = out.size();
-    out.resize(offsetsAt + 4 * qsizetype(columns));
+    QByteArray out(size, Qt::Uninitialized);
+    char *base = out.data();
+    const quint32 count = quint32(columns);
+    std::memcpy(base, &count, 4);
+    char *p = base + 4 + 4 * qsizetype(columns);
     for (int c = 0; c < columns; ++c) {
-        const quint32 offset = quint32(out.size());
-        std::memcpy(out.data() + offsetsAt + 4 * c, &offset, 4);
+        const quint32 offset = quint32(p - base);
+        std::memcpy(base + 4 + 4 * c, &offset, 4);
         const int col = firstColumn + c;
-        switch (sqlite3_column_type(stmt, col)) {
+        switch (types[size_t(c)]) {
         case SQLITE_NULL:
-            out.append(char(Null));
+            *p++ = char(Null);
             break;
-        case SQLITE_INTEGER:
-            out.append(char(Int));
-            put<qint64>(out, sqlite3_column_int64(stmt, col));
+        case SQLITE_INTEGER: {
+            *p++ = char(Int);
+            const qint64 v = sqlite3_column_int64(stmt, col);
+            std::memcpy(p, &v, 8);
+            p += 8;
             break;
-        case SQLITE_FLOAT:
-            out.append(char(Real));
-            put<double>(out, sqlite3_column_double(stmt, col));
-            break;
-        case SQLITE_BLOB: {
-            const void *p = sqlite3_column_blob(stmt, col);
-            const int n = sqlite3_column_bytes(stmt, col);
-            out.append(char(Blob));
-            put<quint32>(out, quint32(n));
-            out.append(static_cast<const char *>(p), n);
+        }
+        case SQLITE_FLOAT: {
+            *p++ = char(Real);
+            const double v = sqlite3_column_double(stmt, col);
+            std::memcpy(p, &v, 8);
+            p += 8;
             break;
         }
         default: {
-            const unsigned char *p = sqlite3_column_text(stmt, col);
-            const int n = sqlite3_column_bytes(stmt, col);
-            out.append(char(Text));
-            put<quint32>(out, quint32(n));
-            out.append(reinterpret_cast<const char *>(p), n);
+            const bool blob = types[size_t(c)] == SQLITE_BLOB;
+            const void *src = blob ? sqlite3_column_blob(stmt, col) : static_cast<const void *>(sqlite3_column_text(stmt, col));
+            const quint32 n = quint32(lengths[size_t(c)]);
+            *p++ = char(blob ? Blob : Text);
+            std::memcpy(p, &n, 4);
+            p += 4;
+            if (n) std::memcpy(p, src, n);
+            p += n;
             break;
         }
         }

@@ -109,7 +109,11 @@ const std::vector<TableDef> &Schema() {
              {"DopNumb", "A5"},
          },
          "PlatPor_id",
-         {}},
+         {
+             // The register lists one payer's orders by number, and new numbers are
+             // looked up per payer: both read this index instead of sorting.
+             {"PayerNumber", "Id_Post;NUMBER"},
+         }},
 
         // Headers of bills, invoices and waybills: one row serves all three kinds.
         {"FAKTUR_ZAG", "FAKTUR_ZAG.DB",

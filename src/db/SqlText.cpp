@@ -1,6 +1,10 @@
 #include "db/SqlText.h"
 
+#include "db/FieldTypes.h"
+#include "db/Schema.h"
+
 #include <QRegularExpression>
+#include <QSet>
 
 namespace db {
 
@@ -45,6 +49,27 @@ QString maskQuoted(const QString &text) {
     return out;
 }
 
+// A bare column name ("NUMBER", "z.Date_Fakt") that no table holds as text: ordering
+// it by the text collation would only keep SQLite from reading it in index order.
+bool isNeverText(const QString &term) {
+    static const auto sets = [] {
+        QSet<QString> text, other;
+        for (const TableDef &t : Schema())
+            for (const FieldDef &f : t.fields) {
+                TFieldType type;
+                int size;
+                FieldTypeFromCode(QString::fromLatin1(f.type), type, size);
+                (IsTextType(type) ? text : other).insert(QString::fromUtf8(f.name).toLower());
+            }
+        return std::make_pair(text, other);
+    }();
+    static const QRegularExpression identifier(QStringLiteral("^\\s*(?:[A-Za-z_][A-Za-z0-9_]*\\.)?([A-Za-z_][A-Za-z0-9_]*)\\s*$"));
+    const auto m = identifier.match(term);
+    if (!m.hasMatch()) return false;
+    const QString name = m.captured(1).toLower();
+    return sets.second.contains(name) && !sets.first.contains(name);
+}
+
 QString collateOrderBy(const QString &text) {
     const QString masked = maskQuoted(text);
     static const QRegularExpression orderBy(QStringLiteral("\\border\\s+by\\b"),
@@ -85,7 +110,8 @@ QString collateOrderBy(const QString &text) {
         QString t = term;
         const QString trailing = t.mid(t.trimmed().isEmpty() ? 0 : t.lastIndexOf(t.trimmed().back()) + 1);
         t.chop(trailing.size());
-        if (t.contains(QStringLiteral("collate"), Qt::CaseInsensitive) || number.match(t).hasMatch()) {
+        if (t.contains(QStringLiteral("collate"), Qt::CaseInsensitive) || number.match(t).hasMatch() ||
+            isNeverText(t)) {
             rewritten << term;
             continue;
         }
