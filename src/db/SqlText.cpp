@@ -110,16 +110,16 @@ QString collateOrderBy(const QString &text) {
         QString t = term;
         const QString trailing = t.mid(t.trimmed().isEmpty() ? 0 : t.lastIndexOf(t.trimmed().back()) + 1);
         t.chop(trailing.size());
-        if (t.contains(QStringLiteral("collate"), Qt::CaseInsensitive) || number.match(t).hasMatch() ||
-            isNeverText(t)) {
-            rewritten << term;
-            continue;
-        }
         QString dir;
         const auto m = direction.match(t);
         if (m.hasMatch()) {
             dir = t.mid(m.capturedStart());
             t.truncate(m.capturedStart());
+        }
+        if (t.contains(QStringLiteral("collate"), Qt::CaseInsensitive) || number.match(t).hasMatch() ||
+            isNeverText(t)) {
+            rewritten << term;
+            continue;
         }
         rewritten << t + QStringLiteral(" COLLATE RU") + dir + trailing;
     }
