@@ -1,0 +1,69 @@
+// The report's window on a live dataset: it reads the rows the dataset holds, cached
+// rows not yet applied and the row under edit included, without moving the cursor.
+#include "print/RowSource.h"
+
+#include "db/DataSet.h"
+#include "db/Formats.h"
+
+#include <optional>
+
+namespace {
+
+class DataSetSource : public TRowSource {
+  public:
+    explicit DataSetSource(TDataSet *dataSet) : m_dataSet(dataSet) {}
+
+    QString Name() const override { return m_dataSet->Name(); }
+
+    void FetchAll() override {
+        if (!m_dataSet->Active())
+            throw EDatabaseError(QStringLiteral("Набор данных %1 не открыт").arg(m_dataSet->Name()));
+        m_dataSet->FetchAll();
+    }
+
+    int RowCount() const override { return m_dataSet->FetchedRowCount(); }
+
+    void SelectRow(int row) override {
+        m_scope.reset();
+        if (row >= 0) m_scope.emplace(m_dataSet, row);
+    }
+
+    int FieldIndex(const QString &name) const override {
+        const TField *field = m_dataSet->FindField(name);
+        return field ? field->Index() : -1;
+    }
+
+    QVariant Value(int field) const override { return m_dataSet->Fields(field)->Value(); }
+    double Number(int field) const override { return m_dataSet->Fields(field)->AsFloat(); }
+
+    QString Text(int index, const QString &mask) const override {
+        const TField *field = m_dataSet->Fields(index);
+        if (mask.isEmpty()) return field->DisplayText();
+        if (field->IsNull()) return QString();
+        switch (field->DataType()) {
+        case TFieldType::ftSmallint:
+        case TFieldType::ftInteger:
+        case TFieldType::ftAutoInc:
+        case TFieldType::ftFloat:
+        case TFieldType::ftCurrency:
+            return fmt::FormatFloat(mask, field->AsFloat());
+        case TFieldType::ftDate:
+            return fmt::FormatDateTime(mask, field->AsDate());
+        case TFieldType::ftTime:
+        case TFieldType::ftDateTime:
+            return fmt::FormatDateTime(mask, field->AsDateTime());
+        default:
+            return field->DisplayText();
+        }
+    }
+
+  private:
+    TDataSet *m_dataSet;
+    std::optional<ActiveRowScope> m_scope;
+};
+
+} // namespace
+
+std::unique_ptr<TRowSource> MakeDataSetSource(TDataSet *dataSet) {
+    return std::make_unique<DataSetSource>(dataSet);
+}

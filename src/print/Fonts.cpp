@@ -1,0 +1,100 @@
+#include "print/Fonts.h"
+
+#include <QFontMetricsF>
+#include <QHash>
+#include <QRegularExpression>
+#include <QTextLayout>
+
+#include <memory>
+
+namespace rep {
+
+namespace {
+
+// Measuring fonts are sized in pixels of 1/100 point: large enough that hinting and
+// pixel rounding do not shift widths, and independent of any device's resolution.
+constexpr double PixelsPerPoint = 100.0;
+constexpr double MmPerPixel = 25.4 / 72.0 / PixelsPerPoint;
+
+QFont baseFont(const TRepFont &font) {
+    QFont f(ResolveFamily(font.Name));
+    f.setBold(font.Bold);
+    f.setItalic(font.Italic);
+    f.setHintingPreference(QFont::PreferNoHinting);
+    f.setStyleStrategy(QFont::PreferOutline);
+    return f;
+}
+
+} // namespace
+
+QString ResolveFamily(const QString &name) {
+    if (name.compare(QLatin1String("Arial"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("Liberation Sans");
+    if (name.compare(QLatin1String("Times New Roman"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("Liberation Serif");
+    return name;
+}
+
+QFont DeviceFont(const TRepFont &font, double dotsPerMm, double deviceDpi) {
+    QFont f = baseFont(font);
+    // Qt turns points into pixels by the device's dpi; scale so that the text is
+    // font.Size true points at dotsPerMm (the preview draws zoomed).
+    f.setPointSizeF(font.Size * dotsPerMm * 25.4 / deviceDpi);
+    return f;
+}
+
+static QFont measuringFont(const TRepFont &font) {
+    QFont f = baseFont(font);
+    f.setPixelSize(qMax(1, qRound(font.Size * PixelsPerPoint)));
+    return f;
+}
+
+FontMetrics::FontMetrics(const TRepFont &font) : m_font(measuringFont(font)), m_metrics(m_font) {
+    m_ascent = m_metrics.ascent() * MmPerPixel;
+    m_descent = m_metrics.descent() * MmPerPixel;
+    m_lineSpacing = m_metrics.lineSpacing() * MmPerPixel;
+}
+
+double FontMetrics::TextWidth(const QString &text) const {
+    return m_metrics.horizontalAdvance(text) * MmPerPixel;
+}
+
+QStringList FontMetrics::WrapLines(const QString &text, double width) const {
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    QStringList lines;
+    const double widthPx = qMax(0.0, width / MmPerPixel);
+    for (const QString &paragraph : text.split(lineBreak)) {
+        if (paragraph.trimmed().isEmpty()) {
+            lines << QString();
+            continue;
+        }
+        QTextLayout layout(paragraph, m_font);
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(widthPx);
+            QString piece = paragraph.mid(line.textStart(), line.textLength());
+            while (!piece.isEmpty() && piece.back().isSpace())
+                piece.chop(1);
+            lines << piece;
+        }
+        layout.endLayout();
+    }
+    return lines;
+}
+
+const FontMetrics &Metrics(const TRepFont &font) {
+    static QHash<QString, std::shared_ptr<FontMetrics>> cache;
+    const QString key = QStringLiteral("%1|%2|%3%4")
+                            .arg(font.Name)
+                            .arg(font.Size)
+                            .arg(font.Bold ? 'b' : '-')
+                            .arg(font.Italic ? 'i' : '-');
+    auto it = cache.find(key);
+    if (it == cache.end()) it = cache.insert(key, std::make_shared<FontMetrics>(font));
+    return **it;
+}
+
+} // namespace rep

@@ -1,0 +1,228 @@
+#include "print/PreviewWindow.h"
+
+#include "db/Errors.h"
+#include "print/PagePainter.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace rep {
+
+namespace {
+
+const char *const FitWidth = "По ширине";
+const char *const FitPage = "Страница целиком";
+constexpr double Gap = 12; // pixels of grey around the sheet
+
+} // namespace
+
+// One page, drawn as a white sheet at a zoom.
+class PageView : public QWidget {
+  public:
+    explicit PageView(QWidget *parent) : QWidget(parent) {}
+
+    void SetPage(const TPage *page, double dotsPerMm) {
+        m_page = page;
+        m_dotsPerMm = dotsPerMm;
+        const QSizeF size = page ? page->Size * dotsPerMm : QSizeF(0, 0);
+        setFixedSize(qCeil(size.width() + 2 * Gap), qCeil(size.height() + 2 * Gap));
+        update();
+    }
+
+  protected:
+    void paintEvent(QPaintEvent *) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), palette().color(QPalette::Dark));
+        if (!m_page) return;
+        const QRectF sheet(Gap, Gap, m_page->Size.width() * m_dotsPerMm, m_page->Size.height() * m_dotsPerMm);
+        painter.fillRect(sheet, Qt::white);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        painter.translate(sheet.topLeft());
+        PaintPage(painter, *m_page, m_dotsPerMm);
+    }
+
+  private:
+    const TPage *m_page = nullptr;
+    double m_dotsPerMm = 1;
+};
+
+TPreviewWindow::TPreviewWindow(TPreparedReport report, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_report(std::move(report)), m_printer(QPrinter::HighResolution) {
+    setWindowTitle(QStringLiteral("Предварительный просмотр"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    SetUpPrinter(m_printer, m_report);
+
+    auto *bar = new QToolBar(this);
+    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    auto *firstPage = bar->addAction(QStringLiteral("Первая"), this, [this] { ShowPage(0); });
+    auto *prevPage = bar->addAction(QStringLiteral("Предыдущая"), this, [this] { ShowPage(m_page - 1); });
+    m_pageLabel = new QLabel(bar);
+    m_pageLabel->setMargin(6);
+    bar->addWidget(m_pageLabel);
+    auto *nextPage = bar->addAction(QStringLiteral("Следующая"), this, [this] { ShowPage(m_page + 1); });
+    auto *lastPage = bar->addAction(QStringLiteral("Последняя"), this, [this] { ShowPage(PageCount() - 1); });
+    firstPage->setToolTip(QStringLiteral("Первая страница (Home)"));
+    prevPage->setToolTip(QStringLiteral("Предыдущая страница (PgUp)"));
+    nextPage->setToolTip(QStringLiteral("Следующая страница (PgDn)"));
+    lastPage->setToolTip(QStringLiteral("Последняя страница (End)"));
+    bar->addSeparator();
+    auto *zoomLabel = new QLabel(QStringLiteral("Масштаб:"), bar);
+    zoomLabel->setMargin(6);
+    bar->addWidget(zoomLabel);
+    m_zoom = new QComboBox(bar);
+    m_zoom->addItems({QString::fromUtf8(FitWidth), QString::fromUtf8(FitPage), QStringLiteral("50%"),
+                      QStringLiteral("75%"), QStringLiteral("100%"), QStringLiteral("150%"),
+                      QStringLiteral("200%")});
+    bar->addWidget(m_zoom);
+    connect(m_zoom, &QComboBox::currentIndexChanged, this, [this] { applyZoom(); });
+    bar->addSeparator();
+    auto *print = bar->addAction(QStringLiteral("Печать"), this, [this] { printReport(); });
+    bar->addAction(QStringLiteral("Настройка принтера"), this, [this] { setUpPrinter(); });
+    auto *pdf = bar->addAction(QStringLiteral("Сохранить в PDF"), this, [this] { saveAsPdf(); });
+    bar->addSeparator();
+    bar->addAction(QStringLiteral("Закрыть"), this, &QWidget::close);
+    m_needPages = {firstPage, prevPage, nextPage, lastPage, print, pdf};
+
+    m_scroll = new QScrollArea(this);
+    m_scroll->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_scroll->setBackgroundRole(QPalette::Dark);
+    m_view = new PageView(m_scroll);
+    m_scroll->setWidget(m_view);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(bar);
+    layout->addWidget(m_scroll);
+
+    if (const QScreen *screen = QApplication::primaryScreen()) {
+        const QRect free = screen->availableGeometry();
+        resize(free.width() * 3 / 4, free.height() * 9 / 10);
+    }
+    ShowPage(0);
+}
+
+TPreviewWindow::~TPreviewWindow() = default;
+
+void TPreviewWindow::ShowPage(int index) {
+    const int count = PageCount();
+    m_page = qBound(0, index, qMax(0, count - 1));
+    for (QAction *action : std::as_const(m_needPages))
+        action->setEnabled(count > 0);
+    m_pageLabel->setText(count > 0 ? QStringLiteral("Страница %1 из %2").arg(m_page + 1).arg(count)
+                                   : QStringLiteral("Отчет не содержит страниц"));
+    applyZoom();
+    m_scroll->verticalScrollBar()->setValue(0);
+}
+
+void TPreviewWindow::applyZoom() {
+    const TPage *page = PageCount() > 0 ? &m_report.Pages[size_t(m_page)] : nullptr;
+    const double screenDotsPerMm = logicalDpiX() / 25.4;
+    double dotsPerMm = screenDotsPerMm;
+    const QString choice = m_zoom->currentText();
+    if (page && choice == QString::fromUtf8(FitWidth)) {
+        const double width = m_scroll->viewport()->width() - 2 * Gap;
+        dotsPerMm = width / page->Size.width();
+    } else if (page && choice == QString::fromUtf8(FitPage)) {
+        const QSize area = m_scroll->viewport()->size() - QSize(int(2 * Gap), int(2 * Gap));
+        dotsPerMm = qMin(area.width() / page->Size.width(), area.height() / page->Size.height());
+    } else {
+        QString percent = choice;
+        percent.chop(1);
+        dotsPerMm = screenDotsPerMm * percent.toDouble() / 100.0;
+    }
+    m_view->SetPage(page, qMax(dotsPerMm, 0.5));
+}
+
+void TPreviewWindow::printReport() {
+    try {
+        PrintPages(m_report, m_printer);
+    } catch (const EOrbekError &e) {
+        QMessageBox::critical(this, QApplication::applicationName(), e.message());
+    }
+}
+
+// Printer, copies and tray are chosen here and kept for "Печать"; the dialog's own
+// button therefore confirms the choice rather than printing.
+void TPreviewWindow::setUpPrinter() {
+    QPrintDialog dialog(&m_printer, this);
+    dialog.setWindowTitle(QStringLiteral("Настройка принтера"));
+    if (auto *buttons = dialog.findChild<QDialogButtonBox *>())
+        if (QPushButton *ok = buttons->button(QDialogButtonBox::Ok)) ok->setText(QStringLiteral("OK"));
+    dialog.exec();
+}
+
+void TPreviewWindow::saveAsPdf() {
+    QString fileName =
+        QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить в PDF"), QStringLiteral("Отчет.pdf"),
+                                     QStringLiteral("Документы PDF (*.pdf)"));
+    if (fileName.isEmpty()) return;
+    if (!fileName.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) fileName += QLatin1String(".pdf");
+    try {
+        WritePdf(m_report, fileName);
+    } catch (const EOrbekError &e) {
+        QMessageBox::critical(this, QApplication::applicationName(), e.message());
+    }
+}
+
+void TPreviewWindow::closeEvent(QCloseEvent *event) {
+    QWidget::closeEvent(event);
+    if (event->isAccepted()) emit closed();
+}
+
+void TPreviewWindow::keyPressEvent(QKeyEvent *event) {
+    switch (event->key()) {
+    case Qt::Key_PageDown:
+        ShowPage(m_page + 1);
+        break;
+    case Qt::Key_PageUp:
+        ShowPage(m_page - 1);
+        break;
+    case Qt::Key_Home:
+        ShowPage(0);
+        break;
+    case Qt::Key_End:
+        ShowPage(PageCount() - 1);
+        break;
+    case Qt::Key_Escape:
+        close();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void TPreviewWindow::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    applyZoom();
+}
+
+void ShowPreview(const TPreparedReport &report) {
+    QWidget *owner = QApplication::activeModalWidget();
+    if (!owner) owner = QApplication::activeWindow();
+    TPreviewWindow window(report, owner);
+    window.setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    QObject::connect(&window, &TPreviewWindow::closed, &loop, &QEventLoop::quit);
+    window.show();
+    loop.exec(QEventLoop::DialogExec);
+}
+
+} // namespace rep

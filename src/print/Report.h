@@ -1,0 +1,236 @@
+#pragma once
+// The banded report every printed form and list of the program goes through.
+//
+// A report is an A4 sheet with margins, an optional dataset whose rows drive the
+// detail band, and bands stacked from the top margin down: page header, title (first
+// page), column header (every page), group headers, detail (once per row), group
+// footers, summary (after the last row) and the page footer at the bottom margin.
+// Elements inside a band are placed in millimetres from the band's top-left corner
+// (the left margin); elements added to the report itself stand outside any band and
+// print once, on the first page, in millimetres from the sheet's top-left corner.
+//
+//   TReport rep;
+//   rep.DataSet = Plat;
+//   auto *detail = rep.AddBand(rbDetail, 5);
+//   detail->AddDBText(Plat, "SUMMA", 150, 0, 40, 5)->Alignment = taRightJustify;
+//   rep.AddBand(rbSummary, 6)->AddExpr("SUM(Plat.SUMMA)", 150, 1, 40, 5);
+//   rep.Preview();
+#include "print/Pages.h"
+#include "print/RowSource.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TReport;
+class TRepBand;
+class TRepContainer;
+
+enum TBandType {
+    rbTitle,
+    rbPageHeader,
+    rbColumnHeader,
+    rbDetail,
+    rbGroupHeader,
+    rbGroupFooter,
+    rbSummary,
+    rbPageFooter,
+};
+
+enum TShapeType { stFrame, stHorLine, stVertLine };
+
+// ---- Printables --------------------------------------------------------------------
+
+class TRepPrintable {
+  public:
+    virtual ~TRepPrintable() = default;
+    TRepPrintable(const TRepPrintable &) = delete;
+    TRepPrintable &operator=(const TRepPrintable &) = delete;
+
+    // The band it lies on, or nullptr for an element placed on the sheet itself.
+    TRepBand *Band() const { return m_band; }
+
+    double Left = 0, Top = 0, Width = 0, Height = 0; // mm
+    TRepFrame Frame;                                 // sides drawn around the box
+
+  protected:
+    explicit TRepPrintable(TRepBand *band) : m_band(band) {}
+
+  private:
+    TRepBand *m_band;
+};
+
+// What every text element shares. The text prints on one line from the top of its
+// box, cut at the box's width, unless WordWrap breaks it into lines inside the box
+// (lines that start below the box do not print). AutoSize makes the box exactly as
+// wide as the text, growing to the right from Left.
+class TRepText : public TRepPrintable {
+  public:
+    TRepFont Font; // empty name / size 0: the band's, else the report's
+    TAlignment Alignment = taLeftJustify;
+    bool AutoSize = false;
+    bool WordWrap = false;
+    // Receives the text about to print and may replace it. Runs after the band's
+    // BeforePrint; while it runs the report's dataset reads the row being printed.
+    std::function<void(TRepText *sender, QString &text)> OnPrint;
+
+  protected:
+    using TRepPrintable::TRepPrintable;
+};
+
+// A fixed caption; a caller may change Caption or Font before the report runs.
+class TRepLabel : public TRepText {
+  public:
+    explicit TRepLabel(TRepBand *band) : TRepText(band) {}
+    QString Caption;
+};
+
+// The value of a field of a dataset: of the row being printed when the dataset is
+// the report's own, of the dataset's current row otherwise. Mask is a number mask
+// ("### ### ##0.00") or a date pattern; empty prints the field's own display text.
+class TRepDBText : public TRepText {
+  public:
+    explicit TRepDBText(TRepBand *band) : TRepText(band) {}
+    TDataRef DataSet;
+    QString DataField;
+    QString Mask;
+};
+
+// An expression: "SUM(dataset.field)", the running total of the field over the detail
+// rows printed so far, or "dataset.field" / "field", a field's value. With
+// ResetAfterPrint the total restarts after its band prints (a group footer's sum
+// then covers one group). Mask formats the number; without it the shortest form.
+class TRepExpr : public TRepText {
+  public:
+    explicit TRepExpr(TRepBand *band) : TRepText(band) {}
+    QString Expression;
+    QString Mask;
+    bool ResetAfterPrint = false;
+    // The number the expression stands at (a print hook reads it to spell a sum in
+    // words): the running total, or the field's value as a number.
+    double Value() const { return m_value; }
+
+  private:
+    friend class TReportLayout;
+    double m_value = 0;
+};
+
+// A multi-line text, wrapped inside its box; line breaks in Lines start new lines.
+class TRepMemo : public TRepText {
+  public:
+    explicit TRepMemo(TRepBand *band) : TRepText(band) { WordWrap = true; }
+    QString Lines;
+};
+
+// A frame (the sides named by Frame), or a line across the middle of the box.
+class TRepShape : public TRepPrintable {
+  public:
+    explicit TRepShape(TRepBand *band) : TRepPrintable(band) {}
+    TShapeType Shape = stFrame;
+    double PenWidth = 0.2; // mm, for the lines
+};
+
+// ---- Containers ------------------------------------------------------------------
+
+// Holds elements: a band, or the report for elements placed on the sheet.
+class TRepContainer {
+  public:
+    virtual ~TRepContainer();
+    TRepLabel *AddLabel(const QString &caption, double left, double top, double width, double height);
+    TRepDBText *AddDBText(TDataRef dataSet, const QString &field, double left, double top, double width,
+                          double height);
+    TRepExpr *AddExpr(const QString &expression, double left, double top, double width, double height);
+    TRepMemo *AddMemo(const QString &lines, double left, double top, double width, double height);
+    // A frame gets all four sides; a line gets none (set Frame to add some).
+    TRepShape *AddShape(TShapeType shape, double left, double top, double width, double height);
+
+    const std::vector<std::unique_ptr<TRepPrintable>> &Elements() const { return m_elements; }
+
+  protected:
+    virtual TRepBand *asBand() { return nullptr; }
+
+  private:
+    template <class T>
+    T *place(std::unique_ptr<T> element, double left, double top, double width, double height);
+    std::vector<std::unique_ptr<TRepPrintable>> m_elements;
+};
+
+class TRepBand : public TRepContainer {
+  public:
+    TRepBand(TReport *report, TBandType type, double height);
+    TReport *Report() const { return m_report; }
+
+    TBandType BandType;
+    double Height; // mm; what lies below it does not print; 0 takes no room
+    TRepFrame Frame;
+    TRepFont Font;
+    // Runs before the band's texts: may clear printBand, change Height (0 hides the
+    // band) or switch a sum's ResetAfterPrint. Changes last until the layout pass ends.
+    std::function<void(TRepBand *sender, bool &printBand)> BeforePrint;
+
+  protected:
+    TRepBand *asBand() override { return this; }
+
+  private:
+    TReport *m_report;
+};
+
+// A group header band: printed before the first row and whenever Expression
+// ("dataset.field") changes value from one row to the next; its footer band prints
+// after the group's last row. Groups nest in the order they were added.
+class TRepGroup : public TRepBand {
+  public:
+    TRepGroup(TReport *report, const QString &expression, double height)
+        : TRepBand(report, rbGroupHeader, height), Expression(expression) {}
+    QString Expression;
+    TRepBand *FooterBand = nullptr;
+    TRepBand *AddFooter(double height);
+};
+
+// ---- The report ------------------------------------------------------------------
+
+class TReport : public TRepContainer {
+  public:
+    TReport();
+    ~TReport() override;
+
+    TDataRef DataSet; // the rows of the detail band; none: one pass, one page
+
+    struct PageSettings {
+        TPageOrientation Orientation = poPortrait;
+        double TopMargin = 10, BottomMargin = 10, LeftMargin = 10, RightMargin = 10; // mm
+    } Page;
+    struct Printer {
+        int Copies = 1;
+        bool FirstTray = false; // feed from the printer's first paper tray
+    } PrinterSettings;
+    struct ReportOptions {
+        bool FirstPageHeader = true; // the page header prints on the first page too
+        bool LastPageFooter = true;  // the page footer prints on the last page too
+        bool PrintIfEmpty = true;    // a dataset without rows still gives a page
+    } Options;
+
+    TRepFont Font{QStringLiteral("Arial"), 10};
+    TRepFrame Frame; // drawn around the area within the margins on every page
+
+    TRepBand *AddBand(TBandType type, double height);
+    TRepGroup *AddGroup(const QString &expression, double headerHeight);
+    const std::vector<std::unique_ptr<TRepBand>> &Bands() const { return m_bands; }
+
+    // Sheet size in mm for the orientation.
+    double PageWidth() const { return Page.Orientation == poPortrait ? 210.0 : 297.0; }
+    double PageHeight() const { return Page.Orientation == poPortrait ? 297.0 : 210.0; }
+
+    // Lays the report out over the live rows. Hooks run here. Throws EOrbekError with a
+    // Russian message for an expression or field the data does not have.
+    TPreparedReport Layout();
+
+    // Lays out and shows the preview window (printing, printer set-up, saving as PDF),
+    // returning when the window closes. With PreviewHook set the hook receives the
+    // pages instead and no window opens.
+    void Preview();
+    static std::function<void(TReport &report, const TPreparedReport &pages)> PreviewHook;
+
+  private:
+    std::vector<std::unique_ptr<TRepBand>> m_bands;
+};

@@ -1,0 +1,550 @@
+// The layout pass: walks the rows of the report's dataset and stacks the bands onto
+// pages, running the hooks on the way.
+#include "print/Report.h"
+
+#include "db/Errors.h"
+#include "db/Formats.h"
+#include "print/Fonts.h"
+
+#include <QHash>
+#include <QRegularExpression>
+
+#include <limits>
+
+namespace {
+
+constexpr double Epsilon = 0.001; // mm; below any visible difference
+
+// A field of a row source, resolved once per pass.
+struct FieldRef {
+    TRowSource *source = nullptr;
+    int field = -1;
+};
+
+enum class TextKind { Label, DBText, FieldExpr, SumExpr, Memo };
+
+struct CompiledElement {
+    TRepPrintable *element = nullptr;
+    TRepText *text = nullptr; // nullptr for shapes
+    TextKind kind = TextKind::Label;
+    FieldRef field;
+    TRepFont font; // resolved
+    const rep::FontMetrics *metrics = nullptr;
+    // A copy for this pass, so state a hook keeps in its captures starts afresh.
+    std::function<void(TRepText *, QString &)> onPrint;
+};
+
+struct CompiledBand {
+    TRepBand *band = nullptr;
+    std::function<void(TRepBand *, bool &)> beforePrint;
+    std::vector<CompiledElement> elements;
+};
+
+struct CompiledGroup {
+    FieldRef key;
+    CompiledBand header;
+    CompiledBand footer; // band == nullptr: none
+};
+
+} // namespace
+
+class TReportLayout {
+  public:
+    explicit TReportLayout(TReport &report) : m_report(report) {}
+    TPreparedReport Run();
+
+  private:
+    // ---- Compiling ----
+    TRowSource *sourceFor(const TDataRef &ref);
+    TRowSource *sourceNamed(const QString &name, const QString &expression);
+    FieldRef resolveField(TRowSource *source, const QString &field, const QString &context);
+    FieldRef parseFieldRef(const QString &expression, bool *isSum);
+    TRepFont resolveFont(const TRepFont &own, const TRepBand *band) const;
+    CompiledElement compileElement(TRepPrintable *element);
+    CompiledBand compileBand(TRepBand *band);
+    void compile();
+
+    // ---- Laying out ----
+    void selectRow(int row);
+    void startPage();
+    void finishPage(bool last);
+    bool printBand(CompiledBand &band, bool allowBreak = true, bool isDetail = false);
+    void placeBand(CompiledBand &band, double top, double height);
+    void placeElement(CompiledElement &element, QPointF origin, double limit);
+    void placeText(CompiledElement &element, QRectF box, double limit, bool trimmed);
+    QString elementText(CompiledElement &element);
+    void accumulate();
+    void resetAfterPrint(CompiledBand &band);
+    QVariantList groupKeys() const;
+
+    TReport &m_report;
+    std::vector<std::unique_ptr<TRowSource>> m_ownedSources;
+    QHash<const void *, TRowSource *> m_sources;
+    TRowSource *m_driver = nullptr;
+
+    CompiledBand m_title, m_pageHeader, m_columnHeader, m_detail, m_summary, m_pageFooter;
+    std::vector<CompiledGroup> m_groups;
+    std::vector<CompiledElement> m_free;
+    std::vector<std::pair<TRepExpr *, FieldRef>> m_sums;
+
+    TPreparedReport m_out;
+    double m_y = 0;          // next band's top on the current page
+    double m_limit = 0;      // where the page footer begins
+    double m_contentTop = 0; // below the page's headers
+};
+
+// ---- Compiling -------------------------------------------------------------------
+
+TRowSource *TReportLayout::sourceFor(const TDataRef &ref) {
+    if (ref.IsNull()) return nullptr;
+    if (TRowSource *known = m_sources.value(ref.Key())) return known;
+    TRowSource *source = ref.Source();
+    if (!source) {
+        m_ownedSources.push_back(ref.Adapt());
+        source = m_ownedSources.back().get();
+    }
+    m_sources.insert(ref.Key(), source);
+    return source;
+}
+
+TRowSource *TReportLayout::sourceNamed(const QString &name, const QString &expression) {
+    if (name.isEmpty()) {
+        if (!m_driver)
+            throw EOrbekError(QStringLiteral("Выражение «%1» требует набора данных отчета").arg(expression));
+        return m_driver;
+    }
+    for (TRowSource *source : std::as_const(m_sources))
+        if (source->Name().compare(name, Qt::CaseInsensitive) == 0) return source;
+    throw EOrbekError(QStringLiteral("В выражении «%1» неизвестный набор данных %2").arg(expression, name));
+}
+
+FieldRef TReportLayout::resolveField(TRowSource *source, const QString &field, const QString &context) {
+    const int index = source->FieldIndex(field);
+    if (index < 0)
+        throw EOrbekError(
+            QStringLiteral("Поле %1 не найдено в наборе данных %2 (%3)").arg(field, source->Name(), context));
+    return {source, index};
+}
+
+// "SUM(name.field)", "name.field" or "field".
+FieldRef TReportLayout::parseFieldRef(const QString &expression, bool *isSum) {
+    static const QRegularExpression sum(QStringLiteral(R"(^\s*SUM\s*\(\s*(?:(\w+)\s*\.\s*)?(\w+)\s*\)\s*$)"),
+                                        QRegularExpression::CaseInsensitiveOption |
+                                            QRegularExpression::UseUnicodePropertiesOption);
+    static const QRegularExpression field(QStringLiteral(R"(^\s*(?:(\w+)\s*\.\s*)?(\w+)\s*$)"),
+                                          QRegularExpression::UseUnicodePropertiesOption);
+    QRegularExpressionMatch m = sum.match(expression);
+    const bool summing = m.hasMatch();
+    if (!summing) m = field.match(expression);
+    if (!m.hasMatch())
+        throw EOrbekError(QStringLiteral("Выражение отчета «%1» не распознано").arg(expression));
+    TRowSource *source = sourceNamed(m.captured(1), expression);
+    if (summing && source != m_driver)
+        throw EOrbekError(
+            QStringLiteral("Итог «%1» возможен только по набору данных, строки которого печатает отчет")
+                .arg(expression));
+    if (isSum) *isSum = summing;
+    return resolveField(source, m.captured(2), expression);
+}
+
+TRepFont TReportLayout::resolveFont(const TRepFont &own, const TRepBand *band) const {
+    TRepFont font = own;
+    const TRepFont &report = m_report.Font;
+    if (font.Name.isEmpty()) font.Name = band && !band->Font.Name.isEmpty() ? band->Font.Name : report.Name;
+    if (font.Name.isEmpty()) font.Name = QStringLiteral("Arial");
+    if (font.Size <= 0) font.Size = band && band->Font.Size > 0 ? band->Font.Size : report.Size;
+    if (font.Size <= 0) font.Size = 10;
+    font.Bold = font.Bold || (band && band->Font.Bold) || report.Bold;
+    font.Italic = font.Italic || (band && band->Font.Italic) || report.Italic;
+    return font;
+}
+
+CompiledElement TReportLayout::compileElement(TRepPrintable *element) {
+    CompiledElement c;
+    c.element = element;
+    c.text = dynamic_cast<TRepText *>(element);
+    if (!c.text) return c;
+    c.onPrint = c.text->OnPrint;
+    c.font = resolveFont(c.text->Font, element->Band());
+    c.metrics = &rep::Metrics(c.font);
+    if (dynamic_cast<TRepLabel *>(element)) {
+        c.kind = TextKind::Label;
+    } else if (auto *memo = dynamic_cast<TRepMemo *>(element)) {
+        Q_UNUSED(memo);
+        c.kind = TextKind::Memo;
+    } else if (auto *db = dynamic_cast<TRepDBText *>(element)) {
+        c.kind = TextKind::DBText;
+        TRowSource *source = db->DataSet ? sourceFor(db->DataSet) : m_driver;
+        if (!source)
+            throw EOrbekError(QStringLiteral("Для поля %1 отчета не задан набор данных").arg(db->DataField));
+        c.field = resolveField(source, db->DataField, db->DataField);
+    } else if (auto *expr = dynamic_cast<TRepExpr *>(element)) {
+        bool isSum = false;
+        c.field = parseFieldRef(expr->Expression, &isSum);
+        c.kind = isSum ? TextKind::SumExpr : TextKind::FieldExpr;
+        if (isSum) m_sums.emplace_back(expr, c.field);
+    }
+    return c;
+}
+
+CompiledBand TReportLayout::compileBand(TRepBand *band) {
+    CompiledBand c;
+    c.band = band;
+    if (!band) return c;
+    c.beforePrint = band->BeforePrint;
+    for (const auto &element : band->Elements())
+        c.elements.push_back(compileElement(element.get()));
+    return c;
+}
+
+void TReportLayout::compile() {
+    m_driver = sourceFor(m_report.DataSet);
+    // Every dataset the texts name must be known before expressions look them up.
+    auto registerSources = [this](const TRepContainer &container) {
+        for (const auto &element : container.Elements())
+            if (auto *db = dynamic_cast<TRepDBText *>(element.get())) sourceFor(db->DataSet);
+    };
+    registerSources(m_report);
+    for (const auto &band : m_report.Bands())
+        registerSources(*band);
+
+    auto first = [this](TBandType type) -> TRepBand * {
+        for (const auto &band : m_report.Bands())
+            if (band->BandType == type) return band.get();
+        return nullptr;
+    };
+    m_title = compileBand(first(rbTitle));
+    m_pageHeader = compileBand(first(rbPageHeader));
+    m_columnHeader = compileBand(first(rbColumnHeader));
+    m_detail = compileBand(first(rbDetail));
+    m_summary = compileBand(first(rbSummary));
+    m_pageFooter = compileBand(first(rbPageFooter));
+    for (const auto &band : m_report.Bands()) {
+        auto *group = dynamic_cast<TRepGroup *>(band.get());
+        if (!group) continue;
+        CompiledGroup c;
+        if (!group->Expression.trimmed().isEmpty()) c.key = parseFieldRef(group->Expression, nullptr);
+        c.header = compileBand(group);
+        c.footer = compileBand(group->FooterBand);
+        m_groups.push_back(std::move(c));
+    }
+    for (const auto &element : m_report.Elements())
+        m_free.push_back(compileElement(element.get()));
+}
+
+// ---- Laying out ------------------------------------------------------------------
+
+void TReportLayout::selectRow(int row) {
+    if (m_driver) m_driver->SelectRow(row);
+}
+
+void TReportLayout::startPage() {
+    const bool first = m_out.Pages.empty();
+    TPage &page = m_out.Pages.emplace_back();
+    page.Size = QSizeF(m_report.PageWidth(), m_report.PageHeight());
+    const auto &margins = m_report.Page;
+    if (m_report.Frame.Any())
+        page.Frames.push_back({QRectF(margins.LeftMargin, margins.TopMargin,
+                                      page.Size.width() - margins.LeftMargin - margins.RightMargin,
+                                      page.Size.height() - margins.TopMargin - margins.BottomMargin),
+                               m_report.Frame});
+    m_y = margins.TopMargin;
+    m_limit = page.Size.height() - margins.BottomMargin - (m_pageFooter.band ? m_pageFooter.band->Height : 0);
+    m_contentTop = m_y;
+    if (first)
+        for (CompiledElement &element : m_free)
+            placeElement(element, QPointF(0, 0), page.Size.height());
+    if (m_pageHeader.band && (!first || m_report.Options.FirstPageHeader)) printBand(m_pageHeader, false);
+    if (first && m_title.band) printBand(m_title, false);
+    if (m_columnHeader.band) printBand(m_columnHeader, false);
+    m_contentTop = m_y;
+}
+
+void TReportLayout::finishPage(bool last) {
+    if (!m_pageFooter.band || (last && !m_report.Options.LastPageFooter)) return;
+    bool print = true;
+    if (m_pageFooter.beforePrint) m_pageFooter.beforePrint(m_pageFooter.band, print);
+    const double height = m_pageFooter.band->Height;
+    if (print && height > 0)
+        placeBand(m_pageFooter, m_report.PageHeight() - m_report.Page.BottomMargin - height, height);
+    resetAfterPrint(m_pageFooter);
+}
+
+// Runs the band's hook and places it below the bands before it, on a new page when
+// it does not fit (unless it is one of the page's own headers, or the page holds
+// nothing else yet). Returns whether the band printed.
+bool TReportLayout::printBand(CompiledBand &band, bool allowBreak, bool isDetail) {
+    bool print = true;
+    if (band.beforePrint) band.beforePrint(band.band, print);
+    if (print && isDetail) accumulate();
+    const double height = band.band->Height;
+    if (print && height > 0) {
+        if (allowBreak && m_y + height > m_limit + Epsilon && m_y > m_contentTop + Epsilon) {
+            finishPage(false);
+            startPage();
+        }
+        placeBand(band, m_y, height);
+        m_y += height;
+    }
+    resetAfterPrint(band);
+    return print;
+}
+
+void TReportLayout::placeBand(CompiledBand &band, double top, double height) {
+    const auto &margins = m_report.Page;
+    const QRectF area(margins.LeftMargin, top,
+                      m_report.PageWidth() - margins.LeftMargin - margins.RightMargin, height);
+    if (band.band->Frame.Any()) m_out.Pages.back().Frames.push_back({area, band.band->Frame});
+    for (CompiledElement &element : band.elements)
+        placeElement(element, area.topLeft(), area.bottom());
+}
+
+// `limit`: nothing prints below it (the band's bottom edge).
+void TReportLayout::placeElement(CompiledElement &element, QPointF origin, double limit) {
+    const TRepPrintable *e = element.element;
+    QRectF box(origin.x() + e->Left, origin.y() + e->Top, e->Width, e->Height);
+    if (box.top() >= limit - Epsilon) return;
+    const bool trimmed = box.bottom() > limit + Epsilon;
+    if (trimmed) box.setBottom(limit);
+    TPage &page = m_out.Pages.back();
+
+    if (element.text) {
+        placeText(element, box, limit, trimmed);
+        return;
+    }
+    const auto *shape = static_cast<const TRepShape *>(e);
+    if (shape->Shape == stHorLine) {
+        const double y = origin.y() + e->Top + e->Height / 2;
+        if (y <= limit + Epsilon)
+            page.Lines.push_back({QPointF(box.left(), y), QPointF(box.right(), y), shape->PenWidth});
+    } else if (shape->Shape == stVertLine) {
+        const double x = box.center().x();
+        page.Lines.push_back({QPointF(x, box.top()), QPointF(x, box.bottom()), shape->PenWidth});
+    }
+    if (e->Frame.Any()) {
+        TRepFrame sides = e->Frame;
+        sides.Bottom = sides.Bottom && !trimmed;
+        page.Frames.push_back({box, sides});
+    }
+}
+
+QString TReportLayout::elementText(CompiledElement &element) {
+    switch (element.kind) {
+    case TextKind::Label:
+        return static_cast<TRepLabel *>(element.text)->Caption;
+    case TextKind::Memo:
+        return static_cast<TRepMemo *>(element.text)->Lines;
+    case TextKind::DBText:
+        return element.field.source->Text(element.field.field, static_cast<TRepDBText *>(element.text)->Mask);
+    case TextKind::FieldExpr: {
+        auto *expr = static_cast<TRepExpr *>(element.text);
+        expr->m_value = element.field.source->Number(element.field.field);
+        return element.field.source->Text(element.field.field, expr->Mask);
+    }
+    case TextKind::SumExpr: {
+        auto *expr = static_cast<TRepExpr *>(element.text);
+        return expr->Mask.isEmpty() ? fmt::FloatToStr(expr->m_value)
+                                    : fmt::FormatFloat(expr->Mask, expr->m_value);
+    }
+    }
+    return QString();
+}
+
+// A text's lines, one under the other from the top of its box. The first line always
+// prints; a further line only when it ends inside the box. Text running past the
+// box's width or the band's bottom is cut there.
+void TReportLayout::placeText(CompiledElement &element, QRectF box, double limit, bool trimmed) {
+    TRepText *e = element.text;
+    QString text = elementText(element);
+    if (element.onPrint) element.onPrint(e, text);
+    const rep::FontMetrics &metrics = *element.metrics;
+    TPage &page = m_out.Pages.back();
+
+    if (e->AutoSize) box.setWidth(metrics.TextWidth(text));
+    if (e->Frame.Any()) {
+        TRepFrame sides = e->Frame;
+        sides.Bottom = sides.Bottom && !trimmed;
+        page.Frames.push_back({box, sides});
+    }
+    if (text.isEmpty()) return;
+
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    const QStringList lines = e->WordWrap && !e->AutoSize ? metrics.WrapLines(text, box.width())
+                              : text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))
+                                  ? text.split(lineBreak)
+                                  : QStringList{text};
+    const double boxBottom = qMin(box.bottom(), limit);
+    const double spacing = metrics.LineSpacing();
+    for (int i = 0; i < lines.size(); ++i) {
+        const double lineTop = box.top() + i * spacing;
+        const double baseline = lineTop + metrics.Ascent();
+        if (i > 0 && baseline + metrics.Descent() > boxBottom + 0.1) break;
+        const QString &line = lines[i];
+        if (line.isEmpty()) continue;
+        TPageText item;
+        item.Text = line;
+        item.Font = element.font;
+        item.Alignment = e->Alignment;
+        item.Box = lines.size() == 1 ? box : QRectF(box.left(), lineTop, box.width(), spacing);
+        item.Width = metrics.TextWidth(line);
+        double x = box.left();
+        if (!e->AutoSize) {
+            if (e->Alignment == taCenter)
+                x += (box.width() - item.Width) / 2;
+            else if (e->Alignment == taRightJustify)
+                x = box.right() - item.Width;
+        }
+        item.Origin = QPointF(x, baseline);
+        const bool overWidth =
+            !e->AutoSize && (x < box.left() - Epsilon || x + item.Width > box.right() + Epsilon);
+        const bool overBottom = baseline + metrics.Descent() > limit + Epsilon;
+        if (overWidth || overBottom) {
+            const double left = overWidth ? box.left() : x - spacing;
+            const double right = overWidth ? box.right() : x + item.Width + spacing;
+            const double top = lineTop - spacing;
+            const double bottom = overBottom ? limit : baseline + spacing;
+            item.ClipRect = QRectF(QPointF(left, top), QPointF(right, bottom));
+        }
+        page.Texts.push_back(std::move(item));
+    }
+}
+
+// One more detail row counts in every running total.
+void TReportLayout::accumulate() {
+    for (auto &[expr, field] : m_sums)
+        expr->m_value += field.source->Number(field.field);
+}
+
+void TReportLayout::resetAfterPrint(CompiledBand &band) {
+    for (CompiledElement &element : band.elements)
+        if (element.kind == TextKind::SumExpr) {
+            auto *expr = static_cast<TRepExpr *>(element.text);
+            if (expr->ResetAfterPrint) expr->m_value = 0;
+        }
+}
+
+QVariantList TReportLayout::groupKeys() const {
+    QVariantList keys;
+    for (const CompiledGroup &group : m_groups)
+        keys << (group.key.source ? group.key.source->Value(group.key.field) : QVariant());
+    return keys;
+}
+
+// ---- The pass ----------------------------------------------------------------------
+
+namespace {
+
+// What hooks may change during a pass, put back when it ends, so every pass starts
+// from the layout as the form declared it.
+class DesignState {
+  public:
+    explicit DesignState(const TReport &report) {
+        for (const auto &band : report.Bands()) {
+            m_heights.emplace_back(band.get(), band->Height);
+            for (const auto &element : band->Elements())
+                if (auto *expr = dynamic_cast<TRepExpr *>(element.get()))
+                    m_resets.emplace_back(expr, expr->ResetAfterPrint);
+        }
+    }
+    ~DesignState() {
+        for (auto &[band, height] : m_heights)
+            band->Height = height;
+        for (auto &[expr, reset] : m_resets)
+            expr->ResetAfterPrint = reset;
+    }
+    DesignState(const DesignState &) = delete;
+    DesignState &operator=(const DesignState &) = delete;
+
+  private:
+    std::vector<std::pair<TRepBand *, double>> m_heights;
+    std::vector<std::pair<TRepExpr *, bool>> m_resets;
+};
+
+// The dataset's fields read their own current row again however the pass ends.
+class RowSelection {
+  public:
+    explicit RowSelection(TRowSource *source) : m_source(source) {}
+    ~RowSelection() {
+        if (m_source) m_source->SelectRow(-1);
+    }
+    RowSelection(const RowSelection &) = delete;
+    RowSelection &operator=(const RowSelection &) = delete;
+
+  private:
+    TRowSource *m_source;
+};
+
+} // namespace
+
+TPreparedReport TReportLayout::Run() {
+    const DesignState design(m_report);
+    compile();
+    for (auto &[expr, field] : m_sums)
+        expr->m_value = 0;
+    m_out.Orientation = m_report.Page.Orientation;
+    m_out.Copies = qMax(1, m_report.PrinterSettings.Copies);
+    m_out.FirstTray = m_report.PrinterSettings.FirstTray;
+
+    // Without a dataset the bands print once, as for one row.
+    if (!m_driver) {
+        startPage();
+        if (m_detail.band) printBand(m_detail, true, true);
+        if (m_summary.band) printBand(m_summary);
+        finishPage(true);
+        return std::move(m_out);
+    }
+
+    const RowSelection restore(m_driver);
+    m_driver->FetchAll();
+    const int rows = m_driver->RowCount();
+    if (rows == 0) {
+        if (!m_report.Options.PrintIfEmpty) return std::move(m_out);
+        startPage();
+        if (m_summary.band) printBand(m_summary);
+        finishPage(true);
+        return std::move(m_out);
+    }
+
+    const int groups = int(m_groups.size());
+    selectRow(0);
+    startPage();
+    QVariantList previousKeys;
+    for (int row = 0; row < rows; ++row) {
+        selectRow(row);
+        const QVariantList keys = groupKeys();
+        // The outermost group whose key changed: its footers (and those inside it)
+        // close the previous row's groups, its headers open this row's.
+        int changed = 0;
+        if (row > 0) {
+            changed = groups;
+            for (int g = 0; g < groups; ++g)
+                if (keys[g] != previousKeys[g]) {
+                    changed = g;
+                    break;
+                }
+            if (changed < groups) {
+                selectRow(row - 1);
+                for (int g = groups - 1; g >= changed; --g)
+                    if (m_groups[size_t(g)].footer.band) printBand(m_groups[size_t(g)].footer);
+                selectRow(row);
+            }
+        }
+        for (int g = changed; g < groups; ++g)
+            printBand(m_groups[size_t(g)].header);
+        if (m_detail.band)
+            printBand(m_detail, true, true);
+        else
+            accumulate();
+        previousKeys = keys;
+    }
+    selectRow(rows - 1);
+    for (int g = groups - 1; g >= 0; --g)
+        if (m_groups[size_t(g)].footer.band) printBand(m_groups[size_t(g)].footer);
+    if (m_summary.band) printBand(m_summary);
+    finishPage(true);
+    return std::move(m_out);
+}
+
+TPreparedReport TReport::Layout() {
+    return TReportLayout(*this).Run();
+}
