@@ -1,0 +1,616 @@
+#include "controls/DBCtrls.h"
+
+#include "controls/Dialogs.h"
+#include "db/Formats.h"
+
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QRegularExpression>
+
+namespace {
+
+// A focus change inside the form, not the window losing the focus to another (a
+// message box, a picker, the error box itself).
+bool leavesWithinForm(const QFocusEvent *event) {
+    return event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason;
+}
+
+// Line breaks as the tables keep them: carriage return and line feed.
+QString toStoredLines(QString text) { return text.replace(QLatin1Char('\n'), QStringLiteral("\r\n")); }
+QString fromStoredLines(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+}
+
+bool sameKey(const QVariant &a, const QVariant &b) {
+    if (a.isNull() || b.isNull())
+        return a.isNull() && b.isNull();
+    bool okA = false, okB = false;
+    const double x = a.toDouble(&okA), y = b.toDouble(&okB);
+    if (okA && okB)
+        return x == y;
+    return a.toString() == b.toString();
+}
+
+} // namespace
+
+// ---- TFieldDataLink -----------------------------------------------------------------------
+
+TFieldDataLink::TFieldDataLink(QWidget *control) : QObject(control), m_control(control) {}
+
+void TFieldDataLink::SetDataSource(TDataSource *source) {
+    for (auto &c : m_connections)
+        disconnect(c);
+    m_connections.clear();
+    m_source = source;
+    m_modified = false;
+    if (source) {
+        m_connections = {
+            connect(source, &TDataSource::dataSetChanged, this, [this] {
+                if (!m_busy)
+                    Reset();
+            }),
+            connect(source, &TDataSource::scrolled, this, [this] {
+                if (!m_busy)
+                    Reset();
+            }),
+            connect(source, &TDataSource::stateChanged, this, [this] {
+                if (!m_busy && !m_modified)
+                    Load();
+            }),
+            connect(source, &TDataSource::recordChanged, this, &TFieldDataLink::sourceRecordChanged),
+            connect(source, &TDataSource::updateData, this, &TFieldDataLink::updateData),
+        };
+    }
+    Load();
+}
+
+void TFieldDataLink::SetDataField(const QString &name) {
+    m_fieldName = name;
+    m_modified = false;
+    Load();
+}
+
+TDataSet *TFieldDataLink::DataSet() const { return m_source ? m_source->DataSet() : nullptr; }
+
+TField *TFieldDataLink::Field() const {
+    TDataSet *ds = DataSet();
+    if (!ds || !ds->Active() || m_fieldName.isEmpty())
+        return nullptr;
+    return ds->FindField(m_fieldName);
+}
+
+void TFieldDataLink::SetReadOnly(bool readOnly) {
+    m_readOnly = readOnly;
+    Load();
+}
+
+bool TFieldDataLink::CanModify() const {
+    TField *field = Field();
+    return field && !m_readOnly && !field->ReadOnly && field->FieldKind() != TFieldKind::fkCalculated &&
+           DataSet()->CanModify();
+}
+
+bool TFieldDataLink::BeginEdit() {
+    if (!CanModify()) {
+        Reset();
+        return false;
+    }
+    TDataSet *ds = DataSet();
+    if (ds->State() == TDataSetState::dsEdit || ds->State() == TDataSetState::dsInsert)
+        return true;
+    ++m_busy;
+    const bool ok = Guarded([ds] { ds->Edit(); });
+    --m_busy;
+    if (!ok)
+        Reset();
+    return ok;
+}
+
+void TFieldDataLink::Write() {
+    if (!m_modified || !OnWrite)
+        return;
+    ++m_busy;
+    try {
+        OnWrite();
+    } catch (...) {
+        --m_busy;
+        throw;
+    }
+    --m_busy;
+    m_modified = false;
+    Load();
+}
+
+bool TFieldDataLink::Exit() {
+    if (!m_modified) {
+        Load();
+        return true;
+    }
+    if (Guarded([this] { Write(); }))
+        return true;
+    m_control->setFocus();
+    if (auto *edit = qobject_cast<QLineEdit *>(m_control))
+        edit->selectAll();
+    return false;
+}
+
+void TFieldDataLink::Reset() {
+    m_modified = false;
+    Load();
+}
+
+void TFieldDataLink::Load() {
+    if (OnLoad)
+        OnLoad();
+}
+
+void TFieldDataLink::sourceRecordChanged(TField *field) {
+    if (m_busy)
+        return;
+    TField *mine = Field();
+    // A calculated or lookup field depends on the others: any change may change it.
+    if (!field || field == mine || (mine && mine->IsCalculated()))
+        Reset();
+}
+
+void TFieldDataLink::updateData() {
+    try {
+        Write();
+    } catch (...) {
+        m_control->setFocus();
+        throw;
+    }
+}
+
+// ---- Edit masks ----------------------------------------------------------------------------
+
+QString QtInputMask(const QString &editMask) {
+    if (editMask.isEmpty())
+        return QString();
+    const QStringList sections = editMask.split(QLatin1Char(';'));
+    const QString mask = sections.value(0);
+    const QString blank = sections.size() >= 3 && !sections[2].isEmpty() ? sections[2].left(1) : QStringLiteral("_");
+    static const QString qtMeta = QStringLiteral("AaNnXx90Dd#HhBb><![]{}\\");
+    QString out;
+    for (int i = 0; i < mask.size(); ++i) {
+        const QChar c = mask[i];
+        switch (c.unicode()) {
+        case '!': // leading blanks are trimmed: the line edit's text is taken whole anyway
+            break;
+        case '0':
+            out += QLatin1Char('9');
+            break;
+        case '9':
+            out += QLatin1Char('0');
+            break;
+        case '#':
+            out += QLatin1Char('#');
+            break;
+        case 'L':
+            out += QLatin1Char('A');
+            break;
+        case 'l':
+            out += QLatin1Char('a');
+            break;
+        case 'A':
+            out += QLatin1Char('N');
+            break;
+        case 'a':
+            out += QLatin1Char('n');
+            break;
+        case 'C':
+            out += QLatin1Char('X');
+            break;
+        case 'c':
+            out += QLatin1Char('x');
+            break;
+        case '>':
+        case '<':
+            out += c;
+            break;
+        case '/':
+            out += QLatin1Char('.');
+            break;
+        case '\\':
+            if (i + 1 < mask.size()) {
+                const QChar literal = mask[++i];
+                if (qtMeta.contains(literal))
+                    out += QLatin1Char('\\');
+                out += literal;
+            }
+            break;
+        default:
+            if (qtMeta.contains(c))
+                out += QLatin1Char('\\');
+            out += c;
+        }
+    }
+    return out + QLatin1Char(';') + blank;
+}
+
+// ---- TDBEdit ---------------------------------------------------------------------------------
+
+TDBEdit::TDBEdit(QWidget *parent, TDataSource *source, const QString &field)
+    : QLineEdit(parent), DataLink(new TFieldDataLink(this)) {
+    DataLink->OnLoad = [this] { load(); };
+    DataLink->OnWrite = [this] {
+        QString value = text();
+        // A mask leaves its literals in an empty text ("..").
+        if (!inputMask().isEmpty()) {
+            QString bare = value;
+            bare.remove(QRegularExpression(QStringLiteral("[^\\p{L}\\p{N}]")));
+            if (bare.isEmpty())
+                value.clear();
+            else
+                value.remove(QLatin1Char(' '));
+        }
+        DataLink->Field()->SetText(value);
+    };
+    connect(this, &QLineEdit::textEdited, this, [this] {
+        if (DataLink->BeginEdit())
+            DataLink->SetModified();
+    });
+    DataLink->SetDataField(field);
+    DataLink->SetDataSource(source);
+}
+
+void TDBEdit::SetEditMask(const QString &editMask) {
+    m_ownMask = !editMask.isEmpty();
+    m_editMask = editMask;
+    load();
+}
+
+void TDBEdit::load() {
+    TField *field = DataLink->Field();
+    const QString mask = m_ownMask ? m_editMask : (field ? field->EditMask : QString());
+    const QString qtMask = QtInputMask(mask);
+    if (inputMask() != qtMask)
+        setInputMask(qtMask);
+    if (!field) {
+        setText(QString());
+        QLineEdit::setReadOnly(true);
+        return;
+    }
+    const bool editable = DataLink->CanModify();
+    QLineEdit::setReadOnly(!editable);
+    if (qtMask.isEmpty())
+        setMaxLength(db::IsTextType(field->DataType()) && field->Size() > 0 ? field->Size() : 32767);
+    const int alignment = field->Alignment ? field->Alignment
+                          : db::IsNumericType(field->DataType()) ? int(Qt::AlignRight)
+                                                                 : int(Qt::AlignLeft);
+    setAlignment(Qt::Alignment(alignment) | Qt::AlignVCenter);
+    setText(hasFocus() && editable ? field->Text() : field->DisplayText());
+}
+
+void TDBEdit::focusInEvent(QFocusEvent *event) {
+    QLineEdit::focusInEvent(event);
+    if (!DataLink->Modified())
+        load(); // the edit text instead of the display text
+}
+
+void TDBEdit::focusOutEvent(QFocusEvent *event) {
+    QLineEdit::focusOutEvent(event);
+    if (leavesWithinForm(event))
+        DataLink->Exit();
+}
+
+void TDBEdit::keyPressEvent(QKeyEvent *event) {
+    // Esc takes back what was typed; an unchanged edit leaves Esc to the form.
+    if (event->key() == Qt::Key_Escape && DataLink->Modified()) {
+        DataLink->Reset();
+        selectAll();
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+TDBDateEdit::TDBDateEdit(QWidget *parent, TDataSource *source, const QString &field)
+    : TDBEdit(parent, source, field) {
+    SetEditMask(QStringLiteral("!99/99/0000;1;_"));
+}
+
+// ---- TDBMemo -----------------------------------------------------------------------------------
+
+TDBMemo::TDBMemo(QWidget *parent, TDataSource *source, const QString &field)
+    : QPlainTextEdit(parent), DataLink(new TFieldDataLink(this)) {
+    setTabChangesFocus(true);
+    DataLink->OnLoad = [this] {
+        TField *f = DataLink->Field();
+        m_loading = true;
+        setPlainText(f ? fromStoredLines(f->Text()) : QString());
+        m_loading = false;
+        setReadOnly(!DataLink->CanModify());
+    };
+    DataLink->OnWrite = [this] { DataLink->Field()->SetText(toStoredLines(toPlainText())); };
+    connect(this, &QPlainTextEdit::textChanged, this, [this] {
+        if (!m_loading && DataLink->BeginEdit())
+            DataLink->SetModified();
+    });
+    DataLink->SetDataField(field);
+    DataLink->SetDataSource(source);
+}
+
+void TDBMemo::focusOutEvent(QFocusEvent *event) {
+    QPlainTextEdit::focusOutEvent(event);
+    if (leavesWithinForm(event))
+        DataLink->Exit();
+}
+
+// ---- TDBComboBox -------------------------------------------------------------------------------
+
+TDBComboBox::TDBComboBox(QWidget *parent, TDataSource *source, const QString &field, TComboBoxStyle style)
+    : QComboBox(parent), DataLink(new TFieldDataLink(this)) {
+    setInsertPolicy(QComboBox::NoInsert);
+    DataLink->OnLoad = [this] {
+        TField *f = DataLink->Field();
+        const QString value = f ? f->Text() : QString();
+        m_loading = true;
+        if (isEditable())
+            setEditText(value);
+        else
+            setCurrentIndex(findText(value));
+        m_loading = false;
+        setEnabled(f != nullptr);
+    };
+    DataLink->OnWrite = [this] { DataLink->Field()->SetText(currentIndex() < 0 && !isEditable() ? QString() : currentText()); };
+    connect(this, &QComboBox::activated, this, [this] { userChanged(); });
+    SetStyle(style);
+    DataLink->SetDataField(field);
+    DataLink->SetDataSource(source);
+}
+
+void TDBComboBox::SetItems(const QStringList &items) {
+    m_loading = true;
+    clear();
+    addItems(items);
+    m_loading = false;
+    DataLink->Load();
+}
+
+void TDBComboBox::SetStyle(TComboBoxStyle style) {
+    setEditable(style == TComboBoxStyle::csDropDown);
+    connectEditLine();
+    DataLink->Load();
+}
+
+void TDBComboBox::connectEditLine() {
+    QLineEdit *line = lineEdit();
+    if (line && line != m_editLine)
+        connect(line, &QLineEdit::textEdited, this, [this] { userChanged(); });
+    m_editLine = line;
+}
+
+void TDBComboBox::userChanged() {
+    if (m_loading)
+        return;
+    if (DataLink->BeginEdit())
+        DataLink->SetModified();
+}
+
+void TDBComboBox::focusOutEvent(QFocusEvent *event) {
+    QComboBox::focusOutEvent(event);
+    if (leavesWithinForm(event))
+        DataLink->Exit();
+}
+
+// ---- TDBCheckBox ---------------------------------------------------------------------------------
+
+TDBCheckBox::TDBCheckBox(const QString &caption, QWidget *parent, TDataSource *source, const QString &field)
+    : QCheckBox(caption, parent), DataLink(new TFieldDataLink(this)) {
+    DataLink->OnLoad = [this] {
+        TField *f = DataLink->Field();
+        bool checked = false;
+        if (f && f->DataType() == TFieldType::ftBoolean)
+            checked = f->AsBoolean();
+        else if (f)
+            checked = f->AsString().compare(ValueChecked, Qt::CaseInsensitive) == 0;
+        setChecked(checked);
+        setEnabled(f != nullptr);
+    };
+    DataLink->OnWrite = [this] {
+        TField *f = DataLink->Field();
+        if (f->DataType() == TFieldType::ftBoolean)
+            f->SetAsBoolean(isChecked());
+        else
+            f->SetAsString(isChecked() ? ValueChecked : ValueUnchecked);
+    };
+    connect(this, &QCheckBox::clicked, this, [this] {
+        if (!DataLink->BeginEdit())
+            return;
+        DataLink->SetModified();
+        if (!Guarded([this] { DataLink->Write(); }))
+            DataLink->Reset();
+    });
+    DataLink->SetDataField(field);
+    DataLink->SetDataSource(source);
+}
+
+// ---- TDBLookupComboBox ---------------------------------------------------------------------------
+
+TDBLookupComboBox::TDBLookupComboBox(QWidget *parent, TDataSource *source, const QString &field)
+    : QComboBox(parent), DataLink(new TFieldDataLink(this)) {
+    DataLink->OnLoad = [this] { load(); };
+    DataLink->OnWrite = [this] {
+        const int i = currentIndex();
+        keyTarget()->SetValue(i >= 0 && i < m_keys.size() ? m_keys[i] : QVariant());
+    };
+    connect(this, &QComboBox::activated, this, [this] {
+        if (m_loading || !DataLink->BeginEdit())
+            return;
+        DataLink->SetModified();
+        if (!Guarded([this] { DataLink->Write(); }))
+            DataLink->Reset();
+    });
+    DataLink->SetDataField(field);
+    DataLink->SetDataSource(source);
+}
+
+void TDBLookupComboBox::SetDataField(const QString &name) {
+    m_itemsValid = false;
+    DataLink->SetDataField(name);
+}
+
+void TDBLookupComboBox::SetListSource(TDataSource *list, const QString &keyField, const QString &listField) {
+    m_listSource = list;
+    m_keyField = keyField;
+    m_listField = listField;
+    m_itemsValid = false;
+    load();
+}
+
+TDataSet *TDBLookupComboBox::listDataSet() const {
+    if (m_listSource)
+        return m_listSource->DataSet();
+    TField *f = DataLink->Field();
+    return f && f->FieldKind() == TFieldKind::fkLookup ? f->LookupDataSet : nullptr;
+}
+
+TField *TDBLookupComboBox::keyTarget() const {
+    TField *f = DataLink->Field();
+    if (f && f->FieldKind() == TFieldKind::fkLookup && !m_listSource)
+        return f->DataSet()->FindField(f->KeyFields);
+    return f;
+}
+
+QVariant TDBLookupComboBox::KeyValue() const {
+    const int i = currentIndex();
+    return i >= 0 && i < m_keys.size() ? m_keys[i] : QVariant();
+}
+
+void TDBLookupComboBox::rebuildItems() {
+    TDataSet *list = listDataSet();
+    if (list != m_connectedList) {
+        disconnect(m_listConnection);
+        m_connectedList = list;
+        if (list)
+            m_listConnection = connect(list, &TDataSet::dataChanged, this, [this] {
+                m_itemsValid = false;
+                load();
+            });
+    }
+    m_loading = true;
+    clear();
+    m_keys.clear();
+    m_loading = false;
+    if (!list || !list->Active())
+        return;
+    QString keyName = m_keyField, listName = m_listField;
+    if (!m_listSource) {
+        TField *f = DataLink->Field();
+        keyName = f->LookupKeyFields;
+        listName = f->LookupResultField;
+    }
+    TField *key = list->FindField(keyName);
+    TField *shown = list->FindField(listName);
+    if (!key || !shown)
+        return;
+    list->FetchAll();
+    QStringList texts;
+    for (int row = 0; row < list->FetchedRowCount(); ++row) {
+        ActiveRowScope scope(list, row);
+        m_keys << key->Value();
+        texts << shown->DisplayText();
+    }
+    m_loading = true;
+    addItems(texts);
+    m_loading = false;
+    m_itemsValid = true;
+}
+
+void TDBLookupComboBox::load() {
+    if (!m_itemsValid)
+        rebuildItems();
+    TField *target = keyTarget();
+    int index = -1;
+    if (target) {
+        const QVariant key = target->Value();
+        for (int i = 0; i < m_keys.size() && index < 0; ++i)
+            if (sameKey(m_keys[i], key))
+                index = i;
+    }
+    m_loading = true;
+    setCurrentIndex(index);
+    m_loading = false;
+    setEnabled(target != nullptr && DataLink->CanModify());
+}
+
+// ---- TDBText ---------------------------------------------------------------------------------------
+
+TDBText::TDBText(QWidget *parent, TDataSource *source, const QString &field)
+    : QLabel(parent), DataLink(new TFieldDataLink(this)) {
+    DataLink->OnLoad = [this] {
+        TField *f = DataLink->Field();
+        setText(f ? f->DisplayText() : QString());
+    };
+    DataLink->SetDataField(field);
+    DataLink->SetDataSource(source);
+}
+
+// ---- TDateTimePicker ---------------------------------------------------------------------------------
+
+TDateTimePicker::TDateTimePicker(QWidget *parent) : QDateEdit(parent) {
+    setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    setCalendarPopup(true);
+    // The zero date stands for an empty date and shows blank.
+    setMinimumDate(fmt::ZeroDate());
+    setMaximumDate(QDate(9999, 12, 31));
+    setSpecialValueText(QStringLiteral(" "));
+    QDateEdit::setDate(QDate::currentDate());
+    if (QCalendarWidget *calendar = calendarWidget())
+        calendar->window()->installEventFilter(this);
+    connect(this, &QDateEdit::dateChanged, this, [this] { userChanged(); });
+}
+
+QDate TDateTimePicker::Date() const {
+    const QDate d = date();
+    return d == minimumDate() ? fmt::ZeroDate() : d;
+}
+
+void TDateTimePicker::SetDate(const QDate &value) {
+    m_loading = true;
+    QDateEdit::setDate(fmt::IsZeroDate(value) ? minimumDate() : value);
+    m_loading = false;
+}
+
+TFieldDataLink *TDateTimePicker::link() {
+    if (!m_link) {
+        m_link = new TFieldDataLink(this);
+        m_link->OnLoad = [this] {
+            TField *f = m_link->Field();
+            SetDate(f ? f->AsDate() : fmt::ZeroDate());
+            setReadOnly(!m_link->CanModify());
+        };
+        m_link->OnWrite = [this] {
+            const QDate d = Date();
+            if (fmt::IsZeroDate(d))
+                m_link->Field()->Clear();
+            else
+                m_link->Field()->SetAsDate(d);
+        };
+    }
+    return m_link;
+}
+
+void TDateTimePicker::SetDataSource(TDataSource *source) { link()->SetDataSource(source); }
+
+void TDateTimePicker::SetDataField(const QString &name) { link()->SetDataField(name); }
+
+void TDateTimePicker::userChanged() {
+    if (m_loading || !m_link)
+        return;
+    if (!m_link->BeginEdit())
+        return;
+    m_link->SetModified();
+    if (!Guarded([this] { m_link->Write(); }))
+        m_link->Reset();
+}
+
+bool TDateTimePicker::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::Hide && watched->isWidgetType())
+        emit closeUp();
+    return QDateEdit::eventFilter(watched, event);
+}

@@ -1,0 +1,239 @@
+#pragma once
+// Controls bound to a field of a dataset through a data source. Each shows the field of
+// the current row, through the field's texts and so the process formats (decimal
+// separator, "dd.mm.yyyy"), follows the cursor, and edits the row in place:
+//   - the first change the user makes puts the dataset into editing (Edit; on an empty
+//     dataset a new row);
+//   - the typed text is written into the field (SetText) when the control loses the
+//     focus and when the dataset asks for it (UpdateRecord, which Post runs first);
+//   - a text that does not convert shows the conversion message in the error box and
+//     the control keeps the text and the focus, still editing.
+// A handler that reads fields while the user may still be typing into a control (a key
+// handler of an editor's F10, say) calls DataSet->UpdateRecord() first.
+//
+//     auto *DBEdit1 = new TDBEdit(this, SpPlat->DataSource1, "SUMMA");
+#include "db/DataSet.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+
+#include <functional>
+
+// The link between one control and one field: finds the field, listens to the data
+// source, and puts the dataset into editing and the control's text into the field.
+class TFieldDataLink : public QObject {
+    Q_OBJECT
+public:
+    explicit TFieldDataLink(QWidget *control);
+
+    void SetDataSource(TDataSource *source);
+    TDataSource *DataSource() const { return m_source; }
+    void SetDataField(const QString &name);
+    const QString &DataField() const { return m_fieldName; }
+    TDataSet *DataSet() const;
+    // The bound field while the dataset is open; nullptr otherwise.
+    TField *Field() const;
+    // The control itself may be made read-only.
+    void SetReadOnly(bool readOnly);
+    bool ReadOnly() const { return m_readOnly; }
+    // Whether the user may edit the field now (open dataset that may be changed,
+    // field and control not read-only).
+    bool CanModify() const;
+
+    // The control's side, set by each bound control.
+    std::function<void()> OnLoad;  // show the field's value
+    std::function<void()> OnWrite; // put the control's value into the field; may throw
+
+    // The user is about to change the value: puts the dataset into editing. False when
+    // the field may not be edited now (the control then shows the field again).
+    bool BeginEdit();
+    // The control holds a value the field has not got yet.
+    bool Modified() const { return m_modified; }
+    void SetModified() { m_modified = true; }
+    // Writes a pending value into the field; throws what the field throws.
+    void Write();
+    // Writes a pending value as the control loses the focus; on failure shows the error
+    // and gives the control the focus back. False when the value did not convert.
+    bool Exit();
+    // Drops a pending value and shows the field again.
+    void Reset();
+    void Load();
+
+private:
+    void sourceRecordChanged(TField *field);
+    void updateData();
+
+    QWidget *m_control;
+    QPointer<TDataSource> m_source;
+    QString m_fieldName;
+    std::vector<QMetaObject::Connection> m_connections;
+    bool m_readOnly = false;
+    bool m_modified = false;
+    int m_busy = 0; // the link's own edits and writes: their notifications are not news
+};
+
+// Converts an edit mask of the form layouts ("!99/99/0000;1;_": 0 a required digit,
+// 9 an optional one, / the date separator, then "save literals" and the blank
+// character) into the input mask of a line edit.
+QString QtInputMask(const QString &editMask);
+
+// A one-line edit of a field; the field's edit mask applies unless the control has one.
+class TDBEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit TDBEdit(QWidget *parent = nullptr, TDataSource *source = nullptr, const QString &field = QString());
+    void SetDataSource(TDataSource *source) { DataLink->SetDataSource(source); }
+    void SetDataField(const QString &name) { DataLink->SetDataField(name); }
+    TField *Field() const { return DataLink->Field(); }
+    void SetReadOnly(bool readOnly) { DataLink->SetReadOnly(readOnly); }
+    void SetEditMask(const QString &editMask);
+    TFieldDataLink *const DataLink;
+
+protected:
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void load();
+    QString m_editMask;
+    bool m_ownMask = false;
+};
+
+// A masked date edit: a TDBEdit with the date mask "!99/99/0000;1;_".
+class TDBDateEdit : public TDBEdit {
+    Q_OBJECT
+public:
+    explicit TDBDateEdit(QWidget *parent = nullptr, TDataSource *source = nullptr,
+                         const QString &field = QString());
+};
+
+// A multi-line edit; its lines are stored with carriage return and line feed.
+class TDBMemo : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit TDBMemo(QWidget *parent = nullptr, TDataSource *source = nullptr, const QString &field = QString());
+    void SetDataSource(TDataSource *source) { DataLink->SetDataSource(source); }
+    void SetDataField(const QString &name) { DataLink->SetDataField(name); }
+    TField *Field() const { return DataLink->Field(); }
+    void SetReadOnly(bool readOnly) { DataLink->SetReadOnly(readOnly); }
+    TFieldDataLink *const DataLink;
+
+protected:
+    void focusOutEvent(QFocusEvent *event) override;
+
+private:
+    bool m_loading = false;
+};
+
+enum class TComboBoxStyle { csDropDown, csDropDownList };
+
+// A combo box over a field: a list to choose from, and with csDropDown free text too.
+class TDBComboBox : public QComboBox {
+    Q_OBJECT
+public:
+    explicit TDBComboBox(QWidget *parent = nullptr, TDataSource *source = nullptr, const QString &field = QString(),
+                         TComboBoxStyle style = TComboBoxStyle::csDropDown);
+    void SetDataSource(TDataSource *source) { DataLink->SetDataSource(source); }
+    void SetDataField(const QString &name) { DataLink->SetDataField(name); }
+    TField *Field() const { return DataLink->Field(); }
+    void SetItems(const QStringList &items);
+    void SetStyle(TComboBoxStyle style);
+    TFieldDataLink *const DataLink;
+
+protected:
+    void focusOutEvent(QFocusEvent *event) override;
+
+private:
+    void userChanged();
+    void connectEditLine();
+    QPointer<QLineEdit> m_editLine;
+    bool m_loading = false;
+};
+
+// A check box over a field: a logical field takes True or False, any other field the
+// texts ValueChecked and ValueUnchecked. A click writes the field at once.
+class TDBCheckBox : public QCheckBox {
+    Q_OBJECT
+public:
+    explicit TDBCheckBox(const QString &caption, QWidget *parent = nullptr, TDataSource *source = nullptr,
+                         const QString &field = QString());
+    void SetDataSource(TDataSource *source) { DataLink->SetDataSource(source); }
+    void SetDataField(const QString &name) { DataLink->SetDataField(name); }
+    TField *Field() const { return DataLink->Field(); }
+    QString ValueChecked = QStringLiteral("True");
+    QString ValueUnchecked = QStringLiteral("False");
+    TFieldDataLink *const DataLink;
+};
+
+// A list of the rows of another dataset by one of its fields (ListField); choosing one
+// stores its key (KeyField) in the bound field. Bound to a lookup field, it takes the
+// list, key and shown fields from that field and stores into the field it looks up by.
+class TDBLookupComboBox : public QComboBox {
+    Q_OBJECT
+public:
+    explicit TDBLookupComboBox(QWidget *parent = nullptr, TDataSource *source = nullptr,
+                               const QString &field = QString());
+    void SetDataSource(TDataSource *source) { DataLink->SetDataSource(source); }
+    void SetDataField(const QString &name);
+    void SetListSource(TDataSource *list, const QString &keyField, const QString &listField);
+    // The key of the chosen row; an invalid value when none is chosen.
+    QVariant KeyValue() const;
+    TFieldDataLink *const DataLink;
+
+private:
+    TDataSet *listDataSet() const;
+    TField *keyTarget() const; // the field of the bound dataset that holds the key
+    void rebuildItems();
+    void load();
+
+    QPointer<TDataSource> m_listSource;
+    QString m_keyField, m_listField;
+    QMetaObject::Connection m_listConnection;
+    QPointer<TDataSet> m_connectedList;
+    QVariantList m_keys;
+    bool m_itemsValid = false;
+    bool m_loading = false;
+};
+
+// A read-only text of a field.
+class TDBText : public QLabel {
+    Q_OBJECT
+public:
+    explicit TDBText(QWidget *parent = nullptr, TDataSource *source = nullptr, const QString &field = QString());
+    void SetDataSource(TDataSource *source) { DataLink->SetDataSource(source); }
+    void SetDataField(const QString &name) { DataLink->SetDataField(name); }
+    TFieldDataLink *const DataLink;
+};
+
+// A date box with a calendar that drops down; closeUp tells the form the calendar has
+// closed (the registers run their filter then). Unbound it holds a date of its own;
+// bound to a field, a chosen date goes into the field at once and an empty date shows
+// blank.
+class TDateTimePicker : public QDateEdit {
+    Q_OBJECT
+public:
+    explicit TDateTimePicker(QWidget *parent = nullptr);
+    QDate Date() const;
+    void SetDate(const QDate &date);
+    void SetDataSource(TDataSource *source);
+    void SetDataField(const QString &name);
+    TFieldDataLink *DataLink() const { return m_link; }
+
+signals:
+    void closeUp();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void userChanged();
+    TFieldDataLink *link();
+    TFieldDataLink *m_link = nullptr;
+    bool m_loading = false;
+};

@@ -1,0 +1,278 @@
+// Bound controls over a real table: they follow the cursor, write what was typed when
+// the row is posted or the control is left, and refuse a text that does not convert.
+#include "controls/DBCtrls.h"
+#include "controls/Forms.h"
+#include "controls/UiScript.h"
+#include "db/Formats.h"
+#include "db/Query.h"
+#include "db/Table.h"
+#include "helper_datafolder.h"
+
+#include <QCalendarWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+// Types into a control as the user does, Cyrillic included: the text changes and the
+// control hears of it as an edit by the user.
+void typeInto(QLineEdit *edit, const QString &text) {
+    edit->setText(text);
+    emit edit->textEdited(text);
+}
+
+QVariant storedValue(const QString &sql) {
+    TQuery q;
+    q.SetSQLText(sql);
+    q.Open();
+    return q.Fields(0)->Value();
+}
+
+} // namespace
+
+// The payment-order editor's controls in miniature.
+class TOrderForm : public TForm {
+    Q_OBJECT
+public:
+    explicit TOrderForm(TDataSource *source) {
+        EditSumma = new TDBEdit(this, source, "SUMMA");
+        EditName = new TDBEdit(this, source, "R_NAME");
+        MemoPayer = new TDBMemo(this, source, "P_NAME");
+        TypePay = new TDBComboBox(this, source, "TYPE_PAY");
+        TypePay->SetItems({"почтой", "телеграфом", "электронно", " "});
+        Passed = new TDBCheckBox(QStringLiteral("Прошло через банк"), this, source, "FlYes");
+        EditDate = new TDBDateEdit(this, source, "DATE_PLAT");
+        Number = new TDBText(this, source, "NUMBER");
+        Save = new QPushButton(QStringLiteral("F10-Выход"), this);
+        OnClick(Save, [source] { source->DataSet()->Post(); });
+    }
+    TDBEdit *EditSumma, *EditName;
+    TDBMemo *MemoPayer;
+    TDBComboBox *TypePay;
+    TDBCheckBox *Passed;
+    TDBDateEdit *EditDate;
+    TDBText *Number;
+    QPushButton *Save;
+};
+
+class TestDBControls : public QObject {
+    Q_OBJECT
+private:
+    static void addOrder(TTable &plat, int number, double summa, const QString &name) {
+        plat.Append();
+        plat.FieldByName("NUMBER")->SetAsFloat(number);
+        plat.FieldByName("SUMMA")->SetAsFloat(summa);
+        plat.FieldByName("R_NAME")->SetAsString(name);
+        plat.FieldByName("P_NAME")->SetAsString(QStringLiteral("ООО \"Вереск\"\r\nг. Тверь"));
+        plat.FieldByName("TYPE_PAY")->SetAsString(QStringLiteral("почтой"));
+        plat.FieldByName("DATE_PLAT")->SetAsDate(QDate(2024, 2, number));
+        plat.FieldByName("FlYes")->SetAsBoolean(number == 2);
+        plat.Post();
+    }
+    static void fill(TTable &plat) {
+        plat.Open();
+        addOrder(plat, 1, 100, QStringLiteral("ООО Ромашка"));
+        addOrder(plat, 2, 1234.5, QStringLiteral("ЗАО Лютик"));
+        plat.First();
+    }
+
+private slots:
+    void init() {
+        UiScript::Reset();
+        fmt::SetDecimalSeparator(QLatin1Char('-'));
+    }
+    void cleanup() {
+        QVERIFY2(UiScript::Clean(), qPrintable(UiScript::Problems()));
+        UiScript::Reset();
+    }
+
+    void controlsFollowTheCurrentRow() {
+        TempDataFolder folder;
+        TTable plat(nullptr, "PlatPor.DB");
+        TDataSource source(nullptr, &plat);
+        TOrderForm form(&source);
+        fill(plat);
+        QCOMPARE(form.EditName->text(), QStringLiteral("ООО Ромашка"));
+        QCOMPARE(form.MemoPayer->toPlainText(), QStringLiteral("ООО \"Вереск\"\nг. Тверь"));
+        QCOMPARE(form.TypePay->currentText(), QStringLiteral("почтой"));
+        QCOMPARE(form.EditDate->text(), QStringLiteral("01.02.2024"));
+        QVERIFY(!form.Passed->isChecked());
+        QCOMPARE(form.Number->text(), QStringLiteral("1"));
+        plat.Next();
+        QCOMPARE(form.EditName->text(), QStringLiteral("ЗАО Лютик"));
+        QCOMPARE(form.EditSumma->text(), QStringLiteral("1234-5"));
+        QVERIFY(form.Passed->isChecked());
+        QCOMPARE(form.Number->text(), QStringLiteral("2"));
+        plat.Close();
+        QCOMPARE(form.EditName->text(), QString());
+        QVERIFY(form.EditName->isReadOnly());
+    }
+
+    void typedTextIsWrittenWhenTheRowIsPosted() {
+        TempDataFolder folder;
+        TTable plat(nullptr, "PlatPor.DB");
+        TDataSource source(nullptr, &plat);
+        TOrderForm form(&source);
+        fill(plat);
+        typeInto(form.EditSumma, QStringLiteral("12-5"));
+        QCOMPARE(plat.State(), TDataSetState::dsEdit); // the first change edits the row
+        QCOMPARE(plat.FieldByName("SUMMA")->AsFloat(), 100.0); // not written while typing
+        typeInto(form.EditName, QStringLiteral("ИП Иванов"));
+        form.MemoPayer->setPlainText(QStringLiteral("ООО \"Вереск\"\nг. Москва"));
+        typeInto(form.EditDate, QStringLiteral("05.03.2024"));
+        form.Save->click();
+        QCOMPARE(plat.State(), TDataSetState::dsBrowse);
+        QCOMPARE(storedValue("select SUMMA from PlatPor where NUMBER = 1").toDouble(), 12.5);
+        QCOMPARE(storedValue("select R_NAME from PlatPor where NUMBER = 1").toString(), QStringLiteral("ИП Иванов"));
+        QCOMPARE(storedValue("select P_NAME from PlatPor where NUMBER = 1").toString(),
+                 QStringLiteral("ООО \"Вереск\"\r\nг. Москва"));
+        QCOMPARE(plat.FieldByName("DATE_PLAT")->AsDate(), QDate(2024, 3, 5));
+
+        // A check box writes at once; a cleared date edit clears the date.
+        form.Passed->click();
+        QCOMPARE(plat.State(), TDataSetState::dsEdit);
+        QVERIFY(plat.FieldByName("FlYes")->AsBoolean());
+        form.TypePay->setEditText(QStringLiteral("курьером"));
+        emit form.TypePay->lineEdit()->textEdited(QStringLiteral("курьером"));
+        typeInto(form.EditDate, QString());
+        plat.Post();
+        QCOMPARE(storedValue("select TYPE_PAY from PlatPor where NUMBER = 1").toString(), QStringLiteral("курьером"));
+        QVERIFY(fmt::IsZeroDate(plat.FieldByName("DATE_PLAT")->AsDate()));
+
+        // Moving to another row posts what was typed.
+        typeInto(form.EditName, QStringLiteral("ИП Петров"));
+        plat.Next();
+        QCOMPARE(storedValue("select R_NAME from PlatPor where NUMBER = 1").toString(), QStringLiteral("ИП Петров"));
+    }
+
+    void unconvertibleTextStaysInEditing() {
+        TempDataFolder folder;
+        TTable plat(nullptr, "PlatPor.DB");
+        TDataSource source(nullptr, &plat);
+        TOrderForm form(&source);
+        fill(plat);
+        showActive(&form);
+        form.EditSumma->setFocus();
+        QVERIFY(form.EditSumma->hasFocus());
+        typeInto(form.EditSumma, QStringLiteral("12x"));
+
+        // Posting refuses: the conversion message in the error box, the row still in
+        // editing, the control keeps the text and the focus.
+        const QString message = ErrorBoxText(fmt::InvalidFloatMessage(QStringLiteral("12x")));
+        UiScript::ExpectError(message);
+        form.EditName->setFocus(); // leaving the control tries first
+        QVERIFY(form.EditSumma->hasFocus());
+        UiScript::ExpectError(message);
+        form.Save->click();
+        QCOMPARE(plat.State(), TDataSetState::dsEdit);
+        QCOMPARE(form.EditSumma->text(), QStringLiteral("12x"));
+        QVERIFY(form.EditSumma->hasFocus());
+        QCOMPARE(storedValue("select SUMMA from PlatPor where NUMBER = 1").toDouble(), 100.0);
+        QCOMPARE(UiScript::MessageTexts(), (QStringList{message, message}));
+
+        // Esc takes the typing back; the row then posts unchanged.
+        QTest::keyClick(form.EditSumma, Qt::Key_Escape);
+        QCOMPARE(form.EditSumma->text(), QStringLiteral("100"));
+        form.Save->click();
+        QCOMPARE(plat.State(), TDataSetState::dsBrowse);
+        QVERIFY(form.isVisible());
+    }
+
+    void errorInHandlerLeavesDataAsTheEngineLeftIt() {
+        TempDataFolder folder;
+        TTable plat(nullptr, "PlatPor.DB");
+        TDataSource source(nullptr, &plat);
+        TOrderForm form(&source);
+        fill(plat);
+        form.show();
+        QPushButton add(QStringLiteral("Добавить"), &form);
+        OnClick(&add, [&] {
+            plat.Edit();
+            plat.FieldByName("R_NAME")->SetAsString(QStringLiteral("Записано"));
+            plat.Post();
+            plat.Edit();
+            plat.FieldByName("R_NAME")->SetAsString(QStringLiteral("Не записано"));
+            throw EDatabaseError(QStringLiteral("Нарушение ключа"));
+        });
+        UiScript::ExpectError(QStringLiteral("Нарушение ключа."));
+        add.click();
+        QVERIFY(form.isVisible());
+        QCOMPARE(plat.State(), TDataSetState::dsEdit);
+        QCOMPARE(form.EditName->text(), QStringLiteral("Не записано"));
+        QCOMPARE(storedValue("select R_NAME from PlatPor where NUMBER = 1").toString(), QStringLiteral("Записано"));
+    }
+
+    void readOnlyDataSetRefusesTyping() {
+        TempDataFolder folder;
+        TTable plat(nullptr, "PlatPor.DB");
+        fill(plat);
+        TQuery list;
+        list.SetSQLText("select NUMBER, R_NAME from PlatPor order by NUMBER");
+        list.Open();
+        TDataSource source(nullptr, &list);
+        TDBEdit edit(nullptr, &source, "R_NAME");
+        QVERIFY(edit.isReadOnly());
+        typeInto(&edit, QStringLiteral("чужое"));
+        QCOMPARE(list.State(), TDataSetState::dsBrowse);
+        QCOMPARE(edit.text(), QStringLiteral("ООО Ромашка"));
+    }
+
+    void lookupComboStoresTheKey() {
+        TempDataFolder folder;
+        TTable klient(nullptr, "Klient.DB");
+        klient.Open();
+        for (const char *name : {"Альфа", "Бета"}) {
+            klient.Append();
+            klient.FieldByName("Name")->SetAsString(QString::fromUtf8(name));
+            klient.Post();
+        }
+        klient.Last();
+        const double betaId = klient.FieldByName("Klient_id")->AsFloat();
+        TTable bank(nullptr, "Bank.db");
+        bank.Open();
+        bank.Append();
+        bank.Post();
+        TDataSource bankSource(nullptr, &bank), klientSource(nullptr, &klient);
+        TDBLookupComboBox combo(nullptr, &bankSource, "Klient_id");
+        combo.SetListSource(&klientSource, "Klient_id", "Name");
+        QCOMPARE(combo.count(), 2);
+        QCOMPARE(combo.currentIndex(), -1);
+        combo.setCurrentIndex(1);
+        emit combo.activated(1);
+        QCOMPARE(bank.FieldByName("Klient_id")->AsFloat(), betaId);
+        bank.Post();
+        bank.Refresh();
+        QCOMPARE(combo.currentText(), QStringLiteral("Бета"));
+    }
+
+    void datePickerReportsCalendarClose() {
+        TDateTimePicker picker;
+        QSignalSpy closed(&picker, &TDateTimePicker::closeUp);
+        picker.SetDate(QDate(2024, 12, 25));
+        QCOMPARE(picker.text(), QStringLiteral("25.12.2024"));
+        QWidget *calendar = picker.calendarWidget()->window();
+        calendar->show();
+        calendar->hide();
+        QCOMPARE(closed.count(), 1);
+        picker.SetDate(fmt::ZeroDate());
+        QVERIFY(fmt::IsZeroDate(picker.Date()));
+    }
+
+    void editMasksConvert_data() {
+        QTest::addColumn<QString>("editMask");
+        QTest::addColumn<QString>("inputMask");
+        QTest::newRow("date") << "!99/99/0000;1;_" << "00.00.9999;_";
+        QTest::newRow("payment document date") << "!90/90/0000;1;_" << "09.09.9999;_";
+        QTest::newRow("literal meta") << "L-\\A;0; " << "A-\\A; ";
+        QTest::newRow("none") << "" << "";
+    }
+    void editMasksConvert() {
+        QFETCH(QString, editMask);
+        QFETCH(QString, inputMask);
+        QCOMPARE(QtInputMask(editMask), inputMask);
+    }
+};
+
+QTEST_MAIN(TestDBControls)
+#include "tst_dbctrls.moc"
