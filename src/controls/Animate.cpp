@@ -88,12 +88,12 @@ void TAnimate::drawFindComputer(QPainter &p, double phase) {
 
     p.setPen(QPen(Qt::black, 1));
     p.setBrush(QColor(192, 192, 192));
-    p.drawRect(QRectF(18, 6, 44, 34));   // case
+    p.drawRect(QRectF(18, 6, 44, 34)); // case
     p.setBrush(QColor(0, 96, 128));
-    p.drawRect(QRectF(22, 10, 36, 26));  // screen
+    p.drawRect(QRectF(22, 10, 36, 26)); // screen
     p.setBrush(QColor(160, 160, 160));
-    p.drawRect(QRectF(32, 40, 16, 4));   // neck
-    p.drawRect(QRectF(22, 44, 36, 6));   // base
+    p.drawRect(QRectF(32, 40, 16, 4)); // neck
+    p.drawRect(QRectF(22, 44, 36, 6)); // base
 
     const double angle = 2 * M_PI * phase;
     const QPointF lens(40 + 16 * qCos(angle), 24 + 8 * qSin(angle));

@@ -4,13 +4,15 @@
 #include <QApplication>
 #include <QString>
 
-inline QString AppTitle() { return QStringLiteral("ОРБЕК: \"Вереск\""); }
+inline QString AppTitle() {
+    return QStringLiteral("ОРБЕК: \"Вереск\"");
+}
 
 // The application: sets its title, and routes an exception that escapes an event
 // handler to the error box, so no error ends the program or passes unseen.
 class TApplication : public QApplication {
     Q_OBJECT
-public:
+  public:
     TApplication(int &argc, char **argv);
     bool notify(QObject *receiver, QEvent *event) override;
 };

@@ -18,19 +18,19 @@ bool leavesWithinForm(const QFocusEvent *event) {
 }
 
 // Line breaks as the tables keep them: carriage return and line feed.
-QString toStoredLines(QString text) { return text.replace(QLatin1Char('\n'), QStringLiteral("\r\n")); }
+QString toStoredLines(QString text) {
+    return text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+}
 QString fromStoredLines(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
 }
 
 bool sameKey(const QVariant &a, const QVariant &b) {
-    if (a.isNull() || b.isNull())
-        return a.isNull() && b.isNull();
+    if (a.isNull() || b.isNull()) return a.isNull() && b.isNull();
     bool okA = false, okB = false;
     const double x = a.toDouble(&okA), y = b.toDouble(&okB);
-    if (okA && okB)
-        return x == y;
+    if (okA && okB) return x == y;
     return a.toString() == b.toString();
 }
 
@@ -48,18 +48,18 @@ void TFieldDataLink::SetDataSource(TDataSource *source) {
     m_modified = false;
     if (source) {
         m_connections = {
-            connect(source, &TDataSource::dataSetChanged, this, [this] {
-                if (!m_busy)
-                    Reset();
-            }),
-            connect(source, &TDataSource::scrolled, this, [this] {
-                if (!m_busy)
-                    Reset();
-            }),
-            connect(source, &TDataSource::stateChanged, this, [this] {
-                if (!m_busy && !m_modified)
-                    Load();
-            }),
+            connect(source, &TDataSource::dataSetChanged, this,
+                    [this] {
+                        if (!m_busy) Reset();
+                    }),
+            connect(source, &TDataSource::scrolled, this,
+                    [this] {
+                        if (!m_busy) Reset();
+                    }),
+            connect(source, &TDataSource::stateChanged, this,
+                    [this] {
+                        if (!m_busy && !m_modified) Load();
+                    }),
             connect(source, &TDataSource::recordChanged, this, &TFieldDataLink::sourceRecordChanged),
             connect(source, &TDataSource::updateData, this, &TFieldDataLink::updateData),
         };
@@ -73,12 +73,13 @@ void TFieldDataLink::SetDataField(const QString &name) {
     Load();
 }
 
-TDataSet *TFieldDataLink::DataSet() const { return m_source ? m_source->DataSet() : nullptr; }
+TDataSet *TFieldDataLink::DataSet() const {
+    return m_source ? m_source->DataSet() : nullptr;
+}
 
 TField *TFieldDataLink::Field() const {
     TDataSet *ds = DataSet();
-    if (!ds || !ds->Active() || m_fieldName.isEmpty())
-        return nullptr;
+    if (!ds || !ds->Active() || m_fieldName.isEmpty()) return nullptr;
     return ds->FindField(m_fieldName);
 }
 
@@ -99,19 +100,16 @@ bool TFieldDataLink::BeginEdit() {
         return false;
     }
     TDataSet *ds = DataSet();
-    if (ds->State() == TDataSetState::dsEdit || ds->State() == TDataSetState::dsInsert)
-        return true;
+    if (ds->State() == TDataSetState::dsEdit || ds->State() == TDataSetState::dsInsert) return true;
     ++m_busy;
     const bool ok = Guarded([ds] { ds->Edit(); });
     --m_busy;
-    if (!ok)
-        Reset();
+    if (!ok) Reset();
     return ok;
 }
 
 void TFieldDataLink::Write() {
-    if (!m_modified || !OnWrite)
-        return;
+    if (!m_modified || !OnWrite) return;
     ++m_busy;
     try {
         OnWrite();
@@ -129,11 +127,9 @@ bool TFieldDataLink::Exit() {
         Load();
         return true;
     }
-    if (Guarded([this] { Write(); }))
-        return true;
+    if (Guarded([this] { Write(); })) return true;
     m_control->setFocus();
-    if (auto *edit = qobject_cast<QLineEdit *>(m_control))
-        edit->selectAll();
+    if (auto *edit = qobject_cast<QLineEdit *>(m_control)) edit->selectAll();
     return false;
 }
 
@@ -143,17 +139,14 @@ void TFieldDataLink::Reset() {
 }
 
 void TFieldDataLink::Load() {
-    if (OnLoad)
-        OnLoad();
+    if (OnLoad) OnLoad();
 }
 
 void TFieldDataLink::sourceRecordChanged(TField *field) {
-    if (m_busy)
-        return;
+    if (m_busy) return;
     TField *mine = Field();
     // A calculated or lookup field depends on the others: any change may change it.
-    if (!field || field == mine || (mine && mine->IsCalculated()))
-        Reset();
+    if (!field || field == mine || (mine && mine->IsCalculated())) Reset();
 }
 
 void TFieldDataLink::updateData() {
@@ -168,11 +161,11 @@ void TFieldDataLink::updateData() {
 // ---- Edit masks ----------------------------------------------------------------------------
 
 QString QtInputMask(const QString &editMask) {
-    if (editMask.isEmpty())
-        return QString();
+    if (editMask.isEmpty()) return QString();
     const QStringList sections = editMask.split(QLatin1Char(';'));
     const QString mask = sections.value(0);
-    const QString blank = sections.size() >= 3 && !sections[2].isEmpty() ? sections[2].left(1) : QStringLiteral("_");
+    const QString blank =
+        sections.size() >= 3 && !sections[2].isEmpty() ? sections[2].left(1) : QStringLiteral("_");
     static const QString qtMeta = QStringLiteral("AaNnXx90Dd#HhBb><![]{}\\");
     QString out;
     for (int i = 0; i < mask.size(); ++i) {
@@ -217,14 +210,12 @@ QString QtInputMask(const QString &editMask) {
         case '\\':
             if (i + 1 < mask.size()) {
                 const QChar literal = mask[++i];
-                if (qtMeta.contains(literal))
-                    out += QLatin1Char('\\');
+                if (qtMeta.contains(literal)) out += QLatin1Char('\\');
                 out += literal;
             }
             break;
         default:
-            if (qtMeta.contains(c))
-                out += QLatin1Char('\\');
+            if (qtMeta.contains(c)) out += QLatin1Char('\\');
             out += c;
         }
     }
@@ -250,8 +241,7 @@ TDBEdit::TDBEdit(QWidget *parent, TDataSource *source, const QString &field)
         DataLink->Field()->SetText(value);
     };
     connect(this, &QLineEdit::textEdited, this, [this] {
-        if (DataLink->BeginEdit())
-            DataLink->SetModified();
+        if (DataLink->BeginEdit()) DataLink->SetModified();
     });
     DataLink->SetDataField(field);
     DataLink->SetDataSource(source);
@@ -267,8 +257,7 @@ void TDBEdit::load() {
     TField *field = DataLink->Field();
     const QString mask = m_ownMask ? m_editMask : (field ? field->EditMask : QString());
     const QString qtMask = QtInputMask(mask);
-    if (inputMask() != qtMask)
-        setInputMask(qtMask);
+    if (inputMask() != qtMask) setInputMask(qtMask);
     if (!field) {
         setText(QString());
         QLineEdit::setReadOnly(true);
@@ -278,7 +267,7 @@ void TDBEdit::load() {
     QLineEdit::setReadOnly(!editable);
     if (qtMask.isEmpty())
         setMaxLength(db::IsTextType(field->DataType()) && field->Size() > 0 ? field->Size() : 32767);
-    const int alignment = field->Alignment ? field->Alignment
+    const int alignment = field->Alignment                       ? field->Alignment
                           : db::IsNumericType(field->DataType()) ? int(Qt::AlignRight)
                                                                  : int(Qt::AlignLeft);
     setAlignment(Qt::Alignment(alignment) | Qt::AlignVCenter);
@@ -287,14 +276,12 @@ void TDBEdit::load() {
 
 void TDBEdit::focusInEvent(QFocusEvent *event) {
     QLineEdit::focusInEvent(event);
-    if (!DataLink->Modified())
-        load(); // the edit text instead of the display text
+    if (!DataLink->Modified()) load(); // the edit text instead of the display text
 }
 
 void TDBEdit::focusOutEvent(QFocusEvent *event) {
     QLineEdit::focusOutEvent(event);
-    if (leavesWithinForm(event))
-        DataLink->Exit();
+    if (leavesWithinForm(event)) DataLink->Exit();
 }
 
 void TDBEdit::keyPressEvent(QKeyEvent *event) {
@@ -327,8 +314,7 @@ TDBMemo::TDBMemo(QWidget *parent, TDataSource *source, const QString &field)
     };
     DataLink->OnWrite = [this] { DataLink->Field()->SetText(toStoredLines(toPlainText())); };
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
-        if (!m_loading && DataLink->BeginEdit())
-            DataLink->SetModified();
+        if (!m_loading && DataLink->BeginEdit()) DataLink->SetModified();
     });
     DataLink->SetDataField(field);
     DataLink->SetDataSource(source);
@@ -336,8 +322,7 @@ TDBMemo::TDBMemo(QWidget *parent, TDataSource *source, const QString &field)
 
 void TDBMemo::focusOutEvent(QFocusEvent *event) {
     QPlainTextEdit::focusOutEvent(event);
-    if (leavesWithinForm(event))
-        DataLink->Exit();
+    if (leavesWithinForm(event)) DataLink->Exit();
 }
 
 // ---- TDBComboBox -------------------------------------------------------------------------------
@@ -356,7 +341,9 @@ TDBComboBox::TDBComboBox(QWidget *parent, TDataSource *source, const QString &fi
         m_loading = false;
         setEnabled(f != nullptr);
     };
-    DataLink->OnWrite = [this] { DataLink->Field()->SetText(currentIndex() < 0 && !isEditable() ? QString() : currentText()); };
+    DataLink->OnWrite = [this] {
+        DataLink->Field()->SetText(currentIndex() < 0 && !isEditable() ? QString() : currentText());
+    };
     connect(this, &QComboBox::activated, this, [this] { userChanged(); });
     SetStyle(style);
     DataLink->SetDataField(field);
@@ -379,22 +366,18 @@ void TDBComboBox::SetStyle(TComboBoxStyle style) {
 
 void TDBComboBox::connectEditLine() {
     QLineEdit *line = lineEdit();
-    if (line && line != m_editLine)
-        connect(line, &QLineEdit::textEdited, this, [this] { userChanged(); });
+    if (line && line != m_editLine) connect(line, &QLineEdit::textEdited, this, [this] { userChanged(); });
     m_editLine = line;
 }
 
 void TDBComboBox::userChanged() {
-    if (m_loading)
-        return;
-    if (DataLink->BeginEdit())
-        DataLink->SetModified();
+    if (m_loading) return;
+    if (DataLink->BeginEdit()) DataLink->SetModified();
 }
 
 void TDBComboBox::focusOutEvent(QFocusEvent *event) {
     QComboBox::focusOutEvent(event);
-    if (leavesWithinForm(event))
-        DataLink->Exit();
+    if (leavesWithinForm(event)) DataLink->Exit();
 }
 
 // ---- TDBCheckBox ---------------------------------------------------------------------------------
@@ -419,11 +402,9 @@ TDBCheckBox::TDBCheckBox(const QString &caption, QWidget *parent, TDataSource *s
             f->SetAsString(isChecked() ? ValueChecked : ValueUnchecked);
     };
     connect(this, &QCheckBox::clicked, this, [this] {
-        if (!DataLink->BeginEdit())
-            return;
+        if (!DataLink->BeginEdit()) return;
         DataLink->SetModified();
-        if (!Guarded([this] { DataLink->Write(); }))
-            DataLink->Reset();
+        if (!Guarded([this] { DataLink->Write(); })) DataLink->Reset();
     });
     DataLink->SetDataField(field);
     DataLink->SetDataSource(source);
@@ -439,11 +420,9 @@ TDBLookupComboBox::TDBLookupComboBox(QWidget *parent, TDataSource *source, const
         keyTarget()->SetValue(i >= 0 && i < m_keys.size() ? m_keys[i] : QVariant());
     };
     connect(this, &QComboBox::activated, this, [this] {
-        if (m_loading || !DataLink->BeginEdit())
-            return;
+        if (m_loading || !DataLink->BeginEdit()) return;
         DataLink->SetModified();
-        if (!Guarded([this] { DataLink->Write(); }))
-            DataLink->Reset();
+        if (!Guarded([this] { DataLink->Write(); })) DataLink->Reset();
     });
     DataLink->SetDataField(field);
     DataLink->SetDataSource(source);
@@ -463,8 +442,7 @@ void TDBLookupComboBox::SetListSource(TDataSource *list, const QString &keyField
 }
 
 TDataSet *TDBLookupComboBox::listDataSet() const {
-    if (m_listSource)
-        return m_listSource->DataSet();
+    if (m_listSource) return m_listSource->DataSet();
     TField *f = DataLink->Field();
     return f && f->FieldKind() == TFieldKind::fkLookup ? f->LookupDataSet : nullptr;
 }
@@ -496,8 +474,7 @@ void TDBLookupComboBox::rebuildItems() {
     clear();
     m_keys.clear();
     m_loading = false;
-    if (!list || !list->Active())
-        return;
+    if (!list || !list->Active()) return;
     QString keyName = m_keyField, listName = m_listField;
     if (!m_listSource) {
         TField *f = DataLink->Field();
@@ -506,8 +483,7 @@ void TDBLookupComboBox::rebuildItems() {
     }
     TField *key = list->FindField(keyName);
     TField *shown = list->FindField(listName);
-    if (!key || !shown)
-        return;
+    if (!key || !shown) return;
     list->FetchAll();
     QStringList texts;
     for (int row = 0; row < list->FetchedRowCount(); ++row) {
@@ -522,15 +498,13 @@ void TDBLookupComboBox::rebuildItems() {
 }
 
 void TDBLookupComboBox::load() {
-    if (!m_itemsValid)
-        rebuildItems();
+    if (!m_itemsValid) rebuildItems();
     TField *target = keyTarget();
     int index = -1;
     if (target) {
         const QVariant key = target->Value();
         for (int i = 0; i < m_keys.size() && index < 0; ++i)
-            if (sameKey(m_keys[i], key))
-                index = i;
+            if (sameKey(m_keys[i], key)) index = i;
     }
     m_loading = true;
     setCurrentIndex(index);
@@ -560,8 +534,7 @@ TDateTimePicker::TDateTimePicker(QWidget *parent) : QDateEdit(parent) {
     setMaximumDate(QDate(9999, 12, 31));
     setSpecialValueText(QStringLiteral(" "));
     QDateEdit::setDate(QDate::currentDate());
-    if (QCalendarWidget *calendar = calendarWidget())
-        calendar->window()->installEventFilter(this);
+    if (QCalendarWidget *calendar = calendarWidget()) calendar->window()->installEventFilter(this);
     connect(this, &QDateEdit::dateChanged, this, [this] { userChanged(); });
 }
 
@@ -595,22 +568,22 @@ TFieldDataLink *TDateTimePicker::link() {
     return m_link;
 }
 
-void TDateTimePicker::SetDataSource(TDataSource *source) { link()->SetDataSource(source); }
+void TDateTimePicker::SetDataSource(TDataSource *source) {
+    link()->SetDataSource(source);
+}
 
-void TDateTimePicker::SetDataField(const QString &name) { link()->SetDataField(name); }
+void TDateTimePicker::SetDataField(const QString &name) {
+    link()->SetDataField(name);
+}
 
 void TDateTimePicker::userChanged() {
-    if (m_loading || !m_link)
-        return;
-    if (!m_link->BeginEdit())
-        return;
+    if (m_loading || !m_link) return;
+    if (!m_link->BeginEdit()) return;
     m_link->SetModified();
-    if (!Guarded([this] { m_link->Write(); }))
-        m_link->Reset();
+    if (!Guarded([this] { m_link->Write(); })) m_link->Reset();
 }
 
 bool TDateTimePicker::eventFilter(QObject *watched, QEvent *event) {
-    if (event->type() == QEvent::Hide && watched->isWidgetType())
-        emit closeUp();
+    if (event->type() == QEvent::Hide && watched->isWidgetType()) emit closeUp();
     return QDateEdit::eventFilter(watched, event);
 }

@@ -28,7 +28,7 @@
 // source, and puts the dataset into editing and the control's text into the field.
 class TFieldDataLink : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit TFieldDataLink(QWidget *control);
 
     void SetDataSource(TDataSource *source);
@@ -64,7 +64,7 @@ public:
     void Reset();
     void Load();
 
-private:
+  private:
     void sourceRecordChanged(TField *field);
     void updateData();
 
@@ -85,8 +85,9 @@ QString QtInputMask(const QString &editMask);
 // A one-line edit of a field; the field's edit mask applies unless the control has one.
 class TDBEdit : public QLineEdit {
     Q_OBJECT
-public:
-    explicit TDBEdit(QWidget *parent = nullptr, TDataSource *source = nullptr, const QString &field = QString());
+  public:
+    explicit TDBEdit(QWidget *parent = nullptr, TDataSource *source = nullptr,
+                     const QString &field = QString());
     void SetDataSource(TDataSource *source) { DataLink->SetDataSource(source); }
     void SetDataField(const QString &name) { DataLink->SetDataField(name); }
     TField *Field() const { return DataLink->Field(); }
@@ -94,12 +95,12 @@ public:
     void SetEditMask(const QString &editMask);
     TFieldDataLink *const DataLink;
 
-protected:
+  protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
-private:
+  private:
     void load();
     QString m_editMask;
     bool m_ownMask = false;
@@ -108,7 +109,7 @@ private:
 // A masked date edit: a TDBEdit with the date mask "!99/99/0000;1;_".
 class TDBDateEdit : public TDBEdit {
     Q_OBJECT
-public:
+  public:
     explicit TDBDateEdit(QWidget *parent = nullptr, TDataSource *source = nullptr,
                          const QString &field = QString());
 };
@@ -116,18 +117,19 @@ public:
 // A multi-line edit; its lines are stored with carriage return and line feed.
 class TDBMemo : public QPlainTextEdit {
     Q_OBJECT
-public:
-    explicit TDBMemo(QWidget *parent = nullptr, TDataSource *source = nullptr, const QString &field = QString());
+  public:
+    explicit TDBMemo(QWidget *parent = nullptr, TDataSource *source = nullptr,
+                     const QString &field = QString());
     void SetDataSource(TDataSource *source) { DataLink->SetDataSource(source); }
     void SetDataField(const QString &name) { DataLink->SetDataField(name); }
     TField *Field() const { return DataLink->Field(); }
     void SetReadOnly(bool readOnly) { DataLink->SetReadOnly(readOnly); }
     TFieldDataLink *const DataLink;
 
-protected:
+  protected:
     void focusOutEvent(QFocusEvent *event) override;
 
-private:
+  private:
     bool m_loading = false;
 };
 
@@ -136,9 +138,9 @@ enum class TComboBoxStyle { csDropDown, csDropDownList };
 // A combo box over a field: a list to choose from, and with csDropDown free text too.
 class TDBComboBox : public QComboBox {
     Q_OBJECT
-public:
-    explicit TDBComboBox(QWidget *parent = nullptr, TDataSource *source = nullptr, const QString &field = QString(),
-                         TComboBoxStyle style = TComboBoxStyle::csDropDown);
+  public:
+    explicit TDBComboBox(QWidget *parent = nullptr, TDataSource *source = nullptr,
+                         const QString &field = QString(), TComboBoxStyle style = TComboBoxStyle::csDropDown);
     void SetDataSource(TDataSource *source) { DataLink->SetDataSource(source); }
     void SetDataField(const QString &name) { DataLink->SetDataField(name); }
     TField *Field() const { return DataLink->Field(); }
@@ -146,10 +148,10 @@ public:
     void SetStyle(TComboBoxStyle style);
     TFieldDataLink *const DataLink;
 
-protected:
+  protected:
     void focusOutEvent(QFocusEvent *event) override;
 
-private:
+  private:
     void userChanged();
     void connectEditLine();
     QPointer<QLineEdit> m_editLine;
@@ -160,7 +162,7 @@ private:
 // texts ValueChecked and ValueUnchecked. A click writes the field at once.
 class TDBCheckBox : public QCheckBox {
     Q_OBJECT
-public:
+  public:
     explicit TDBCheckBox(const QString &caption, QWidget *parent = nullptr, TDataSource *source = nullptr,
                          const QString &field = QString());
     void SetDataSource(TDataSource *source) { DataLink->SetDataSource(source); }
@@ -176,7 +178,7 @@ public:
 // list, key and shown fields from that field and stores into the field it looks up by.
 class TDBLookupComboBox : public QComboBox {
     Q_OBJECT
-public:
+  public:
     explicit TDBLookupComboBox(QWidget *parent = nullptr, TDataSource *source = nullptr,
                                const QString &field = QString());
     void SetDataSource(TDataSource *source) { DataLink->SetDataSource(source); }
@@ -186,7 +188,7 @@ public:
     QVariant KeyValue() const;
     TFieldDataLink *const DataLink;
 
-private:
+  private:
     TDataSet *listDataSet() const;
     TField *keyTarget() const; // the field of the bound dataset that holds the key
     void rebuildItems();
@@ -204,8 +206,9 @@ private:
 // A read-only text of a field.
 class TDBText : public QLabel {
     Q_OBJECT
-public:
-    explicit TDBText(QWidget *parent = nullptr, TDataSource *source = nullptr, const QString &field = QString());
+  public:
+    explicit TDBText(QWidget *parent = nullptr, TDataSource *source = nullptr,
+                     const QString &field = QString());
     void SetDataSource(TDataSource *source) { DataLink->SetDataSource(source); }
     void SetDataField(const QString &name) { DataLink->SetDataField(name); }
     TFieldDataLink *const DataLink;
@@ -217,7 +220,7 @@ public:
 // blank.
 class TDateTimePicker : public QDateEdit {
     Q_OBJECT
-public:
+  public:
     explicit TDateTimePicker(QWidget *parent = nullptr);
     QDate Date() const;
     void SetDate(const QDate &date);
@@ -225,13 +228,13 @@ public:
     void SetDataField(const QString &name);
     TFieldDataLink *DataLink() const { return m_link; }
 
-signals:
+  signals:
     void closeUp();
 
-protected:
+  protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-private:
+  private:
     void userChanged();
     TFieldDataLink *link();
     TFieldDataLink *m_link = nullptr;

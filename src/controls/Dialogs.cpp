@@ -79,8 +79,7 @@ int showBox(const QString &text, const QString &caption, QMessageBox::Icon icon,
     box.setEscapeButton(made.back().first);
     box.exec();
     for (const auto &[button, result] : made)
-        if (box.clickedButton() == button)
-            return result;
+        if (box.clickedButton() == button) return result;
     return escapeAnswer(buttons);
 }
 
@@ -94,8 +93,7 @@ int MessageDlg(const QString &text, TMsgDlgType kind, TMsgDlgButtons buttons) {
 }
 
 QString ErrorBoxText(const QString &text) {
-    if (!text.isEmpty() && text.back() > QLatin1Char('.'))
-        return text + QLatin1Char('.');
+    if (!text.isEmpty() && text.back() > QLatin1Char('.')) return text + QLatin1Char('.');
     return text;
 }
 

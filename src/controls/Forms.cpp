@@ -25,7 +25,7 @@ struct Hooks {
 };
 
 class KeyRouter : public QObject {
-public:
+  public:
     static KeyRouter &instance() {
         static QPointer<KeyRouter> router;
         if (!router) {
@@ -48,7 +48,7 @@ public:
         return it == m_hooks.constEnd() ? nullptr : &it.value();
     }
 
-protected:
+  protected:
     bool eventFilter(QObject *watched, QEvent *event) override {
         if (event->type() != QEvent::KeyPress || event == m_delivering || !watched->isWidgetType())
             return false;
@@ -72,24 +72,20 @@ protected:
         QPointer<QWidget> receiver(widget);
 
         for (const KeyHandler *handler : {&formHooks.keyDown, &controlHooks.keyDown}) {
-            if (key != 0 && *handler && !Guarded([&] { (*handler)(key, shift); }))
-                key = 0;
+            if (key != 0 && *handler && !Guarded([&] { (*handler)(key, shift); })) key = 0;
         }
         const QString text = keyEvent->text();
         if (key != 0 && !text.isEmpty() && text.at(0) != QChar(0x7f)) {
             QChar ch = text.at(0);
             for (const KeyPressHandler *handler : {&formHooks.keyPress, &controlHooks.keyPress}) {
-                if (!ch.isNull() && *handler && !Guarded([&] { (*handler)(ch); }))
-                    ch = QChar();
+                if (!ch.isNull() && *handler && !Guarded([&] { (*handler)(ch); })) ch = QChar();
             }
-            if (ch.isNull())
-                key = 0;
+            if (ch.isNull()) key = 0;
         }
         if (key == Qt::Key_F1 && shift == Qt::NoModifier && formHooks.form) {
             if (receiver) {
                 const int topic = HelpContextOf(receiver);
-                if (topic > 0)
-                    Guarded([&] { Help::ShowTopic(topic); });
+                if (topic > 0) Guarded([&] { Help::ShowTopic(topic); });
             }
             key = 0;
         }
@@ -105,7 +101,7 @@ protected:
         return true;
     }
 
-private:
+  private:
     using QObject::QObject;
     QHash<const QObject *, Hooks> m_hooks;
     QEvent *m_delivering = nullptr;
@@ -114,12 +110,13 @@ private:
 // ---- Buttons -----------------------------------------------------------------------
 
 class ButtonBinding : public QObject {
-public:
+  public:
     static ButtonBinding *of(QAbstractButton *button) {
         auto *binding = button->findChild<ButtonBinding *>(QString(), Qt::FindDirectChildrenOnly);
         if (!binding) {
             binding = new ButtonBinding(button);
-            QObject::connect(button, &QAbstractButton::clicked, binding, [binding, button] { binding->click(button); });
+            QObject::connect(button, &QAbstractButton::clicked, binding,
+                             [binding, button] { binding->click(button); });
         }
         return binding;
     }
@@ -127,7 +124,7 @@ public:
     std::vector<std::function<void()>> handlers;
     int modalResult = mrNone;
 
-private:
+  private:
     using QObject::QObject;
 
     // The button's result is set before its handlers run, so a handler may clear it
@@ -135,13 +132,11 @@ private:
     // form open too.
     void click(QAbstractButton *button) {
         auto *dialog = qobject_cast<QDialog *>(button->window());
-        if (dialog && modalResult != mrNone)
-            dialog->setResult(modalResult);
+        if (dialog && modalResult != mrNone) dialog->setResult(modalResult);
         const auto run = handlers;
         for (const auto &handler : run) {
             if (!Guarded(handler)) {
-                if (dialog && modalResult != mrNone)
-                    dialog->setResult(mrNone);
+                if (dialog && modalResult != mrNone) dialog->setResult(mrNone);
                 return;
             }
         }
@@ -177,15 +172,18 @@ void OnKeyPress(QWidget *control, KeyPressHandler handler) {
     KeyRouter::instance().hooks(control).keyPress = std::move(handler);
 }
 
-void InstallFormKeys(QWidget *window) { KeyRouter::instance().hooks(window).form = true; }
+void InstallFormKeys(QWidget *window) {
+    KeyRouter::instance().hooks(window).form = true;
+}
 
-void SetHelpContext(QWidget *window, int topic) { window->setProperty("HelpContext", topic); }
+void SetHelpContext(QWidget *window, int topic) {
+    window->setProperty("HelpContext", topic);
+}
 
 int HelpContextOf(QWidget *widget) {
     for (QWidget *w = widget; w; w = w->isWindow() ? nullptr : w->parentWidget()) {
         const int topic = w->property("HelpContext").toInt();
-        if (topic > 0)
-            return topic;
+        if (topic > 0) return topic;
     }
     return 0;
 }
@@ -197,7 +195,8 @@ void OnClick(QAbstractButton *button, std::function<void()> handler) {
 }
 
 void OnTriggered(QAction *action, std::function<void()> handler) {
-    QObject::connect(action, &QAction::triggered, action, [handler = std::move(handler)] { Guarded(handler); });
+    QObject::connect(action, &QAction::triggered, action,
+                     [handler = std::move(handler)] { Guarded(handler); });
 }
 
 // ---- TForm -------------------------------------------------------------------------------
@@ -207,9 +206,13 @@ TForm::TForm(QWidget *parent) : QDialog(parent) {
     ::OnKeyDown(this, [this](int &Key, Qt::KeyboardModifiers Shift) { FormKeyDown(Key, Shift); });
 }
 
-int TForm::HelpContext() const { return property("HelpContext").toInt(); }
+int TForm::HelpContext() const {
+    return property("HelpContext").toInt();
+}
 
-void TForm::SetHelpContext(int topic) { ::SetHelpContext(this, topic); }
+void TForm::SetHelpContext(int topic) {
+    ::SetHelpContext(this, topic);
+}
 
 void TForm::SetModalResult(int modalResult) {
     if (modalResult != mrNone && isVisible())
@@ -218,15 +221,16 @@ void TForm::SetModalResult(int modalResult) {
         setResult(modalResult);
 }
 
-void TForm::Close() { done(mrCancel); }
+void TForm::Close() {
+    done(mrCancel);
+}
 
 void TForm::SetModalResult(QAbstractButton *button, int modalResult) {
     ButtonBinding::of(button)->modalResult = modalResult;
 }
 
 void TForm::SetDefaultButton(QAbstractButton *button) {
-    if (auto *push = qobject_cast<QPushButton *>(button))
-        push->setDefault(true);
+    if (auto *push = qobject_cast<QPushButton *>(button)) push->setDefault(true);
 }
 
 void TForm::done(int modalResult) {
@@ -243,8 +247,7 @@ void TForm::done(int modalResult) {
 
 void TForm::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);
-    if (event->spontaneous())
-        return;
+    if (event->spontaneous()) return;
     try {
         FormShow();
     } catch (...) {
@@ -302,20 +305,21 @@ int ShowModal(QDialog *form) {
     }
 
     UiScript::FormScript script = UiScript::takeFormScript(form);
-    if (!script)
-        return mrCancel;
+    if (!script) return mrCancel;
     QPointer<QWidget> previous = QApplication::activeWindow();
     showForModal(form);
     activate(form);
     Guarded([&] { script(form); });
     if (form->isVisible()) {
-        UiScript::problem(QStringLiteral("form %1 left open by its script").arg(form->metaObject()->className()));
+        UiScript::problem(
+            QStringLiteral("form %1 left open by its script").arg(form->metaObject()->className()));
         form->hide();
         form->setResult(mrCancel);
     }
-    if (previous && previous->isVisible())
-        activate(previous);
+    if (previous && previous->isVisible()) activate(previous);
     return form->result();
 }
 
-int ModalDepth() { return g_modalDepth; }
+int ModalDepth() {
+    return g_modalDepth;
+}

@@ -55,18 +55,20 @@ void THelpWindow::ShowTopic(int topic) {
         Browser->setHtml(QStringLiteral("<p>Раздел справки %1 не найден.</p>").arg(topic));
 }
 
-QUrl THelpWindow::Source() const { return Browser->source(); }
+QUrl THelpWindow::Source() const {
+    return Browser->source();
+}
 
 namespace Help {
 
 QString TopicFile(int topic) {
-    return topic == 0 ? QStringLiteral(":/help/contents.html") : QStringLiteral(":/help/topic%1.html").arg(topic);
+    return topic == 0 ? QStringLiteral(":/help/contents.html")
+                      : QStringLiteral(":/help/topic%1.html").arg(topic);
 }
 
 THelpWindow *Window() {
     static QPointer<THelpWindow> window;
-    if (!window)
-        window = new THelpWindow;
+    if (!window) window = new THelpWindow;
     return window;
 }
 
@@ -90,6 +92,8 @@ void ShowTopic(int topic) {
     window->activateWindow();
 }
 
-void ShowContents() { ShowTopic(0); }
+void ShowContents() {
+    ShowTopic(0);
+}
 
 } // namespace Help

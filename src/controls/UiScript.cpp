@@ -33,10 +33,8 @@ ScriptState &state() {
 
 bool UiScript::Active() {
     const ScriptState &s = state();
-    if (s.forcedOn)
-        return true;
-    if (s.forcedOff)
-        return false;
+    if (s.forcedOn) return true;
+    if (s.forcedOff) return false;
     return QGuiApplication::platformName() == QLatin1String("offscreen");
 }
 
@@ -64,7 +62,9 @@ void UiScript::ExpectError(const QString &text) {
     Answer(1, text);
 }
 
-const QList<UiScript::Message> &UiScript::Messages() { return state().messages; }
+const QList<UiScript::Message> &UiScript::Messages() {
+    return state().messages;
+}
 
 QStringList UiScript::MessageTexts() {
     QStringList texts;
@@ -77,17 +77,19 @@ void UiScript::OnShow(const QString &formName, FormScript script) {
     state().forms[formName].enqueue(std::move(script));
 }
 
-const QStringList &UiScript::FormsShown() { return state().formsShown; }
+const QStringList &UiScript::FormsShown() {
+    return state().formsShown;
+}
 
-const QList<int> &UiScript::HelpShown() { return state().help; }
+const QList<int> &UiScript::HelpShown() {
+    return state().help;
+}
 
 bool UiScript::Clean() {
     const ScriptState &s = state();
-    if (!s.problems.isEmpty() || !s.answers.isEmpty())
-        return false;
+    if (!s.problems.isEmpty() || !s.answers.isEmpty()) return false;
     for (const auto &queue : s.forms)
-        if (!queue.isEmpty())
-            return false;
+        if (!queue.isEmpty()) return false;
     return true;
 }
 
@@ -95,10 +97,14 @@ QString UiScript::Problems() {
     const ScriptState &s = state();
     QStringList all = s.problems;
     for (const QueuedAnswer &a : s.answers)
-        all << QStringLiteral("answer %1 was never asked for (expected text \"%2\")").arg(a.result).arg(a.text);
+        all << QStringLiteral("answer %1 was never asked for (expected text \"%2\")")
+                   .arg(a.result)
+                   .arg(a.text);
     for (auto it = s.forms.cbegin(); it != s.forms.cend(); ++it)
         if (!it.value().isEmpty())
-            all << QStringLiteral("form %1 was never shown (%2 script(s) left)").arg(it.key()).arg(it.value().size());
+            all << QStringLiteral("form %1 was never shown (%2 script(s) left)")
+                       .arg(it.key())
+                       .arg(it.value().size());
     return all.join(QLatin1Char('\n'));
 }
 
@@ -124,14 +130,16 @@ UiScript::FormScript UiScript::takeFormScript(QDialog *form) {
     s.formsShown << className;
     for (const QString &name : {className, form->objectName()}) {
         auto it = s.forms.find(name);
-        if (!name.isEmpty() && it != s.forms.end() && !it.value().isEmpty())
-            return it.value().dequeue();
+        if (!name.isEmpty() && it != s.forms.end() && !it.value().isEmpty()) return it.value().dequeue();
     }
-    problem(QStringLiteral("form %1 \"%2\" shown modally without a script").arg(className, form->windowTitle()));
+    problem(
+        QStringLiteral("form %1 \"%2\" shown modally without a script").arg(className, form->windowTitle()));
     return {};
 }
 
-void UiScript::recordHelp(int topic) { state().help << topic; }
+void UiScript::recordHelp(int topic) {
+    state().help << topic;
+}
 
 void UiScript::problem(const QString &text) {
     state().problems << text;

@@ -34,7 +34,7 @@ QVariant storedValue(const QString &sql) {
 // The payment-order editor's controls in miniature.
 class TOrderForm : public TForm {
     Q_OBJECT
-public:
+  public:
     explicit TOrderForm(TDataSource *source) {
         EditSumma = new TDBEdit(this, source, "SUMMA");
         EditName = new TDBEdit(this, source, "R_NAME");
@@ -58,7 +58,7 @@ public:
 
 class TestDBControls : public QObject {
     Q_OBJECT
-private:
+  private:
     static void addOrder(TTable &plat, int number, double summa, const QString &name) {
         plat.Append();
         plat.FieldByName("NUMBER")->SetAsFloat(number);
@@ -77,7 +77,7 @@ private:
         plat.First();
     }
 
-private slots:
+  private slots:
     void init() {
         UiScript::Reset();
         fmt::SetDecimalSeparator(QLatin1Char('-'));
@@ -116,7 +116,7 @@ private slots:
         TOrderForm form(&source);
         fill(plat);
         typeInto(form.EditSumma, QStringLiteral("12-5"));
-        QCOMPARE(plat.State(), TDataSetState::dsEdit); // the first change edits the row
+        QCOMPARE(plat.State(), TDataSetState::dsEdit);         // the first change edits the row
         QCOMPARE(plat.FieldByName("SUMMA")->AsFloat(), 100.0); // not written while typing
         typeInto(form.EditName, QStringLiteral("ИП Иванов"));
         form.MemoPayer->setPlainText(QStringLiteral("ООО \"Вереск\"\nг. Москва"));
@@ -124,7 +124,8 @@ private slots:
         form.Save->click();
         QCOMPARE(plat.State(), TDataSetState::dsBrowse);
         QCOMPARE(storedValue("select SUMMA from PlatPor where NUMBER = 1").toDouble(), 12.5);
-        QCOMPARE(storedValue("select R_NAME from PlatPor where NUMBER = 1").toString(), QStringLiteral("ИП Иванов"));
+        QCOMPARE(storedValue("select R_NAME from PlatPor where NUMBER = 1").toString(),
+                 QStringLiteral("ИП Иванов"));
         QCOMPARE(storedValue("select P_NAME from PlatPor where NUMBER = 1").toString(),
                  QStringLiteral("ООО \"Вереск\"\r\nг. Москва"));
         QCOMPARE(plat.FieldByName("DATE_PLAT")->AsDate(), QDate(2024, 3, 5));
@@ -137,13 +138,15 @@ private slots:
         emit form.TypePay->lineEdit()->textEdited(QStringLiteral("курьером"));
         typeInto(form.EditDate, QString());
         plat.Post();
-        QCOMPARE(storedValue("select TYPE_PAY from PlatPor where NUMBER = 1").toString(), QStringLiteral("курьером"));
+        QCOMPARE(storedValue("select TYPE_PAY from PlatPor where NUMBER = 1").toString(),
+                 QStringLiteral("курьером"));
         QVERIFY(fmt::IsZeroDate(plat.FieldByName("DATE_PLAT")->AsDate()));
 
         // Moving to another row posts what was typed.
         typeInto(form.EditName, QStringLiteral("ИП Петров"));
         plat.Next();
-        QCOMPARE(storedValue("select R_NAME from PlatPor where NUMBER = 1").toString(), QStringLiteral("ИП Петров"));
+        QCOMPARE(storedValue("select R_NAME from PlatPor where NUMBER = 1").toString(),
+                 QStringLiteral("ИП Петров"));
     }
 
     void unconvertibleTextStaysInEditing() {
@@ -200,7 +203,8 @@ private slots:
         QVERIFY(form.isVisible());
         QCOMPARE(plat.State(), TDataSetState::dsEdit);
         QCOMPARE(form.EditName->text(), QStringLiteral("Не записано"));
-        QCOMPARE(storedValue("select R_NAME from PlatPor where NUMBER = 1").toString(), QStringLiteral("Записано"));
+        QCOMPARE(storedValue("select R_NAME from PlatPor where NUMBER = 1").toString(),
+                 QStringLiteral("Записано"));
     }
 
     void readOnlyDataSetRefusesTyping() {
@@ -262,10 +266,14 @@ private slots:
     void editMasksConvert_data() {
         QTest::addColumn<QString>("editMask");
         QTest::addColumn<QString>("inputMask");
-        QTest::newRow("date") << "!99/99/0000;1;_" << "00.00.9999;_";
-        QTest::newRow("payment document date") << "!90/90/0000;1;_" << "09.09.9999;_";
-        QTest::newRow("literal meta") << "L-\\A;0; " << "A-\\A; ";
-        QTest::newRow("none") << "" << "";
+        QTest::newRow("date") << "!99/99/0000;1;_"
+                              << "00.00.9999;_";
+        QTest::newRow("payment document date") << "!90/90/0000;1;_"
+                                               << "09.09.9999;_";
+        QTest::newRow("literal meta") << "L-\\A;0; "
+                                      << "A-\\A; ";
+        QTest::newRow("none") << ""
+                              << "";
     }
     void editMasksConvert() {
         QFETCH(QString, editMask);

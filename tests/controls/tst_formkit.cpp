@@ -16,7 +16,7 @@
 // Three forms as the registers, editors and pickers nest them.
 class TPicker : public TForm {
     Q_OBJECT
-public:
+  public:
     TPicker() {
         Edit1 = new QLineEdit(this);
         OkButton = new QPushButton(QStringLiteral("OK"), this);
@@ -28,7 +28,7 @@ public:
     bool OkPressed = false;
     int Shown = 0;
 
-protected:
+  protected:
     void FormShow() override {
         OkPressed = false;
         ++Shown;
@@ -37,12 +37,11 @@ protected:
 
 class TCard : public TForm {
     Q_OBJECT
-public:
+  public:
     explicit TCard(TPicker *picker) : Picker(picker) {
         PickButton = new QPushButton(QStringLiteral("Словарь"), this);
         OnClick(PickButton, [this] {
-            if (ShowModal(Picker) == mrOk && Picker->OkPressed)
-                Partner = Picker->Edit1->text();
+            if (ShowModal(Picker) == mrOk && Picker->OkPressed) Partner = Picker->Edit1->text();
         });
     }
     TPicker *Picker;
@@ -52,14 +51,12 @@ public:
 
 class TRegister : public TForm {
     Q_OBJECT
-public:
+  public:
     explicit TRegister(TCard *card) : Card(card) {
         Grid = new QLineEdit(this);
         OnKeyDown(Grid, [this](int &Key, Qt::KeyboardModifiers) {
-            if (Key == Qt::Key_F4)
-                CardResult = ShowModal(Card);
-            if (Key == Qt::Key_F10)
-                Close();
+            if (Key == Qt::Key_F4) CardResult = ShowModal(Card);
+            if (Key == Qt::Key_F10) Close();
         });
     }
     TCard *Card;
@@ -70,7 +67,7 @@ public:
 // A form whose handlers count what reaches them.
 class TKeyForm : public TForm {
     Q_OBJECT
-public:
+  public:
     TKeyForm() {
         SetHelpContext(3);
         Edit1 = new QLineEdit(this);
@@ -85,8 +82,7 @@ public:
         });
         OnKeyPress(Edit2, [this](QChar &Key) {
             Typed += Key;
-            if (Key == QLatin1Char('0'))
-                Key = QChar();
+            if (Key == QLatin1Char('0')) Key = QChar();
         });
     }
     QLineEdit *Edit1, *Edit2;
@@ -96,7 +92,7 @@ public:
     QString Typed;
     bool ThrowOnF5 = false;
 
-protected:
+  protected:
     void FormKeyDown(int &Key, Qt::KeyboardModifiers Shift) override {
         FormKeys << QKeySequence(Key | Shift).toString();
         if (Key == Qt::Key_F10) {
@@ -110,13 +106,13 @@ protected:
 
 class TFailingForm : public TForm {
     Q_OBJECT
-protected:
+  protected:
     void FormShow() override { throw EDatabaseError(QStringLiteral("Таблица Klient.DB не найдена")); }
 };
 
 class TestFormKit : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void init() { UiScript::Reset(); }
     void cleanup() {
         QVERIFY2(UiScript::Clean(), qPrintable(UiScript::Problems()));
@@ -234,14 +230,22 @@ private slots:
     void errorBoxAppendsPoint_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("letter") << "Нарушение ключа" << "Нарушение ключа.";
-        QTest::newRow("digit") << "Строка 12" << "Строка 12.";
-        QTest::newRow("slash sorts after point") << "Папка dat/" << "Папка dat/.";
-        QTest::newRow("point") << "Ошибка." << "Ошибка.";
-        QTest::newRow("exclamation") << "Проверте БИК банка!" << "Проверте БИК банка!";
-        QTest::newRow("bracket") << "Ошибка (1)" << "Ошибка (1)";
-        QTest::newRow("blank") << "Ошибка " << "Ошибка ";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("letter") << "Нарушение ключа"
+                                << "Нарушение ключа.";
+        QTest::newRow("digit") << "Строка 12"
+                               << "Строка 12.";
+        QTest::newRow("slash sorts after point") << "Папка dat/"
+                                                 << "Папка dat/.";
+        QTest::newRow("point") << "Ошибка."
+                               << "Ошибка.";
+        QTest::newRow("exclamation") << "Проверте БИК банка!"
+                                     << "Проверте БИК банка!";
+        QTest::newRow("bracket") << "Ошибка (1)"
+                                 << "Ошибка (1)";
+        QTest::newRow("blank") << "Ошибка "
+                               << "Ошибка ";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void errorBoxAppendsPoint() {
         QFETCH(QString, text);
@@ -335,8 +339,7 @@ private slots:
     void helpWindowShowsOurPages() {
         THelpWindow window;
         window.ShowTopic(2);
-        if (!QFile::exists(Help::TopicFile(2)))
-            QSKIP("the help pages are not part of this build");
+        if (!QFile::exists(Help::TopicFile(2))) QSKIP("the help pages are not part of this build");
         QCOMPARE(window.Source(), QUrl("qrc:/help/topic2.html"));
         QVERIFY(!window.Browser->toPlainText().isEmpty());
         window.ShowTopic(0);

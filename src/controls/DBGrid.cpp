@@ -1,0 +1,455 @@
+#include "controls/DBGrid.h"
+
+#include "controls/DBCtrls.h"
+#include "controls/Dialogs.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QStyledItemDelegate>
+#include <QToolButton>
+
+namespace {
+
+constexpr int FetchChunk = 256;
+
+bool isEditableField(const TField *field) {
+    return field && !field->ReadOnly && field->FieldKind() != TFieldKind::fkCalculated;
+}
+
+// Cell editors by column: a list for lookup fields, a pick list, or a line edit (with
+// the field's edit mask, and a "..." button for an ellipsis column).
+class GridDelegate : public QStyledItemDelegate {
+  public:
+    explicit GridDelegate(TDBGrid *grid) : QStyledItemDelegate(grid), m_grid(grid) {}
+
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &,
+                          const QModelIndex &index) const override {
+        TColumn *column = m_grid->Columns(index.column());
+        TField *field = m_grid->Model()->ColumnField(index.column());
+        if (field && field->FieldKind() == TFieldKind::fkLookup && field->LookupDataSet) {
+            auto *combo = new QComboBox(parent);
+            TDataSet *list = field->LookupDataSet;
+            TField *key = list->FindField(field->LookupKeyFields);
+            TField *shown = list->FindField(field->LookupResultField);
+            if (list->Active() && key && shown) {
+                list->FetchAll();
+                for (int row = 0; row < list->FetchedRowCount(); ++row) {
+                    ActiveRowScope scope(list, row);
+                    combo->addItem(shown->DisplayText(), key->Value());
+                }
+            }
+            return combo;
+        }
+        if (!column->PickList().isEmpty()) {
+            auto *combo = new QComboBox(parent);
+            combo->setEditable(true);
+            combo->addItems(column->PickList());
+            return combo;
+        }
+        auto *line = new QLineEdit(parent);
+        line->setFrame(false);
+        if (field) line->setInputMask(QtInputMask(field->EditMask));
+        if (!column->Ellipsis()) return line;
+        auto *holder = new QWidget(parent);
+        line->setParent(holder);
+        auto *button = new QToolButton(holder);
+        button->setText(QStringLiteral("..."));
+        button->setFocusPolicy(Qt::NoFocus);
+        auto *layout = new QHBoxLayout(holder);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+        layout->addWidget(line);
+        layout->addWidget(button);
+        holder->setFocusProxy(line);
+        TDBGrid *grid = m_grid;
+        QObject::connect(button, &QToolButton::clicked, grid, [grid] { emit grid->editButtonClick(); });
+        return holder;
+    }
+
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override {
+        if (auto *combo = qobject_cast<QComboBox *>(editor)) {
+            const QString text = index.data(Qt::DisplayRole).toString();
+            if (combo->isEditable())
+                combo->setEditText(index.data(Qt::EditRole).toString());
+            else
+                combo->setCurrentIndex(combo->findText(text));
+            return;
+        }
+        if (QLineEdit *line = lineOf(editor)) line->setText(index.data(Qt::EditRole).toString());
+    }
+
+    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override {
+        if (auto *combo = qobject_cast<QComboBox *>(editor)) {
+            if (combo->isEditable())
+                model->setData(index, combo->currentText(), Qt::EditRole);
+            else if (combo->currentIndex() >= 0)
+                model->setData(index, combo->currentData(), TDataSetModel::LookupKeyRole);
+            return;
+        }
+        if (QLineEdit *line = lineOf(editor)) model->setData(index, line->text(), Qt::EditRole);
+    }
+
+  private:
+    static QLineEdit *lineOf(QWidget *editor) {
+        if (auto *line = qobject_cast<QLineEdit *>(editor)) return line;
+        return editor->findChild<QLineEdit *>();
+    }
+    TDBGrid *m_grid;
+};
+
+} // namespace
+
+// ---- TColumn -----------------------------------------------------------------------------------
+
+void TColumn::changed() {
+    m_grid->columnChanged(this);
+}
+void TColumn::SetFieldName(const QString &name) {
+    m_fieldName = name;
+    changed();
+}
+void TColumn::SetTitle(const QString &title) {
+    m_title = title;
+    changed();
+}
+void TColumn::SetWidth(int pixels) {
+    m_width = pixels;
+    changed();
+}
+void TColumn::SetReadOnly(bool readOnly) {
+    m_readOnly = readOnly;
+    changed();
+}
+void TColumn::SetVisible(bool visible) {
+    m_visible = visible;
+    changed();
+}
+void TColumn::SetTitleColors(const QColor &background, const QColor &text) {
+    m_titleColor = background;
+    m_titleFontColor = text;
+    changed();
+}
+void TColumn::SetEllipsis(bool ellipsis) {
+    m_ellipsis = ellipsis;
+    changed();
+}
+void TColumn::SetPickList(const QStringList &items) {
+    m_pickList = items;
+    changed();
+}
+void TColumn::SetAlignment(Qt::Alignment alignment) {
+    m_alignment = alignment;
+    changed();
+}
+
+// ---- TDataSetModel ---------------------------------------------------------------------------------
+
+TDataSetModel::TDataSetModel(TDBGrid *grid) : QAbstractTableModel(grid), m_grid(grid) {}
+
+void TDataSetModel::SetDataSource(TDataSource *source) {
+    m_source = source;
+    resetRows();
+}
+
+TDataSet *TDataSetModel::DataSet() const {
+    return m_source ? m_source->DataSet() : nullptr;
+}
+
+TField *TDataSetModel::ColumnField(int column) const {
+    TDataSet *ds = DataSet();
+    if (!ds || !ds->Active() || column < 0 || column >= m_grid->ColumnCount()) return nullptr;
+    return ds->FindField(m_grid->Columns(column)->FieldName());
+}
+
+int TDataSetModel::rowCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : m_rows;
+}
+
+int TDataSetModel::columnCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : m_grid->ColumnCount();
+}
+
+QVariant TDataSetModel::data(const QModelIndex &index, int role) const {
+    TDataSet *ds = DataSet();
+    if (!index.isValid() || !ds || !ds->Active() || index.row() >= ds->FetchedRowCount()) return QVariant();
+    TField *field = ColumnField(index.column());
+    if (!field) return QVariant();
+    switch (role) {
+    case Qt::DisplayRole: {
+        ActiveRowScope scope(ds, index.row());
+        return field->DisplayText();
+    }
+    case Qt::EditRole: {
+        ActiveRowScope scope(ds, index.row());
+        return field->FieldKind() == TFieldKind::fkLookup ? field->DisplayText() : field->Text();
+    }
+    case Qt::TextAlignmentRole: {
+        Qt::Alignment alignment = m_grid->Columns(index.column())->Alignment();
+        if (!alignment)
+            alignment = field->Alignment                       ? Qt::Alignment(field->Alignment)
+                        : db::IsNumericType(field->DataType()) ? Qt::AlignRight
+                                                               : Qt::AlignLeft;
+        return int(alignment | Qt::AlignVCenter);
+    }
+    default:
+        return QVariant();
+    }
+}
+
+QVariant TDataSetModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= m_grid->ColumnCount())
+        return QAbstractTableModel::headerData(section, orientation, role);
+    const TColumn *column = m_grid->Columns(section);
+    switch (role) {
+    case Qt::DisplayRole: {
+        if (!column->Title().isEmpty()) return column->Title();
+        TField *field = ColumnField(section);
+        return field && !field->DisplayLabel.isEmpty() ? field->DisplayLabel : column->FieldName();
+    }
+    case Qt::BackgroundRole:
+        return column->TitleColor().isValid() ? QVariant(column->TitleColor()) : QVariant();
+    case Qt::ForegroundRole:
+        return column->TitleFontColor().isValid() ? QVariant(column->TitleFontColor()) : QVariant();
+    default:
+        return QVariant();
+    }
+}
+
+Qt::ItemFlags TDataSetModel::flags(const QModelIndex &index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    Qt::ItemFlags result = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+    TDataSet *ds = DataSet();
+    if (!m_grid->ReadOnly() && !m_grid->Columns(index.column())->ReadOnly() && ds && ds->CanModify() &&
+        isEditableField(ColumnField(index.column())))
+        result |= Qt::ItemIsEditable;
+    return result;
+}
+
+bool TDataSetModel::setData(const QModelIndex &index, const QVariant &value, int role) {
+    TDataSet *ds = DataSet();
+    TField *field = ColumnField(index.column());
+    if (!index.isValid() || !ds || !field || (role != Qt::EditRole && role != LookupKeyRole)) return false;
+    const bool stored = Guarded([&] {
+        if (ds->RecNo() != index.row()) ds->SetRecNo(index.row());
+        ds->Edit();
+        if (role == LookupKeyRole && field->FieldKind() == TFieldKind::fkLookup)
+            ds->FieldByName(field->KeyFields)->SetValue(value);
+        else
+            field->SetText(value.toString());
+    });
+    if (stored) emit dataChanged(index.siblingAtColumn(0), index.siblingAtColumn(columnCount() - 1));
+    return stored;
+}
+
+bool TDataSetModel::canFetchMore(const QModelIndex &parent) const {
+    TDataSet *ds = DataSet();
+    return !m_changing && !parent.isValid() && ds && ds->Active() &&
+           (!ds->AllRowsFetched() || m_rows < ds->FetchedRowCount());
+}
+
+void TDataSetModel::fetchMore(const QModelIndex &parent) {
+    TDataSet *ds = DataSet();
+    if (parent.isValid() || !ds || !ds->Active()) return;
+    Guarded([&] { ds->FetchMore(m_rows + FetchChunk); });
+    syncRows();
+}
+
+void TDataSetModel::syncRows() {
+    if (m_changing) return;
+    TDataSet *ds = DataSet();
+    const int rows = ds && ds->Active() ? ds->FetchedRowCount() : 0;
+    if (rows > m_rows) {
+        m_changing = true;
+        beginInsertRows(QModelIndex(), m_rows, rows - 1);
+        m_rows = rows;
+        endInsertRows();
+        m_changing = false;
+    } else if (rows < m_rows) {
+        resetRows();
+    }
+}
+
+// Views answer a reset or an insertion by asking for more rows at once; those rows
+// come after the change, not inside it.
+void TDataSetModel::resetRows() {
+    m_changing = true;
+    beginResetModel();
+    TDataSet *ds = DataSet();
+    m_rows = ds && ds->Active() ? ds->FetchedRowCount() : 0;
+    endResetModel();
+    m_changing = false;
+}
+
+void TDataSetModel::resetColumns() {
+    m_changing = true;
+    beginResetModel();
+    endResetModel();
+    m_changing = false;
+}
+
+// ---- TDBGrid -------------------------------------------------------------------------------------
+
+TDBGrid::TDBGrid(QWidget *parent, TDataSource *source)
+    : QTableView(parent), m_model(new TDataSetModel(this)) {
+    setModel(m_model);
+    setItemDelegate(new GridDelegate(this));
+    setWordWrap(false);
+    setTabKeyNavigation(false);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    // Rows keep one height and columns the widths the form gives them: measuring the
+    // contents would read every row.
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSectionsClickable(true);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int column) { emit titleClick(column); });
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) { currentRowChanged(current); });
+    SetReadOnly(false);
+    SetDataSource(source);
+}
+
+void TDBGrid::SetDataSource(TDataSource *source) {
+    if (m_source) disconnect(m_source, nullptr, this, nullptr);
+    m_source = source;
+    if (source) {
+        connect(source, &TDataSource::dataSetChanged, this, [this] {
+            if (m_defaultColumns) defaultColumns();
+            m_model->resetRows();
+            applyColumnLayout();
+            followCursor();
+        });
+        connect(source, &TDataSource::scrolled, this, [this] {
+            m_model->syncRows();
+            followCursor();
+        });
+        connect(source, &TDataSource::recordChanged, this, [this](TField *) {
+            if (m_model->rowCount() > 0)
+                emit m_model->dataChanged(m_model->index(0, 0), m_model->index(m_model->rowCount() - 1,
+                                                                               m_model->columnCount() - 1));
+        });
+    }
+    if (m_defaultColumns) defaultColumns();
+    m_model->SetDataSource(source);
+    applyColumnLayout();
+    followCursor();
+}
+
+TColumn *TDBGrid::AddColumn(const QString &fieldName, const QString &title, int width, bool readOnly) {
+    if (m_defaultColumns) {
+        m_columns.clear();
+        m_defaultColumns = false;
+    }
+    auto column = std::unique_ptr<TColumn>(new TColumn(this));
+    column->m_fieldName = fieldName;
+    column->m_title = title;
+    column->m_width = width;
+    column->m_readOnly = readOnly;
+    m_columns.push_back(std::move(column));
+    m_model->resetColumns();
+    applyColumnLayout();
+    followCursor();
+    return m_columns.back().get();
+}
+
+void TDBGrid::ClearColumns() {
+    m_columns.clear();
+    m_defaultColumns = true;
+    defaultColumns();
+    m_model->resetColumns();
+    applyColumnLayout();
+}
+
+void TDBGrid::defaultColumns() {
+    m_columns.clear();
+    TDataSet *ds = DataSet();
+    if (!ds || !ds->Active()) return;
+    for (int i = 0; i < ds->FieldCount(); ++i) {
+        TField *field = ds->Fields(i);
+        if (!field->Visible) continue;
+        auto column = std::unique_ptr<TColumn>(new TColumn(this));
+        column->m_fieldName = field->FieldName();
+        m_columns.push_back(std::move(column));
+    }
+    m_model->resetColumns();
+}
+
+void TDBGrid::columnChanged(TColumn *) {
+    m_model->resetColumns();
+    applyColumnLayout();
+    followCursor();
+}
+
+void TDBGrid::applyColumnLayout() {
+    const int charWidth = fontMetrics().averageCharWidth();
+    for (int i = 0; i < ColumnCount(); ++i) {
+        const TColumn *column = Columns(i);
+        int width = column->Width();
+        if (width <= 0) {
+            // From the field's declared width, never from the rows.
+            int chars = 10;
+            if (TField *field = m_model->ColumnField(i))
+                chars = field->DisplayWidth > 0                                  ? field->DisplayWidth
+                        : db::IsTextType(field->DataType()) && field->Size() > 0 ? qMin(field->Size(), 40)
+                                                                                 : 12;
+            width = chars * charWidth + 8;
+        }
+        setColumnWidth(i, width);
+        setColumnHidden(i, !column->Visible());
+    }
+}
+
+void TDBGrid::SetReadOnly(bool readOnly) {
+    m_readOnly = readOnly;
+    setSelectionBehavior(readOnly ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+    setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
+                             : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                   QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
+    followCursor();
+}
+
+int TDBGrid::SelectedIndex() const {
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.column() : -1;
+}
+
+TField *TDBGrid::SelectedField() const {
+    return m_model->ColumnField(SelectedIndex());
+}
+
+void TDBGrid::mouseDoubleClickEvent(QMouseEvent *event) {
+    QTableView::mouseDoubleClickEvent(event);
+    if (indexAt(event->position().toPoint()).isValid()) Guarded([this] { emit dblClick(); });
+}
+
+// The dataset's cursor moved (or the rows changed): the current cell follows it.
+void TDBGrid::followCursor() {
+    TDataSet *ds = DataSet();
+    if (!ds || !ds->Active() || ColumnCount() == 0) return;
+    const int row = ds->RecNo();
+    if (row < 0 || row >= m_model->rowCount()) return;
+    int column = currentIndex().isValid() ? currentIndex().column() : 0;
+    while (column < ColumnCount() - 1 && isColumnHidden(column))
+        ++column;
+    const QModelIndex index = m_model->index(row, column);
+    m_following = true;
+    selectionModel()->setCurrentIndex(index, m_readOnly ? QItemSelectionModel::ClearAndSelect |
+                                                              QItemSelectionModel::Rows
+                                                        : QItemSelectionModel::ClearAndSelect);
+    scrollTo(index);
+    m_following = false;
+}
+
+// The user moved to another row: the dataset's cursor follows (posting a pending edit
+// first, which may fail: then the grid goes back to the row being edited).
+void TDBGrid::currentRowChanged(const QModelIndex &current) {
+    TDataSet *ds = DataSet();
+    if (m_following || !current.isValid() || !ds || !ds->Active() || current.row() == ds->RecNo()) return;
+    if (!Guarded([&] { ds->SetRecNo(current.row()); })) followCursor();
+}

@@ -1,0 +1,150 @@
+#pragma once
+// A grid over a dataset. The form sets its columns (field, title, width, read-only,
+// title colours, an ellipsis button); the grid's current row is the dataset's cursor
+// and the other way round. Rows are read from the dataset as the view scrolls to them,
+// so a list of 100 000 rows opens at once; only the visible cells are ever read.
+//
+//     SortGrid1 = new TDBGrid(this, DataSource1);
+//     SortGrid1->SetReadOnly(true);
+//     SortGrid1->AddColumn("NumbPl", "№", 50);
+//     SortGrid1->AddColumn("SUMMA", "Сумма", 90);
+//     Connect(SortGrid1, &TDBGrid::titleClick, [this](int column) { SortGrid1TitleClick(column); });
+//     OnKeyDown(SortGrid1, [this](int &Key, Qt::KeyboardModifiers) { SortGrid1KeyDown(Key); });
+#include "db/DataSet.h"
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QPointer>
+#include <QTableView>
+
+#include <memory>
+#include <vector>
+
+class TDBGrid;
+
+class TColumn {
+  public:
+    const QString &FieldName() const { return m_fieldName; }
+    void SetFieldName(const QString &name);
+    // The title; the field's label when empty.
+    const QString &Title() const { return m_title; }
+    void SetTitle(const QString &title);
+    int Width() const { return m_width; }
+    void SetWidth(int pixels);
+    bool ReadOnly() const { return m_readOnly; }
+    void SetReadOnly(bool readOnly);
+    bool Visible() const { return m_visible; }
+    void SetVisible(bool visible);
+    // Colours of the title cell (background and text); invalid: the style's.
+    QColor TitleColor() const { return m_titleColor; }
+    QColor TitleFontColor() const { return m_titleFontColor; }
+    void SetTitleColors(const QColor &background, const QColor &text = QColor());
+    // The cell editor of this column shows a "..." button that emits editButtonClick.
+    bool Ellipsis() const { return m_ellipsis; }
+    void SetEllipsis(bool ellipsis);
+    // Texts the cell editor offers to choose from (free text stays allowed).
+    const QStringList &PickList() const { return m_pickList; }
+    void SetPickList(const QStringList &items);
+    // 0: by the field (numbers right, others left).
+    Qt::Alignment Alignment() const { return m_alignment; }
+    void SetAlignment(Qt::Alignment alignment);
+
+  private:
+    friend class TDBGrid;
+    explicit TColumn(TDBGrid *grid) : m_grid(grid) {}
+    void changed();
+
+    TDBGrid *m_grid;
+    QString m_fieldName, m_title;
+    int m_width = 0;
+    bool m_readOnly = false, m_visible = true, m_ellipsis = false;
+    QColor m_titleColor, m_titleFontColor;
+    QStringList m_pickList;
+    Qt::Alignment m_alignment;
+};
+
+// The rows of a dataset as a table model, fetched as the view needs them. Cells are
+// read with the field's display text of their row, without moving the cursor.
+class TDataSetModel : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    TDataSetModel(TDBGrid *grid);
+    void SetDataSource(TDataSource *source);
+    TDataSet *DataSet() const;
+    TField *ColumnField(int column) const;
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    bool canFetchMore(const QModelIndex &parent) const override;
+    void fetchMore(const QModelIndex &parent) override;
+
+    // Rows the dataset has read beyond the model's, or a whole new set of rows.
+    void syncRows();
+    void resetRows();
+    // The columns changed: titles, fields, count.
+    void resetColumns();
+
+    // The role a lookup cell editor stores its chosen key with.
+    static constexpr int LookupKeyRole = Qt::UserRole + 1;
+
+  private:
+    TDBGrid *m_grid;
+    QPointer<TDataSource> m_source;
+    int m_rows = 0;
+    bool m_changing = false; // inside a reset or an insertion
+};
+
+class TDBGrid : public QTableView {
+    Q_OBJECT
+  public:
+    explicit TDBGrid(QWidget *parent = nullptr, TDataSource *source = nullptr);
+
+    void SetDataSource(TDataSource *source);
+    TDataSource *DataSource() const { return m_source; }
+    TDataSet *DataSet() const { return m_source ? m_source->DataSet() : nullptr; }
+
+    // Columns. A grid without columns of its own shows every visible field.
+    TColumn *AddColumn(const QString &fieldName, const QString &title = QString(), int width = 0,
+                       bool readOnly = false);
+    int ColumnCount() const { return int(m_columns.size()); }
+    TColumn *Columns(int index) const { return m_columns.at(size_t(index)).get(); }
+    void ClearColumns();
+
+    // A read-only grid selects whole rows and never edits.
+    bool ReadOnly() const { return m_readOnly; }
+    void SetReadOnly(bool readOnly);
+
+    // The column of the current cell, and its field.
+    int SelectedIndex() const;
+    TField *SelectedField() const;
+
+    TDataSetModel *Model() const { return m_model; }
+
+  signals:
+    void titleClick(int column);
+    void dblClick();
+    void editButtonClick();
+
+  protected:
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+  private:
+    friend class TColumn;
+    friend class TDataSetModel;
+    void columnChanged(TColumn *column);
+    void applyColumnLayout();
+    void defaultColumns();
+    void followCursor();
+    void currentRowChanged(const QModelIndex &current);
+
+    QPointer<TDataSource> m_source;
+    std::vector<std::unique_ptr<TColumn>> m_columns;
+    bool m_defaultColumns = true;
+    bool m_readOnly = false;
+    bool m_following = false;
+    TDataSetModel *m_model;
+};

@@ -1,0 +1,214 @@
+// The grid over a dataset: a sound model, rows read only as they are shown, the
+// current row shared with the dataset's cursor, editing through the fields, and the
+// form's keys and signals.
+#include "controls/DBGrid.h"
+#include "controls/Forms.h"
+#include "controls/UiScript.h"
+#include "db/Database.h"
+#include "db/Formats.h"
+#include "db/Query.h"
+#include "db/Table.h"
+#include "helper_datafolder.h"
+
+#include <QAbstractItemModelTester>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+// Orders numbered 1..count with the sum 1.5 times the number.
+void addOrders(int count) {
+    db::TTransaction transaction;
+    db::Database::Exec(
+        QStringLiteral("insert into PlatPor (NUMBER, SUMMA, R_NAME) "
+                       "with recursive n(i) as (select 1 union all select i + 1 from n where i < ?) "
+                       "select i, i * 1.5, 'Получатель ' || i from n"),
+        {count});
+    transaction.Commit();
+}
+
+} // namespace
+
+class TestDBGrid : public QObject {
+    Q_OBJECT
+  private slots:
+    void init() {
+        UiScript::Reset();
+        fmt::SetDecimalSeparator(QLatin1Char('-'));
+    }
+    void cleanup() {
+        QVERIFY2(UiScript::Clean(), qPrintable(UiScript::Problems()));
+        UiScript::Reset();
+    }
+
+    void modelPassesTheTester() {
+        TempDataFolder folder;
+        addOrders(700); // more than one fetch
+        TQuery plat;
+        plat.SetSQLText("select * from PlatPor order by NUMBER");
+        plat.Open();
+        TDataSource source(nullptr, &plat);
+        TDBGrid grid(nullptr, &source);
+        grid.AddColumn("NUMBER", QStringLiteral("№"), 50);
+        grid.AddColumn("R_NAME", QStringLiteral("Получатель"));
+        grid.AddColumn("SUMMA", QStringLiteral("Сумма"), 90)->SetTitleColors(Qt::yellow, Qt::blue);
+        QAbstractItemModelTester tester(grid.Model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        TDataSetModel *model = grid.Model();
+        while (model->canFetchMore(QModelIndex()))
+            model->fetchMore(QModelIndex());
+        QCOMPARE(model->rowCount(), 700);
+        QCOMPARE(model->index(1, 2).data().toString(), QStringLiteral("3"));
+        QCOMPARE(model->index(2, 2).data().toString(), QStringLiteral("4-5"));
+        QCOMPARE(model->index(2, 1).data().toString(), QStringLiteral("Получатель 3"));
+        QCOMPARE(model->index(2, 2).data(Qt::TextAlignmentRole).toInt(),
+                 int(Qt::AlignRight | Qt::AlignVCenter));
+        QCOMPARE(model->index(2, 1).data(Qt::TextAlignmentRole).toInt(),
+                 int(Qt::AlignLeft | Qt::AlignVCenter));
+        QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("№"));
+        QCOMPARE(model->headerData(2, Qt::Horizontal, Qt::BackgroundRole).value<QColor>(),
+                 QColor(Qt::yellow));
+        // Re-reading, closing and reopening go through the tester too.
+        plat.Refresh();
+        plat.Close();
+        QCOMPARE(model->rowCount(), 0);
+        plat.Open();
+        plat.Last();
+        QCOMPARE(model->rowCount(), 700);
+    }
+
+    void hundredThousandRowsOpenAtOnce() {
+        TempDataFolder folder;
+        addOrders(100000);
+        TQuery plat;
+        plat.SetSQLText("select * from PlatPor order by NUMBER");
+        TDataSource source(nullptr, &plat);
+        TDBGrid grid(nullptr, &source);
+        grid.SetReadOnly(true);
+        grid.AddColumn("NUMBER", QStringLiteral("№"), 60);
+        grid.AddColumn("R_NAME", QStringLiteral("Получатель"));
+        grid.AddColumn("SUMMA", QStringLiteral("Сумма"), 90);
+        grid.resize(800, 600);
+        QElapsedTimer timer;
+        timer.start();
+        plat.Open();
+        grid.show();
+        QCoreApplication::processEvents();
+        grid.grab(); // paints the visible rows
+        QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY(!plat.AllRowsFetched());
+        QVERIFY(grid.Model()->rowCount() < 100000);
+
+        // The cursor at the end: the grid goes there too.
+        plat.Last();
+        QCOMPARE(grid.Model()->rowCount(), 100000);
+        QCOMPARE(grid.currentIndex().row(), 99999);
+        QCOMPARE(grid.Model()->index(99999, 2).data().toString(), QStringLiteral("150000"));
+    }
+
+    void currentRowIsTheCursorBothWays() {
+        TempDataFolder folder;
+        addOrders(5);
+        TTable plat(nullptr, "PlatPor.DB");
+        plat.Open();
+        TDataSource source(nullptr, &plat);
+        TDBGrid grid(nullptr, &source);
+        grid.SetReadOnly(true);
+        grid.AddColumn("NUMBER");
+        grid.AddColumn("SUMMA");
+        QCOMPARE(grid.currentIndex().row(), 0);
+        plat.Next();
+        plat.Next();
+        QCOMPARE(grid.currentIndex().row(), 2);
+        grid.setCurrentIndex(grid.Model()->index(4, 1));
+        QCOMPARE(plat.RecNo(), 4);
+        QCOMPARE(plat.FieldByName("NUMBER")->AsInteger(), 5);
+        // Whole rows are selected in a read-only grid, and nothing edits.
+        QVERIFY(grid.selectionModel()->isRowSelected(4, QModelIndex()));
+        QVERIFY(!(grid.Model()->flags(grid.Model()->index(4, 1)) & Qt::ItemIsEditable));
+        // Columns set later by the form (a register switching its number column).
+        grid.Columns(0)->SetFieldName("R_NAME");
+        grid.Columns(0)->SetTitle(QStringLiteral("Получатель"));
+        QCOMPARE(grid.Model()->index(4, 0).data().toString(), QStringLiteral("Получатель 5"));
+        QCOMPARE(grid.Model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Получатель"));
+        QCOMPARE(grid.currentIndex().row(), 4);
+    }
+
+    void editableGridWritesThroughTheFields() {
+        TempDataFolder folder;
+        addOrders(3);
+        TTable plat(nullptr, "PlatPor.DB");
+        plat.Open();
+        TDataSource source(nullptr, &plat);
+        TDBGrid grid(nullptr, &source);
+        grid.AddColumn("NUMBER", QString(), 0, true);
+        grid.AddColumn("SUMMA");
+        TDataSetModel *model = grid.Model();
+        QVERIFY(!(model->flags(model->index(1, 0)) & Qt::ItemIsEditable));
+        QVERIFY(model->flags(model->index(1, 1)) & Qt::ItemIsEditable);
+
+        const QString message = ErrorBoxText(fmt::InvalidFloatMessage(QStringLiteral("12x")));
+        UiScript::ExpectError(message);
+        QVERIFY(!model->setData(model->index(1, 1), QStringLiteral("12x")));
+        QCOMPARE(plat.RecNo(), 1);
+        QCOMPARE(plat.FieldByName("SUMMA")->AsFloat(), 3.0);
+
+        QVERIFY(model->setData(model->index(1, 1), QStringLiteral("12-25")));
+        QCOMPARE(plat.State(), TDataSetState::dsEdit);
+        QCOMPARE(model->index(1, 1).data().toString(), QStringLiteral("12-25"));
+        grid.setCurrentIndex(model->index(2, 1)); // leaving the row posts it
+        QCOMPARE(plat.State(), TDataSetState::dsBrowse);
+        QCOMPARE(plat.RecNo(), 2);
+        TQuery check;
+        check.SetSQLText("select SUMMA from PlatPor where NUMBER = 2");
+        check.Open();
+        QCOMPARE(check.Fields(0)->AsFloat(), 12.25);
+    }
+
+    void formKeysTitlesAndDoubleClicks() {
+        TempDataFolder folder;
+        addOrders(3);
+        TTable plat(nullptr, "PlatPor.DB");
+        plat.Open();
+        TDataSource source(nullptr, &plat);
+        TForm form;
+        auto *grid = new TDBGrid(&form, &source);
+        grid->SetReadOnly(true);
+        grid->AddColumn("NUMBER", QStringLiteral("№"), 60);
+        grid->AddColumn("SUMMA", QStringLiteral("Сумма"), 80);
+        form.resize(300, 200);
+        grid->resize(300, 200);
+        showActive(&form);
+        QStringList keys;
+        OnKeyDown(grid, [&](int &Key, Qt::KeyboardModifiers) {
+            if (Key == Qt::Key_F4 || Key == Qt::Key_Down) {
+                keys << QKeySequence(Key).toString();
+                Key = 0;
+            }
+        });
+        QTest::keyClick(grid, Qt::Key_Down); // the form's handler takes the key first
+        QCOMPARE(plat.RecNo(), 0);
+        QTest::keyClick(grid, Qt::Key_End,
+                        Qt::ControlModifier); // other keys move as usual, and the cursor with them
+        QCOMPARE(plat.RecNo(), 2);
+        QTest::keyClick(grid, Qt::Key_F4);
+        QCOMPARE(keys, (QStringList{"Down", "F4"}));
+
+        QSignalSpy titles(grid, &TDBGrid::titleClick);
+        QHeaderView *header = grid->horizontalHeader();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(1) + 10, header->height() / 2));
+        QCOMPARE(titles.count(), 1);
+        QCOMPARE(titles[0][0].toInt(), 1);
+
+        QSignalSpy doubles(grid, &TDBGrid::dblClick);
+        const QRect cell = grid->visualRect(grid->Model()->index(1, 0));
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(doubles.count(), 1);
+        QCOMPARE(plat.RecNo(), 1);
+    }
+};
+
+QTEST_MAIN(TestDBGrid)
+#include "tst_dbgrid.moc"
