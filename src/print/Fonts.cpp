@@ -22,6 +22,15 @@ QFont baseFont(const TRepFont &font) {
     f.setItalic(font.Italic);
     f.setHintingPreference(QFont::PreferNoHinting);
     f.setStyleStrategy(QFont::PreferOutline);
+    // Plain advance widths: a text is as wide as the sum of its letters, as the
+    // metric twins promise, and a column of figures lines up digit under digit.
+    f.setKerning(false);
+    return f;
+}
+
+QFont measuringFont(const TRepFont &font) {
+    QFont f = baseFont(font);
+    f.setPixelSize(qMax(1, qRound(font.Size * PixelsPerPoint)));
     return f;
 }
 
@@ -43,20 +52,35 @@ QFont DeviceFont(const TRepFont &font, double dotsPerMm, double deviceDpi) {
     return f;
 }
 
-static QFont measuringFont(const TRepFont &font) {
-    QFont f = baseFont(font);
-    f.setPixelSize(qMax(1, qRound(font.Size * PixelsPerPoint)));
-    return f;
-}
-
 FontMetrics::FontMetrics(const TRepFont &font) : m_font(measuringFont(font)), m_metrics(m_font) {
+    m_advances.fill(-1);
     m_ascent = m_metrics.ascent() * MmPerPixel;
     m_descent = m_metrics.descent() * MmPerPixel;
     m_lineSpacing = m_metrics.lineSpacing() * MmPerPixel;
 }
 
+// Letters of the Latin, Cyrillic and Greek alphabets, figures, punctuation and signs
+// ("№", dashes, quotes) add up their cached advances; a text with anything that needs
+// shaping (combining marks, other scripts) is measured as a whole.
 double FontMetrics::TextWidth(const QString &text) const {
-    return m_metrics.horizontalAdvance(text) * MmPerPixel;
+    double width = 0;
+    for (const QChar ch : text) {
+        const char16_t code = ch.unicode();
+        double *advance = nullptr;
+        if (code < m_advances.size()) {
+            advance = &m_advances[code];
+        } else {
+            const QChar::Script script = ch.script();
+            if (ch.isSurrogate() || (script != QChar::Script_Common && script != QChar::Script_Latin &&
+                                     script != QChar::Script_Cyrillic && script != QChar::Script_Greek))
+                return m_metrics.horizontalAdvance(text) * MmPerPixel;
+            advance = &m_otherAdvances.try_emplace(code, -1.0).first->second;
+        }
+        if (ch.isMark()) return m_metrics.horizontalAdvance(text) * MmPerPixel;
+        if (*advance < 0) *advance = m_metrics.horizontalAdvance(ch) * MmPerPixel;
+        width += *advance;
+    }
+    return width;
 }
 
 QStringList FontMetrics::WrapLines(const QString &text, double width) const {

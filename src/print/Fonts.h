@@ -10,6 +10,9 @@
 #include <QFontMetricsF>
 #include <QStringList>
 
+#include <array>
+#include <unordered_map>
+
 namespace rep {
 
 // The family that prints for a design family name.
@@ -34,6 +37,9 @@ class FontMetrics {
   private:
     QFont m_font; // measuring font: 100 pixels per point
     QFontMetricsF m_metrics;
+    // Advances in mm, measured on first use (-1: not yet): below U+0500 by code, above in the map.
+    mutable std::array<double, 0x500> m_advances;
+    mutable std::unordered_map<char16_t, double> m_otherAdvances;
     double m_ascent, m_descent, m_lineSpacing;
 };
 
