@@ -19,7 +19,9 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace rep {
@@ -71,17 +73,31 @@ TPreviewWindow::TPreviewWindow(TPreparedReport report, QWidget *parent)
 
     auto *bar = new QToolBar(this);
     bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    auto *firstPage = bar->addAction(QStringLiteral("Первая"), this, [this] { ShowPage(0); });
-    auto *prevPage = bar->addAction(QStringLiteral("Предыдущая"), this, [this] { ShowPage(m_page - 1); });
+    auto *print = bar->addAction(QStringLiteral("Печать"), this, [this] { printReport(); });
+    bar->addAction(QStringLiteral("Настройка принтера"), this, [this] { setUpPrinter(); });
+    auto *pdf = bar->addAction(QStringLiteral("Сохранить в PDF"), this, [this] { saveAsPdf(); });
+    bar->addSeparator();
+    // Page buttons show arrows; their names stay in the tooltips.
+    auto pageAction = [this, bar](QStyle::StandardPixmap icon, const QString &name, const QString &key,
+                                  std::function<int()> target) {
+        QAction *action =
+            bar->addAction(style()->standardIcon(icon), name, this, [this, target] { ShowPage(target()); });
+        action->setToolTip(QStringLiteral("%1 (%2)").arg(name, key));
+        if (auto *button = qobject_cast<QToolButton *>(bar->widgetForAction(action)))
+            button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        return action;
+    };
+    auto *firstPage = pageAction(QStyle::SP_MediaSkipBackward, QStringLiteral("Первая страница"),
+                                 QStringLiteral("Home"), [] { return 0; });
+    auto *prevPage = pageAction(QStyle::SP_MediaSeekBackward, QStringLiteral("Предыдущая страница"),
+                                QStringLiteral("PgUp"), [this] { return m_page - 1; });
     m_pageLabel = new QLabel(bar);
     m_pageLabel->setMargin(6);
     bar->addWidget(m_pageLabel);
-    auto *nextPage = bar->addAction(QStringLiteral("Следующая"), this, [this] { ShowPage(m_page + 1); });
-    auto *lastPage = bar->addAction(QStringLiteral("Последняя"), this, [this] { ShowPage(PageCount() - 1); });
-    firstPage->setToolTip(QStringLiteral("Первая страница (Home)"));
-    prevPage->setToolTip(QStringLiteral("Предыдущая страница (PgUp)"));
-    nextPage->setToolTip(QStringLiteral("Следующая страница (PgDn)"));
-    lastPage->setToolTip(QStringLiteral("Последняя страница (End)"));
+    auto *nextPage = pageAction(QStyle::SP_MediaSeekForward, QStringLiteral("Следующая страница"),
+                                QStringLiteral("PgDn"), [this] { return m_page + 1; });
+    auto *lastPage = pageAction(QStyle::SP_MediaSkipForward, QStringLiteral("Последняя страница"),
+                                QStringLiteral("End"), [this] { return PageCount() - 1; });
     bar->addSeparator();
     auto *zoomLabel = new QLabel(QStringLiteral("Масштаб:"), bar);
     zoomLabel->setMargin(6);
@@ -93,10 +109,6 @@ TPreviewWindow::TPreviewWindow(TPreparedReport report, QWidget *parent)
     bar->addWidget(m_zoom);
     connect(m_zoom, &QComboBox::currentIndexChanged, this, [this] { applyZoom(); });
     bar->addSeparator();
-    auto *print = bar->addAction(QStringLiteral("Печать"), this, [this] { printReport(); });
-    bar->addAction(QStringLiteral("Настройка принтера"), this, [this] { setUpPrinter(); });
-    auto *pdf = bar->addAction(QStringLiteral("Сохранить в PDF"), this, [this] { saveAsPdf(); });
-    bar->addSeparator();
     bar->addAction(QStringLiteral("Закрыть"), this, &QWidget::close);
     m_needPages = {firstPage, prevPage, nextPage, lastPage, print, pdf};
 
@@ -105,6 +117,8 @@ TPreviewWindow::TPreviewWindow(TPreparedReport report, QWidget *parent)
     m_scroll->setBackgroundRole(QPalette::Dark);
     m_view = new PageView(m_scroll);
     m_scroll->setWidget(m_view);
+    // The fitting zooms follow the visible area, which settles only after showing.
+    m_scroll->viewport()->installEventFilter(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -209,9 +223,10 @@ void TPreviewWindow::keyPressEvent(QKeyEvent *event) {
     }
 }
 
-void TPreviewWindow::resizeEvent(QResizeEvent *event) {
-    QWidget::resizeEvent(event);
-    applyZoom();
+bool TPreviewWindow::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize && m_zoom->currentIndex() < 2)
+        applyZoom();
+    return QWidget::eventFilter(watched, event);
 }
 
 void ShowPreview(const TPreparedReport &report) {

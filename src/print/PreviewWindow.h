@@ -33,7 +33,7 @@ class TPreviewWindow : public QWidget {
   protected:
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
   private:
     void applyZoom();

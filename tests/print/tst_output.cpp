@@ -221,7 +221,7 @@ void TestOutput::previewWindowNavigatesAndReturnsOnClose() {
         QStringList captions;
         for (const QAction *action : window.findChildren<QAction *>())
             captions << action->text();
-        for (const char *caption : {"Печать", "Настройка принтера", "Сохранить в PDF", "Следующая"})
+        for (const char *caption : {"Печать", "Настройка принтера", "Сохранить в PDF", "Следующая страница"})
             QVERIFY2(captions.contains(QString::fromUtf8(caption)), caption);
         auto pageLabel = [&window] {
             for (const QLabel *label : window.findChildren<QLabel *>())
