@@ -9,7 +9,7 @@ enum class TCommonAVI { aviNone, aviFindComputer, aviCopyFiles };
 
 class TAnimate : public QWidget {
     Q_OBJECT
-  public:
+public:
     explicit TAnimate(QWidget *parent = nullptr, TCommonAVI avi = TCommonAVI::aviNone);
 
     TCommonAVI CommonAVI() const { return m_avi; }
@@ -30,10 +30,10 @@ class TAnimate : public QWidget {
 
     QSize sizeHint() const override;
 
-  protected:
+protected:
     void paintEvent(QPaintEvent *event) override;
 
-  private:
+private:
     void drawFindComputer(QPainter &p, double phase);
     void drawCopyFiles(QPainter &p, double phase);
 

@@ -12,7 +12,7 @@ inline QString AppTitle() {
 // handler to the error box, so no error ends the program or passes unseen.
 class TApplication : public QApplication {
     Q_OBJECT
-  public:
+public:
     TApplication(int &argc, char **argv);
     bool notify(QObject *receiver, QEvent *event) override;
 };

@@ -28,7 +28,7 @@
 // source, and puts the dataset into editing and the control's text into the field.
 class TFieldDataLink : public QObject {
     Q_OBJECT
-  public:
+public:
     explicit TFieldDataLink(QWidget *control);
 
     void SetDataSource(TDataSource *source);
@@ -64,7 +64,7 @@ class TFieldDataLink : public QObject {
     void Reset();
     void Load();
 
-  private:
+private:
     void sourceRecordChanged(TField *field);
     void updateData();
 
@@ -85,7 +85,7 @@ QString QtInputMask(const QString &editMask);
 // A one-line edit of a field; the field's edit mask applies unless the control has one.
 class TDBEdit : public QLineEdit {
     Q_OBJECT
-  public:
+public:
     explicit TDBEdit(QWidget *parent = nullptr, TDataSource *source = nullptr,
                      const QString &field = QString());
     void SetDataSource(TDataSource *source) { DataLink->SetDataSource(source); }
@@ -95,12 +95,12 @@ class TDBEdit : public QLineEdit {
     void SetEditMask(const QString &editMask);
     TFieldDataLink *const DataLink;
 
-  protected:
+protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
-  private:
+private:
     void load();
     QString m_editMask;
     bool m_ownMask = false;
@@ -109,7 +109,7 @@ class TDBEdit : public QLineEdit {
 // A masked date edit: a TDBEdit with the date mask "!99/99/0000;1;_".
 class TDBDateEdit : public TDBEdit {
     Q_OBJECT
-  public:
+public:
     explicit TDBDateEdit(QWidget *parent = nullptr, TDataSource *source = nullptr,
                          const QString &field = QString());
 };
@@ -117,7 +117,7 @@ class TDBDateEdit : public TDBEdit {
 // A multi-line edit; its lines are stored with carriage return and line feed.
 class TDBMemo : public QPlainTextEdit {
     Q_OBJECT
-  public:
+public:
     explicit TDBMemo(QWidget *parent = nullptr, TDataSource *source = nullptr,
                      const QString &field = QString());
     void SetDataSource(TDataSource *source) { DataLink->SetDataSource(source); }
@@ -126,10 +126,10 @@ class TDBMemo : public QPlainTextEdit {
     void SetReadOnly(bool readOnly) { DataLink->SetReadOnly(readOnly); }
     TFieldDataLink *const DataLink;
 
-  protected:
+protected:
     void focusOutEvent(QFocusEvent *event) override;
 
-  private:
+private:
     bool m_loading = false;
 };
 
@@ -138,7 +138,7 @@ enum class TComboBoxStyle { csDropDown, csDropDownList };
 // A combo box over a field: a list to choose from, and with csDropDown free text too.
 class TDBComboBox : public QComboBox {
     Q_OBJECT
-  public:
+public:
     explicit TDBComboBox(QWidget *parent = nullptr, TDataSource *source = nullptr,
                          const QString &field = QString(), TComboBoxStyle style = TComboBoxStyle::csDropDown);
     void SetDataSource(TDataSource *source) { DataLink->SetDataSource(source); }
@@ -148,10 +148,10 @@ class TDBComboBox : public QComboBox {
     void SetStyle(TComboBoxStyle style);
     TFieldDataLink *const DataLink;
 
-  protected:
+protected:
     void focusOutEvent(QFocusEvent *event) override;
 
-  private:
+private:
     void userChanged();
     void connectEditLine();
     QPointer<QLineEdit> m_editLine;
@@ -162,7 +162,7 @@ class TDBComboBox : public QComboBox {
 // texts ValueChecked and ValueUnchecked. A click writes the field at once.
 class TDBCheckBox : public QCheckBox {
     Q_OBJECT
-  public:
+public:
     explicit TDBCheckBox(const QString &caption, QWidget *parent = nullptr, TDataSource *source = nullptr,
                          const QString &field = QString());
     void SetDataSource(TDataSource *source) { DataLink->SetDataSource(source); }
@@ -178,7 +178,7 @@ class TDBCheckBox : public QCheckBox {
 // list, key and shown fields from that field and stores into the field it looks up by.
 class TDBLookupComboBox : public QComboBox {
     Q_OBJECT
-  public:
+public:
     explicit TDBLookupComboBox(QWidget *parent = nullptr, TDataSource *source = nullptr,
                                const QString &field = QString());
     void SetDataSource(TDataSource *source) { DataLink->SetDataSource(source); }
@@ -188,7 +188,7 @@ class TDBLookupComboBox : public QComboBox {
     QVariant KeyValue() const;
     TFieldDataLink *const DataLink;
 
-  private:
+private:
     TDataSet *listDataSet() const;
     TField *keyTarget() const; // the field of the bound dataset that holds the key
     void rebuildItems();
@@ -206,7 +206,7 @@ class TDBLookupComboBox : public QComboBox {
 // A read-only text of a field.
 class TDBText : public QLabel {
     Q_OBJECT
-  public:
+public:
     explicit TDBText(QWidget *parent = nullptr, TDataSource *source = nullptr,
                      const QString &field = QString());
     void SetDataSource(TDataSource *source) { DataLink->SetDataSource(source); }
@@ -220,7 +220,7 @@ class TDBText : public QLabel {
 // blank.
 class TDateTimePicker : public QDateEdit {
     Q_OBJECT
-  public:
+public:
     explicit TDateTimePicker(QWidget *parent = nullptr);
     QDate Date() const;
     void SetDate(const QDate &date);
@@ -228,13 +228,13 @@ class TDateTimePicker : public QDateEdit {
     void SetDataField(const QString &name);
     TFieldDataLink *DataLink() const { return m_link; }
 
-  signals:
+signals:
     void closeUp();
 
-  protected:
+protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-  private:
+private:
     void userChanged();
     TFieldDataLink *link();
     TFieldDataLink *m_link = nullptr;

@@ -301,7 +301,8 @@ int ShowModal(QDialog *form) {
 
     if (!UiScript::Active()) {
         showForModal(form);
-        return form->exec();
+        // A form that closed itself while being shown is done already.
+        return form->isVisible() ? form->exec() : form->result();
     }
 
     UiScript::FormScript script = UiScript::takeFormScript(form);

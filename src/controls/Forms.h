@@ -62,7 +62,7 @@ QMetaObject::Connection Connect(Sender *sender, Signal signal, F handler) {
 // ---- Forms ----------------------------------------------------------------------
 class TForm : public QDialog {
     Q_OBJECT
-  public:
+public:
     explicit TForm(QWidget *parent = nullptr);
 
     QString Caption() const { return windowTitle(); }
@@ -87,7 +87,7 @@ class TForm : public QDialog {
     void reject() override { done(mrCancel); }
     void accept() override { done(mrOk); }
 
-  protected:
+protected:
     // Hooks: every time the form is shown, every time it closes (also with Esc or the
     // window's close box), and every key pressed in the form before its controls see it.
     virtual void FormShow() {}
@@ -97,7 +97,7 @@ class TForm : public QDialog {
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
-  private:
+private:
     friend int ShowModal(QDialog *form);
     void showChecked();
     QAbstractButton *m_cancelButton = nullptr;

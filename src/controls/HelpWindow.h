@@ -9,7 +9,7 @@ class QTextBrowser;
 
 class THelpWindow : public QWidget {
     Q_OBJECT
-  public:
+public:
     explicit THelpWindow(QWidget *parent = nullptr);
     // Shows a topic (0: the contents); a topic without a page says so in the window.
     void ShowTopic(int topic);

@@ -17,7 +17,7 @@
 class QDialog;
 
 class UiScript {
-  public:
+public:
     // One message box as it was shown.
     struct Message {
         QString text;    // the text as shown (the error box's after its "." rule)

@@ -1,15 +1,16 @@
 #pragma once
-// A fresh data folder for one test, and what the kit's tests share over it.
-#include "db/Database.h"
-
-#include <QApplication>
+// What the kit's tests share: a fresh data folder, a window that takes the focus, and a
+// test case whose every function runs with scripted answers and fails on anything the
+// script did not foresee.
+#include <QObject>
 #include <QTemporaryDir>
-#include <QWidget>
+
+class QWidget;
 
 class TempDataFolder {
 public:
-    TempDataFolder() { db::Database::Open(m_dir.path() + QStringLiteral("/dat")); }
-    ~TempDataFolder() { db::Database::Close(); }
+    TempDataFolder();
+    ~TempDataFolder();
     TempDataFolder(const TempDataFolder &) = delete;
     TempDataFolder &operator=(const TempDataFolder &) = delete;
 
@@ -19,11 +20,11 @@ private:
 
 // Shows a window and makes it the active one at once, so focus moves within it the way
 // the user's Tab and clicks move it.
-inline void showActive(QWidget *window) {
-    window->show();
-    window->activateWindow();
-    QT_WARNING_PUSH
-    QT_WARNING_DISABLE_DEPRECATED
-    QApplication::setActiveWindow(window);
-    QT_WARNING_POP
-}
+void showActive(QWidget *window);
+
+class ScriptedTestCase : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+};

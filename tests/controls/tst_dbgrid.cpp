@@ -8,12 +8,13 @@
 #include "db/Formats.h"
 #include "db/Query.h"
 #include "db/Table.h"
-#include "helper_datafolder.h"
+#include "helper_kit.h"
 
 #include <QAbstractItemModelTester>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QSignalSpy>
+#include <QToolButton>
 #include <QtTest>
 
 namespace {
@@ -29,19 +30,22 @@ void addOrders(int count) {
     transaction.Commit();
 }
 
+// A data folder with orders, open in a table.
+struct OrdersTable {
+    explicit OrdersTable(int count) {
+        addOrders(count);
+        plat.Open();
+    }
+    TempDataFolder folder;
+    TTable plat{nullptr, "PlatPor.DB"};
+    TDataSource source{nullptr, &plat};
+};
+
 } // namespace
 
-class TestDBGrid : public QObject {
+class TestDBGrid : public ScriptedTestCase {
     Q_OBJECT
-  private slots:
-    void init() {
-        UiScript::Reset();
-        fmt::SetDecimalSeparator(QLatin1Char('-'));
-    }
-    void cleanup() {
-        QVERIFY2(UiScript::Clean(), qPrintable(UiScript::Problems()));
-        UiScript::Reset();
-    }
+private slots:
 
     void modelPassesTheTester() {
         TempDataFolder folder;
@@ -108,11 +112,9 @@ class TestDBGrid : public QObject {
     }
 
     void currentRowIsTheCursorBothWays() {
-        TempDataFolder folder;
-        addOrders(5);
-        TTable plat(nullptr, "PlatPor.DB");
-        plat.Open();
-        TDataSource source(nullptr, &plat);
+        OrdersTable orders(5);
+        TTable &plat = orders.plat;
+        TDataSource &source = orders.source;
         TDBGrid grid(nullptr, &source);
         grid.SetReadOnly(true);
         grid.AddColumn("NUMBER");
@@ -136,11 +138,9 @@ class TestDBGrid : public QObject {
     }
 
     void editableGridWritesThroughTheFields() {
-        TempDataFolder folder;
-        addOrders(3);
-        TTable plat(nullptr, "PlatPor.DB");
-        plat.Open();
-        TDataSource source(nullptr, &plat);
+        OrdersTable orders(3);
+        TTable &plat = orders.plat;
+        TDataSource &source = orders.source;
         TDBGrid grid(nullptr, &source);
         grid.AddColumn("NUMBER", QString(), 0, true);
         grid.AddColumn("SUMMA");
@@ -164,14 +164,22 @@ class TestDBGrid : public QObject {
         check.SetSQLText("select SUMMA from PlatPor where NUMBER = 2");
         check.Open();
         QCOMPARE(check.Fields(0)->AsFloat(), 12.25);
+
+        // An ellipsis column's cell editor carries the button the form reacts to.
+        grid.Columns(1)->SetEllipsis(true);
+        QSignalSpy ellipsis(&grid, &TDBGrid::editButtonClick);
+        grid.setCurrentIndex(model->index(0, 1));
+        grid.edit(model->index(0, 1));
+        auto *button = grid.viewport()->findChild<QToolButton *>();
+        QVERIFY(button);
+        button->click();
+        QCOMPARE(ellipsis.count(), 1);
     }
 
     void formKeysTitlesAndDoubleClicks() {
-        TempDataFolder folder;
-        addOrders(3);
-        TTable plat(nullptr, "PlatPor.DB");
-        plat.Open();
-        TDataSource source(nullptr, &plat);
+        OrdersTable orders(3);
+        TTable &plat = orders.plat;
+        TDataSource &source = orders.source;
         TForm form;
         auto *grid = new TDBGrid(&form, &source);
         grid->SetReadOnly(true);

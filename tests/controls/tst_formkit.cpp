@@ -6,6 +6,7 @@
 #include "controls/HelpWindow.h"
 #include "controls/UiScript.h"
 #include "db/Errors.h"
+#include "helper_kit.h"
 
 #include <QLineEdit>
 #include <QMainWindow>
@@ -16,7 +17,7 @@
 // Three forms as the registers, editors and pickers nest them.
 class TPicker : public TForm {
     Q_OBJECT
-  public:
+public:
     TPicker() {
         Edit1 = new QLineEdit(this);
         OkButton = new QPushButton(QStringLiteral("OK"), this);
@@ -28,7 +29,7 @@ class TPicker : public TForm {
     bool OkPressed = false;
     int Shown = 0;
 
-  protected:
+protected:
     void FormShow() override {
         OkPressed = false;
         ++Shown;
@@ -37,7 +38,7 @@ class TPicker : public TForm {
 
 class TCard : public TForm {
     Q_OBJECT
-  public:
+public:
     explicit TCard(TPicker *picker) : Picker(picker) {
         PickButton = new QPushButton(QStringLiteral("Словарь"), this);
         OnClick(PickButton, [this] {
@@ -51,7 +52,7 @@ class TCard : public TForm {
 
 class TRegister : public TForm {
     Q_OBJECT
-  public:
+public:
     explicit TRegister(TCard *card) : Card(card) {
         Grid = new QLineEdit(this);
         OnKeyDown(Grid, [this](int &Key, Qt::KeyboardModifiers) {
@@ -67,7 +68,7 @@ class TRegister : public TForm {
 // A form whose handlers count what reaches them.
 class TKeyForm : public TForm {
     Q_OBJECT
-  public:
+public:
     TKeyForm() {
         SetHelpContext(3);
         Edit1 = new QLineEdit(this);
@@ -92,7 +93,7 @@ class TKeyForm : public TForm {
     QString Typed;
     bool ThrowOnF5 = false;
 
-  protected:
+protected:
     void FormKeyDown(int &Key, Qt::KeyboardModifiers Shift) override {
         FormKeys << QKeySequence(Key | Shift).toString();
         if (Key == Qt::Key_F10) {
@@ -106,18 +107,13 @@ class TKeyForm : public TForm {
 
 class TFailingForm : public TForm {
     Q_OBJECT
-  protected:
+protected:
     void FormShow() override { throw EDatabaseError(QStringLiteral("Таблица Klient.DB не найдена")); }
 };
 
-class TestFormKit : public QObject {
+class TestFormKit : public ScriptedTestCase {
     Q_OBJECT
-  private slots:
-    void init() { UiScript::Reset(); }
-    void cleanup() {
-        QVERIFY2(UiScript::Clean(), qPrintable(UiScript::Problems()));
-        UiScript::Reset();
-    }
+private slots:
 
     void modalFormsNestThreeDeep() {
         TPicker picker;
