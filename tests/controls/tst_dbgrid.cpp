@@ -1,6 +1,7 @@
 // The grid over a dataset: a sound model, rows read only as they are shown, the
 // current row shared with the dataset's cursor, editing through the fields, and the
 // form's keys and signals.
+#include "controls/DBCtrls.h"
 #include "controls/DBGrid.h"
 #include "controls/Forms.h"
 #include "controls/UiScript.h"
@@ -123,9 +124,11 @@ private slots:
         plat.Next();
         plat.Next();
         QCOMPARE(grid.currentIndex().row(), 2);
+        TDBEdit summa(nullptr, &source, "SUMMA"); // an edit on the same source follows the grid
         grid.setCurrentIndex(grid.Model()->index(4, 1));
         QCOMPARE(plat.RecNo(), 4);
         QCOMPARE(plat.FieldByName("NUMBER")->AsInteger(), 5);
+        QCOMPARE(summa.text(), QStringLiteral("7-5"));
         // Whole rows are selected in a read-only grid, and nothing edits.
         QVERIFY(grid.selectionModel()->isRowSelected(4, QModelIndex()));
         QVERIFY(!(grid.Model()->flags(grid.Model()->index(4, 1)) & Qt::ItemIsEditable));
