@@ -7,6 +7,8 @@
 #include "print/PagePainter.h"
 #include "print/Report.h"
 
+#include "../tests/print/PlatList.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -24,8 +26,6 @@ constexpr int Pages = 500;
 // that the 6 mm total still fits there.
 constexpr int Rows = 51 + (Pages - 1) * 54 - 1;
 
-const QString Money = QStringLiteral("### ### ##0.00");
-
 double ms(const QElapsedTimer &t) {
     return double(t.nsecsElapsed()) / 1e6;
 }
@@ -42,40 +42,6 @@ void fill() {
              QStringLiteral("АО Альфа-Банк г. Москва"), 1000.0 + i % 977 + (i % 100) / 100.0,
              i % 7 == 0 ? QStringLiteral("а") : QString()});
     tx.Commit();
-}
-
-// The register's list report.
-void declare(TReport &rep, TQuery *Plat) {
-    rep.DataSet = Plat;
-    rep.Frame = TRepFrame::All();
-    auto *title = rep.AddBand(rbTitle, 12);
-    auto *caption = title->AddLabel(QStringLiteral("Платежные поручения"), 0, 2, 190, 8);
-    caption->Font.Size = 14;
-    caption->Alignment = taCenter;
-    auto *header = rep.AddBand(rbColumnHeader, 6);
-    header->Frame = TRepFrame::All();
-    header->AddLabel(QStringLiteral("№"), 0, 1, 18, 5)->Alignment = taCenter;
-    header->AddLabel(QStringLiteral("Дата"), 18, 1, 22, 5)->Alignment = taCenter;
-    header->AddLabel(QStringLiteral("Получатель"), 40, 1, 60, 5)->Alignment = taCenter;
-    header->AddLabel(QStringLiteral("Банк получателя"), 100, 1, 55, 5)->Alignment = taCenter;
-    header->AddLabel(QStringLiteral("Сумма"), 155, 1, 35, 5)->Alignment = taCenter;
-    auto *detail = rep.AddBand(rbDetail, 5);
-    auto *number = detail->AddDBText(Plat, QStringLiteral("NUMBER"), 0, 0, 17, 5);
-    number->Alignment = taRightJustify;
-    TField *dopNumb = Plat->FieldByName(QStringLiteral("DopNumb"));
-    number->OnPrint = [dopNumb](TRepText *, QString &text) {
-        const QString dop = dopNumb->AsString();
-        if (!dop.isEmpty()) text += QLatin1Char('/') + dop;
-    };
-    detail->AddDBText(Plat, QStringLiteral("DATE_PLAT"), 18, 0, 22, 5)->Alignment = taCenter;
-    detail->AddDBText(Plat, QStringLiteral("R_NAME"), 41, 0, 59, 5);
-    detail->AddDBText(Plat, QStringLiteral("R_BANK"), 101, 0, 54, 5);
-    auto *summa = detail->AddDBText(Plat, QStringLiteral("SUMMA"), 155, 0, 34, 5);
-    summa->Mask = Money;
-    summa->Alignment = taRightJustify;
-    auto *total = rep.AddBand(rbSummary, 6)->AddExpr(QStringLiteral("SUM(Plat.SUMMA)"), 155, 1, 34, 5);
-    total->Mask = Money;
-    total->Alignment = taRightJustify;
 }
 
 // The same texts at the same places, drawn straight onto a QPdfWriter.
@@ -122,12 +88,12 @@ int main(int argc, char **argv) {
         TQuery Plat;
         Plat.setObjectName(QStringLiteral("Plat"));
         Plat.SQL() << QStringLiteral("select * from PLATPOR") << QStringLiteral("order by NUMBER");
+        AddRBank(&Plat);
         QElapsedTimer t;
         t.start();
         Plat.Open();
-        TReport rep;
-        declare(rep, &Plat);
-        const TPreparedReport report = rep.Layout();
+        PlatList list(&Plat);
+        const TPreparedReport report = list.Report1.Layout();
         const double layout = ms(t);
         rep::WritePdf(report, ours);
         const double total = ms(t);

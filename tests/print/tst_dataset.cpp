@@ -1,6 +1,7 @@
 // Reports over live datasets of the table engine: the payment-order list printed from
 // the register's query with stored, cached and edited rows, without disturbing it.
 #include "MemoryRows.h"
+#include "PlatList.h"
 
 #include "db/Query.h"
 #include "db/Table.h"
@@ -11,53 +12,6 @@
 
 namespace {
 
-const QString Money = QStringLiteral("### ### ##0.00");
-
-// The register's list report, declared as a form declares it.
-struct PlatList {
-    TReport Report1;
-    TRepDBText *RepDBText1 = nullptr;
-
-    explicit PlatList(TDataSet *Plat) {
-        Report1.DataSet = Plat;
-        Report1.Options.PrintIfEmpty = false;
-        Report1.Frame = TRepFrame::All();
-        auto *title = Report1.AddBand(rbTitle, 12);
-        auto *caption = title->AddLabel(QStringLiteral("Платежные поручения"), 0, 2, 190, 8);
-        caption->Font.Size = 14;
-        caption->Alignment = taCenter;
-        auto *header = Report1.AddBand(rbColumnHeader, 6);
-        header->Frame = TRepFrame::All();
-        const struct {
-            const char *caption;
-            double left, width;
-        } columns[] = {{"№", 0, 18},
-                       {"Дата", 18, 22},
-                       {"Получатель", 40, 60},
-                       {"Банк получателя", 100, 55},
-                       {"Сумма", 155, 35}};
-        for (const auto &c : columns)
-            header->AddLabel(QString::fromUtf8(c.caption), c.left, 1, c.width, 5)->Alignment = taCenter;
-        auto *detail = Report1.AddBand(rbDetail, 5);
-        RepDBText1 = detail->AddDBText(Plat, QStringLiteral("NUMBER"), 0, 0, 17, 5);
-        RepDBText1->Alignment = taRightJustify;
-        RepDBText1->OnPrint = [Plat](TRepText *, QString &text) {
-            const QString dop = Plat->FieldByName(QStringLiteral("DopNumb"))->AsString();
-            if (!dop.isEmpty()) text += QLatin1Char('/') + dop;
-        };
-        detail->AddDBText(Plat, QStringLiteral("date_plat"), 18, 0, 22, 5)->Alignment = taCenter;
-        detail->AddDBText(Plat, QStringLiteral("R_NAME"), 41, 0, 59, 5);
-        detail->AddDBText(Plat, QStringLiteral("RBank"), 101, 0, 54, 5);
-        auto *summa = detail->AddDBText(Plat, QStringLiteral("SUMMA"), 155, 0, 34, 5);
-        summa->Mask = Money;
-        summa->Alignment = taRightJustify;
-        auto *total =
-            Report1.AddBand(rbSummary, 6)->AddExpr(QStringLiteral("SUM(Plat.SUMMA)"), 155, 1, 34, 5);
-        total->Mask = Money;
-        total->Alignment = taRightJustify;
-    }
-};
-
 void openPlat(TQuery &plat, TUpdateSQL &update) {
     plat.setObjectName(QStringLiteral("Plat"));
     plat.CachedUpdates = true;
@@ -66,11 +20,7 @@ void openPlat(TQuery &plat, TUpdateSQL &update) {
         "insert into PLATPOR (NUMBER, DATE_PLAT, R_NAME, R_BANK, SUMMA, DopNumb) "
         "values (:NUMBER, :DATE_PLAT, :R_NAME, :R_BANK, :SUMMA, :DopNumb)");
     plat.SQL() << QStringLiteral("select * from PLATPOR") << QStringLiteral("order by NUMBER");
-    plat.AddCalcField(QStringLiteral("RBank"), TFieldType::ftString, 50);
-    plat.OnCalcFields = [](TDataSet *ds) {
-        const QString bank = ds->FieldByName(QStringLiteral("R_BANK"))->AsString();
-        ds->FieldByName(QStringLiteral("RBank"))->SetAsString(bank.section(QLatin1Char('\r'), 0, 0));
-    };
+    AddRBank(&plat);
     plat.Open();
 }
 
@@ -85,6 +35,14 @@ void appendOrder(TQuery &plat, double number, const QString &suffix, const QStri
     plat.Post();
 }
 
+// A fresh data folder with the register's query open on it.
+struct Register {
+    TempDataFolder folder;
+    TUpdateSQL update;
+    TQuery Plat;
+    Register() { openPlat(Plat, update); }
+};
+
 } // namespace
 
 class TestDataSetReport : public QObject {
@@ -97,10 +55,8 @@ class TestDataSetReport : public QObject {
 };
 
 void TestDataSetReport::listReadsStoredCachedAndEditedRows() {
-    TempDataFolder folder;
-    TUpdateSQL update;
-    TQuery Plat;
-    openPlat(Plat, update);
+    Register reg;
+    TQuery &Plat = reg.Plat;
     appendOrder(Plat, 14, QString(), QStringLiteral("ООО Ромашка"), 1000);
     appendOrder(Plat, 15, QStringLiteral("а"), QStringLiteral("ЗАО Лютик"), 234.5);
     Plat.ApplyUpdates();
@@ -145,10 +101,8 @@ void TestDataSetReport::listReadsStoredCachedAndEditedRows() {
 }
 
 void TestDataSetReport::emptyAndClosedDatasets() {
-    TempDataFolder folder;
-    TUpdateSQL update;
-    TQuery Plat;
-    openPlat(Plat, update);
+    Register reg;
+    TQuery &Plat = reg.Plat;
     {
         PlatList list(&Plat);
         QVERIFY(list.Report1.Layout().Pages.empty());
@@ -165,10 +119,8 @@ void TestDataSetReport::emptyAndClosedDatasets() {
 // Header texts of a document read its header row while the lines drive the detail;
 // an empty date prints blank under a mask.
 void TestDataSetReport::textsOfAnotherDatasetReadItsCurrentRow() {
-    TempDataFolder folder;
-    TUpdateSQL update;
-    TQuery Plat;
-    openPlat(Plat, update);
+    Register reg;
+    TQuery &Plat = reg.Plat;
     appendOrder(Plat, 1, QString(), QStringLiteral("Первый"), 1);
     appendOrder(Plat, 2, QString(), QStringLiteral("Второй"), 2);
     Plat.First();
