@@ -13,9 +13,10 @@
 //         OnClick(SpeedButton6, [this] { SpeedButton6Click(); });
 //         OnKeyDown(SortGrid1, [this](int &Key, Qt::KeyboardModifiers) { SortGrid1KeyDown(Key); });
 //     }
-//     void TSpPlat::FormShow() override { ... }
+//     void TSpPlat::FormShow() { ... }            // declared `void FormShow() override;`
 //
-// and a caller writes `if (ShowModal(PlatPor) == mrOk) ...`.
+// and a caller writes `if (ShowModal(PlatPor) == mrOk) ...`. Keys meant for the whole
+// form go to its FormKeyDown override; OnKeyDown(control, ...) is for one control.
 #include "controls/Dialogs.h"
 
 #include <QAbstractButton>
