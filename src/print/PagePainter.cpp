@@ -8,6 +8,8 @@
 #include <QPdfWriter>
 #include <QPrinter>
 
+#include <functional>
+
 namespace rep {
 
 namespace {
@@ -79,19 +81,20 @@ void PrintPages(const TPreparedReport &report, QPrinter &printer) {
     if (report.Pages.empty()) throw EOrbekError(QStringLiteral("Отчет не содержит страниц"));
     printer.setFullPage(true);
     printer.setPageLayout(a4Layout(report.Orientation));
-    // A PDF "printer" and printers without copy support print one copy per job.
-    int copies = 1;
-    if (printer.outputFormat() == QPrinter::PdfFormat || !printer.supportsMultipleCopies()) {
-        copies = qMax(1, printer.copyCount());
-        printer.setCopyCount(1);
-    }
+    // A PDF "printer" and printers without copy support get the pages once per copy.
+    const int requested = qMax(1, printer.copyCount());
+    const bool byHand = printer.outputFormat() == QPrinter::PdfFormat || !printer.supportsMultipleCopies();
+    if (byHand) printer.setCopyCount(1);
     QPainter painter;
-    if (!painter.begin(&printer))
+    const bool started = painter.begin(&printer);
+    if (started) {
+        paintPages(painter, report, byHand ? requested : 1, [&printer] { return printer.newPage(); });
+        painter.end();
+    }
+    printer.setCopyCount(requested);
+    if (!started)
         throw EOrbekError(
             QStringLiteral("Не удалось начать печать на принтере %1").arg(printer.printerName()));
-    paintPages(painter, report, copies, [&printer] { return printer.newPage(); });
-    painter.end();
-    printer.setCopyCount(copies > 1 ? copies : printer.copyCount());
 }
 
 void WritePdf(const TPreparedReport &report, const QString &fileName) {

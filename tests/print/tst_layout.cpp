@@ -67,6 +67,8 @@ void TestLayout::listReportWithGroupsAcrossPages() {
     caption->Alignment = taCenter;
     auto *header = rep.AddBand(rbColumnHeader, 6);
     header->Frame = TRepFrame::All();
+    header->Font.Size = 9;
+    header->Font.Italic = true;
     header->AddLabel(QStringLiteral("Счет"), 1, 1, 20, 5);
     header->AddLabel(QStringLiteral("Наименование"), 22, 1, 100, 5);
     header->AddLabel(QStringLiteral("Сумма"), 150, 1, 39, 5)->Alignment = taRightJustify;
@@ -101,6 +103,7 @@ void TestLayout::listReportWithGroupsAcrossPages() {
     QCOMPARE(headers.size(), size_t(2));
     QCOMPARE(headers[1].first, 1);
     QCOMPARE(headers[1].second.Box.top(), 11.0);
+    QCOMPARE(headers[1].second.Font, (TRepFont{QStringLiteral("Arial"), 9, false, true})); // the band's font
     QCOMPARE(findTexts(out, QStringLiteral("Строка 62-22")).front().first, 0);
     const auto carried = findTexts(out, QStringLiteral("Строка 62-23"));
     QCOMPARE(carried.size(), size_t(1));

@@ -179,11 +179,13 @@ void TestOutput::printerGetsCopiesAndOrientation() {
     QCOMPARE(printer.copyCount(), 2);
     QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Landscape);
     QCOMPARE(printer.pageLayout().pageSize().id(), QPageSize::A4);
+    QCOMPARE(printer.paperSource(), QPrinter::Upper);
     printer.setOutputFormat(QPrinter::PdfFormat);
     const QString file = dir.filePath(QStringLiteral("печать.pdf"));
     printer.setOutputFileName(file);
     rep::PrintPages(report, printer);
-    QCOMPARE(pdfPages(file), 2); // one page, two copies
+    QCOMPARE(pdfPages(file), 2);      // one page, two copies
+    QCOMPARE(printer.copyCount(), 2); // still what the user chose
     const QString info = runTool(QStringLiteral("pdfinfo"), file);
     static const QRegularExpression size(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+)"));
     const auto sheet = size.match(info);
