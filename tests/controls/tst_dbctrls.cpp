@@ -6,7 +6,7 @@
 #include "db/Formats.h"
 #include "db/Query.h"
 #include "db/Table.h"
-#include "helper_kit.h"
+#include "support/TestSupport.h"
 
 #include <QCalendarWidget>
 #include <QPushButton>

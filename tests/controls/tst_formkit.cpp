@@ -6,7 +6,7 @@
 #include "controls/HelpWindow.h"
 #include "controls/UiScript.h"
 #include "db/Errors.h"
-#include "helper_kit.h"
+#include "support/TestSupport.h"
 
 #include <QLineEdit>
 #include <QMainWindow>

@@ -1,4 +1,4 @@
-#include "helper_kit.h"
+#include "support/TestSupport.h"
 
 #include "controls/UiScript.h"
 #include "db/Database.h"

@@ -1,5 +1,5 @@
 #pragma once
-// What the kit's tests share: a fresh data folder, a window that takes the focus, and a
+// What the form tests share: a fresh data folder, a window that takes the focus, and a
 // test case whose every function runs with scripted answers and fails on anything the
 // script did not foresee.
 #include <QObject>
