@@ -542,7 +542,7 @@ void TDataSet::setFieldValue(TField *field, const QVariant &value) {
             computeCalc(m_editCalc, m_cur);
         }
         if (slot < m_editCalc.size()) m_editCalc[slot] = value;
-        emit recordChanged(field);
+        if (!m_disableCount) emit recordChanged(field);
         return;
     }
     if (!editing())
@@ -568,7 +568,7 @@ void TDataSet::setFieldValue(TField *field, const QVariant &value) {
     m_editValues[size_t(field->m_column)] = stored;
     m_modified = true;
     m_editCalcValid = false;
-    emit recordChanged(field);
+    if (!m_disableCount) emit recordChanged(field);
     if (field->OnChange) field->OnChange(field);
 }
 
@@ -661,10 +661,10 @@ void TDataSet::Open() {
         if (f->m_kind == TFieldKind::fkLookup && f->LookupDataSet && f->LookupDataSet != this &&
             !f->LookupDataSet->Active())
             f->LookupDataSet->Open();
-    emit stateChanged();
-    emit dataChanged();
+    if (!m_disableCount) emit stateChanged();
+    if (!m_disableCount) emit dataChanged();
     if (AfterOpen) AfterOpen(this);
-    emit scrolled();
+    if (!m_disableCount) emit scrolled();
 }
 
 void TDataSet::Close() {
@@ -684,8 +684,8 @@ void TDataSet::Close() {
     m_bof = m_eof = true;
     m_commitDeferred = false;
     closed();
-    emit stateChanged();
-    emit dataChanged();
+    if (!m_disableCount) emit stateChanged();
+    if (!m_disableCount) emit dataChanged();
     if (AfterClose) AfterClose(this);
 }
 
@@ -715,8 +715,8 @@ void TDataSet::reread(const std::function<bool(const Row &)> &isSameRow, int fal
     m_cur = found;
     m_bof = m_cur <= 0;
     m_eof = m_cur < 0;
-    emit dataChanged();
-    emit scrolled();
+    if (!m_disableCount) emit dataChanged();
+    if (!m_disableCount) emit scrolled();
 }
 
 // ---- TDataSet: fetching --------------------------------------------------------------------
@@ -762,6 +762,15 @@ bool TDataSet::passesFilter(int row) {
     return true;
 }
 
+void TDataSet::DisableControls() { ++m_disableCount; }
+
+void TDataSet::EnableControls() {
+    if (m_disableCount == 0 || --m_disableCount > 0) return;
+    emit dataChanged();
+    emit stateChanged();
+    emit scrolled();
+}
+
 // ---- TDataSet: cursor ----------------------------------------------------------------------
 
 bool TDataSet::IsEmpty() const {
@@ -779,7 +788,7 @@ int TDataSet::RecordCount() {
 void TDataSet::moveTo(int row) {
     if (BeforeScroll) BeforeScroll(this);
     m_cur = row;
-    emit scrolled();
+    if (!m_disableCount) emit scrolled();
     if (AfterScroll) AfterScroll(this);
 }
 
@@ -890,9 +899,9 @@ void TDataSet::beginInsert(bool append) {
     m_editCalcValid = false;
     m_state = TDataSetState::dsInsert;
     m_bof = m_eof = false;
-    emit dataChanged();
-    emit scrolled();
-    emit stateChanged();
+    if (!m_disableCount) emit dataChanged();
+    if (!m_disableCount) emit scrolled();
+    if (!m_disableCount) emit stateChanged();
     applyMasterValues();
     if (OnNewRecord) OnNewRecord(this);
     m_modified = false;
@@ -916,7 +925,7 @@ void TDataSet::Edit() {
     m_editCalcValid = false;
     m_state = TDataSetState::dsEdit;
     m_modified = false;
-    emit stateChanged();
+    if (!m_disableCount) emit stateChanged();
     if (AfterEdit) AfterEdit(this);
 }
 
@@ -973,11 +982,13 @@ void TDataSet::Post() {
     m_editValues.clear();
     m_editCalcValid = false;
     if (!CachedUpdates) placePostedRow();
-    emit stateChanged();
-    if (inserting)
-        emit dataChanged();
-    else
-        emit recordChanged(nullptr);
+    if (!m_disableCount) emit stateChanged();
+    if (!m_disableCount) {
+        if (inserting)
+            emit dataChanged();
+        else
+            emit recordChanged(nullptr);
+    }
     if (AfterPost) AfterPost(this);
 }
 
@@ -996,12 +1007,12 @@ void TDataSet::Cancel() {
     }
     m_insertedAt = -1;
     m_eof = m_cur < 0;
-    emit stateChanged();
+    if (!m_disableCount) emit stateChanged();
     if (inserting) {
-        emit dataChanged();
-        emit scrolled();
+        if (!m_disableCount) emit dataChanged();
+        if (!m_disableCount) emit scrolled();
     } else {
-        emit recordChanged(nullptr);
+        if (!m_disableCount) emit recordChanged(nullptr);
     }
     if (AfterCancel) AfterCancel(this);
 }
@@ -1034,8 +1045,8 @@ void TDataSet::Delete() {
     if (m_cur >= m_store->size()) m_cur = m_store->size() - 1;
     m_eof = m_cur < 0;
     m_bof = m_cur <= 0;
-    emit dataChanged();
-    emit scrolled();
+    if (!m_disableCount) emit dataChanged();
+    if (!m_disableCount) emit scrolled();
     if (AfterDelete) AfterDelete(this);
     if (AfterScroll) AfterScroll(this);
 }
@@ -1062,7 +1073,7 @@ void TDataSet::ApplyUpdates() {
         row.calcValid = false;
     }
     transaction.Commit();
-    emit recordChanged(nullptr);
+    if (!m_disableCount) emit recordChanged(nullptr);
 }
 
 void TDataSet::markApplied(Row &row) {
@@ -1111,7 +1122,7 @@ void TDataSet::CancelUpdates() {
     }
     commitCache();
     if (m_cur >= m_store->size()) m_cur = m_store->size() - 1;
-    emit dataChanged();
+    if (!m_disableCount) emit dataChanged();
 }
 
 bool TDataSet::UpdatesPending() const {
@@ -1131,7 +1142,7 @@ void TDataSet::transactionRolledBack() {
             if (!row->beforeApply.isEmpty()) row->data = row->beforeApply; // the key it was given is gone
             row->calcValid = false;
         }
-    emit recordChanged(nullptr);
+    if (!m_disableCount) emit recordChanged(nullptr);
 }
 
 void TDataSet::transactionCommitted() {

@@ -274,6 +274,12 @@ public:
     void FetchAll();
     TUpdateStatus UpdateStatus() const; // of the current row
 
+    // While disabled (nesting), bound controls, grids and detail datasets are not told
+    // about moves and changes; enabling tells them once that everything changed.
+    void DisableControls();
+    void EnableControls();
+    bool ControlsDisabled() const { return m_disableCount > 0; }
+
     // ---- Cached updates (queries) -------------------------------------------------
     bool CachedUpdates = false;
     void ApplyUpdates();
@@ -397,6 +403,7 @@ private:
     mutable std::vector<QVariant> *m_calcTarget = nullptr;
     int m_insertedAt = -1;
     int m_calcCount = 0;
+    int m_disableCount = 0;
     QMetaObject::Connection m_masterConnection;
     QMetaObject::Connection m_masterStateConnection;
     std::shared_ptr<db::FilterExpr> m_filterExpr;
