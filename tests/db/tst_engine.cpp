@@ -7,6 +7,8 @@
 #include "db/Table.h"
 #include "helper_tempdb.h"
 
+#include <QDir>
+#include <QProcess>
 #include <QtTest>
 #include <memory>
 
@@ -510,6 +512,55 @@ private slots:
         ro.SQL() << "select * from Bank";
         ro.Open();
         QVERIFY_THROWS_EXCEPTION(EDatabaseError, ro.Edit());
+    }
+
+    void newRowDefaultsAndFieldsByPosition() {
+        TempDataFolder folder;
+        TTable plat(nullptr, "PlatPor.DB");
+        plat.OnNewRecord = [](TDataSet *ds) { ds->FieldByName("VID_PAY")->SetAsString("01"); };
+        plat.Open();
+        plat.Append();
+        QCOMPARE(plat.FieldByName("VID_PAY")->AsString(), QString("01"));
+        QVERIFY(!plat.Modified()); // defaults alone do not make the row changed
+        plat.Post();
+        QCOMPARE(plat.Fields(0)->FieldName(), QString("PlatPor_id"));
+        QCOMPARE(plat.Fields(0)->DataType(), TFieldType::ftAutoInc);
+        QCOMPARE(plat.Fields(3)->FieldName(), QString("TYPE_PAY"));
+        QCOMPARE(plat.Fields(3)->Size(), 20);
+        QCOMPARE(plat.Fields(2)->DataType(), TFieldType::ftDate);
+        QCOMPARE(plat.Fields(27)->DataType(), TFieldType::ftBoolean);
+    }
+
+    void closedDatabaseIsOneFileTheStockShellOpens() {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + "/dat";
+        db::Database::Open(folder);
+        {
+            TTable k(nullptr, "Klient.DB");
+            k.SetIndexName("Nam");
+            k.Open();
+            addKlient(k, "Ромашка", "F");
+            // The maintenance commands close the database under open datasets and
+            // open it again; the datasets can then be reopened.
+            db::Database::Close();
+            QVERIFY(!k.Active());
+            QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList({"orbek.db"}));
+            db::Database::Open(folder);
+            k.Open();
+            QCOMPARE(k.RecordCount(), 1);
+            QCOMPARE(k.IndexName(), QString("Nam"));
+            k.ReindexTable();
+        }
+        db::Database::Close();
+        QProcess shell;
+        shell.start("sqlite3", {QDir(folder).filePath("orbek.db"),
+                                "PRAGMA integrity_check; select Name from Klient; select count(*) from sqlite_master "
+                                "where type = 'index' and name = 'Klient_Nam';"});
+        if (!shell.waitForStarted()) QSKIP("the sqlite3 shell is not installed");
+        shell.waitForFinished();
+        QCOMPARE(shell.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(shell.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts),
+                 QStringList({"ok", "Ромашка", "1"}));
     }
 
     void emptyTableKeepsCounting() {
