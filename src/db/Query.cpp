@@ -2,7 +2,7 @@
 
 #include "db/Database.h"
 #include "db/FieldTypes.h"
-#include "db/RowStore.h"
+#include "db/RowCursor.h"
 #include "db/Schema.h"
 #include "db/SqlText.h"
 #include "db/Sqlite.h"
@@ -12,11 +12,7 @@
 using db::Row;
 using db::RowCodec;
 
-struct TQuery::Cursor {
-    db::StatementPtr stmt;
-    int columns = 0;
-    bool firstRowPending = false; // stepped while opening, not yet stored
-};
+struct TQuery::Cursor : db::RowCursor {};
 
 TQuery::TQuery(QObject *owner) : TDataSet(owner) {}
 
@@ -153,26 +149,10 @@ std::vector<TDataSet::ColumnInfo> TQuery::openCursor() {
 }
 
 bool TQuery::fetchRows(int count) {
-    if (!m_cursor || !m_cursor->stmt) return false;
-    sqlite3_stmt *stmt = m_cursor->stmt.get();
     for (int i = 0; i < count; ++i) {
-        if (m_cursor->firstRowPending) {
-            m_cursor->firstRowPending = false;
-        } else {
-            const int rc = sqlite3_step(stmt);
-            if (rc == SQLITE_DONE) {
-                m_cursor->stmt.reset();
-                db::Database::unregisterReader(this);
-                return false;
-            }
-            if (rc != SQLITE_ROW) {
-                m_cursor->stmt.reset();
-                db::Database::unregisterReader(this);
-                db::ThrowEngineError(QStringLiteral("Ошибка чтения запроса «%1»").arg(Name()));
-            }
-        }
         Row row;
-        row.data = RowCodec::fromStatement(stmt, 0, m_cursor->columns);
+        if (!m_cursor || !m_cursor->next(this, row, QStringLiteral("Ошибка чтения запроса «%1»").arg(Name())))
+            return false;
         appendFetchedRow(std::move(row));
     }
     return true;

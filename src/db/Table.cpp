@@ -2,17 +2,14 @@
 
 #include "db/Database.h"
 #include "db/FieldTypes.h"
-#include "db/RowStore.h"
+#include "db/RowCursor.h"
 #include "db/Schema.h"
 #include "db/Sqlite.h"
 
 using db::Row;
 using db::RowCodec;
 
-struct TTable::Cursor {
-    db::StatementPtr stmt;
-    int columns = 0;
-};
+struct TTable::Cursor : db::RowCursor {};
 
 namespace {
 
@@ -270,6 +267,7 @@ std::vector<TDataSet::ColumnInfo> TTable::openCursor() {
     }
     sqlite3_stmt *stmt = m_cursor->stmt.get();
     for (int i = 0; i < binds.size(); ++i) db::BindValue(stmt, i + 1, binds[i]);
+    m_cursor->firstColumn = 1;
     m_cursor->columns = sqlite3_column_count(stmt) - 1;
     std::vector<ColumnInfo> columns;
     for (int c = 0; c < m_cursor->columns; ++c) {
@@ -289,23 +287,10 @@ std::vector<TDataSet::ColumnInfo> TTable::openCursor() {
 }
 
 bool TTable::fetchRows(int count) {
-    if (!m_cursor || !m_cursor->stmt) return false;
-    sqlite3_stmt *stmt = m_cursor->stmt.get();
     for (int i = 0; i < count; ++i) {
-        const int rc = sqlite3_step(stmt);
-        if (rc == SQLITE_DONE) {
-            m_cursor->stmt.reset();
-            db::Database::unregisterReader(this);
-            return false;
-        }
-        if (rc != SQLITE_ROW) {
-            m_cursor->stmt.reset();
-            db::Database::unregisterReader(this);
-            db::ThrowEngineError(QStringLiteral("Ошибка чтения таблицы «%1»").arg(m_tableName));
-        }
         Row row;
-        row.rowid = sqlite3_column_int64(stmt, 0);
-        row.data = RowCodec::fromStatement(stmt, 1, m_cursor->columns);
+        if (!m_cursor || !m_cursor->next(this, row, QStringLiteral("Ошибка чтения таблицы «%1»").arg(m_tableName)))
+            return false;
         appendFetchedRow(std::move(row));
     }
     return true;
