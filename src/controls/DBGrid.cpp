@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QStyledItemDelegate>
@@ -426,6 +427,42 @@ TField *TDBGrid::SelectedField() const {
 void TDBGrid::mouseDoubleClickEvent(QMouseEvent *event) {
     QTableView::mouseDoubleClickEvent(event);
     if (indexAt(event->position().toPoint()).isValid()) Guarded([this] { emit dblClick(); });
+}
+
+void TDBGrid::keyPressEvent(QKeyEvent *event) {
+    TDataSet *ds = DataSet();
+    if (m_readOnly || !ds || !ds->Active() || !ds->CanModify() || state() == EditingState ||
+        event->modifiers() != Qt::NoModifier) {
+        QTableView::keyPressEvent(event);
+        return;
+    }
+    const bool inserting = ds->State() == TDataSetState::dsInsert;
+    const bool editing = inserting || ds->State() == TDataSetState::dsEdit;
+    const bool onLastRow =
+        ds->IsEmpty() || (ds->AllRowsFetched() && ds->RecNo() == ds->FetchedRowCount() - 1);
+    std::function<void()> action;
+    switch (event->key()) {
+    case Qt::Key_Insert:
+        action = [ds] { ds->Insert(); };
+        break;
+    case Qt::Key_Escape:
+        if (editing) action = [ds] { ds->Cancel(); };
+        break;
+    case Qt::Key_Down:
+        if (onLastRow && inserting && !ds->Modified())
+            action = [] {}; // stays on the new row
+        else if (onLastRow)
+            action = [ds] { ds->Append(); };
+        break;
+    default:
+        break;
+    }
+    if (!action) {
+        QTableView::keyPressEvent(event);
+        return;
+    }
+    Guarded(action);
+    event->accept();
 }
 
 // The dataset's cursor moved (or the rows changed): the current cell follows it.

@@ -23,7 +23,7 @@
 class TDBGrid;
 
 class TColumn {
-public:
+  public:
     const QString &FieldName() const { return m_fieldName; }
     void SetFieldName(const QString &name);
     // The title; the field's label when empty.
@@ -49,7 +49,7 @@ public:
     Qt::Alignment Alignment() const { return m_alignment; }
     void SetAlignment(Qt::Alignment alignment);
 
-private:
+  private:
     friend class TDBGrid;
     explicit TColumn(TDBGrid *grid) : m_grid(grid) {}
     void changed();
@@ -67,7 +67,7 @@ private:
 // read with the field's display text of their row, without moving the cursor.
 class TDataSetModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     TDataSetModel(TDBGrid *grid);
     void SetDataSource(TDataSource *source);
     TDataSet *DataSet() const;
@@ -91,7 +91,7 @@ public:
     // The role a lookup cell editor stores its chosen key with.
     static constexpr int LookupKeyRole = Qt::UserRole + 1;
 
-private:
+  private:
     TDBGrid *m_grid;
     QPointer<TDataSource> m_source;
     int m_rows = 0;
@@ -100,7 +100,7 @@ private:
 
 class TDBGrid : public QTableView {
     Q_OBJECT
-public:
+  public:
     explicit TDBGrid(QWidget *parent = nullptr, TDataSource *source = nullptr);
 
     void SetDataSource(TDataSource *source);
@@ -124,15 +124,19 @@ public:
 
     TDataSetModel *Model() const { return m_model; }
 
-signals:
+  signals:
     void titleClick(int column);
     void dblClick();
     void editButtonClick();
 
-protected:
+  protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    // An editable grid adds and drops rows from the keyboard: Insert puts a new row
+    // before the current one, Down on the last row appends one (not while that row is
+    // a new row nobody has typed into), Esc drops the change of the current row.
+    void keyPressEvent(QKeyEvent *event) override;
 
-private:
+  private:
     friend class TColumn;
     friend class TDataSetModel;
     void columnChanged(TColumn *column);

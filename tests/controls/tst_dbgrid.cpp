@@ -179,6 +179,50 @@ private slots:
         QCOMPARE(ellipsis.count(), 1);
     }
 
+    void editableGridAddsRowsByKeys() {
+        TempDataFolder folder;
+        TTable plat(nullptr, "PlatPor.DB");
+        plat.Open();
+        TDataSource source(nullptr, &plat);
+        TForm form;
+        auto *grid = new TDBGrid(&form, &source);
+        grid->AddColumn("NUMBER");
+        grid->AddColumn("R_NAME");
+        showActive(&form);
+        grid->setFocus();
+
+        QTest::keyClick(grid, Qt::Key_Down); // an empty list gets its first row
+        QCOMPARE(plat.State(), TDataSetState::dsInsert);
+        QCOMPARE(grid->Model()->rowCount(), 1);
+        QTest::keyClick(grid, Qt::Key_Down); // an untouched new row is not followed by another
+        QCOMPARE(grid->Model()->rowCount(), 1);
+        QTest::keyClick(grid, Qt::Key_Escape); // and Esc drops it
+        QCOMPARE(plat.State(), TDataSetState::dsBrowse);
+        QVERIFY(plat.IsEmpty());
+        QCOMPARE(grid->Model()->rowCount(), 0);
+
+        QTest::keyClick(grid, Qt::Key_Down);
+        QVERIFY(grid->Model()->setData(grid->Model()->index(0, 0), QStringLiteral("7")));
+        QTest::keyClick(grid, Qt::Key_Down); // a typed row is written, a new one follows
+        QCOMPARE(plat.State(), TDataSetState::dsInsert);
+        QCOMPARE(grid->Model()->rowCount(), 2);
+        QCOMPARE(db::Database::ScalarValue("select count(*) from PlatPor where NUMBER = 7").toInt(), 1);
+        QTest::keyClick(grid, Qt::Key_Escape);
+        QCOMPARE(plat.RecordCount(), 1);
+
+        QTest::keyClick(grid, Qt::Key_Insert); // Insert puts the new row before the current
+        QCOMPARE(plat.State(), TDataSetState::dsInsert);
+        QCOMPARE(plat.RecNo(), 0);
+        QTest::keyClick(grid, Qt::Key_Escape);
+        QCOMPARE(plat.FieldByName("NUMBER")->AsInteger(), 7);
+
+        grid->SetReadOnly(true); // a read-only grid adds nothing
+        QTest::keyClick(grid, Qt::Key_Down);
+        QTest::keyClick(grid, Qt::Key_Insert);
+        QCOMPARE(plat.State(), TDataSetState::dsBrowse);
+        QCOMPARE(plat.RecordCount(), 1);
+    }
+
     void formKeysTitlesAndDoubleClicks() {
         OrdersTable orders(3);
         TTable &plat = orders.plat;
