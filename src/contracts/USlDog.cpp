@@ -1,0 +1,76 @@
+#include "contracts/USlDog.h"
+
+#include "controls/DBGrid.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TSlDog *SlDog = nullptr;
+
+namespace {
+
+// A contract whose closed flag was never set is open: the flag reads False, so the
+// query must not lose such rows by comparing a blank with False. Listed by date, then
+// number, so the partner's latest contract is found at the end.
+const QStringList DogSQL = {
+    QStringLiteral("select * from Dogovor"),
+    QStringLiteral("Where (Klient_id = :kli or :kli = 0)"),
+    QStringLiteral("and coalesce(FlClose, 0) = :Fl"),
+    QStringLiteral("order by DateDog, NumbDog"),
+};
+
+} // namespace
+
+TSlDog::TSlDog(QWidget *parent) : TForm(parent) {
+    setObjectName(QStringLiteral("SlDog"));
+    SetCaption(QStringLiteral("Договора"));
+
+    Dog = new TQuery(this);
+    Dog->setObjectName(QStringLiteral("Dog"));
+    Dog->SetSQL(DogSQL);
+    Dog->ParamByName(QStringLiteral("kli"))->SetDataType(TFieldType::ftFloat);
+    Dog->ParamByName(QStringLiteral("Fl"))->SetDataType(TFieldType::ftBoolean);
+    Dog->ReadOnly = true;
+    DSDog = new TDataSource(this, Dog);
+
+    DBGrid1 = new TDBGrid(this, DSDog);
+    DBGrid1->SetReadOnly(true);
+    DBGrid1->AddColumn(QStringLiteral("DateDog"), QStringLiteral("Дата"), 80);
+    DBGrid1->AddColumn(QStringLiteral("NumbDog"), QStringLiteral("Номер"), 110);
+    DBGrid1->AddColumn(QStringLiteral("NameDog"), QStringLiteral("Название"), 300);
+
+    BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
+    BitBtn2 = new QPushButton(QStringLiteral("Отмена"), this);
+    SetDefaultButton(BitBtn1);
+    SetCancelButton(BitBtn2);
+    SetModalResult(BitBtn2, mrCancel);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(BitBtn1);
+    buttons->addWidget(BitBtn2);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(DBGrid1);
+    layout->addLayout(buttons);
+    resize(520, 360);
+
+    OnClick(BitBtn1, [this] { BitBtn1Click(); });
+    Connect(DBGrid1, &TDBGrid::dblClick, [this] { BitBtn1Click(); });
+}
+
+void TSlDog::FormShow() {
+    DogId = 0;
+    Dog->Close();
+    Dog->ParamByName(QStringLiteral("kli"))->SetAsFloat(PartnerId);
+    Dog->ParamByName(QStringLiteral("Fl"))->SetAsBoolean(false);
+    Dog->Open();
+    DBGrid1->setFocus();
+}
+
+void TSlDog::BitBtn1Click() {
+    // An empty list answers like the cancel button.
+    DogId = Dog->IsEmpty() ? 0 : Dog->FieldByName(QStringLiteral("Dogovor_id"))->AsFloat();
+    DogNumb = Dog->FieldByName(QStringLiteral("NumbDog"))->AsString();
+    SetModalResult(mrOk);
+}
