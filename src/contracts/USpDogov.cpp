@@ -1,0 +1,288 @@
+#include "contracts/USpDogov.h"
+
+#include "app/LogoMain.h"
+#include "app/StrUtils.h"
+#include "contracts/USpEtap.h"
+#include "controls/DBCtrls.h"
+#include "controls/DBGrid.h"
+#include "db/Clock.h"
+#include "refbooks/USlPoluch.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+TSpDogov *SpDogov = nullptr;
+
+namespace {
+
+const QStringList DogSQL = {
+    QStringLiteral("select * from Dogovor D, Klient K"),
+    QStringLiteral("where D.DateDog >= :datv"),
+    QStringLiteral("and D.DateDog <= :dati"),
+    QStringLiteral("and D.Klient_id=K.Klient_id"),
+    QStringLiteral("and D.Organ_id = :org"),
+    QStringLiteral("and K.FullName like :nam"),
+    QStringLiteral("order by NumbDog"),
+};
+
+// The contract's own fields, written by the update statements; the partner's columns
+// of the join are never written.
+const QStringList DogovorFields = {
+    QStringLiteral("NumbDog"),  QStringLiteral("DateDog"),    QStringLiteral("DateFin"),
+    QStringLiteral("NameDog"),  QStringLiteral("Summa"),      QStringLiteral("Klient_id"),
+    QStringLiteral("Bank_id"),  QStringLiteral("Primech"),    QStringLiteral("NameFile"),
+    QStringLiteral("Organ_id"), QStringLiteral("BankOrg_id"), QStringLiteral("SostDog"),
+    QStringLiteral("FlClose"),
+};
+
+QStringList modifySql() {
+    QStringList sets;
+    for (const QString &f : DogovorFields)
+        sets << f + QStringLiteral(" = :") + f;
+    return {QStringLiteral("update Dogovor set"), sets.join(QStringLiteral(", ")),
+            QStringLiteral("where Dogovor_id = :OLD_Dogovor_id")};
+}
+
+QStringList insertSql() {
+    return {QStringLiteral("insert into Dogovor (") + DogovorFields.join(QStringLiteral(", ")) +
+                QLatin1Char(')'),
+            QStringLiteral("values (:") + DogovorFields.join(QStringLiteral(", :")) + QLatin1Char(')')};
+}
+
+const QStringList DeleteSQL = {
+    QStringLiteral("delete from Dogovor"),
+    QStringLiteral("where Dogovor_id = :OLD_Dogovor_id"),
+};
+
+QToolButton *dictionaryButton(QWidget *parent) {
+    auto *button = new QToolButton(parent);
+    button->setText(QStringLiteral("..."));
+    button->setToolTip(QStringLiteral("Словарь"));
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+QPushButton *toolButton(const QString &caption, QWidget *parent) {
+    auto *button = new QPushButton(caption, parent);
+    button->setAutoDefault(false);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+} // namespace
+
+TSpDogov::TSpDogov(QWidget *parent) : TForm(parent) {
+    setObjectName(QStringLiteral("SpDogov"));
+    SetCaption(QStringLiteral("Договора"));
+    SetHelpContext(6);
+
+    Dog = new TQuery(this);
+    Dog->setObjectName(QStringLiteral("Dog"));
+    Dog->SetSQL(DogSQL);
+    Dog->ParamByName(QStringLiteral("datv"))->SetDataType(TFieldType::ftDate);
+    Dog->ParamByName(QStringLiteral("dati"))->SetDataType(TFieldType::ftDate);
+    Dog->ParamByName(QStringLiteral("org"))->SetDataType(TFieldType::ftFloat);
+    Dog->ParamByName(QStringLiteral("nam"))->SetDataType(TFieldType::ftString);
+    UpdateSQL1 = new TUpdateSQL(this);
+    UpdateSQL1->ModifySQL = modifySql();
+    UpdateSQL1->InsertSQL = insertSql();
+    UpdateSQL1->DeleteSQL = DeleteSQL;
+    Dog->CachedUpdates = true;
+    Dog->UpdateObject = UpdateSQL1;
+    // The states dictionary is created at start-up, before any register.
+    Dog->AddLookupField(QStringLiteral("NameEtap"), TFieldType::ftString, 50, SpEtap->Sost,
+                        QStringLiteral("SostDog"), QStringLiteral("Sost_id"), QStringLiteral("NameSost"));
+    DSDog = new TDataSource(this, Dog);
+
+    // Filters.
+    DatV = new TDateTimePicker(this);
+    DatI = new TDateTimePicker(this);
+    Edit1 = new QLineEdit(this);
+    Edit2 = new QLineEdit(this);
+    SpeedButton1 = dictionaryButton(this);
+    SpeedButton2 = dictionaryButton(this);
+    SpeedButton7 = new QPushButton(QStringLiteral("Выбрать"), this);
+    SpeedButton7->setAutoDefault(false);
+    auto *filters = new QGridLayout;
+    filters->addWidget(new QLabel(QStringLiteral("Период с"), this), 0, 0);
+    filters->addWidget(DatV, 0, 1);
+    filters->addWidget(new QLabel(QStringLiteral("по"), this), 0, 2);
+    filters->addWidget(DatI, 0, 3);
+    filters->addWidget(SpeedButton7, 0, 5);
+    filters->addWidget(new QLabel(QStringLiteral("Организация"), this), 1, 0);
+    filters->addWidget(Edit1, 1, 1, 1, 3);
+    filters->addWidget(SpeedButton1, 1, 4);
+    filters->addWidget(new QLabel(QStringLiteral("Партнер"), this), 2, 0);
+    filters->addWidget(Edit2, 2, 1, 1, 3);
+    filters->addWidget(SpeedButton2, 2, 4);
+    filters->setColumnStretch(6, 1);
+
+    // The list.
+    DBGrid1 = new TDBGrid(this, DSDog);
+    DBGrid1->SetReadOnly(true);
+    DBGrid1->AddColumn(QStringLiteral("NumbDog"), QStringLiteral("№ договора"), 90);
+    DBGrid1->AddColumn(QStringLiteral("DateDog"), QStringLiteral("Дата дог."), 80);
+    DBGrid1->AddColumn(QStringLiteral("DateFin"), QStringLiteral("Оконч. дог."), 80);
+    DBGrid1->AddColumn(QStringLiteral("NameDog"), QStringLiteral("Название договора"), 220);
+    DBGrid1->AddColumn(QStringLiteral("Summa"), QStringLiteral("Сумма"), 100);
+    DBGrid1->AddColumn(QStringLiteral("FullName"), QStringLiteral("Партнер"), 200);
+    DBGrid1->AddColumn(QStringLiteral("NameEtap"), QStringLiteral("Состояние договора"), 140);
+
+    // Tool bar. Opening and adding a contract show the contract card: until the card
+    // is part of the program they stay visible but disabled.
+    BitBtn2 = toolButton(QStringLiteral("F4 - Редактирование"), this);
+    BitBtn3 = toolButton(QStringLiteral("F6 - Добавить"), this);
+    BitBtn4 = toolButton(QStringLiteral("F8 - Удалить"), this);
+    BitBtn5 = toolButton(QStringLiteral("F10 - Выход"), this);
+    BitBtn2->setEnabled(false);
+    BitBtn3->setEnabled(false);
+    auto *tools = new QHBoxLayout;
+    for (QPushButton *b : {BitBtn2, BitBtn3, BitBtn4, BitBtn5})
+        tools->addWidget(b);
+    tools->addStretch();
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(tools);
+    layout->addLayout(filters);
+    layout->addWidget(DBGrid1, 1);
+    resize(960, 560);
+
+    Connect(DatV, &TDateTimePicker::closeUp, [this] { BitBtn1Click(); });
+    Connect(DatI, &TDateTimePicker::closeUp, [this] { BitBtn1Click(); });
+    OnClick(SpeedButton7, [this] { BitBtn1Click(); });
+    OnClick(SpeedButton1, [this] { SpeedButton1Click(); });
+    OnClick(SpeedButton2, [this] { SpeedButton2Click(); });
+    OnClick(BitBtn4, [this] { BitBtn4Click(); });
+    OnClick(BitBtn5, [this] { BitBtn5Click(); });
+    OnKeyDown(DBGrid1, [this](int &Key, Qt::KeyboardModifiers) { DBGrid1KeyDown(Key); });
+}
+
+void TSpDogov::FormShow() {
+    DatI->SetDate(Clock::today());
+    DatV->SetDate(BegPeriod(Clock::today()));
+    LogoAppForm->Table2->SetIndexFieldNames(QStringLiteral("Dogovor_id"));
+    LogoAppForm->Table2->Open();
+    Edit1->setText(LogoAppForm->OrganisationName());
+    KliId = LogoAppForm->SvoyKlientId;
+    OrgInn = LogoAppForm->SvoyInn;
+    OrgAdress = LogoAppForm->SvoyAdress;
+    BitBtn1Click();
+    Dog->Last();
+    DBGrid1->setFocus();
+}
+
+void TSpDogov::BitBtn1Click() {
+    Dog->Close();
+    Dog->ParamByName(QStringLiteral("datv"))->SetAsDate(DatV->Date());
+    Dog->ParamByName(QStringLiteral("dati"))->SetAsDate(DatI->Date());
+    Dog->ParamByName(QStringLiteral("org"))->SetAsFloat(KliId);
+    const QString pattern = ReplaceAll(ReplaceAll(Edit2->text(), QStringLiteral("?"), QStringLiteral("_")),
+                                       QStringLiteral("*"), QStringLiteral("%"));
+    Dog->ParamByName(QStringLiteral("nam"))->SetAsString(pattern + QLatin1Char('%'));
+    Dog->Open();
+}
+
+// The chosen organisation's INN and address stay with the register (for the texts
+// of its contracts): the main window's own organisation is left as it is.
+void TSpDogov::SpeedButton1Click() {
+    SlPoluch->SetCaption(QStringLiteral("Организация"));
+    SlPoluch->KlientGroup = QStringLiteral("T");
+    ShowModal(SlPoluch);
+    if (!SlPoluch->OkPressed) return;
+    TTable *klient = SlPoluch->Klient;
+    Edit1->setText(klient->FieldByName(QStringLiteral("FullName"))->AsString());
+    KliId = klient->FieldByName(QStringLiteral("Klient_id"))->AsFloat();
+    OrgInn = klient->FieldByName(QStringLiteral("Inn"))->AsString();
+    OrgAdress = klient->FieldByName(QStringLiteral("Adress"))->AsString();
+    BitBtn1Click();
+}
+
+void TSpDogov::SpeedButton2Click() {
+    SlPoluch->SetCaption(QStringLiteral("Партнер"));
+    SlPoluch->KlientGroup = QStringLiteral("F");
+    ShowModal(SlPoluch);
+    if (!SlPoluch->OkPressed) return;
+    Edit2->setText(SlPoluch->Klient->FieldByName(QStringLiteral("FullName"))->AsString());
+    BitBtn1Click();
+}
+
+double TSpDogov::NewContract() {
+    Dog->Append();
+    Dog->FieldByName(QStringLiteral("Organ_id"))->SetAsFloat(KliId);
+    // Joined to the own organisation's row until a partner is chosen, so a contract
+    // left without one is still listed.
+    Dog->FieldByName(QStringLiteral("Klient_id"))->SetAsFloat(KliId);
+    Dog->FieldByName(QStringLiteral("DateDog"))->SetAsDate(Clock::today());
+    Dog->FieldByName(QStringLiteral("FlClose"))->SetAsBoolean(false);
+    Dog->Post();
+    applyOrUndo();
+    // The row now holds the key the table gave it: the card works on exactly this
+    // contract, whatever the filter would list.
+    const double key = Dog->FieldByName(QStringLiteral("Dogovor_id"))->AsFloat();
+    if (key == 0 || !Dog->Locate(QStringLiteral("Dogovor_id"), key))
+        throw EDatabaseError(QStringLiteral("Новый договор записан, но не найден в списке"));
+    Dog->Edit();
+    Dog->FieldByName(QStringLiteral("Klient_id"))->SetAsFloat(0);
+    Dog->FieldByName(QStringLiteral("FullName"))->Clear();
+    return key;
+}
+
+void TSpDogov::BitBtn4Click() {
+    if (Dog->Active() && !Dog->IsEmpty()) {
+        const QString question = QStringLiteral("Удалить договор № ") +
+                                 Dog->FieldByName(QStringLiteral("NumbDog"))->AsString() +
+                                 QStringLiteral(" ?");
+        if (MessageDlg(question, mtConfirmation, mbYesNo) == mrYes) {
+            Dog->Delete();
+            applyOrUndo();
+        }
+    }
+    DBGrid1->setFocus();
+}
+
+void TSpDogov::BitBtn5Click() {
+    Close();
+}
+
+void TSpDogov::DBGrid1KeyDown(int &Key) {
+    switch (Key) {
+    case Qt::Key_F4:
+        BitBtn2->click(); // does nothing while the button is disabled
+        break;
+    case Qt::Key_F6:
+        BitBtn3->click();
+        break;
+    case Qt::Key_F8:
+        BitBtn4Click();
+        break;
+    case Qt::Key_F10:
+        BitBtn5Click();
+        break;
+    default:
+        return;
+    }
+    Key = 0;
+}
+
+void TSpDogov::FormClose() {
+    LogoAppForm->Table2->Close();
+    LogoAppForm->Table2->SetIndexFieldNames(QString());
+    Dog->Close();
+}
+
+// A write that fails leaves the list as the table is: the row comes back (a deletion)
+// or goes (a new row), and the error goes on to the error box.
+void TSpDogov::applyOrUndo() {
+    try {
+        Dog->ApplyUpdates();
+    } catch (...) {
+        Dog->CancelUpdates();
+        throw;
+    }
+    Dog->CommitUpdates();
+}
