@@ -11,7 +11,7 @@ class TDataSource;
 
 class TAllBank : public TForm {
     Q_OBJECT
-public:
+  public:
     explicit TAllBank(QWidget *parent = nullptr);
 
     // Result: cleared each time the list is shown, set by OK or a double click; the
@@ -22,8 +22,8 @@ public:
     // never written. The list stands where the last lookup or choice left it.
     TTable *Table1 = nullptr;
     TField *Table1Bnkseek_id = nullptr;
-    TField *Table1NNP = nullptr;    // city
-    TField *Table1NAMEP = nullptr;  // bank name
+    TField *Table1NNP = nullptr;   // city
+    TField *Table1NAMEP = nullptr; // bank name
     TField *Table1NameN = nullptr;
     TField *Table1NEWNUM = nullptr; // BIK
     TField *Table1KSNP = nullptr;   // correspondent account
@@ -43,10 +43,10 @@ public:
     // it. An empty prefix still leaves the blank in front.
     QString BankText() const;
 
-protected:
+  protected:
     void FormShow() override;
 
-private:
+  private:
     void BitBtn1Click();
 };
 

@@ -11,7 +11,7 @@ class TDataSource;
 
 class TSlBankP : public TForm {
     Q_OBJECT
-public:
+  public:
     explicit TSlBankP(QWidget *parent = nullptr);
 
     // Request: the owner whose accounts are listed; also the owner stamped on every
@@ -42,10 +42,10 @@ public:
     // into the current account, or into a new one when the list is empty, and posts it.
     void TakeBankFromDirectory();
 
-protected:
+  protected:
     void FormShow() override;
 
-private:
+  private:
     void RekvPolNewRecord();
     void RekvPolBikValidate(TField *Sender);
     void DBGrid1EditButtonClick();

@@ -1,0 +1,86 @@
+#include "refbooks/UAllBank.h"
+
+#include "controls/DBGrid.h"
+#include "db/Query.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+TAllBank *AllBank = nullptr;
+
+namespace {
+
+// The setting AppBank of the settings row, read at the moment a bank name is made, so
+// a change in the settings dialog counts at once.
+bool AppBankSetting() {
+    TQuery config;
+    config.SetSQLText(QStringLiteral("select AppBank from Config"));
+    config.Open();
+    return !config.IsEmpty() && config.FieldByName(QStringLiteral("AppBank"))->AsBoolean();
+}
+
+} // namespace
+
+TAllBank::TAllBank(QWidget *parent) : TForm(parent) {
+    setObjectName(QStringLiteral("AllBank"));
+    SetCaption(QStringLiteral("AllBank"));
+    resize(640, 420);
+
+    Table1 = new TTable(this, QStringLiteral("Bnkseek.db"));
+    Table1->setObjectName(QStringLiteral("Table1"));
+    Table1->ReadOnly = true;
+    Table1Bnkseek_id = Table1->AddField(QStringLiteral("Bnkseek_id"), TFieldType::ftAutoInc);
+    Table1NNP = Table1->AddField(QStringLiteral("NNP"), TFieldType::ftString, 25);
+    Table1NAMEP = Table1->AddField(QStringLiteral("NAMEP"), TFieldType::ftString, 40);
+    Table1NameN = Table1->AddField(QStringLiteral("NameN"), TFieldType::ftString, 40);
+    Table1NEWNUM = Table1->AddField(QStringLiteral("NEWNUM"), TFieldType::ftString, 9);
+    Table1KSNP = Table1->AddField(QStringLiteral("KSNP"), TFieldType::ftString, 20);
+    Table1NamePr = Table1->AddField(QStringLiteral("NamePr"), TFieldType::ftString, 10);
+    DataSource1 = new TDataSource(this, Table1);
+
+    DBGrid1 = new TDBGrid(this, DataSource1);
+    DBGrid1->SetReadOnly(true);
+    DBGrid1->AddColumn(QStringLiteral("NNP"), QStringLiteral("Город"), 140);
+    DBGrid1->AddColumn(QStringLiteral("NAMEP"), QStringLiteral("Название"), 240);
+    DBGrid1->AddColumn(QStringLiteral("NEWNUM"), QStringLiteral("БИК"), 80);
+    DBGrid1->AddColumn(QStringLiteral("KSNP"), QStringLiteral("Счет"), 150);
+
+    BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
+    BitBtn2 = new QPushButton(QStringLiteral("Отмена"), this);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(BitBtn1);
+    buttons->addWidget(BitBtn2);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(DBGrid1);
+    layout->addLayout(buttons);
+
+    SetModalResult(BitBtn1, mrOk);
+    SetModalResult(BitBtn2, mrCancel);
+    SetCancelButton(BitBtn2);
+    OnClick(BitBtn1, [this] { BitBtn1Click(); });
+    Connect(DBGrid1, &TDBGrid::dblClick, [this] {
+        BitBtn1Click();
+        SetModalResult(mrOk);
+    });
+}
+
+bool TAllBank::LocateBik(const QString &bik) {
+    return Table1->Locate(QStringLiteral("NEWNUM"), bik);
+}
+
+QString TAllBank::BankText() const {
+    QString text = Table1NamePr->AsString() + QLatin1Char(' ') + Table1NAMEP->AsString();
+    if (AppBankSetting()) text += QStringLiteral(" г.") + Table1NNP->AsString();
+    return text;
+}
+
+void TAllBank::FormShow() {
+    OkPressed = false;
+    DBGrid1->setFocus();
+}
+
+void TAllBank::BitBtn1Click() {
+    OkPressed = true;
+}
