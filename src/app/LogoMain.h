@@ -6,27 +6,24 @@
 
 #include <QMainWindow>
 
-class QLabel;
-class QMenu;
-class QToolBar;
 class QAction;
-class TSpeedButton;
+class QLabel;
 
 // The forms created on first use, one flag per group: true until the group exists.
 struct TCreateFlags {
-    bool PayOrders = true;   // TSpPlat, TPRINT_PAY, TPlatPor, TPlatOrd
-    bool SalesDocs = true;   // TSchFak, TQ_pri, TOplataF, TSpRasx
-    bool Contracts = true;   // TQuery_f, TKartDog, TSpDogov
-    bool Cash = true;        // TKassa, TOpKassa, TKasOrd
-    bool Balance = true;     // TBalans
-    bool Books = true;       // TKniga
-    bool TurnOver = true;    // TItogOb
+    bool PayOrders = true;     // TSpPlat, TPRINT_PAY, TPlatPor, TPlatOrd
+    bool SalesDocs = true;     // TSchFak, TQ_pri, TOplataF, TSpRasx
+    bool Contracts = true;     // TQuery_f, TKartDog, TSpDogov
+    bool Cash = true;          // TKassa, TOpKassa, TKasOrd
+    bool Balance = true;       // TBalans
+    bool Books = true;         // TKniga
+    bool TurnOver = true;      // TItogOb
     bool OverdueStages = true; // TOtchEtap
 };
 
 class TLogoAppForm : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit TLogoAppForm(QWidget *parent = nullptr);
     ~TLogoAppForm() override;
 
@@ -76,14 +73,43 @@ public:
     void CreateOverdueStages();
 
     // Menu and tool-bar commands.
-    void N35Click(); void N37Click(); void N42Click(); void N2Click(); void N3Click();
-    void N5Click(); void N30Click(); void N31Click(); void N4Click(); void FileExit();
-    void N9Click(); void N10Click(); void N39Click(); void N46Click(); void N40Click();
-    void N41Click(); void N17Click(); void N18Click(); void N19Click(); void N20Click();
-    void N21Click(); void N24Click(); void N25Click(); void N26Click(); void N44Click();
-    void N27Click(); void N13Click(); void N14Click(); void N43Click(); void N45Click();
-    void N15Click(); void N16Click(); void N7Click(); void N201Click(); void N47Click();
-    void Contents1Click(); void About();
+    void N35Click();
+    void N37Click();
+    void N42Click();
+    void N2Click();
+    void N3Click();
+    void N5Click();
+    void N30Click();
+    void N31Click();
+    void N4Click();
+    void FileExit();
+    void N9Click();
+    void N10Click();
+    void N39Click();
+    void N46Click();
+    void N40Click();
+    void N41Click();
+    void N17Click();
+    void N18Click();
+    void N19Click();
+    void N20Click();
+    void N21Click();
+    void N24Click();
+    void N25Click();
+    void N26Click();
+    void N44Click();
+    void N27Click();
+    void N13Click();
+    void N14Click();
+    void N43Click();
+    void N45Click();
+    void N15Click();
+    void N16Click();
+    void N7Click();
+    void N201Click();
+    void N47Click();
+    void Contents1Click();
+    void About();
     void SpeedButton1Click();
 
     // Enables the commands whose target forms exist in this build.
@@ -93,13 +119,26 @@ public:
     // for tests.
     QAction *MenuItem(const QString &name) const;
 
-protected:
+  protected:
     void showEvent(QShowEvent *event) override;
 
-private:
+  private:
     void BuildMenu();
     void BuildToolBars();
+    // The current own organisation := the current row of the partners list.
+    void TakeOwnOrganisation();
+    // The caption of a menu item, as the commands copy it into their target form.
+    QString ItemCaption(const QString &item) const;
     bool m_firstShowDone = false;
 };
 
 extern TLogoAppForm *LogoAppForm;
+
+// The program's start-up: opens the data folder, creates the main window and the
+// start-up forms behind the splash, and shows the main window maximized. Returns false
+// when the program cannot start; the error has been shown.
+bool StartUp(const QString &dataFolder = QStringLiteral("dat"));
+// Destroys the main window with every form and closes the data folder.
+void ShutDown();
+// Qt's own dialogs and messages in Russian.
+void LoadRussianTranslations();

@@ -1,15 +1,12 @@
 #include "app/StrUtils.h"
 
+#include "app/UConfig.h"
 #include "db/Formats.h"
-#include "db/Query.h"
 
 #include <cmath>
 
 QString CurrentPeriodSetting() {
-    TQuery config;
-    config.SetSQLText(QStringLiteral("select Period from Config"));
-    config.Open();
-    return config.IsEmpty() ? QString() : config.FieldByName(QStringLiteral("Period"))->AsString();
+    return SettingText(QStringLiteral("Period"));
 }
 
 // The date is built from its parts, not from a text read back under the platform's

@@ -1,2 +1,11 @@
-// Placeholder so the program target builds; the application shell replaces it.
-int main() { return 0; }
+#include "app/LogoMain.h"
+#include "controls/Application.h"
+
+int main(int argc, char *argv[]) {
+    TApplication app(argc, argv);
+    LoadRussianTranslations();
+    if (!StartUp()) return 1;
+    const int code = app.exec();
+    ShutDown();
+    return code;
+}

@@ -11,8 +11,9 @@ class TDataSource;
 
 class TSlPoluch : public TForm {
     Q_OBJECT
-public:
+  public:
     explicit TSlPoluch(QWidget *parent = nullptr);
+    ~TSlPoluch() override;
 
     // Request: the group to list, "T" own organisations or "F" partners; a new row
     // gets it as its FlSvoy.
@@ -22,17 +23,38 @@ public:
 
     // Klient.DB, under the index "Nam" and restricted to the group last listed.
     TTable *Klient = nullptr;
+    TField *KlientKlient_id = nullptr;
+    TField *KlientName = nullptr;
+    TField *KlientFullName = nullptr;
+    TField *KlientAdress = nullptr;
+    TField *KlientTelephon = nullptr;
+    TField *KlientCyti = nullptr;
+    TField *KlientInn = nullptr;
+    TField *KlientOkonx = nullptr;
+    TField *KlientOkpo = nullptr;
+    TField *KlientFlSvoy = nullptr;
     TDataSource *DataSource1 = nullptr;
     TDBGrid *DBGrid1 = nullptr;
-    QLineEdit *Edit1 = nullptr; // "Поиск"
+    QLineEdit *Edit1 = nullptr;     // "Поиск"
     QPushButton *BitBtn1 = nullptr; // OK
     QPushButton *BitBtn2 = nullptr; // Cancel
     QPushButton *BitBtn3 = nullptr; // "Редактировать"
     QPushButton *BitBtn4 = nullptr; // "Добавить"
     QPushButton *BitBtn5 = nullptr; // "Удалить"
 
-protected:
+    void DBGrid1KeyPress(QChar &Key);
+    void DBGrid1KeyDown(int &Key);
+    void BitBtn1Click();
+    void BitBtn3Click();
+    void BitBtn4Click();
+    void BitBtn5Click();
+
+  protected:
     void FormShow() override;
+    void FormClose() override;
+
+  private:
+    void EditInClientCard();
 };
 
 extern TSlPoluch *SlPoluch;

@@ -1,0 +1,534 @@
+#include "app/LogoMain.h"
+
+#include "app/About.h"
+#include "app/UConfig.h"
+#include "app/UQ1.h"
+#include "app/UQuery_f.h"
+#include "controls/Application.h"
+#include "controls/Forms.h"
+#include "controls/HelpWindow.h"
+#include "db/Database.h"
+#include "db/Formats.h"
+#include "refbooks/USlPoluch.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLibraryInfo>
+#include <QMenuBar>
+#include <QScreen>
+#include <QShowEvent>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTranslator>
+
+TLogoAppForm *LogoAppForm = nullptr;
+
+// =================================================================================
+// The forms of the program. A form module that lands adds its creation here, one line
+// in the list or group it belongs to, and enables its commands in EnableCommands.
+// =================================================================================
+
+namespace {
+
+// Created right after the main window, before the splash shows (the about box is the
+// splash). Next here, as their modules land: TSlPrim, TExpOld.
+void CreateFormsBeforeSplash(QWidget *owner) {
+    AboutBox = new TAboutBox(owner);
+}
+
+// Created behind the splash, in this order. The settings come first: their table is
+// the first one opened, and no other table opens while these forms are created.
+// Next after TSlPoluch, as their modules land: TAllBank, TSlBankP, TKartKli, TSlAssort,
+// TTypDog, TSlDog, TSpEtap, TPlan, TOtchet, TVedPok, TProvodka, TCBal, TBalBuh.
+void CreateStartupForms(QWidget *owner) {
+    Config = new TConfig(owner);
+    SlPoluch = new TSlPoluch(owner);
+}
+
+} // namespace
+
+// Groups created by their first command. Each form is created only when its global is
+// still empty (`if (!SpPlat) SpPlat = new TSpPlat(this);`), so a group whose creation
+// failed half-way is completed, never doubled, by the next command.
+
+void TLogoAppForm::CreatePayOrders() {
+    if (!CreateFlags.PayOrders) return;
+    // TSpPlat, TPRINT_PAY, TPlatPor, TPlatOrd
+    CreateFlags.PayOrders = false;
+}
+
+void TLogoAppForm::CreateSalesDocs() {
+    if (!CreateFlags.SalesDocs) return;
+    // TSchFak, then:
+    if (!Q_pri) Q_pri = new TQ_pri(this);
+    // TOplataF, TSpRasx
+    CreateFlags.SalesDocs = false;
+}
+
+void TLogoAppForm::CreateContracts() {
+    if (!CreateFlags.Contracts) return;
+    if (!Query_f) Query_f = new TQuery_f(this);
+    // TKartDog, TSpDogov
+    CreateFlags.Contracts = false;
+}
+
+void TLogoAppForm::CreateCash() {
+    if (!CreateFlags.Cash) return;
+    // TKassa, TOpKassa, TKasOrd
+    CreateFlags.Cash = false;
+}
+
+void TLogoAppForm::CreateBalance() {
+    if (!CreateFlags.Balance) return;
+    // TBalans
+    CreateFlags.Balance = false;
+}
+
+void TLogoAppForm::CreateBooks() {
+    if (!CreateFlags.Books) return;
+    // TKniga
+    CreateFlags.Books = false;
+}
+
+void TLogoAppForm::CreateTurnOver() {
+    if (!CreateFlags.TurnOver) return;
+    // TItogOb
+    CreateFlags.TurnOver = false;
+}
+
+void TLogoAppForm::CreateOverdueStages() {
+    if (!CreateFlags.OverdueStages) return;
+    // TOtchEtap
+    CreateFlags.OverdueStages = false;
+}
+
+// The commands whose target form is in the program. A command stays in the menu,
+// disabled, until its target lands; the module that brings the target adds its menu
+// item's name here (the tool-bar button of a command follows its menu item).
+void TLogoAppForm::EnableCommands() {
+    static const QStringList built = {
+        QStringLiteral("FileExitItem"), QStringLiteral("N27"),       QStringLiteral("N13"),
+        QStringLiteral("Contents1"),    QStringLiteral("AboutItem"),
+    };
+    for (QAction *item : menuBar()->findChildren<QAction *>()) {
+        if (!item->objectName().isEmpty()) item->setEnabled(built.contains(item->objectName()));
+    }
+}
+
+// =================================================================================
+// Start-up
+// =================================================================================
+
+void LoadRussianTranslations() {
+    auto *translator = new QTranslator(qApp);
+    for (const QString &folder : {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+                                  QStringLiteral("/usr/share/qt6/translations")}) {
+        if (translator->load(QStringLiteral("qtbase_ru"), folder)) {
+            QApplication::installTranslator(translator);
+            return;
+        }
+    }
+    delete translator;
+}
+
+bool StartUp(const QString &dataFolder) {
+    // The application's title is set by the application object; help is built in.
+    const bool started = Guarded([&] {
+        LogoAppForm = new TLogoAppForm;
+        CreateFormsBeforeSplash(LogoAppForm);
+        // The splash: painted at once, since no event is processed until every
+        // start-up form exists.
+        AboutBox->show();
+        AboutBox->repaint();
+        db::Database::Open(dataFolder);
+        CreateStartupForms(LogoAppForm);
+        AboutBox->hide();
+    });
+    if (!started) {
+        ShutDown();
+        return false;
+    }
+    // Full screen also where no window manager maximizes it.
+    if (QScreen *screen = QApplication::primaryScreen())
+        LogoAppForm->setGeometry(screen->availableGeometry());
+    LogoAppForm->showMaximized();
+    return true;
+}
+
+void ShutDown() {
+    delete LogoAppForm; // and with it every form it owns
+    LogoAppForm = nullptr;
+    if (db::Database::IsOpen()) db::Database::Close();
+}
+
+// =================================================================================
+// The main window
+// =================================================================================
+
+TLogoAppForm::TLogoAppForm(QWidget *parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("LogoAppForm"));
+    setWindowTitle(AppTitle());
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(13);
+    setFont(font);
+    InstallFormKeys(this);
+    ::SetHelpContext(this, 1);
+
+    // Every group is still to be created.
+    CreateFlags = TCreateFlags();
+    // Process formats; the separator follows the settings from the first show on.
+    fmt::FormatSettings &formats = fmt::Settings();
+    formats.currencyDecimals = 2;
+    formats.currencyString.clear();
+    formats.shortDateFormat = QStringLiteral("dd.mm.yyyy");
+    formats.longDateFormat = QStringLiteral("dd.mm.yyyy");
+    fmt::SetDecimalSeparator(QLatin1Char('-'));
+
+    auto table = [this](const QString &name, const QString &file) {
+        auto *t = new TTable(this, file);
+        t->setObjectName(name);
+        return t;
+    };
+    Table2 = table(QStringLiteral("Table2"), QStringLiteral("Dogovor.DB"));
+    Table1 = table(QStringLiteral("Table1"), QStringLiteral("Bank.db"));
+    Table1->Exclusive = true;
+    Table3 = table(QStringLiteral("Table3"), QStringLiteral("FAKTUR_ZAG.DB"));
+    Table4 = table(QStringLiteral("Table4"), QStringLiteral("Faktura.DB"));
+    Table5 = table(QStringLiteral("Table5"), QStringLiteral("Klient.DB"));
+    Table6 = table(QStringLiteral("Table6"), QStringLiteral("Oplata.db"));
+    Table7 = table(QStringLiteral("Table7"), QStringLiteral("PlatPor.DB"));
+    Table8 = table(QStringLiteral("Table8"), QStringLiteral("Primech.db"));
+    Table9 = table(QStringLiteral("Table9"), QStringLiteral("BalOtch.db"));
+    Table10 = table(QStringLiteral("Table10"), QStringLiteral("OtchKli.db"));
+    Table11 = table(QStringLiteral("Table11"), QStringLiteral("OtchSald.db"));
+    Table12 = table(QStringLiteral("Table12"), QStringLiteral("PlanSch.DB"));
+    Table13 = table(QStringLiteral("Table13"), QStringLiteral("Provodka.DB"));
+    Table14 = table(QStringLiteral("Table14"), QStringLiteral("Sostoyn.db"));
+
+    BuildMenu();
+    BuildToolBars();
+    EnableCommands();
+}
+
+TLogoAppForm::~TLogoAppForm() {
+    if (LogoAppForm == this) LogoAppForm = nullptr;
+}
+
+QString TLogoAppForm::OrganisationName() const {
+    return Edit1->text();
+}
+
+QAction *TLogoAppForm::MenuItem(const QString &name) const {
+    return menuBar()->findChild<QAction *>(name);
+}
+
+QString TLogoAppForm::ItemCaption(const QString &item) const {
+    return MenuItem(item)->text();
+}
+
+void TLogoAppForm::BuildMenu() {
+    QMenuBar *LogoAppMenu = menuBar();
+    LogoAppMenu->setObjectName(QStringLiteral("LogoAppMenu"));
+    QMenu *menu = nullptr;
+    auto item = [&](const char *name, const QString &caption, const QKeySequence &shortcut,
+                    void (TLogoAppForm::*handler)()) {
+        QAction *action = menu->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(shortcut);
+        OnTriggered(action, [this, handler] { (this->*handler)(); });
+        return action;
+    };
+    auto separator = [&](const char *name) {
+        menu->addSeparator()->setObjectName(QString::fromLatin1(name));
+    };
+
+    menu = LogoAppMenu->addMenu(QStringLiteral("Документы  "));
+    item("N35", QStringLiteral("Журнал хоз. операций ( проводки )"), QKeySequence(Qt::CTRL | Qt::Key_F8),
+         &TLogoAppForm::N35Click);
+    item("N37", QStringLiteral("Касса"), QKeySequence(Qt::CTRL | Qt::Key_F9), &TLogoAppForm::N37Click);
+    item("N42", QStringLiteral("Банк"), QKeySequence(Qt::CTRL | Qt::Key_F10), &TLogoAppForm::N42Click);
+    separator("N36");
+    item("N2", QStringLiteral("Платежные поручения"), QKeySequence(Qt::CTRL | Qt::Key_F2),
+         &TLogoAppForm::N2Click);
+    separator("N32");
+    item("N3", QStringLiteral("Приходные документы"), QKeySequence(Qt::CTRL | Qt::Key_F3),
+         &TLogoAppForm::N3Click);
+    separator("N33");
+    item("N5", QStringLiteral("Счета"), QKeySequence(Qt::CTRL | Qt::Key_F4), &TLogoAppForm::N5Click);
+    item("N30", QStringLiteral("Счета-Фактуры"), QKeySequence(Qt::CTRL | Qt::Key_F5),
+         &TLogoAppForm::N30Click);
+    item("N31", QStringLiteral("Накладные"), QKeySequence(Qt::CTRL | Qt::Key_F6), &TLogoAppForm::N31Click);
+    separator("N34");
+    item("N4", QStringLiteral("Договора"), QKeySequence(Qt::CTRL | Qt::Key_F7), &TLogoAppForm::N4Click);
+    separator("N1");
+    QAction *exit = item("FileExitItem", QStringLiteral("Выход"), QKeySequence(Qt::ALT | Qt::Key_X),
+                         &TLogoAppForm::FileExit);
+    exit->setStatusTip(QStringLiteral("Exit application"));
+    exit->setToolTip(QStringLiteral("Exit application"));
+
+    const QKeySequence none;
+    menu = LogoAppMenu->addMenu(QStringLiteral("Отчетность  "));
+    item("N9", QStringLiteral("Книга продаж"), none, &TLogoAppForm::N9Click);
+    item("N10", QStringLiteral("Книга покупок"), none, &TLogoAppForm::N10Click);
+    separator("N38");
+    item("N39", QStringLiteral("Баланс"), none, &TLogoAppForm::N39Click);
+    item("N46", QStringLiteral("Бухгалтерский баланс"), none, &TLogoAppForm::N46Click);
+    item("N40", QStringLiteral("Оборотно-сальдовая"), none, &TLogoAppForm::N40Click);
+    item("N41", QStringLiteral("Обороты по счету"), none, &TLogoAppForm::N41Click);
+    separator("N23");
+    item("N17", QStringLiteral("Просроченные этапы"), none, &TLogoAppForm::N17Click);
+    separator("N22");
+    item("N18", QStringLiteral("Перечень по ассортименту"), none, &TLogoAppForm::N18Click);
+    item("N19", QStringLiteral("Перечень по номерам"), none, &TLogoAppForm::N19Click);
+    item("N20", QStringLiteral("Ведомость по покупателям"), none, &TLogoAppForm::N20Click);
+    item("N21", QStringLiteral("Перечень по оплате"), none, &TLogoAppForm::N21Click);
+    item("N24", QStringLiteral("Дебиторы"), none, &TLogoAppForm::N24Click);
+    item("N25", QStringLiteral("Кредиторы"), none, &TLogoAppForm::N25Click);
+    item("N26", QStringLiteral("Ведомость по покупателю"), none, &TLogoAppForm::N26Click);
+    item("N44", QStringLiteral("Отчет по ассортименту"), none, &TLogoAppForm::N44Click);
+
+    menu = LogoAppMenu->addMenu(QStringLiteral("Администратор  "));
+    item("N27", QStringLiteral("Установки"), none, &TLogoAppForm::N27Click);
+    item("N13", QStringLiteral("Свои реквизиты"), none, &TLogoAppForm::N13Click);
+    item("N14", QStringLiteral("Состояние договоров"), none, &TLogoAppForm::N14Click);
+    item("N43", QStringLiteral("План счетов"), none, &TLogoAppForm::N43Click);
+    item("N45", QStringLiteral("Настройка отчета \"Бухгалтерский баланс\""), none, &TLogoAppForm::N45Click);
+    separator("N29");
+    item("N15", QStringLiteral("Создание архива"), none, &TLogoAppForm::N15Click);
+    item("N16", QStringLiteral("Восстановление из архива"), none, &TLogoAppForm::N16Click);
+    separator("N28");
+    item("N7", QStringLiteral("Переиндексация"), none, &TLogoAppForm::N7Click);
+    item("N201", QStringLiteral("Подкачка платежек из версии 2.0"), none, &TLogoAppForm::N201Click);
+    item("N47", QStringLiteral("Экспорт данных из предидущих версий"), none, &TLogoAppForm::N47Click);
+
+    menu = LogoAppMenu->addMenu(QStringLiteral("&Help "));
+    item("Contents1", QStringLiteral("Содержание"), none, &TLogoAppForm::Contents1Click);
+    separator("N12");
+    item("AboutItem", QStringLiteral("&About..."), none, &TLogoAppForm::About);
+}
+
+void TLogoAppForm::BuildToolBars() {
+    // Flat buttons with a picture above the caption. A command's button runs the
+    // handler of its menu item and is enabled with it.
+    auto button = [this](QToolBar *bar, const char *name, const QString &caption, const QString &hint,
+                         QStyle::StandardPixmap picture, const char *item, void (TLogoAppForm::*handler)()) {
+        auto *b = new QToolButton(bar);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setText(caption);
+        b->setToolTip(hint);
+        b->setIcon(style()->standardIcon(picture));
+        b->setToolButtonStyle(caption.isEmpty() ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextUnderIcon);
+        b->setAutoRaise(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        bar->addWidget(b);
+        OnClick(b, [this, handler] { (this->*handler)(); });
+        if (item) {
+            QAction *action = MenuItem(QString::fromLatin1(item));
+            b->setEnabled(action->isEnabled());
+            connect(action, &QAction::enabledChanged, b, &QWidget::setEnabled);
+        }
+        return b;
+    };
+    auto bar = [this](const char *name) {
+        auto *t = new QToolBar(this);
+        t->setObjectName(QString::fromLatin1(name));
+        t->setMovable(false);
+        t->setFloatable(false);
+        t->setIconSize(QSize(24, 24));
+        return t;
+    };
+    auto gap = [this](QToolBar *t) {
+        auto *space = new QWidget(t);
+        space->setFixedWidth(24);
+        t->addWidget(space);
+    };
+
+    QToolBar *ToolBar1 = bar("ToolBar1");
+    button(ToolBar1, "SpeedButton2", QStringLiteral("Платежные поручения"),
+           QStringLiteral("Платежные поручения"), QStyle::SP_FileIcon, "N2", &TLogoAppForm::N2Click);
+    button(ToolBar1, "SpeedButton3", QStringLiteral("Счета"), QStringLiteral("Счета \"продаж\""),
+           QStyle::SP_FileDialogDetailedView, "N5", &TLogoAppForm::N5Click);
+    button(ToolBar1, "SpeedButton4", QStringLiteral("Счета-Фактуры"),
+           QStringLiteral("Счета-Фактуры \"продаж\""), QStyle::SP_FileDialogContentsView, "N30",
+           &TLogoAppForm::N30Click);
+    button(ToolBar1, "SpeedButton5", QStringLiteral("Накладные"), QStringLiteral("Накладные \"продаж\""),
+           QStyle::SP_FileDialogListView, "N31", &TLogoAppForm::N31Click);
+    button(ToolBar1, "SpeedButton6", QStringLiteral("Приходные документы"),
+           QStringLiteral("Прходные документы"), QStyle::SP_DialogOpenButton, "N3", &TLogoAppForm::N3Click);
+    button(ToolBar1, "SpeedButton7", QStringLiteral("Договора"), QStringLiteral("Договора"),
+           QStyle::SP_DirIcon, "N4", &TLogoAppForm::N4Click);
+
+    QToolBar *ToolBar3 = bar("ToolBar3");
+    button(ToolBar3, "SpeedButton8", QStringLiteral("Журнал хоз. операций ( проводки )"),
+           QStringLiteral("Проводки"), QStyle::SP_FileDialogInfoView, "N35", &TLogoAppForm::N35Click);
+    button(ToolBar3, "SpeedButton9", QStringLiteral("Касса"), QStringLiteral("Касса"), QStyle::SP_DriveHDIcon,
+           "N37", &TLogoAppForm::N37Click);
+    button(ToolBar3, "SpeedButton10", QStringLiteral("Банк"), QStringLiteral("Банк"), QStyle::SP_ComputerIcon,
+           "N42", &TLogoAppForm::N42Click);
+    gap(ToolBar3);
+    button(ToolBar3, "SpeedButton12", QStringLiteral("Выход"), QString(), QStyle::SP_DialogCloseButton,
+           "FileExitItem", &TLogoAppForm::FileExit);
+
+    QToolBar *ToolBar2 = bar("ToolBar2");
+    gap(ToolBar2);
+    auto *Label2 = new QLabel(QStringLiteral("Организация"), ToolBar2);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    ToolBar2->addWidget(Label2);
+    Edit1 = new QLabel(ToolBar2);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Edit1->setMinimumWidth(400);
+    Edit1->setContentsMargins(4, 2, 4, 2);
+    ToolBar2->addWidget(Edit1);
+    button(ToolBar2, "SpeedButton1", QString(), QStringLiteral("Словарь"), QStyle::SP_DirOpenIcon, nullptr,
+           &TLogoAppForm::SpeedButton1Click);
+
+    addToolBar(Qt::TopToolBarArea, ToolBar1);
+    addToolBarBreak();
+    addToolBar(Qt::TopToolBarArea, ToolBar3);
+    addToolBarBreak();
+    addToolBar(Qt::TopToolBarArea, ToolBar2);
+}
+
+// ---- First show -----------------------------------------------------------------
+
+void TLogoAppForm::showEvent(QShowEvent *event) {
+    QMainWindow::showEvent(event);
+    if (m_firstShowDone || event->spontaneous()) return;
+    m_firstShowDone = true;
+    // A failing step is shown in the error box; the steps after it do not run.
+    Guarded([this] { FormShow(); });
+}
+
+void TLogoAppForm::FormShow() {
+    // The chart of accounts opens here once its form is part of the program
+    // (`if (Provodka) Provodka->PlSch->Open();`).
+    ApplyRasdel();
+    // The bank directory opens here once its form is part of the program
+    // (`if (AllBank) AllBank->Table1->Open();`).
+    SetKlientGroup(QStringLiteral("T"));
+    TakeOwnOrganisation();
+    AboutBox->EndSplash();
+}
+
+void TLogoAppForm::TakeOwnOrganisation() {
+    // On an empty group the fields read empty and 0: no own organisation.
+    Edit1->setText(SlPoluch->KlientFullName->AsString());
+    SvoyKlientId = SlPoluch->KlientKlient_id->AsFloat();
+    SvoyInn = SlPoluch->KlientInn->AsString();
+    SvoyAdress = SlPoluch->KlientAdress->AsString();
+}
+
+// ---- Menu "Документы" -------------------------------------------------------------
+// A command whose target form is not in the program yet only creates its group.
+
+void TLogoAppForm::N35Click() {}
+void TLogoAppForm::N37Click() {
+    CreateCash();
+}
+void TLogoAppForm::N42Click() {
+    CreateCash();
+}
+void TLogoAppForm::N2Click() {
+    CreatePayOrders();
+}
+void TLogoAppForm::N3Click() {
+    CreateSalesDocs();
+}
+void TLogoAppForm::N5Click() {
+    CreateSalesDocs();
+}
+void TLogoAppForm::N30Click() {
+    CreateSalesDocs();
+}
+void TLogoAppForm::N31Click() {
+    CreateSalesDocs();
+}
+
+void TLogoAppForm::N4Click() {
+    CreatePayOrders();
+    CreateSalesDocs();
+    CreateContracts();
+}
+
+void TLogoAppForm::FileExit() {
+    close();
+}
+
+// ---- Menu "Отчетность" ------------------------------------------------------------
+
+void TLogoAppForm::N9Click() {
+    CreateBooks();
+}
+void TLogoAppForm::N10Click() {
+    CreateBooks();
+}
+void TLogoAppForm::N39Click() {
+    CreateBalance();
+}
+void TLogoAppForm::N46Click() {}
+void TLogoAppForm::N40Click() {
+    CreateBalance();
+}
+void TLogoAppForm::N41Click() {
+    CreateTurnOver();
+}
+void TLogoAppForm::N17Click() {
+    CreateOverdueStages();
+}
+void TLogoAppForm::N18Click() {}
+void TLogoAppForm::N19Click() {}
+void TLogoAppForm::N20Click() {}
+void TLogoAppForm::N21Click() {}
+void TLogoAppForm::N24Click() {}
+void TLogoAppForm::N25Click() {}
+void TLogoAppForm::N26Click() {}
+void TLogoAppForm::N44Click() {}
+
+// ---- Menu "Администратор" ---------------------------------------------------------
+
+void TLogoAppForm::N27Click() {
+    ShowModal(Config);
+    // A new separator applies at once.
+    ApplyRasdel();
+}
+
+void TLogoAppForm::N13Click() {
+    // The own organisations to edit; the current one stays as it is.
+    SlPoluch->KlientGroup = QStringLiteral("T");
+    SlPoluch->SetCaption(ItemCaption(QStringLiteral("N13")));
+    ShowModal(SlPoluch);
+}
+
+void TLogoAppForm::N14Click() {}
+void TLogoAppForm::N43Click() {}
+void TLogoAppForm::N45Click() {}
+void TLogoAppForm::N15Click() {}
+void TLogoAppForm::N16Click() {}
+void TLogoAppForm::N7Click() {}
+void TLogoAppForm::N201Click() {}
+void TLogoAppForm::N47Click() {}
+
+// ---- Menu "Help" ------------------------------------------------------------------
+
+void TLogoAppForm::Contents1Click() {
+    Help::ShowContents();
+}
+
+void TLogoAppForm::About() {
+    ShowModal(AboutBox);
+}
+
+// ---- The own-organisation button --------------------------------------------------
+
+void TLogoAppForm::SpeedButton1Click() {
+    SlPoluch->SetCaption(QStringLiteral("Организация"));
+    SlPoluch->KlientGroup = QStringLiteral("T");
+    ShowModal(SlPoluch);
+    if (SlPoluch->OkPressed) TakeOwnOrganisation();
+}
+
+// The meta-object code of this module compiles with it, so using the module links
+// nothing of modules still being written.
+#include "moc_LogoMain.cpp"
