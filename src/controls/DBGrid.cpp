@@ -431,6 +431,17 @@ void TDBGrid::mouseDoubleClickEvent(QMouseEvent *event) {
 
 void TDBGrid::keyPressEvent(QKeyEvent *event) {
     TDataSet *ds = DataSet();
+    if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::ControlModifier && !m_readOnly && ds &&
+        ds->Active() && ds->CanModify() && !ds->IsEmpty() && state() != EditingState) {
+        // A row not stored yet is simply dropped; a stored one only after the question.
+        Guarded([ds] {
+            if (ds->State() == TDataSetState::dsInsert ||
+                MessageDlg(QStringLiteral("Удалить запись?"), mtConfirmation, mbYesNo) == mrYes)
+                ds->Delete();
+        });
+        event->accept();
+        return;
+    }
     if (m_readOnly || !ds || !ds->Active() || !ds->CanModify() || state() == EditingState ||
         event->modifiers() != Qt::NoModifier) {
         QTableView::keyPressEvent(event);

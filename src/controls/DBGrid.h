@@ -133,7 +133,8 @@ class TDBGrid : public QTableView {
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     // An editable grid adds and drops rows from the keyboard: Insert puts a new row
     // before the current one, Down on the last row appends one (not while that row is
-    // a new row nobody has typed into), Esc drops the change of the current row.
+    // a new row nobody has typed into), Esc drops the change of the current row, and
+    // Ctrl+Delete deletes the current row after the question "Удалить запись?".
     void keyPressEvent(QKeyEvent *event) override;
 
   private:

@@ -223,6 +223,36 @@ private slots:
         QCOMPARE(plat.RecordCount(), 1);
     }
 
+    void editableGridDeletesRowsAfterTheQuestion() {
+        OrdersTable orders(3);
+        TTable &plat = orders.plat;
+        TForm form;
+        auto *grid = new TDBGrid(&form, &orders.source);
+        grid->AddColumn("NUMBER");
+        showActive(&form);
+        grid->setFocus();
+        plat.SetRecNo(1);
+
+        UiScript::Answer(mrNo, QStringLiteral("Удалить запись?"));
+        QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(plat.RecordCount(), 3);
+        UiScript::Answer(mrYes, QStringLiteral("Удалить запись?"));
+        QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(
+            db::Database::ScalarValue("select group_concat(cast(NUMBER as integer)) from PlatPor").toString(),
+            QStringLiteral("1,3"));
+        QCOMPARE(grid->Model()->rowCount(), 2);
+
+        QTest::keyClick(grid, Qt::Key_Insert); // a row not stored yet goes without a question
+        QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(plat.State(), TDataSetState::dsBrowse);
+        QCOMPARE(plat.RecordCount(), 2);
+
+        grid->SetReadOnly(true); // a read-only grid deletes nothing
+        QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(plat.RecordCount(), 2);
+    }
+
     void formKeysTitlesAndDoubleClicks() {
         OrdersTable orders(3);
         TTable &plat = orders.plat;
