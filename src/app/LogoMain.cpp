@@ -4,11 +4,18 @@
 #include "app/UConfig.h"
 #include "app/UQ1.h"
 #include "app/UQuery_f.h"
+#include "contracts/USlDog.h"
+#include "contracts/USpDogov.h"
+#include "contracts/USpEtap.h"
 #include "controls/Application.h"
 #include "controls/Forms.h"
 #include "controls/HelpWindow.h"
 #include "db/Database.h"
 #include "db/Formats.h"
+#include "payorders/UPlatOrd.h"
+#include "payorders/UPlatPor.h"
+#include "payorders/USpPlat.h"
+#include "payorders/rep11.h"
 #include "refbooks/USlPoluch.h"
 
 #include <QApplication>
@@ -39,11 +46,13 @@ void CreateFormsBeforeSplash(QWidget *owner) {
 
 // Created behind the splash, in this order. The settings come first: their table is
 // the first one opened, and no other table opens while these forms are created.
-// Next after TSlPoluch, as their modules land: TAllBank, TSlBankP, TKartKli, TSlAssort,
-// TTypDog, TSlDog, TSpEtap, TPlan, TOtchet, TVedPok, TProvodka, TCBal, TBalBuh.
+// Still to come, as their modules land: TAllBank, TSlBankP, TKartKli, TSlAssort, TTypDog
+// between TSlPoluch and TSlDog; TPlan, TOtchet, TVedPok, TProvodka, TCBal, TBalBuh after TSpEtap.
 void CreateStartupForms(QWidget *owner) {
     Config = new TConfig(owner);
     SlPoluch = new TSlPoluch(owner);
+    SlDog = new TSlDog(owner);
+    SpEtap = new TSpEtap(owner);
 }
 
 } // namespace
@@ -54,7 +63,10 @@ void CreateStartupForms(QWidget *owner) {
 
 void TLogoAppForm::CreatePayOrders() {
     if (!CreateFlags.PayOrders) return;
-    // TSpPlat, TPRINT_PAY, TPlatPor, TPlatOrd
+    if (!SpPlat) SpPlat = new TSpPlat(this);
+    if (!PRINT_PAY) PRINT_PAY = new TPRINT_PAY(this);
+    if (!PlatPor) PlatPor = new TPlatPor(SpPlat->DataSource1, this);
+    if (!PlatOrd) PlatOrd = new TPlatOrd(SpPlat->DataSource1, this);
     CreateFlags.PayOrders = false;
 }
 
@@ -69,7 +81,8 @@ void TLogoAppForm::CreateSalesDocs() {
 void TLogoAppForm::CreateContracts() {
     if (!CreateFlags.Contracts) return;
     if (!Query_f) Query_f = new TQuery_f(this);
-    // TKartDog, TSpDogov
+    // TKartDog, then:
+    if (!SpDogov) SpDogov = new TSpDogov(this);
     CreateFlags.Contracts = false;
 }
 
@@ -108,8 +121,8 @@ void TLogoAppForm::CreateOverdueStages() {
 // item's name here (the tool-bar button of a command follows its menu item).
 void TLogoAppForm::EnableCommands() {
     static const QStringList built = {
-        QStringLiteral("FileExitItem"), QStringLiteral("N27"),       QStringLiteral("N13"),
-        QStringLiteral("Contents1"),    QStringLiteral("AboutItem"),
+        QStringLiteral("FileExitItem"), QStringLiteral("N2"), QStringLiteral("N27"),       QStringLiteral("N13"),
+        QStringLiteral("Contents1"),    QStringLiteral("AboutItem"), QStringLiteral("N4"), QStringLiteral("N14"),
     };
     for (QAction *item : menuBar()->findChildren<QAction *>()) {
         if (!item->objectName().isEmpty()) item->setEnabled(built.contains(item->objectName()));
@@ -432,6 +445,8 @@ void TLogoAppForm::N42Click() {
 }
 void TLogoAppForm::N2Click() {
     CreatePayOrders();
+    SpPlat->SetCaption(ItemCaption(QStringLiteral("N2")));
+    ShowModal(SpPlat);
 }
 void TLogoAppForm::N3Click() {
     CreateSalesDocs();
@@ -450,6 +465,7 @@ void TLogoAppForm::N4Click() {
     CreatePayOrders();
     CreateSalesDocs();
     CreateContracts();
+    ShowModal(SpDogov);
 }
 
 void TLogoAppForm::FileExit() {
@@ -501,7 +517,9 @@ void TLogoAppForm::N13Click() {
     ShowModal(SlPoluch);
 }
 
-void TLogoAppForm::N14Click() {}
+void TLogoAppForm::N14Click() {
+    ShowModal(SpEtap);
+}
 void TLogoAppForm::N43Click() {}
 void TLogoAppForm::N45Click() {}
 void TLogoAppForm::N15Click() {}

@@ -125,28 +125,6 @@ class TestPickerStates : public ScriptedTestCase {
         states.First();
         QCOMPARE(states.Fields(0)->AsFloat(), signedId); // renamed in place, not renumbered
     }
-
-    void stateNamesAreLookedUpByKey() {
-        TempDataFolder folder;
-        const double paid = addState("оплачен");
-        const double org = addKlient("ООО Свои", "T");
-        addContract("1", QDate(2024, 1, 1), addKlient("Альфа", "F"), org, false, paid);
-        addContract("2", QDate(2024, 1, 1), addKlient("Бета", "F"), org, false, 0);
-
-        TQuery dog;
-        dog.SetSQLText("select * from Dogovor order by NumbDog");
-        dog.AddField("NumbDog", TFieldType::ftString, 20);
-        dog.AddField("SostDog", TFieldType::ftFloat);
-        dog.AddLookupField("NameEtap", TFieldType::ftString, 50, SpEtap->Sost, "SostDog", "Sost_id",
-                           "NameSost");
-        dog.Open(); // opens the dictionary's table with it
-        QVERIFY(SpEtap->Sost->Active());
-        QCOMPARE(dog.FieldByName("NameEtap")->AsString(), QStringLiteral("оплачен"));
-        dog.Next();
-        QCOMPARE(dog.FieldByName("NameEtap")->AsString(), QString()); // no state chosen
-        dog.Close();
-        SpEtap->Sost->Close();
-    }
 };
 
 QTEST_MAIN(TestPickerStates)

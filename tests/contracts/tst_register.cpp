@@ -76,6 +76,20 @@ class TestRegister : public ScriptedTestCase {
         Clock::setToday(QDate(2024, 6, 15));
     }
 
+    void mainMenuOpensTheRegisterAndTheStates() {
+        TempDataFolder folder;
+        setOwnOrganisation(0, QString(), QString(), QString());
+        LogoAppForm->EnableCommands();
+        QVERIFY(LogoAppForm->MenuItem("N4")->isEnabled());
+        QVERIFY(LogoAppForm->MenuItem("N14")->isEnabled());
+        UiScript::OnShow<TSpDogov>([](TSpDogov *f) { f->BitBtn5->click(); });
+        LogoAppForm->N4Click();
+        QVERIFY(!LogoAppForm->CreateFlags.Contracts);
+        UiScript::OnShow<TSpEtap>([](TSpEtap *f) { f->BitBtn1->click(); });
+        LogoAppForm->N14Click();
+        QCOMPARE(UiScript::FormsShown(), (QStringList{"TSpDogov", "TSpEtap"}));
+    }
+
     // The period compares the contract date alone, the organisation is the main
     // window's, numbers sort as text, and the list opens on its last row.
     void listsTheOrganisationsContractsOfThePeriod() {
