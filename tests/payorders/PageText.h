@@ -1,0 +1,36 @@
+#pragma once
+// Reading a laid-out page the way a bank clerk reads the paper form: which text
+// stands where, and which boxes are drawn.
+#include "print/Pages.h"
+
+#include <QStringList>
+
+// The first text of the page that reads `text` (blanks at the ends aside).
+inline const TPageText *findText(const TPage &page, const QString &text) {
+    for (const TPageText &t : page.Texts)
+        if (t.Text.trimmed() == text.trimmed()) return &t;
+    return nullptr;
+}
+inline const TPageText *findText(const TPage &page, const char *text) {
+    return findText(page, QString::fromUtf8(text));
+}
+
+// The texts that start inside `area` (mm), in page order.
+inline QStringList textsIn(const TPage &page, const QRectF &area) {
+    QStringList texts;
+    for (const TPageText &t : page.Texts)
+        if (area.adjusted(-0.05, -0.05, 0.05, 0.05).contains(t.Box.topLeft())) texts << t.Text;
+    return texts;
+}
+
+inline bool hasFrame(const TPage &page, const QRectF &rect, const TRepFrame &sides) {
+    for (const TPageFrame &f : page.Frames) {
+        const bool samePlace =
+            qAbs(f.Rect.left() - rect.left()) < 0.05 && qAbs(f.Rect.top() - rect.top()) < 0.05 &&
+            qAbs(f.Rect.width() - rect.width()) < 0.05 && qAbs(f.Rect.height() - rect.height()) < 0.05;
+        if (samePlace && f.Sides.Top == sides.Top && f.Sides.Bottom == sides.Bottom &&
+            f.Sides.Left == sides.Left && f.Sides.Right == sides.Right)
+            return true;
+    }
+    return false;
+}
