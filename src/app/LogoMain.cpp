@@ -12,6 +12,10 @@
 #include "controls/HelpWindow.h"
 #include "db/Database.h"
 #include "db/Formats.h"
+#include "payorders/UPlatOrd.h"
+#include "payorders/UPlatPor.h"
+#include "payorders/USpPlat.h"
+#include "payorders/rep11.h"
 #include "refbooks/USlPoluch.h"
 
 #include <QApplication>
@@ -59,7 +63,10 @@ void CreateStartupForms(QWidget *owner) {
 
 void TLogoAppForm::CreatePayOrders() {
     if (!CreateFlags.PayOrders) return;
-    // TSpPlat, TPRINT_PAY, TPlatPor, TPlatOrd
+    if (!SpPlat) SpPlat = new TSpPlat(this);
+    if (!PRINT_PAY) PRINT_PAY = new TPRINT_PAY(this);
+    if (!PlatPor) PlatPor = new TPlatPor(SpPlat->DataSource1, this);
+    if (!PlatOrd) PlatOrd = new TPlatOrd(SpPlat->DataSource1, this);
     CreateFlags.PayOrders = false;
 }
 
@@ -114,7 +121,7 @@ void TLogoAppForm::CreateOverdueStages() {
 // item's name here (the tool-bar button of a command follows its menu item).
 void TLogoAppForm::EnableCommands() {
     static const QStringList built = {
-        QStringLiteral("FileExitItem"), QStringLiteral("N27"),       QStringLiteral("N13"),
+        QStringLiteral("FileExitItem"), QStringLiteral("N2"), QStringLiteral("N27"),       QStringLiteral("N13"),
         QStringLiteral("Contents1"),    QStringLiteral("AboutItem"), QStringLiteral("N4"), QStringLiteral("N14"),
     };
     for (QAction *item : menuBar()->findChildren<QAction *>()) {
@@ -438,6 +445,8 @@ void TLogoAppForm::N42Click() {
 }
 void TLogoAppForm::N2Click() {
     CreatePayOrders();
+    SpPlat->SetCaption(ItemCaption(QStringLiteral("N2")));
+    ShowModal(SpPlat);
 }
 void TLogoAppForm::N3Click() {
     CreateSalesDocs();
