@@ -17,6 +17,9 @@ struct TQuery::Cursor : db::RowCursor {};
 TQuery::TQuery(QObject *owner) : TDataSet(owner) {}
 
 TQuery::~TQuery() {
+    // Nobody is told: the controls bound to a dataset being destroyed are going with
+    // their form, and may be half gone already.
+    DisableControls();
     try {
         Close();
     } catch (...) {

@@ -27,6 +27,9 @@ TTable::TTable(QObject *owner, const QString &tableName) : TDataSet(owner) {
 }
 
 TTable::~TTable() {
+    // Nobody is told: the controls bound to a dataset being destroyed are going with
+    // their form, and may be half gone already.
+    DisableControls();
     try {
         Close();
     } catch (...) {

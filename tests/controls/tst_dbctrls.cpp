@@ -104,6 +104,23 @@ private slots:
         QVERIFY(form.EditName->isReadOnly());
     }
 
+    // A form that owns its open table goes with its controls: the table closing on the
+    // way tells no control (a ticked check box would look for its siblings in a window
+    // half destroyed).
+    void formGoesWithItsOpenTable() {
+        TempDataFolder folder;
+        auto *form = new TForm;
+        auto *plat = new TTable(form, "PlatPor.DB");
+        auto *source = new TDataSource(form, plat);
+        auto *passed = new TDBCheckBox(QStringLiteral("Прошло через банк"), form, source, "FlYes");
+        plat->Open();
+        plat->Append();
+        plat->FieldByName("FlYes")->SetAsBoolean(true);
+        plat->Post();
+        QVERIFY(passed->isChecked());
+        delete form;
+    }
+
     void typedTextIsWrittenWhenTheRowIsPosted() {
         OrderFixture fixture;
         TTable &plat = fixture.plat;
