@@ -1,7 +1,7 @@
 #include "refbooks/UAllBank.h"
 
+#include "app/UConfig.h"
 #include "controls/DBGrid.h"
-#include "db/Query.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -11,13 +11,10 @@ TAllBank *AllBank = nullptr;
 
 namespace {
 
-// The setting AppBank of the settings row, read at the moment a bank name is made, so
-// a change in the settings dialog counts at once.
+// The setting AppBank, read at the moment a bank name is made, so a change in the
+// settings dialog counts at once. A logical setting reads as "True" or "False".
 bool AppBankSetting() {
-    TQuery config;
-    config.SetSQLText(QStringLiteral("select AppBank from Config"));
-    config.Open();
-    return !config.IsEmpty() && config.FieldByName(QStringLiteral("AppBank"))->AsBoolean();
+    return SettingText(QStringLiteral("AppBank")) == QStringLiteral("True");
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // What the bank tests share: a small bank directory of their own (the program ships
 // none), accounts of a few owners, the setting AppBank, and the start-up forms of the
 // bank reference books over a fresh data folder.
+#include "app/UConfig.h"
 #include "db/Database.h"
 #include "refbooks/UAllBank.h"
 #include "refbooks/USlBankP.h"
@@ -34,8 +35,11 @@ inline void AddDirectory() {
                             QString::fromUtf8(b.city), QString::fromUtf8(b.korSchet)});
 }
 
+// As the settings dialog sets it.
 inline void SetAppBank(bool on) {
-    db::Database::Exec(QStringLiteral("update Config set AppBank = ?"), {on ? 1 : 0});
+    Config->Conf->Edit();
+    Config->ConfAppBank->SetAsBoolean(on);
+    Config->Conf->Post();
 }
 
 // Stores an account and returns its key; a key of 0 lets the table choose it.
@@ -50,11 +54,12 @@ inline int CountAccounts(const QString &where = QStringLiteral("1 = 1")) {
     return db::Database::ScalarValue(QStringLiteral("select count(*) from Bank where ") + where).toInt();
 }
 
-// A fresh data folder with the directory, and the bank forms as the start-up creates
-// them, the directory open as after the main window's first show.
+// A fresh data folder with the directory, and the settings and the bank forms as the
+// start-up creates them, the directory open as after the main window's first show.
 struct BankForms {
     BankForms() {
         AddDirectory();
+        Config = new TConfig;
         AllBank = new TAllBank;
         SlBankP = new TSlBankP;
         AllBank->Table1->Open();
@@ -62,6 +67,7 @@ struct BankForms {
     ~BankForms() {
         delete SlBankP;
         delete AllBank;
+        delete Config;
         SlBankP = nullptr;
         AllBank = nullptr;
     }
