@@ -16,7 +16,12 @@
 #include "payorders/UPlatPor.h"
 #include "payorders/USpPlat.h"
 #include "payorders/rep11.h"
+#include "refbooks/UAllBank.h"
+#include "refbooks/UKartKli.h"
+#include "refbooks/USlAssort.h"
+#include "refbooks/USlBankP.h"
 #include "refbooks/USlPoluch.h"
+#include "refbooks/USlPrim.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -39,18 +44,23 @@ TLogoAppForm *LogoAppForm = nullptr;
 namespace {
 
 // Created right after the main window, before the splash shows (the about box is the
-// splash). Next here, as their modules land: TSlPrim, TExpOld.
+// splash). Next here, as its module lands: TExpOld.
 void CreateFormsBeforeSplash(QWidget *owner) {
     AboutBox = new TAboutBox(owner);
+    SlPrim = new TSlPrim(owner);
 }
 
 // Created behind the splash, in this order. The settings come first: their table is
 // the first one opened, and no other table opens while these forms are created.
-// Still to come, as their modules land: TAllBank, TSlBankP, TKartKli, TSlAssort, TTypDog
-// between TSlPoluch and TSlDog; TPlan, TOtchet, TVedPok, TProvodka, TCBal, TBalBuh after TSpEtap.
+// Still to come, as their modules land: TTypDog between TSlAssort and TSlDog;
+// TPlan, TOtchet, TVedPok, TProvodka, TCBal, TBalBuh after TSpEtap.
 void CreateStartupForms(QWidget *owner) {
     Config = new TConfig(owner);
     SlPoluch = new TSlPoluch(owner);
+    AllBank = new TAllBank(owner);
+    SlBankP = new TSlBankP(owner);
+    KartKli = new TKartKli(owner);
+    SlAssort = new TSlAssort(owner);
     SlDog = new TSlDog(owner);
     SpEtap = new TSpEtap(owner);
 }
@@ -418,8 +428,7 @@ void TLogoAppForm::FormShow() {
     // The chart of accounts opens here once its form is part of the program
     // (`if (Provodka) Provodka->PlSch->Open();`).
     ApplyRasdel();
-    // The bank directory opens here once its form is part of the program
-    // (`if (AllBank) AllBank->Table1->Open();`).
+    AllBank->Table1->Open();
     SetKlientGroup(QStringLiteral("T"));
     TakeOwnOrganisation();
     AboutBox->EndSplash();

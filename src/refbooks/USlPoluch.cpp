@@ -1,6 +1,7 @@
 #include "refbooks/USlPoluch.h"
 
 #include "controls/DBGrid.h"
+#include "refbooks/UKartKli.h"
 
 #include <QAbstractItemDelegate>
 #include <QGridLayout>
@@ -156,12 +157,9 @@ void TSlPoluch::BitBtn5Click() {
 }
 
 // The client card edits the current row (a new one after "Добавить"): its OK saves the
-// row, its Cancel drops it. Until the card is part of the program, the name is edited
-// in the list itself.
+// row, its Cancel drops it.
 void TSlPoluch::EditInClientCard() {
-    DBGrid1->SetReadOnly(false);
-    DBGrid1->setFocus();
-    DBGrid1->edit(DBGrid1->model()->index(Klient->RecNo(), 0));
+    ShowModal(KartKli);
 }
 
 void TSlPoluch::FormClose() {
