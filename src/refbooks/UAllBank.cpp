@@ -2,10 +2,7 @@
 
 #include "app/UConfig.h"
 #include "controls/DBGrid.h"
-
-#include <QHBoxLayout>
-#include <QPushButton>
-#include <QVBoxLayout>
+#include "refbooks/PickerLayout.h"
 
 TAllBank *AllBank = nullptr;
 
@@ -43,19 +40,9 @@ TAllBank::TAllBank(QWidget *parent) : TForm(parent) {
     DBGrid1->AddColumn(QStringLiteral("NEWNUM"), QStringLiteral("БИК"), 80);
     DBGrid1->AddColumn(QStringLiteral("KSNP"), QStringLiteral("Счет"), 150);
 
-    BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
-    BitBtn2 = new QPushButton(QStringLiteral("Отмена"), this);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(DBGrid1);
-    layout->addLayout(buttons);
-
-    SetModalResult(BitBtn1, mrOk);
-    SetModalResult(BitBtn2, mrCancel);
-    SetCancelButton(BitBtn2);
+    const TPickerButtons buttons = LayOutPicker(this, DBGrid1);
+    BitBtn1 = buttons.Ok;
+    BitBtn2 = buttons.Cancel;
     OnClick(BitBtn1, [this] { BitBtn1Click(); });
     Connect(DBGrid1, &TDBGrid::dblClick, [this] {
         BitBtn1Click();

@@ -1,12 +1,11 @@
 #include "refbooks/USlAssort.h"
 
 #include "controls/DBGrid.h"
+#include "refbooks/PickerLayout.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 TSlAssort *SlAssort = nullptr;
 
@@ -43,20 +42,9 @@ TSlAssort::TSlAssort(QWidget *parent) : TForm(parent) {
     DBGrid1->SetReadOnly(true);
     DBGrid1->AddColumn(QStringLiteral("Name_tov"), QStringLiteral("Наименование"), 460);
 
-    BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
-    BitBtn2 = new QPushButton(QStringLiteral("Отмена"), this);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(DBGrid1);
-    layout->addLayout(buttons);
-
-    SetModalResult(BitBtn1, mrOk);
-    SetModalResult(BitBtn2, mrCancel);
-    SetCancelButton(BitBtn2);
+    const TPickerButtons buttons = LayOutPicker(this, DBGrid1, top);
+    BitBtn1 = buttons.Ok;
+    BitBtn2 = buttons.Cancel;
     OnClick(BitBtn1, [this] { BitBtn1Click(); });
     Connect(DBGrid1, &TDBGrid::dblClick, [this] {
         BitBtn1Click();

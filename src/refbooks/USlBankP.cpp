@@ -1,11 +1,8 @@
 #include "refbooks/USlBankP.h"
 
 #include "controls/DBGrid.h"
+#include "refbooks/PickerLayout.h"
 #include "refbooks/UAllBank.h"
-
-#include <QHBoxLayout>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 TSlBankP *SlBankP = nullptr;
 
@@ -44,19 +41,9 @@ TSlBankP::TSlBankP(QWidget *parent) : TForm(parent) {
     DBGrid1 = new TDBGrid(this, DataSource1);
     AddAccountColumns(DBGrid1);
 
-    BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
-    BitBtn2 = new QPushButton(QStringLiteral("Отмена"), this);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(DBGrid1);
-    layout->addLayout(buttons);
-
-    SetModalResult(BitBtn1, mrOk);
-    SetModalResult(BitBtn2, mrCancel);
-    SetCancelButton(BitBtn2);
+    const TPickerButtons buttons = LayOutPicker(this, DBGrid1);
+    BitBtn1 = buttons.Ok;
+    BitBtn2 = buttons.Cancel;
     OnClick(BitBtn1, [this] { BitBtn1Click(); });
     Connect(DBGrid1, &TDBGrid::editButtonClick, [this] { DBGrid1EditButtonClick(); });
 }

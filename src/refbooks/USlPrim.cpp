@@ -1,10 +1,7 @@
 #include "refbooks/USlPrim.h"
 
 #include "controls/DBGrid.h"
-
-#include <QHBoxLayout>
-#include <QPushButton>
-#include <QVBoxLayout>
+#include "refbooks/PickerLayout.h"
 
 TSlPrim *SlPrim = nullptr;
 
@@ -33,19 +30,9 @@ TSlPrim::TSlPrim(QWidget *parent) : TForm(parent) {
     DBGrid1->SetReadOnly(true);
     DBGrid1->AddColumn(QStringLiteral("Primech"), QStringLiteral("Примечание"), 500);
 
-    BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
-    BitBtn2 = new QPushButton(QStringLiteral("Отмена"), this);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(DBGrid1);
-    layout->addLayout(buttons);
-
-    SetModalResult(BitBtn1, mrOk);
-    SetModalResult(BitBtn2, mrCancel);
-    SetCancelButton(BitBtn2);
+    const TPickerButtons buttons = LayOutPicker(this, DBGrid1);
+    BitBtn1 = buttons.Ok;
+    BitBtn2 = buttons.Cancel;
     OnClick(BitBtn1, [this] { BitBtn1Click(); });
     Connect(DBGrid1, &TDBGrid::dblClick, [this] {
         BitBtn1Click();

@@ -4,6 +4,7 @@
 // the client's unsaved edits but keeps the accounts already stored.
 #include "BankData.h"
 
+#include "Keyboard.h"
 #include "controls/DBCtrls.h"
 #include "controls/DBGrid.h"
 #include "controls/UiScript.h"
@@ -37,13 +38,6 @@ qint64 AddClient(const QString &name, const QString &group = QStringLiteral("F")
 
 QVariant Stored(const QString &sql, const QVariantList &binds = {}) {
     return db::Database::ScalarValue(sql, binds);
-}
-
-// Types text into a control as the keyboard would, Cyrillic included.
-void Type(QWidget *control, const QString &text) {
-    control->setFocus(Qt::TabFocusReason);
-    for (const QChar ch : text)
-        QTest::sendKeyEvent(QTest::Click, control, Qt::Key_unknown, QString(ch), Qt::NoModifier);
 }
 
 // The partners list shown for partners; the user presses `button` in it, works the card

@@ -1,5 +1,6 @@
 // The goods-name and remark pickers: texts typed in earlier documents, each listed
 // once and in name order; the goods list narrowed by what is typed in it.
+#include "Keyboard.h"
 #include "controls/DBGrid.h"
 #include "controls/UiScript.h"
 #include "db/Database.h"
@@ -48,12 +49,6 @@ QStringList Shown(TDBGrid *grid) {
     for (int row = 0; row < grid->Model()->rowCount(); ++row)
         out << grid->Model()->index(row, 0).data().toString();
     return out;
-}
-
-// Types text into a control as the keyboard would, Cyrillic included.
-void Type(QWidget *control, const QString &text) {
-    for (const QChar ch : text)
-        QTest::sendKeyEvent(QTest::Click, control, Qt::Key_unknown, QString(ch), Qt::NoModifier);
 }
 
 void DoubleClickRow(TDBGrid *grid, int row) {
