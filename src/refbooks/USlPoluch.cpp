@@ -3,7 +3,6 @@
 #include "controls/DBGrid.h"
 #include "refbooks/UKartKli.h"
 
-#include <QAbstractItemDelegate>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -57,32 +56,13 @@ TSlPoluch::TSlPoluch(QWidget *parent) : TForm(parent) {
 
     OnKeyPress(DBGrid1, [this](QChar &Key) { DBGrid1KeyPress(Key); });
     OnKeyDown(DBGrid1, [this](int &Key, Qt::KeyboardModifiers) { DBGrid1KeyDown(Key); });
-    Connect(DBGrid1, &TDBGrid::dblClick, [this] {
-        if (DBGrid1->ReadOnly()) BitBtn1Click();
-    });
+    Connect(DBGrid1, &TDBGrid::dblClick, [this] { BitBtn1Click(); });
     OnClick(BitBtn1, [this] { BitBtn1Click(); });
     SetModalResult(BitBtn2, mrCancel);
     SetCancelButton(BitBtn2);
     OnClick(BitBtn3, [this] { BitBtn3Click(); });
     OnClick(BitBtn4, [this] { BitBtn4Click(); });
     OnClick(BitBtn5, [this] { BitBtn5Click(); });
-
-    // Until the client card is part of the program the name is edited in the list: the
-    // row is saved as the cell editor closes (Enter, Tab, a click elsewhere), dropped
-    // by Esc, and the list is read-only again.
-    Connect(DBGrid1->itemDelegate(), &QAbstractItemDelegate::closeEditor,
-            [this](QWidget *, QAbstractItemDelegate::EndEditHint hint) {
-                if (DBGrid1->ReadOnly()) return;
-                DBGrid1->SetReadOnly(true);
-                const bool editing =
-                    Klient->State() == TDataSetState::dsEdit || Klient->State() == TDataSetState::dsInsert;
-                if (!editing) return;
-                if (hint == QAbstractItemDelegate::RevertModelCache ||
-                    (Klient->State() == TDataSetState::dsInsert && !Klient->Modified()))
-                    Klient->Cancel();
-                else
-                    Klient->Post();
-            });
 }
 
 TSlPoluch::~TSlPoluch() {
@@ -111,7 +91,6 @@ void TSlPoluch::FormShow() {
 // Typing in the list searches by the name: letters and the digits 1 to 9 extend the
 // search text, Backspace shortens it, and every key repeats the search.
 void TSlPoluch::DBGrid1KeyPress(QChar &Key) {
-    if (!DBGrid1->ReadOnly()) return; // a name is being edited in the list
     const ushort code = Key.unicode();
     if (code >= '1') {
         Edit1->setText(Edit1->text() + Key);
@@ -127,7 +106,7 @@ void TSlPoluch::DBGrid1KeyPress(QChar &Key) {
 }
 
 void TSlPoluch::DBGrid1KeyDown(int &Key) {
-    if (Key == Qt::Key_Return && DBGrid1->ReadOnly()) {
+    if (Key == Qt::Key_Return) {
         Key = 0;
         BitBtn1Click();
     }
@@ -165,7 +144,6 @@ void TSlPoluch::EditInClientCard() {
 void TSlPoluch::FormClose() {
     if (Klient->State() == TDataSetState::dsEdit || Klient->State() == TDataSetState::dsInsert)
         Klient->Cancel();
-    DBGrid1->SetReadOnly(true);
 }
 
 // The meta-object code of this module compiles with it, so using the module links
