@@ -34,6 +34,8 @@
 #include <QToolButton>
 #include <QTranslator>
 
+#include <utility>
+
 TLogoAppForm *LogoAppForm = nullptr;
 
 // =================================================================================
@@ -43,11 +45,20 @@ TLogoAppForm *LogoAppForm = nullptr;
 
 namespace {
 
+// Creates a form once: nothing when its global reference already holds it. The
+// reference is emptied when the form goes with the main window, so the next start
+// (the tests start the program many times) creates it again.
+template <class Form, class... Args> void CreateForm(Form *&global, Args &&...args) {
+    if (global) return;
+    global = new Form(std::forward<Args>(args)...);
+    QObject::connect(global, &QObject::destroyed, [&global] { global = nullptr; });
+}
+
 // Created right after the main window, before the splash shows (the about box is the
 // splash). Next here, as its module lands: TExpOld.
 void CreateFormsBeforeSplash(QWidget *owner) {
-    AboutBox = new TAboutBox(owner);
-    SlPrim = new TSlPrim(owner);
+    CreateForm(AboutBox, owner);
+    CreateForm(SlPrim, owner);
 }
 
 // Created behind the splash, in this order. The settings come first: their table is
@@ -55,44 +66,43 @@ void CreateFormsBeforeSplash(QWidget *owner) {
 // Still to come, as their modules land: TTypDog between TSlAssort and TSlDog;
 // TPlan, TOtchet, TVedPok, TProvodka, TCBal, TBalBuh after TSpEtap.
 void CreateStartupForms(QWidget *owner) {
-    Config = new TConfig(owner);
-    SlPoluch = new TSlPoluch(owner);
-    AllBank = new TAllBank(owner);
-    SlBankP = new TSlBankP(owner);
-    KartKli = new TKartKli(owner);
-    SlAssort = new TSlAssort(owner);
-    SlDog = new TSlDog(owner);
-    SpEtap = new TSpEtap(owner);
+    CreateForm(Config, owner);
+    CreateForm(SlPoluch, owner);
+    CreateForm(AllBank, owner);
+    CreateForm(SlBankP, owner);
+    CreateForm(KartKli, owner);
+    CreateForm(SlAssort, owner);
+    CreateForm(SlDog, owner);
+    CreateForm(SpEtap, owner);
 }
 
 } // namespace
 
-// Groups created by their first command. Each form is created only when its global is
-// still empty (`if (!SpPlat) SpPlat = new TSpPlat(this);`), so a group whose creation
-// failed half-way is completed, never doubled, by the next command.
+// Groups created by their first command, each form with `CreateForm(SpPlat, this);`: a
+// group whose creation failed half-way is completed, never doubled, by the next command.
 
 void TLogoAppForm::CreatePayOrders() {
     if (!CreateFlags.PayOrders) return;
-    if (!SpPlat) SpPlat = new TSpPlat(this);
-    if (!PRINT_PAY) PRINT_PAY = new TPRINT_PAY(this);
-    if (!PlatPor) PlatPor = new TPlatPor(SpPlat->DataSource1, this);
-    if (!PlatOrd) PlatOrd = new TPlatOrd(SpPlat->DataSource1, this);
+    CreateForm(SpPlat, this);
+    CreateForm(PRINT_PAY, this);
+    CreateForm(PlatPor, SpPlat->DataSource1, this);
+    CreateForm(PlatOrd, SpPlat->DataSource1, this);
     CreateFlags.PayOrders = false;
 }
 
 void TLogoAppForm::CreateSalesDocs() {
     if (!CreateFlags.SalesDocs) return;
     // TSchFak, then:
-    if (!Q_pri) Q_pri = new TQ_pri(this);
+    CreateForm(Q_pri, this);
     // TOplataF, TSpRasx
     CreateFlags.SalesDocs = false;
 }
 
 void TLogoAppForm::CreateContracts() {
     if (!CreateFlags.Contracts) return;
-    if (!Query_f) Query_f = new TQuery_f(this);
+    CreateForm(Query_f, this);
     // TKartDog, then:
-    if (!SpDogov) SpDogov = new TSpDogov(this);
+    CreateForm(SpDogov, this);
     CreateFlags.Contracts = false;
 }
 
@@ -131,8 +141,9 @@ void TLogoAppForm::CreateOverdueStages() {
 // item's name here (the tool-bar button of a command follows its menu item).
 void TLogoAppForm::EnableCommands() {
     static const QStringList built = {
-        QStringLiteral("FileExitItem"), QStringLiteral("N2"), QStringLiteral("N27"),       QStringLiteral("N13"),
-        QStringLiteral("Contents1"),    QStringLiteral("AboutItem"), QStringLiteral("N4"), QStringLiteral("N14"),
+        QStringLiteral("FileExitItem"), QStringLiteral("N2"),        QStringLiteral("N27"),
+        QStringLiteral("N13"),          QStringLiteral("Contents1"), QStringLiteral("AboutItem"),
+        QStringLiteral("N4"),           QStringLiteral("N14"),
     };
     for (QAction *item : menuBar()->findChildren<QAction *>()) {
         if (!item->objectName().isEmpty()) item->setEnabled(built.contains(item->objectName()));

@@ -279,6 +279,13 @@ class MainWindowTest : public ScriptedTestCase {
         QVERIFY(LogoAppForm->CreateFlags.Cash);
         QCOMPARE(LogoAppForm->findChildren<TQ_pri *>().size(), 1);
         QCOMPARE(LogoAppForm->findChildren<TQuery_f *>().size(), 1);
+
+        // Gone with the main window: the next start creates every form again.
+        ShutDown();
+        QVERIFY(!Q_pri && !Query_f && !Config && !SlPoluch && !AboutBox);
+        startWith();
+        QVERIFY(Config && SlPoluch && AboutBox);
+        QVERIFY(LogoAppForm->CreateFlags.SalesDocs);
     }
 
     void choosersForgetTheEarlierChoice() {
