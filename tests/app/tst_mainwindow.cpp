@@ -159,6 +159,9 @@ class MainWindowTest : public ScriptedTestCase {
         startWith();
         LogoAppForm->findChild<QToolButton *>("SpeedButton12")->click();
         QVERIFY(!LogoAppForm->isVisible());
+        startWith();
+        QTest::keyClick(LogoAppForm, Qt::Key_X, Qt::AltModifier);
+        QVERIFY(!LogoAppForm->isVisible());
     }
 
     void ownOrganisationButton() {
