@@ -160,6 +160,7 @@ class MainWindowTest : public ScriptedTestCase {
         LogoAppForm->findChild<QToolButton *>("SpeedButton12")->click();
         QVERIFY(!LogoAppForm->isVisible());
         startWith();
+        showActive(LogoAppForm); // shortcuts reach the active window only
         QTest::keyClick(LogoAppForm, Qt::Key_X, Qt::AltModifier);
         QVERIFY(!LogoAppForm->isVisible());
     }
