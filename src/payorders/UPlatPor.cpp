@@ -268,7 +268,8 @@ void TPlatPor::FormShow() {
 void TPlatPor::FormClose() {
     if (!Plat->Active()) return;
     if (Plat->State() == TDataSetState::dsEdit || Plat->State() == TDataSetState::dsInsert) Plat->Cancel();
-    if (Plat->UpdatesPending()) Plat->CancelUpdates();
+    if (m_postedNotWritten) Plat->CancelUpdates();
+    m_postedNotWritten = false;
 }
 
 void TPlatPor::FormKeyDown(int &Key, Qt::KeyboardModifiers) {
@@ -299,7 +300,7 @@ void TPlatPor::FormKeyDown(int &Key, Qt::KeyboardModifiers) {
 
 // Changes since the last post, or a posted order a failed save left unwritten.
 bool TPlatPor::hasChanges() const {
-    return Plat->Modified() || Plat->UpdatesPending();
+    return Plat->Modified() || m_postedNotWritten;
 }
 
 // ---- Save ------------------------------------------------------------------------------
@@ -320,10 +321,13 @@ void TPlatPor::BitBtn1Click() {
                 Plat->Edit();
                 summa->SetAsFloat(amount);
             }
+            // Posted, the order waits in the register's cache until it is written.
             if (Plat->State() != TDataSetState::dsBrowse) Plat->Post();
+            m_postedNotWritten = true;
             Plat->ApplyUpdates();
             Plat->CommitUpdates();
             transaction.Commit();
+            m_postedNotWritten = false;
         }
         Close();
         return;

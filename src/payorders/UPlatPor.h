@@ -87,6 +87,9 @@ class TPlatPor : public TForm {
     // pickers' cursors so that their ranges and position stay as the user left them.
     TTable *Partners;
     TTable *Accounts;
+    // A save posted the order but could not write it: it is still to be written (or
+    // dropped when the editor closes).
+    bool m_postedNotWritten = false;
 };
 
 extern TPlatPor *PlatPor;
