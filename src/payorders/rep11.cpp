@@ -54,9 +54,25 @@ QString str(TDataSet *Plat, const char *field) {
     return Plat->FieldByName(QString::fromLatin1(field))->AsString();
 }
 
-// "ИНН " + INN + " " + name, the name with its line breaks.
-QString innAndName(TDataSet *Plat, const char *inn, const char *name) {
-    return QStringLiteral("ИНН ") + str(Plat, inn) + QLatin1Char(' ') + str(Plat, name);
+// The texts of the payer's or the recipient's block on a form.
+struct PartyTexts {
+    TRepMemo *name; // "ИНН " + INN + " " + name, the name with its line breaks
+    TRepLabel *account;
+    TRepMemo *bank;
+    TRepLabel *korSchet;
+    TRepLabel *bik;
+};
+
+// `block`: "P_" the payer, "R_" the recipient.
+void fillParty(TDataSet *Plat, const char *block, const PartyTexts &texts) {
+    const auto field = [&](const char *name) {
+        return Plat->FieldByName(QLatin1String(block) + QLatin1String(name))->AsString();
+    };
+    texts.name->Lines = QStringLiteral("ИНН ") + field("Inn") + QLatin1Char(' ') + field("NAME");
+    texts.account->Caption = field("ACCOUNT");
+    texts.bank->Lines = field("BANK");
+    texts.korSchet->Caption = field("BANK_ACC");
+    texts.bik->Caption = field("BANK_BIK");
 }
 
 // The amount as the bank reads it: the stored number taken to four decimals, the
@@ -271,17 +287,8 @@ void TPRINT_PAY::FillMission(TDataSet *Plat) {
     Data->Caption = fmt::IsZeroDate(date) ? QString() : fmt::FormatDateTime(pattern, date);
     Type_Pay->Caption = str(Plat, "TYPE_PAY");
 
-    P_Name->Lines = innAndName(Plat, "P_Inn", "P_NAME");
-    P_ACCOUNT->Caption = str(Plat, "P_ACCOUNT");
-    P_BANK->Lines = str(Plat, "P_BANK");
-    P_BANK_ACCOUNT->Caption = str(Plat, "P_BANK_ACC");
-    P_BANK_BIC->Caption = str(Plat, "P_BANK_BIK");
-
-    R_Name->Lines = innAndName(Plat, "R_Inn", "R_NAME");
-    R_ACCOUNT->Caption = str(Plat, "R_ACCOUNT");
-    R_BANK->Lines = str(Plat, "R_BANK");
-    R_BANK_ACCOUNT->Caption = str(Plat, "R_BANK_ACC");
-    R_BANK_BIC->Caption = str(Plat, "R_BANK_BIK");
+    fillParty(Plat, "P_", {P_Name, P_ACCOUNT, P_BANK, P_BANK_ACCOUNT, P_BANK_BIC});
+    fillParty(Plat, "R_", {R_Name, R_ACCOUNT, R_BANK, R_BANK_ACCOUNT, R_BANK_BIC});
 
     ReceiptBox->Caption = dateAfter(Plat, "SrokPlat", fmt::ZeroDate());
     Vid_Pay->Caption = str(Plat, "VID_PAY");
@@ -311,17 +318,8 @@ void TPRINT_PAY::FillPlatOrder(TDataSet *Plat) {
     DateDoc->Caption = fmt::DateToStr(Plat->FieldByName(QStringLiteral("DATE_PLAT"))->AsDate());
     VidPlatega->Caption = str(Plat, "TYPE_PAY");
 
-    Platel->Lines = innAndName(Plat, "P_Inn", "P_NAME");
-    SchPlat->Caption = str(Plat, "P_ACCOUNT");
-    BankPlat->Lines = str(Plat, "P_BANK");
-    KorSchPlat->Caption = str(Plat, "P_BANK_ACC");
-    BikPlat->Caption = str(Plat, "P_BANK_BIK");
-
-    Poluch->Lines = innAndName(Plat, "R_Inn", "R_NAME");
-    SchPol->Caption = str(Plat, "R_ACCOUNT");
-    BankPol->Lines = str(Plat, "R_BANK");
-    KorSchPol->Caption = str(Plat, "R_BANK_ACC");
-    BikPol->Caption = str(Plat, "R_BANK_BIK");
+    fillParty(Plat, "P_", {Platel, SchPlat, BankPlat, KorSchPlat, BikPlat});
+    fillParty(Plat, "R_", {Poluch, SchPol, BankPol, KorSchPol, BikPol});
 
     VidOpl->Caption = str(Plat, "VID_PAY");
     NaznPlat->Caption = str(Plat, "NAZ_PAY");
