@@ -635,6 +635,7 @@ void TDataSet::Open() {
     if (Active()) return;
     if (BeforeOpen) BeforeOpen(this);
     m_store->clear();
+    m_pendingRows.clear();
     m_deleted.clear();
     try {
         bindFields(openCursor());
@@ -675,6 +676,7 @@ void TDataSet::Close() {
     m_editCalc.clear();
     closeCursor();
     m_store->clear();
+    m_pendingRows.clear();
     m_deleted.clear();
     m_state = TDataSetState::dsInactive;
     m_cur = -1;
@@ -700,6 +702,7 @@ void TDataSet::Refresh() {
 void TDataSet::reread(const std::function<bool(const Row &)> &isSameRow, int fallback) {
     closeCursor();
     m_store->clear();
+    m_pendingRows.clear();
     m_deleted.clear();
     bindFields(openCursor());
     int found = -1;
@@ -952,6 +955,7 @@ void TDataSet::Post() {
     const QByteArray newData = RowCodec::fromValues(m_editValues);
     const bool inserting = m_state == TDataSetState::dsInsert;
     if (CachedUpdates) {
+        notePending(row);
         if (inserting) {
             row.data = newData;
             row.status = TUpdateStatus::usInserted;
@@ -1001,6 +1005,7 @@ void TDataSet::Cancel() {
     m_editValues.clear();
     m_editCalcValid = false;
     if (inserting && m_insertedAt >= 0 && m_insertedAt < m_store->size()) {
+        forgetPending(&m_store->at(m_insertedAt));
         m_store->rows.erase(m_store->rows.begin() + m_insertedAt);
         m_cur = std::min(m_insertedAt, m_store->size() - 1);
         if (m_insertedAt >= m_store->size() && m_cur >= 0) m_cur = m_store->size() - 1;
@@ -1031,6 +1036,7 @@ void TDataSet::Delete() {
     if (BeforeScroll) BeforeScroll(this);
     Row &row = m_store->at(m_cur);
     if (CachedUpdates) {
+        forgetPending(&row);
         if (!(row.status == TUpdateStatus::usInserted && !row.applied)) {
             auto removed = std::move(m_store->rows[size_t(m_cur)]);
             removed->status = TUpdateStatus::usDeleted;
@@ -1063,9 +1069,9 @@ void TDataSet::ApplyUpdates() {
             applyRow(*row);
             markApplied(*row);
         }
-    FetchAll();
-    for (int i = 0; i < m_store->size(); ++i) {
-        Row &row = m_store->at(i);
+    // Only the rows changed since the last commit: a register may hold 100 000.
+    for (Row *pending : std::vector<Row *>(m_pendingRows)) {
+        Row &row = *pending;
         if (row.status == TUpdateStatus::usUnmodified || row.applied) continue;
         row.beforeApply = row.data;
         applyRow(row);
@@ -1094,7 +1100,7 @@ void TDataSet::CommitUpdates() {
 
 void TDataSet::commitCache() {
     m_commitDeferred = false;
-    for (auto &row : m_store->rows) {
+    for (Row *row : m_pendingRows) {
         row->status = TUpdateStatus::usUnmodified;
         row->applied = false;
         row->appliedInTxn = false;
@@ -1102,20 +1108,20 @@ void TDataSet::commitCache() {
         row->old.clear();
         row->beforeApply.clear();
     }
+    m_pendingRows.clear();
     m_deleted.clear();
 }
 
 void TDataSet::CancelUpdates() {
     Cancel();
-    for (int i = m_store->size() - 1; i >= 0; --i) {
-        Row &row = m_store->at(i);
-        if (row.status == TUpdateStatus::usInserted) {
-            m_store->rows.erase(m_store->rows.begin() + i);
-        } else if (row.status == TUpdateStatus::usModified && row.hasOld) {
-            row.data = row.old;
-            row.calcValid = false;
+    for (Row *row : m_pendingRows)
+        if (row->status == TUpdateStatus::usModified && row->hasOld) {
+            row->data = row->old;
+            row->calcValid = false;
         }
-    }
+    auto inserted = [](const Row *row) { return row->status == TUpdateStatus::usInserted; };
+    std::erase_if(m_pendingRows, inserted);
+    std::erase_if(m_store->rows, [&](const auto &row) { return inserted(row.get()); });
     for (auto &row : m_deleted) {
         row->data = row->hasOld ? row->old : row->data;
         m_store->rows.push_back(std::move(row));
@@ -1127,16 +1133,23 @@ void TDataSet::CancelUpdates() {
 
 bool TDataSet::UpdatesPending() const {
     if (!m_deleted.empty()) return true;
-    for (const auto &row : m_store->rows)
+    for (const Row *row : m_pendingRows)
         if (row->status != TUpdateStatus::usUnmodified) return true;
     return false;
 }
+
+void TDataSet::notePending(Row &row) {
+    if (std::find(m_pendingRows.begin(), m_pendingRows.end(), &row) == m_pendingRows.end())
+        m_pendingRows.push_back(&row);
+}
+
+void TDataSet::forgetPending(const Row *row) { std::erase(m_pendingRows, row); }
 
 void TDataSet::transactionRolledBack() {
     m_commitDeferred = false;
     for (auto &row : m_deleted)
         if (row->appliedInTxn) row->applied = row->appliedInTxn = false;
-    for (auto &row : m_store->rows)
+    for (Row *row : m_pendingRows)
         if (row->appliedInTxn) {
             row->applied = row->appliedInTxn = false;
             if (!row->beforeApply.isEmpty()) row->data = row->beforeApply; // the key it was given is gone
@@ -1147,7 +1160,7 @@ void TDataSet::transactionRolledBack() {
 
 void TDataSet::transactionCommitted() {
     for (auto &row : m_deleted) row->appliedInTxn = false;
-    for (auto &row : m_store->rows) row->appliedInTxn = false;
+    for (Row *row : m_pendingRows) row->appliedInTxn = false;
     if (m_commitDeferred) commitCache();
 }
 

@@ -382,6 +382,8 @@ private:
     void commitCache();
     int findRow(const QString &fields, const QVariant &values, TLocateOptions options);
     void applyMasterValues();
+    void notePending(db::Row &row);
+    void forgetPending(const db::Row *row);
 
     std::vector<std::unique_ptr<TField>> m_fields;
     bool m_dynamicFields = false;
@@ -389,6 +391,7 @@ private:
     std::vector<TFieldType> m_columnTypes;
     std::unique_ptr<db::RowStore> m_store;
     std::vector<std::unique_ptr<db::Row>> m_deleted; // cached deletions not yet committed
+    std::vector<db::Row *> m_pendingRows;           // rows of the store changed in the cache
     int m_cur = -1;
     int m_activeRow = -1;
     bool m_bof = true;

@@ -276,6 +276,35 @@ private slots:
         QVERIFY(q.FieldByName("Klient_id")->AsInteger() > key);
     }
 
+    void cancelUpdatesReturnsToWhatWasRead() {
+        TempDataFolder folder;
+        TTable k(nullptr, "Klient.DB");
+        k.Open();
+        addKlient(k, "Первый", "F");
+        addKlient(k, "Второй", "F");
+        TUpdateSQL upd;
+        upd.ModifySQL << "update Klient set Name = :Name where Klient_id = :OLD_Klient_id";
+        TQuery q;
+        q.CachedUpdates = true;
+        q.UpdateObject = &upd;
+        q.SQL() << "select * from Klient order by Klient_id";
+        q.Open();
+        q.Edit();
+        q.FieldByName("Name")->SetAsString("Изменён");
+        q.Post();
+        q.Next();
+        q.Delete();
+        q.Append();
+        q.FieldByName("Name")->SetAsString("Новый");
+        q.Post();
+        QVERIFY(q.UpdatesPending());
+        q.CancelUpdates();
+        QVERIFY(!q.UpdatesPending());
+        QCOMPARE(names(q), QStringList({"Первый", "Второй"}));
+        q.ApplyUpdates(); // nothing left to write
+        QCOMPARE(db::Database::ScalarValue("select Name from Klient where Klient_id = 1").toString(), QString("Первый"));
+    }
+
     void bufferWithoutStatementsStaysInMemory() {
         TempDataFolder folder;
         TQuery q;
