@@ -94,9 +94,6 @@ class App {
     }
     App() : App([] {}) {}
     ~App() {
-        // The settings table is closed while its dialog is whole: closed during the
-        // dialog's destruction it would update a check box whose parent is half gone.
-        if (Config) Config->Conf->Close();
         ShutDown();
     }
     App(const App &) = delete;
