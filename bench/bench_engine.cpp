@@ -11,86 +11,18 @@
 #include <cstdio>
 #include <sqlite3.h>
 
+#include "PayOrderBench.h"
+
 namespace {
 
 const char *const kRegister[] = {"select * from PLATPOR", "where DATE_PLAT >= :Datv", "and DATE_PLAT <= :DatI",
                                  "and Id_Post = :Kli",    "and R_NAME like :rnam",    "and (Dogovor_id = :dog or :dog = 0)",
                                  "and Summa >= :SumMn",   "and Summa <= :SumMx",      "order by NUMBER"};
 
-double ms(QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e6; }
+using bench::ms;
 
 void report(const char *what, double ours, double bare) {
     std::printf("%-44s %9.1f ms   bare SQLite %9.1f ms   ratio %.2f\n", what, ours, bare, ours / bare);
-}
-
-void fill(int rows) {
-    sqlite3 *h = db::Database::handle();
-    sqlite3_exec(h, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt *ins = nullptr;
-    sqlite3_prepare_v2(h,
-                       "insert into PlatPor (NUMBER, DATE_PLAT, TYPE_PAY, Id_Pol, P_NAME, P_Inn, P_ACCOUNT, P_BANK, "
-                       "P_BANK_BIK, P_BANK_ACC, Id_Post, R_NAME, R_Inn, R_ACCOUNT, R_BANK, R_BANK_BIK, R_BANK_ACC, "
-                       "SUMMA, VID_PAY, REMARK, Dogovor_id) values (?, ?, 'электронно', 7, 'ООО \"Вереск\"', "
-                       "'7701234567', '40702810400000012345', 'ПАО Сбербанк г. Москва', '044525225', "
-                       "'30101810400000000225', 1, ?, '7709876543', '40702810900000054321', "
-                       "'АО Альфа-Банк г. Москва', '044525593', '30101810200000000593', ?, '01', "
-                       "'Оплата по счету за товары, в т.ч. НДС 22%', 0)",
-                       -1, &ins, nullptr);
-    const QDate start(2026, 1, 1);
-    for (int i = 0; i < rows; ++i) {
-        const QByteArray date = start.addDays(i % 360).toString(Qt::ISODate).toUtf8();
-        const QByteArray name = QStringLiteral("Получатель № %1").arg(i % 5000).toUtf8();
-        sqlite3_bind_double(ins, 1, i + 1);
-        sqlite3_bind_text(ins, 2, date.constData(), int(date.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_text(ins, 3, name.constData(), int(name.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_double(ins, 4, 1000 + i % 977);
-        sqlite3_step(ins);
-        sqlite3_reset(ins);
-    }
-    sqlite3_finalize(ins);
-    sqlite3_exec(h, "COMMIT", nullptr, nullptr, nullptr);
-}
-
-double bareWalk() {
-    QElapsedTimer t;
-    t.start();
-    sqlite3 *h = db::Database::handle();
-    sqlite3_stmt *st = nullptr;
-    sqlite3_prepare_v2(h,
-                       "select * from PLATPOR where DATE_PLAT >= ?1 and DATE_PLAT <= ?2 and Id_Post = ?3 "
-                       "and R_NAME like ?4 and (Dogovor_id = ?5 or ?5 = 0) and Summa >= ?6 and Summa <= ?7 "
-                       "order by NUMBER",
-                       -1, &st, nullptr);
-    sqlite3_bind_text(st, 1, "2026-01-01", -1, SQLITE_STATIC);
-    sqlite3_bind_text(st, 2, "2026-12-31", -1, SQLITE_STATIC);
-    sqlite3_bind_double(st, 3, 1);
-    sqlite3_bind_text(st, 4, "%", -1, SQLITE_STATIC);
-    sqlite3_bind_double(st, 5, 0);
-    sqlite3_bind_double(st, 6, 0);
-    sqlite3_bind_double(st, 7, 999999999);
-    long long sink = 0;
-    int n = 0;
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        // Copy what a cursor keeps of a row: every column.
-        for (int c = 0; c < sqlite3_column_count(st); ++c) {
-            switch (sqlite3_column_type(st, c)) {
-            case SQLITE_INTEGER:
-                sink += sqlite3_column_int64(st, c);
-                break;
-            case SQLITE_FLOAT:
-                sink += (long long)sqlite3_column_double(st, c);
-                break;
-            case SQLITE_NULL:
-                break;
-            default:
-                sink += sqlite3_column_bytes(st, c);
-            }
-        }
-        ++n;
-    }
-    sqlite3_finalize(st);
-    std::fprintf(stderr, "bare rows %d (%lld bytes)\n", n, sink);
-    return ms(t);
 }
 
 } // namespace
@@ -100,10 +32,10 @@ int main(int argc, char **argv) {
     QTemporaryDir dir;
     db::Database::Open(dir.path() + QStringLiteral("/dat"));
     const int rows = 100000;
-    fill(rows);
+    bench::FillPaymentOrders(rows, 2026);
 
     // Open the register query and walk every row.
-    const double bare = bareWalk();
+    const double bare = bench::BareRegisterWalk(2026);
     QElapsedTimer t;
     t.start();
     TQuery plat;

@@ -14,6 +14,7 @@
 #include "db/Database.h"
 #include "payorders/UPlatPor.h"
 #include "payorders/USpPlat.h"
+#include "PayOrderBench.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -29,9 +30,7 @@ namespace {
 constexpr int Orders = 100000;
 constexpr int Runs = 7;
 
-double ms(const QElapsedTimer &t) {
-    return double(t.nsecsElapsed()) / 1e6;
-}
+using bench::ms;
 
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
@@ -59,71 +58,8 @@ void fill() {
     exec(h, "insert into Bank (Klient_id, NameBank, Schet, KorSchet, Bik) values "
             "(1, 'ПАО Сбербанк г.Москва', '40702810400000012345', '30101810400000000225', '044525225'), "
             "(2, 'АО Альфа-Банк г.Москва', '40702810900000054321', '30101810200000000593', '044525593')");
-    sqlite3_stmt *ins = nullptr;
-    sqlite3_prepare_v2(
-        h,
-        "insert into PlatPor (NUMBER, DATE_PLAT, TYPE_PAY, Id_Pol, P_NAME, P_Inn, P_ACCOUNT, P_BANK, "
-        "P_BANK_BIK, P_BANK_ACC, Id_Post, R_NAME, R_Inn, R_ACCOUNT, R_BANK, R_BANK_BIK, R_BANK_ACC, "
-        "SUMMA, VID_PAY, REMARK, Dogovor_id) values (?, ?, 'электронно', 2, 'ООО \"Вереск\"', "
-        "'7701234567', '40702810400000012345', 'ПАО Сбербанк г.Москва', '044525225', "
-        "'30101810400000000225', 1, 'АО \"Альфа\"', '7709876543', '40702810900000054321', "
-        "'АО Альфа-Банк г.Москва', '044525593', '30101810200000000593', ?, '01', "
-        "'Оплата по счету за товары, в т.ч. НДС', 0)",
-        -1, &ins, nullptr);
-    const QDate start(2024, 1, 1);
-    for (int i = 0; i < Orders; ++i) {
-        const QByteArray date = start.addDays(i % 350).toString(Qt::ISODate).toUtf8();
-        sqlite3_bind_double(ins, 1, i + 1);
-        sqlite3_bind_text(ins, 2, date.constData(), int(date.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_double(ins, 3, 1000 + i % 977);
-        sqlite3_step(ins);
-        sqlite3_reset(ins);
-    }
-    sqlite3_finalize(ins);
     exec(h, "COMMIT");
-}
-
-// The register's query, stepped to its last row with every column read.
-double bareRegister() {
-    QElapsedTimer t;
-    t.start();
-    sqlite3_stmt *st = nullptr;
-    sqlite3_prepare_v2(db::Database::handle(),
-                       "select * from PLATPOR where DATE_PLAT >= ?1 and DATE_PLAT <= ?2 and Id_Post = ?3 "
-                       "and R_NAME like ?4 and (Dogovor_id = ?5 or ?5 = 0) and Summa >= ?6 and Summa <= ?7 "
-                       "order by NUMBER",
-                       -1, &st, nullptr);
-    sqlite3_bind_text(st, 1, "2024-01-01", -1, SQLITE_STATIC);
-    sqlite3_bind_text(st, 2, "2024-12-30", -1, SQLITE_STATIC);
-    sqlite3_bind_double(st, 3, 1);
-    sqlite3_bind_text(st, 4, "%", -1, SQLITE_STATIC);
-    sqlite3_bind_double(st, 5, 0);
-    sqlite3_bind_double(st, 6, 0);
-    sqlite3_bind_double(st, 7, 999999999);
-    // Copy what a cursor keeps of a row: every column, by its type.
-    long long sink = 0;
-    double fsink = 0;
-    while (sqlite3_step(st) == SQLITE_ROW)
-        for (int c = 0; c < sqlite3_column_count(st); ++c)
-            switch (sqlite3_column_type(st, c)) {
-            case SQLITE_INTEGER:
-                sink += sqlite3_column_int64(st, c);
-                break;
-            case SQLITE_FLOAT:
-                fsink += sqlite3_column_double(st, c);
-                break;
-            case SQLITE_TEXT: {
-                const QByteArray text(reinterpret_cast<const char *>(sqlite3_column_text(st, c)),
-                                      sqlite3_column_bytes(st, c));
-                sink += text.size();
-                break;
-            }
-            default:
-                break;
-            }
-    sqlite3_finalize(st);
-    if (sink == 0 && fsink == 0) std::printf("(no rows)\n");
-    return ms(t);
+    bench::FillPaymentOrders(Orders, 2024);
 }
 
 // The save's writes: the recipient by INN, its account, the order, in one transaction.
@@ -187,7 +123,7 @@ int main(int argc, char **argv) {
         t.start();
         ShowModal(SpPlat);
         shown.push_back(elapsed);
-        bareShown.push_back(bareRegister());
+        bareShown.push_back(bench::BareRegisterWalk(2024));
     }
     std::printf("%d orders of one payer and year; register on row %d\n", Orders, rows);
     report("register shown (open, filter, last row)", median(shown), median(bareShown), 300);

@@ -26,7 +26,7 @@ void SetDecimalSeparator(QChar separator);
 // Any other name leaves the separator as it is; returns whether it changed.
 bool ApplySeparatorName(const QString &name);
 
-// Delphi-style number masks: "0" a digit, "#" an optional digit, "." the decimal
+// Number masks: "0" a digit, "#" an optional digit, "." the decimal
 // separator, "," anywhere in the integer part turns on thousands grouping, quoted
 // text and any other character are literals, up to three sections "pos;neg;zero".
 // A negative value printed through its own section gets no sign. Literals standing
@@ -51,7 +51,7 @@ qint64 StrToInt(const QString &text); // throws EConvertError
 QDate ZeroDate();
 inline bool IsZeroDate(const QDate &d) { return !d.isValid() || d == ZeroDate(); }
 
-// Delphi-style date patterns: d dd ddd dddd m mm mmm mmmm yy yyyy h hh n nn s ss,
+// Date patterns: d dd ddd dddd m mm mmm mmmm yy yyyy h hh n nn s ss,
 // "/" the platform's date separator (".") and quoted literals. Month names are in the
 // genitive after a day ("07 декабря 2026 г."), in the nominative otherwise.
 QString FormatDateTime(const QString &pattern, const QDateTime &value);
