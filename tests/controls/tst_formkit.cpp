@@ -12,6 +12,8 @@
 #include <QMainWindow>
 #include <QPushButton>
 #include <QTextBrowser>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QtTest>
 
 // Three forms as the registers, editors and pickers nest them.
@@ -338,6 +340,12 @@ private slots:
         if (!QFile::exists(Help::TopicFile(2))) QSKIP("the help pages are not part of this build");
         QCOMPARE(window.Source(), QUrl("qrc:/help/topic2.html"));
         QVERIFY(!window.Browser->toPlainText().isEmpty());
+        // The pages share one style sheet: the heading takes its colour.
+        bool styledHeading = false;
+        for (QTextBlock b = window.Browser->document()->begin(); b.isValid(); b = b.next())
+            if (b.blockFormat().headingLevel() == 1 && b.begin() != b.end())
+                styledHeading = b.begin().fragment().charFormat().foreground().color() == QColor("#1b3a6b");
+        QVERIFY(styledHeading);
         window.ShowTopic(0);
         QCOMPARE(window.Source(), QUrl("qrc:/help/contents.html"));
         window.ShowTopic(99);
