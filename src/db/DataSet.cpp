@@ -181,7 +181,9 @@ int TField::Index() const {
 }
 
 QVariant TField::Value() const {
-    if (m_validating) return m_pending;
+    // The pending value belongs to the row under edit: a grid painting another row or a
+    // search reading stored rows while the hook runs sees those rows' own values.
+    if (m_validating && m_dataSet->readsEditBuffer()) return m_pending;
     return m_dataSet->fieldValue(this);
 }
 

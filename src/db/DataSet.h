@@ -110,7 +110,9 @@ public:
     int Alignment = 0; // Qt::Alignment; 0 = by type (numbers right, others left)
 
     // Runs before a value is stored, also when code assigns. While it runs the field
-    // reads the pending value; throwing keeps the old value. Hooks may nest.
+    // reads the pending value in the row under edit (other rows read what they hold),
+    // also from hooks it sets off; throwing keeps the old value. Hooks nest: a value a
+    // hook assigns runs that field's hook and is stored before the outer hook goes on.
     std::function<void(TField *)> OnValidate;
     std::function<void(TField *)> OnChange;
     // Replaces the shown text (displayText: for display, else for editing).

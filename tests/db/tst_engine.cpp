@@ -371,6 +371,39 @@ private slots:
         k.Post();
     }
 
+    // Two levels down the fields being set still read their new values, and a value
+    // stored by an inner hook is what the outer hook reads next. Other rows (a grid
+    // painting them while a hook's message is up) read what they hold.
+    void nestedValidationReadsPendingValuesOfTheEditedRowOnly() {
+        TempDataFolder folder;
+        TTable k(nullptr, "Klient.DB");
+        TField *inn = k.AddField("Inn", TFieldType::ftString, 15);
+        TField *okpo = k.AddField("Okpo", TFieldType::ftString, 15);
+        TField *name = k.AddField("Name", TFieldType::ftString, 30);
+        k.AddField("Klient_id", TFieldType::ftAutoInc);
+        k.Open();
+        k.Append();
+        inn->SetAsString("1111");
+        k.Post();
+        QStringList seen;
+        inn->OnValidate = [&](TField *f) {
+            okpo->SetAsString("из " + f->AsString());
+            seen << "после: " + okpo->AsString();
+            ActiveRowScope other(&k, 0);
+            seen << "строка 1: " + inn->AsString();
+        };
+        okpo->OnValidate = [&](TField *f) { name->SetAsString(inn->AsString() + "/" + f->AsString()); };
+        k.Append();
+        inn->SetAsString("2222");
+        QCOMPARE(name->AsString(), QString("2222/из 2222"));
+        QCOMPARE(seen, QStringList({"после: из 2222", "строка 1: 1111"}));
+        k.Post();
+        inn->OnValidate = [&](TField *) { QVERIFY(k.Lookup("Inn", "1111", "Klient_id").isValid()); };
+        k.Edit();
+        inn->SetAsString("3333");
+        QCOMPARE(inn->AsString(), QString("3333"));
+    }
+
     void locateAndLookup() {
         TempDataFolder folder;
         TTable k(nullptr, "Klient.DB");
