@@ -82,7 +82,9 @@ int main(int argc, char **argv) {
     const QString direct = dir.filePath(QStringLiteral("direct.pdf"));
 
     // Warm the font caches once so neither side pays for loading the fonts.
-    writeDirect(TPreparedReport{{TPage{}}}, direct);
+    TPreparedReport warm;
+    warm.Pages.emplace_back();
+    writeDirect(warm, direct);
 
     for (int run = 1; run <= 3; ++run) {
         TQuery Plat;

@@ -1,5 +1,6 @@
-// The report's window on a live dataset: it reads the rows the dataset holds, cached
-// rows not yet applied and the row under edit included, without moving the cursor.
+// The report's window on a live dataset: it reads the dataset's rows, cached rows not
+// yet applied and the row under edit included, without moving the cursor, asking the
+// dataset for further rows only as the layout reaches them.
 #include "print/RowSource.h"
 
 #include "db/DataSet.h"
@@ -15,17 +16,18 @@ class DataSetSource : public TRowSource {
 
     QString Name() const override { return m_dataSet->Name(); }
 
-    void FetchAll() override {
+    void BeginPass() override {
         if (!m_dataSet->Active())
             throw EDatabaseError(QStringLiteral("Набор данных %1 не открыт").arg(m_dataSet->Name()));
-        m_dataSet->FetchAll();
     }
 
-    int RowCount() const override { return m_dataSet->FetchedRowCount(); }
-
-    void SelectRow(int row) override {
+    bool SelectRow(int row) override {
         m_scope.reset();
-        if (row >= 0) m_scope.emplace(m_dataSet, row);
+        if (row < 0) return false;
+        if (row >= m_dataSet->FetchedRowCount()) m_dataSet->FetchMore(row + 1);
+        if (row >= m_dataSet->FetchedRowCount()) return false;
+        m_scope.emplace(m_dataSet, row);
+        return true;
     }
 
     int FieldIndex(const QString &name) const override {

@@ -3,6 +3,7 @@
 #include "db/Errors.h"
 #include "print/Fonts.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPdfWriter>
@@ -20,16 +21,29 @@ QPageLayout a4Layout(TPageOrientation orientation) {
                        QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
-void paintPages(QPainter &painter, const TPreparedReport &report, int copies,
+// Paints the source's pages `copies` times, starting each copy from its first page.
+// `page` holds the first page, already read; it takes each next one in turn.
+void paintPages(QPainter &painter, TPageSource &pages, TPage &page, int copies,
                 const std::function<bool()> &newPage) {
     const double dotsPerMm = painter.device()->logicalDpiX() / 25.4;
     bool first = true;
-    for (int copy = 0; copy < copies; ++copy)
-        for (const TPage &page : report.Pages) {
+    for (int copy = 0; copy < copies; ++copy) {
+        if (copy > 0) {
+            pages.Rewind();
+            if (!pages.NextPage(page)) break;
+        }
+        do {
             if (!first && !newPage()) throw EOrbekError(QStringLiteral("Не удалось начать новую страницу"));
             first = false;
             PaintPage(painter, page, dotsPerMm);
-        }
+        } while (pages.NextPage(page));
+    }
+}
+
+// The source's first page, or an error when it has none.
+void readFirstPage(TPageSource &pages, TPage &page) {
+    pages.Rewind();
+    if (!pages.NextPage(page)) throw EOrbekError(QStringLiteral("Отчет не содержит страниц"));
 }
 
 } // namespace
@@ -70,17 +84,18 @@ void PaintPage(QPainter &painter, const TPage &page, double dotsPerMm) {
     painter.restore();
 }
 
-void SetUpPrinter(QPrinter &printer, const TPreparedReport &report) {
+void SetUpPrinter(QPrinter &printer, const TPrintSettings &settings) {
     printer.setFullPage(true);
-    printer.setPageLayout(a4Layout(report.Orientation));
-    printer.setCopyCount(report.Copies);
-    if (report.FirstTray) printer.setPaperSource(QPrinter::Upper);
+    printer.setPageLayout(a4Layout(settings.Orientation));
+    printer.setCopyCount(settings.Copies);
+    if (settings.FirstTray) printer.setPaperSource(QPrinter::Upper);
 }
 
-void PrintPages(const TPreparedReport &report, QPrinter &printer) {
-    if (report.Pages.empty()) throw EOrbekError(QStringLiteral("Отчет не содержит страниц"));
+void PrintPages(TPageSource &pages, QPrinter &printer) {
+    TPage page;
+    readFirstPage(pages, page);
     printer.setFullPage(true);
-    printer.setPageLayout(a4Layout(report.Orientation));
+    printer.setPageLayout(a4Layout(pages.Settings().Orientation));
     // A PDF "printer" and printers without copy support get the pages once per copy.
     const int requested = qMax(1, printer.copyCount());
     const bool byHand = printer.outputFormat() == QPrinter::PdfFormat || !printer.supportsMultipleCopies();
@@ -88,7 +103,15 @@ void PrintPages(const TPreparedReport &report, QPrinter &printer) {
     QPainter painter;
     const bool started = painter.begin(&printer);
     if (started) {
-        paintPages(painter, report, byHand ? requested : 1, [&printer] { return printer.newPage(); });
+        try {
+            paintPages(painter, pages, page, byHand ? requested : 1,
+                       [&printer] { return printer.newPage(); });
+        } catch (...) {
+            printer.abort();
+            painter.end();
+            printer.setCopyCount(requested);
+            throw;
+        }
         painter.end();
     }
     printer.setCopyCount(requested);
@@ -97,18 +120,38 @@ void PrintPages(const TPreparedReport &report, QPrinter &printer) {
             QStringLiteral("Не удалось начать печать на принтере %1").arg(printer.printerName()));
 }
 
-void WritePdf(const TPreparedReport &report, const QString &fileName) {
-    if (report.Pages.empty()) throw EOrbekError(QStringLiteral("Отчет не содержит страниц"));
+void PrintPages(const TPreparedReport &report, QPrinter &printer) {
+    TPreparedPages pages(report);
+    PrintPages(pages, printer);
+}
+
+void WritePdf(TPageSource &pages, const QString &fileName) {
+    TPage page;
+    readFirstPage(pages, page);
     QPdfWriter writer(fileName);
     writer.setResolution(1200);
-    writer.setPageLayout(a4Layout(report.Orientation));
+    writer.setPageLayout(a4Layout(pages.Settings().Orientation));
     writer.setCreator(QStringLiteral("ОРБЕК \"Вереск\""));
     writer.setTitle(QFileInfo(fileName).completeBaseName());
     QPainter painter;
     if (!painter.begin(&writer))
         throw EOrbekError(QStringLiteral("Не удалось записать файл %1").arg(fileName));
-    paintPages(painter, report, 1, [&writer] { return writer.newPage(); });
-    if (!painter.end()) throw EOrbekError(QStringLiteral("Не удалось записать файл %1").arg(fileName));
+    try {
+        paintPages(painter, pages, page, 1, [&writer] { return writer.newPage(); });
+    } catch (...) {
+        painter.end();
+        QFile::remove(fileName); // a half-written file would pass for the report
+        throw;
+    }
+    if (!painter.end()) {
+        QFile::remove(fileName);
+        throw EOrbekError(QStringLiteral("Не удалось записать файл %1").arg(fileName));
+    }
+}
+
+void WritePdf(const TPreparedReport &report, const QString &fileName) {
+    TPreparedPages pages(report);
+    WritePdf(pages, fileName);
 }
 
 } // namespace rep

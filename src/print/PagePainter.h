@@ -13,15 +13,20 @@ void PaintPage(QPainter &painter, const TPage &page, double dotsPerMm);
 
 // A4 in the report's orientation, the whole sheet addressable (no printer margins
 // shifting the origin), the report's copies and paper tray.
-void SetUpPrinter(QPrinter &printer, const TPreparedReport &report);
+void SetUpPrinter(QPrinter &printer, const TPrintSettings &settings);
 
-// Prints every page as many times as the printer's copy count asks; when the
-// printer cannot make copies itself the pages are sent that many times, collated.
-// Throws EOrbekError when the printer cannot be opened.
+// Prints every page from the source's first as many times as the printer's copy
+// count asks; when the printer cannot make copies itself the pages are sent that
+// many times, collated (the source rewinds for each). One page is at hand at a time.
+// Throws EOrbekError when the printer cannot be opened, there is no page, or the
+// source fails.
+void PrintPages(TPageSource &pages, QPrinter &printer);
 void PrintPages(const TPreparedReport &report, QPrinter &printer);
 
-// Writes the pages as a PDF file. Throws EOrbekError when the file cannot be written
-// or there is no page.
+// Writes the pages from the source's first as a PDF file, painting each as it comes.
+// Throws EOrbekError when the file cannot be written, there is no page, or the source
+// fails; no file is left then.
+void WritePdf(TPageSource &pages, const QString &fileName);
 void WritePdf(const TPreparedReport &report, const QString &fileName);
 
 } // namespace rep

@@ -2,6 +2,11 @@
 // Laid-out pages: everything a report prints, as positioned items in millimetres from
 // the sheet's top-left corner. The preview, the printer and the PDF file all paint
 // these same pages, and tests read them instead of pixels.
+//
+// Pages travel one at a time (TPageSource): a report hands each page out as soon as
+// it is laid out, and the PDF writer and the printer paint it and let it go, so their
+// memory does not grow with the report's length. TPreparedReport holds every page at
+// once, for small reports and for tests.
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
@@ -61,17 +66,80 @@ struct TPageFrame {
     TRepFrame Sides;
 };
 
+// Counts the pages alive in the program, and the most alive at once since ResetPeak():
+// the engine's tests check with it that streamed output holds only the page at hand.
+class TLivePages {
+  public:
+    TLivePages() { up(); }
+    TLivePages(const TLivePages &) { up(); }
+    TLivePages &operator=(const TLivePages &) { return *this; }
+    ~TLivePages() { --s_live; }
+
+    static int Live() { return s_live; }
+    static int Peak() { return s_peak; }
+    static void ResetPeak() { s_peak = s_live; }
+
+  private:
+    static void up() {
+        if (++s_live > s_peak) s_peak = s_live;
+    }
+    inline static int s_live = 0;
+    inline static int s_peak = 0;
+};
+
 struct TPage {
     QSizeF Size; // of the sheet, mm
     std::vector<TPageFrame> Frames;
     std::vector<TPageLine> Lines;
     std::vector<TPageText> Texts;
+    TLivePages Counted;
 };
 
-// A report after layout: its pages and how to print them.
-struct TPreparedReport {
-    std::vector<TPage> Pages;
+// How a report goes to paper: known before its first page is laid out.
+struct TPrintSettings {
     TPageOrientation Orientation = poPortrait;
     int Copies = 1;
-    bool FirstTray = false;
+    bool FirstTray = false; // feed from the printer's first paper tray
+};
+
+// A report after layout, every page at once: small reports and tests.
+struct TPreparedReport : TPrintSettings {
+    std::vector<TPage> Pages;
+};
+
+// Pages handed out in order, one at a time.
+class TPageSource {
+  public:
+    explicit TPageSource(const TPrintSettings &settings) : m_settings(settings) {}
+    virtual ~TPageSource() = default;
+    TPageSource(const TPageSource &) = delete;
+    TPageSource &operator=(const TPageSource &) = delete;
+
+    const TPrintSettings &Settings() const { return m_settings; }
+
+    // Puts the next page into `page`; false when there is none left. A source that
+    // lays the pages out throws EOrbekError when the layout fails.
+    virtual bool NextPage(TPage &page) = 0;
+    // Starts again before the first page (another copy): a report lays itself out
+    // anew, running its hooks again.
+    virtual void Rewind() = 0;
+
+  private:
+    TPrintSettings m_settings;
+};
+
+// The pages of a prepared report as a source; the report must outlive it.
+class TPreparedPages : public TPageSource {
+  public:
+    explicit TPreparedPages(const TPreparedReport &report) : TPageSource(report), m_report(report) {}
+    bool NextPage(TPage &page) override {
+        if (m_next >= m_report.Pages.size()) return false;
+        page = m_report.Pages[m_next++];
+        return true;
+    }
+    void Rewind() override { m_next = 0; }
+
+  private:
+    const TPreparedReport &m_report;
+    size_t m_next = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "db/Errors.h"
 #include "print/PagePainter.h"
+#include "print/PageSpool.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,7 +31,33 @@ namespace {
 
 const char *const FitWidth = "По ширине";
 const char *const FitPage = "Страница целиком";
-constexpr double Gap = 12; // pixels of grey around the sheet
+constexpr double Gap = 12;        // pixels of grey around the sheet
+constexpr int LookAhead = 2;      // pages laid out beyond the one shown
+constexpr int LayoutSliceMs = 15; // of background layout between the user's events
+
+// The pages of a prepared report, held by the window.
+class HeldPages : public TPageSource {
+  public:
+    explicit HeldPages(TPreparedReport report) : TPageSource(report), m_report(std::move(report)) {}
+    bool NextPage(TPage &page) override {
+        if (m_next >= m_report.Pages.size()) return false;
+        page = std::move(m_report.Pages[m_next++]); // each page goes to the spool once
+        return true;
+    }
+    void Rewind() override {}
+
+  private:
+    TPreparedReport m_report;
+    size_t m_next = 0;
+};
+
+class WaitCursor {
+  public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
 
 } // namespace
 
@@ -66,10 +93,15 @@ class PageView : public QWidget {
 };
 
 TPreviewWindow::TPreviewWindow(TPreparedReport report, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_report(std::move(report)), m_printer(QPrinter::HighResolution) {
+    : TPreviewWindow(std::make_unique<HeldPages>(std::move(report)), parent) {}
+
+TPreviewWindow::TPreviewWindow(std::unique_ptr<TPageSource> pages, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_pages(std::make_unique<TPageSpool>(std::move(pages))),
+      m_printer(QPrinter::HighResolution) {
+    m_pages->Reach(LookAhead);
     setWindowTitle(QStringLiteral("Предварительный просмотр"));
     setAttribute(Qt::WA_DeleteOnClose, false);
-    SetUpPrinter(m_printer, m_report);
+    SetUpPrinter(m_printer, m_pages->Settings());
 
     auto *bar = new QToolBar(this);
     bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -97,7 +129,7 @@ TPreviewWindow::TPreviewWindow(TPreparedReport report, QWidget *parent)
     auto *nextPage = pageAction(QStyle::SP_MediaSeekForward, QStringLiteral("Следующая страница"),
                                 QStringLiteral("PgDn"), [this] { return m_page + 1; });
     auto *lastPage = pageAction(QStyle::SP_MediaSkipForward, QStringLiteral("Последняя страница"),
-                                QStringLiteral("End"), [this] { return PageCount() - 1; });
+                                QStringLiteral("End"), [] { return LastPage; });
     bar->addSeparator();
     auto *zoomLabel = new QLabel(QStringLiteral("Масштаб:"), bar);
     zoomLabel->setMargin(6);
@@ -131,23 +163,74 @@ TPreviewWindow::TPreviewWindow(TPreparedReport report, QWidget *parent)
         resize(free.width() * 3 / 4, free.height() * 9 / 10);
     }
     ShowPage(0);
+    connect(&m_layoutTimer, &QTimer::timeout, this, [this] { layOutInBackground(); });
+    if (!m_pages->Complete()) m_layoutTimer.start(0);
 }
 
 TPreviewWindow::~TPreviewWindow() = default;
 
+int TPreviewWindow::PageCount() const {
+    return m_pages->Count();
+}
+
+bool TPreviewWindow::AllPagesLaidOut() const {
+    return m_pages->Complete();
+}
+
+bool TPreviewWindow::reach(int index) {
+    if (m_pages->Complete() || index < m_pages->Count()) return true;
+    try {
+        const WaitCursor wait;
+        m_pages->Reach(index);
+        return true;
+    } catch (const EOrbekError &e) {
+        m_layoutTimer.stop();
+        updatePageLabel();
+        QMessageBox::critical(this, QApplication::applicationName(), e.message());
+        return false;
+    }
+}
+
+void TPreviewWindow::layOutInBackground() {
+    try {
+        m_pages->LayOutFor(LayoutSliceMs);
+    } catch (const EOrbekError &e) {
+        m_layoutTimer.stop();
+        updatePageLabel();
+        QMessageBox::critical(this, QApplication::applicationName(), e.message());
+        return;
+    }
+    if (m_pages->Complete()) m_layoutTimer.stop();
+    updatePageLabel();
+}
+
 void TPreviewWindow::ShowPage(int index) {
+    reach(index >= LastPage - LookAhead ? LastPage : qMax(0, index) + LookAhead);
     const int count = PageCount();
     m_page = qBound(0, index, qMax(0, count - 1));
-    for (QAction *action : std::as_const(m_needPages))
-        action->setEnabled(count > 0);
-    m_pageLabel->setText(count > 0 ? QStringLiteral("Страница %1 из %2").arg(m_page + 1).arg(count)
-                                   : QStringLiteral("Отчет не содержит страниц"));
+    if (count > 0) m_shown = m_pages->Page(m_page);
+    updatePageLabel();
     applyZoom();
     m_scroll->verticalScrollBar()->setValue(0);
 }
 
+// "из N" once the last page is laid out; "из N…" while more may follow.
+void TPreviewWindow::updatePageLabel() {
+    const int count = PageCount();
+    for (QAction *action : std::as_const(m_needPages))
+        action->setEnabled(count > 0);
+    if (count == 0) {
+        m_pageLabel->setText(QStringLiteral("Отчет не содержит страниц"));
+        return;
+    }
+    m_pageLabel->setText(QStringLiteral("Страница %1 из %2%3")
+                             .arg(m_page + 1)
+                             .arg(count)
+                             .arg(m_pages->Complete() ? QString() : QStringLiteral("…")));
+}
+
 void TPreviewWindow::applyZoom() {
-    const TPage *page = PageCount() > 0 ? &m_report.Pages[size_t(m_page)] : nullptr;
+    const TPage *page = PageCount() > 0 ? &m_shown : nullptr;
     const double screenDotsPerMm = logicalDpiX() / 25.4;
     double dotsPerMm = screenDotsPerMm;
     const QString choice = m_zoom->currentText();
@@ -167,7 +250,9 @@ void TPreviewWindow::applyZoom() {
 
 void TPreviewWindow::printReport() {
     try {
-        PrintPages(m_report, m_printer);
+        const WaitCursor wait;
+        const auto pages = m_pages->Reader();
+        PrintPages(*pages, m_printer);
     } catch (const EOrbekError &e) {
         QMessageBox::critical(this, QApplication::applicationName(), e.message());
     }
@@ -190,7 +275,9 @@ void TPreviewWindow::saveAsPdf() {
     if (fileName.isEmpty()) return;
     if (!fileName.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) fileName += QLatin1String(".pdf");
     try {
-        WritePdf(m_report, fileName);
+        const WaitCursor wait;
+        const auto pages = m_pages->Reader();
+        WritePdf(*pages, fileName);
     } catch (const EOrbekError &e) {
         QMessageBox::critical(this, QApplication::applicationName(), e.message());
     }
@@ -213,7 +300,7 @@ void TPreviewWindow::keyPressEvent(QKeyEvent *event) {
         ShowPage(0);
         break;
     case Qt::Key_End:
-        ShowPage(PageCount() - 1);
+        ShowPage(LastPage);
         break;
     case Qt::Key_Escape:
         close();
@@ -230,9 +317,13 @@ bool TPreviewWindow::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void ShowPreview(const TPreparedReport &report) {
+    ShowPreview(std::make_unique<HeldPages>(report));
+}
+
+void ShowPreview(std::unique_ptr<TPageSource> pages) {
     QWidget *owner = QApplication::activeModalWidget();
     if (!owner) owner = QApplication::activeWindow();
-    TPreviewWindow window(report, owner);
+    TPreviewWindow window(std::move(pages), owner);
     window.setWindowModality(Qt::ApplicationModal);
     QEventLoop loop;
     QObject::connect(&window, &TPreviewWindow::closed, &loop, &QEventLoop::quit);

@@ -92,10 +92,9 @@ TRepGroup *TReport::AddGroup(const QString &expression, double headerHeight) {
 }
 
 void TReport::Preview() {
-    const TPreparedReport pages = Layout();
     if (PreviewHook) {
-        PreviewHook(*this, pages);
+        PreviewHook(*this, Layout());
         return;
     }
-    rep::ShowPreview(pages);
+    rep::ShowPreview(StartLayout());
 }

@@ -2,12 +2,10 @@
 // The banded report every printed form and list of the program goes through.
 //
 // A report is an A4 sheet with margins, an optional dataset whose rows drive the
-// detail band, and bands stacked from the top margin down: page header, title (first
-// page), column header (every page), group headers, detail (once per row), group
-// footers, summary (after the last row) and the page footer at the bottom margin.
-// Elements inside a band are placed in millimetres from the band's top-left corner
-// (the left margin); elements added to the report itself stand outside any band and
-// print once, on the first page, in millimetres from the sheet's top-left corner.
+// detail band, and bands stacked from the top margin down. Elements inside a band are
+// placed in millimetres from the band's top-left corner (the left margin); elements
+// added to the report itself stand outside any band and print once, on the first
+// page, in millimetres from the sheet's top-left corner.
 //
 //   TReport rep;
 //   rep.DataSet = Plat;
@@ -15,11 +13,43 @@
 //   detail->AddDBText(Plat, "SUMMA", 150, 0, 40, 5)->Alignment = taRightJustify;
 //   rep.AddBand(rbSummary, 6)->AddExpr("SUM(Plat.SUMMA)", 150, 1, 40, 5);
 //   rep.Preview();
+//
+// The layout pass. A pass reads the dataset's rows once, in order, and stacks bands
+// one under the other:
+//   - a page starts with the sheet's own elements (first page only), the page header
+//     (on the first page only with Options.FirstPageHeader), the title (first page
+//     only) and the column header;
+//   - for each row: when a group's key differs from the previous row's, the footers
+//     of that group and of the groups inside it close, innermost first, reading the
+//     previous row; then the headers of those groups open, outermost first, reading
+//     this row; then the detail band. The first row opens every group;
+//   - after the last row every group footer closes, innermost first, then the summary;
+//   - each page ends with the page footer at the bottom margin (on the last page only
+//     with Options.LastPageFooter).
+// A band that does not fit above the page footer starts a new page, unless nothing
+// but the page's headers stands on it yet. The page header, title and column header
+// never break.
+//
+// Sums: SUM(dataset.field) adds the field of every detail row printed so far (a
+// detail hidden by its hook's printBand=false does not count; one of Height 0 does),
+// across page breaks, from zero at the start of the pass. ResetAfterPrint restarts a
+// sum after its band prints, which makes a group footer's sum cover its group.
+//
+// Hooks: BeforePrint runs each time its band is about to print, OnPrint each time its
+// text is; both see the dataset reading the row that band prints for. Each pass runs
+// on copies of the hooks, so state kept in their captures starts afresh, and what
+// hooks change on bands and sums (Height, ResetAfterPrint) is put back when the pass
+// ends. One pass at a time runs over a report.
+//
+// Pages leave the pass as soon as they are full (StartLayout), so a report of any
+// length holds one page and a few rows at a time; Layout() gathers every page of a
+// small one.
 #include "print/Pages.h"
 #include "print/RowSource.h"
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class TReport;
@@ -221,13 +251,22 @@ class TReport : public TRepContainer {
     double PageWidth() const { return Page.Orientation == poPortrait ? 210.0 : 297.0; }
     double PageHeight() const { return Page.Orientation == poPortrait ? 297.0 : 210.0; }
 
-    // Lays the report out over the live rows. Hooks run here. Throws EOrbekError with a
-    // Russian message for an expression or field the data does not have.
+    // Starts a layout pass over the live rows: each NextPage lays out rows until a page
+    // is full and hands it over (hooks run there); Rewind starts a new pass. The report
+    // and its datasets must outlive the source and stay unchanged while it is used.
+    // Throws EOrbekError with a Russian message for an expression or field the data
+    // does not have; a dataset that is not open throws on the first page.
+    std::unique_ptr<TPageSource> StartLayout();
+    // One whole pass: every page at once (small reports, tests).
     TPreparedReport Layout();
+    // One whole pass, keeping only page `index` (0-based); none when the report has
+    // fewer pages.
+    std::optional<TPage> LayoutPage(int index);
 
-    // Lays out and shows the preview window (printing, printer set-up, saving as PDF),
-    // returning when the window closes. With PreviewHook set the hook receives the
-    // pages instead and no window opens.
+    // Shows the preview window (printing, printer set-up, saving as PDF) over a pass
+    // that lays out pages as the window needs them, returning when the window closes.
+    // With PreviewHook set the hook receives every page at once instead and no window
+    // opens.
     void Preview();
     static std::function<void(TReport &report, const TPreparedReport &pages)> PreviewHook;
 

@@ -1,5 +1,7 @@
 // The layout pass: walks the rows of the report's dataset and stacks the bands onto
-// pages, running the hooks on the way.
+// pages, running the hooks on the way. The pass is driven from outside one page at a
+// time: each call lays out rows until a page is full and hands it over, so neither
+// the rows nor the pages pile up.
 #include "print/Report.h"
 
 #include "db/Errors.h"
@@ -9,7 +11,8 @@
 #include <QHash>
 #include <QRegularExpression>
 
-#include <limits>
+#include <deque>
+#include <optional>
 
 namespace {
 
@@ -46,12 +49,45 @@ struct CompiledGroup {
     CompiledBand footer; // band == nullptr: none
 };
 
+// What hooks may change during a pass, put back when it ends, so every pass starts
+// from the layout as the form declared it.
+class DesignState {
+  public:
+    explicit DesignState(const TReport &report) {
+        for (const auto &band : report.Bands()) {
+            m_heights.emplace_back(band.get(), band->Height);
+            for (const auto &element : band->Elements())
+                if (auto *expr = dynamic_cast<TRepExpr *>(element.get()))
+                    m_resets.emplace_back(expr, expr->ResetAfterPrint);
+        }
+    }
+    ~DesignState() {
+        for (auto &[band, height] : m_heights)
+            band->Height = height;
+        for (auto &[expr, reset] : m_resets)
+            expr->ResetAfterPrint = reset;
+    }
+    DesignState(const DesignState &) = delete;
+    DesignState &operator=(const DesignState &) = delete;
+
+  private:
+    std::vector<std::pair<TRepBand *, double>> m_heights;
+    std::vector<std::pair<TRepExpr *, bool>> m_resets;
+};
+
 } // namespace
 
+// One pass over the rows. Constructing it compiles the report (and throws for an
+// expression or field the data does not have); NextPage lays out until a page is
+// full. Between calls the report's dataset reads its own current row.
 class TReportLayout {
   public:
-    explicit TReportLayout(TReport &report) : m_report(report) {}
-    TPreparedReport Run();
+    explicit TReportLayout(TReport &report);
+    ~TReportLayout();
+    TReportLayout(const TReportLayout &) = delete;
+    TReportLayout &operator=(const TReportLayout &) = delete;
+
+    bool NextPage(TPage &page);
 
   private:
     // ---- Compiling ----
@@ -64,8 +100,15 @@ class TReportLayout {
     CompiledBand compileBand(TRepBand *band);
     void compile();
 
+    // ---- Stepping ----
+    void step();
+    void begin();
+    void nextRow();
+    void endRows();
+    void finish();
+
     // ---- Laying out ----
-    void selectRow(int row);
+    bool selectRow(int row);
     void startPage();
     void finishPage(bool last);
     bool printBand(CompiledBand &band, bool allowBreak = true, bool isDetail = false);
@@ -78,6 +121,7 @@ class TReportLayout {
     QVariantList groupKeys() const;
 
     TReport &m_report;
+    std::optional<DesignState> m_design; // engaged while the pass runs
     std::vector<std::unique_ptr<TRowSource>> m_ownedSources;
     QHash<const void *, TRowSource *> m_sources;
     TRowSource *m_driver = nullptr;
@@ -87,10 +131,16 @@ class TReportLayout {
     std::vector<CompiledElement> m_free;
     std::vector<std::pair<TRepExpr *, FieldRef>> m_sums;
 
-    TPreparedReport m_out;
-    double m_y = 0;          // next band's top on the current page
-    double m_limit = 0;      // where the page footer begins
-    double m_contentTop = 0; // below the page's headers
+    enum class Phase { Begin, Rows, Done };
+    Phase m_phase = Phase::Begin;
+    int m_row = 0;               // the next row to lay out
+    QVariantList m_groupKeys;    // of the row laid out last
+    std::optional<TPage> m_page; // being filled
+    std::deque<TPage> m_ready;   // full, not yet handed over
+    int m_pageCount = 0;         // pages started
+    double m_y = 0;              // next band's top on the current page
+    double m_limit = 0;          // where the page footer begins
+    double m_contentTop = 0;     // below the page's headers
 };
 
 // ---- Compiling -------------------------------------------------------------------
@@ -234,13 +284,13 @@ void TReportLayout::compile() {
 
 // ---- Laying out ------------------------------------------------------------------
 
-void TReportLayout::selectRow(int row) {
-    if (m_driver) m_driver->SelectRow(row);
+bool TReportLayout::selectRow(int row) {
+    return m_driver && m_driver->SelectRow(row);
 }
 
 void TReportLayout::startPage() {
-    const bool first = m_out.Pages.empty();
-    TPage &page = m_out.Pages.emplace_back();
+    const bool first = m_pageCount++ == 0;
+    TPage &page = m_page.emplace();
     page.Size = QSizeF(m_report.PageWidth(), m_report.PageHeight());
     const auto &margins = m_report.Page;
     if (m_report.Frame.Any())
@@ -260,14 +310,18 @@ void TReportLayout::startPage() {
     m_contentTop = m_y;
 }
 
+// Closes the page with its footer and queues it to be handed over.
 void TReportLayout::finishPage(bool last) {
-    if (!m_pageFooter.band || (last && !m_report.Options.LastPageFooter)) return;
-    bool print = true;
-    if (m_pageFooter.beforePrint) m_pageFooter.beforePrint(m_pageFooter.band, print);
-    const double height = m_pageFooter.band->Height;
-    if (print && height > 0)
-        placeBand(m_pageFooter, m_report.PageHeight() - m_report.Page.BottomMargin - height, height);
-    resetAfterPrint(m_pageFooter);
+    if (m_pageFooter.band && (!last || m_report.Options.LastPageFooter)) {
+        bool print = true;
+        if (m_pageFooter.beforePrint) m_pageFooter.beforePrint(m_pageFooter.band, print);
+        const double height = m_pageFooter.band->Height;
+        if (print && height > 0)
+            placeBand(m_pageFooter, m_report.PageHeight() - m_report.Page.BottomMargin - height, height);
+        resetAfterPrint(m_pageFooter);
+    }
+    m_ready.push_back(std::move(*m_page));
+    m_page.reset();
 }
 
 // Runs the band's hook and places it below the bands before it, on a new page when
@@ -294,7 +348,7 @@ void TReportLayout::placeBand(CompiledBand &band, double top, double height) {
     const auto &margins = m_report.Page;
     const QRectF area(margins.LeftMargin, top,
                       m_report.PageWidth() - margins.LeftMargin - margins.RightMargin, height);
-    if (band.band->Frame.Any()) m_out.Pages.back().Frames.push_back({area, band.band->Frame});
+    if (band.band->Frame.Any()) m_page->Frames.push_back({area, band.band->Frame});
     for (CompiledElement &element : band.elements)
         placeElement(element, area.topLeft(), area.bottom());
 }
@@ -306,7 +360,7 @@ void TReportLayout::placeElement(CompiledElement &element, QPointF origin, doubl
     if (box.top() >= limit - Epsilon) return;
     const bool trimmed = box.bottom() > limit + Epsilon;
     if (trimmed) box.setBottom(limit);
-    TPage &page = m_out.Pages.back();
+    TPage &page = *m_page;
 
     if (element.text) {
         placeText(element, box, limit, trimmed);
@@ -358,7 +412,7 @@ void TReportLayout::placeText(CompiledElement &element, QRectF box, double limit
     QString text = elementText(element);
     if (element.onPrint) element.onPrint(e, text);
     const rep::FontMetrics &metrics = *element.metrics;
-    TPage &page = m_out.Pages.back();
+    TPage &page = *m_page;
 
     if (e->AutoSize) box.setWidth(metrics.TextWidth(text));
     if (e->Frame.Any()) {
@@ -432,119 +486,176 @@ QVariantList TReportLayout::groupKeys() const {
 
 // ---- The pass ----------------------------------------------------------------------
 
-namespace {
-
-// What hooks may change during a pass, put back when it ends, so every pass starts
-// from the layout as the form declared it.
-class DesignState {
-  public:
-    explicit DesignState(const TReport &report) {
-        for (const auto &band : report.Bands()) {
-            m_heights.emplace_back(band.get(), band->Height);
-            for (const auto &element : band->Elements())
-                if (auto *expr = dynamic_cast<TRepExpr *>(element.get()))
-                    m_resets.emplace_back(expr, expr->ResetAfterPrint);
-        }
-    }
-    ~DesignState() {
-        for (auto &[band, height] : m_heights)
-            band->Height = height;
-        for (auto &[expr, reset] : m_resets)
-            expr->ResetAfterPrint = reset;
-    }
-    DesignState(const DesignState &) = delete;
-    DesignState &operator=(const DesignState &) = delete;
-
-  private:
-    std::vector<std::pair<TRepBand *, double>> m_heights;
-    std::vector<std::pair<TRepExpr *, bool>> m_resets;
-};
-
-// The dataset's fields read their own current row again however the pass ends.
-class RowSelection {
-  public:
-    explicit RowSelection(TRowSource *source) : m_source(source) {}
-    ~RowSelection() {
-        if (m_source) m_source->SelectRow(-1);
-    }
-    RowSelection(const RowSelection &) = delete;
-    RowSelection &operator=(const RowSelection &) = delete;
-
-  private:
-    TRowSource *m_source;
-};
-
-} // namespace
-
-TPreparedReport TReportLayout::Run() {
-    const DesignState design(m_report);
+TReportLayout::TReportLayout(TReport &report) : m_report(report) {
+    m_design.emplace(report);
     compile();
+}
+
+TReportLayout::~TReportLayout() {
+    if (m_driver) m_driver->SelectRow(-1);
+}
+
+bool TReportLayout::NextPage(TPage &page) {
+    try {
+        while (m_ready.empty() && m_phase != Phase::Done)
+            step();
+    } catch (...) {
+        m_ready.clear();
+        finish();
+        throw;
+    }
+    // Between pages the dataset's fields read its own current row: other windows may
+    // paint while a preview waits for the user.
+    if (m_driver) m_driver->SelectRow(-1);
+    if (m_ready.empty()) return false;
+    page = std::move(m_ready.front());
+    m_ready.pop_front();
+    return true;
+}
+
+// Lays out the start, one row, or the end; any number of pages may fill meanwhile.
+void TReportLayout::step() {
+    switch (m_phase) {
+    case Phase::Begin:
+        begin();
+        break;
+    case Phase::Rows:
+        nextRow();
+        break;
+    case Phase::Done:
+        break;
+    }
+}
+
+void TReportLayout::begin() {
     for (auto &[expr, field] : m_sums)
         expr->m_value = 0;
-    m_out.Orientation = m_report.Page.Orientation;
-    m_out.Copies = qMax(1, m_report.PrinterSettings.Copies);
-    m_out.FirstTray = m_report.PrinterSettings.FirstTray;
-
     // Without a dataset the bands print once, as for one row.
     if (!m_driver) {
         startPage();
         if (m_detail.band) printBand(m_detail, true, true);
         if (m_summary.band) printBand(m_summary);
         finishPage(true);
-        return std::move(m_out);
+        finish();
+        return;
     }
-
-    const RowSelection restore(m_driver);
-    m_driver->FetchAll();
-    const int rows = m_driver->RowCount();
-    if (rows == 0) {
-        if (!m_report.Options.PrintIfEmpty) return std::move(m_out);
-        startPage();
-        if (m_summary.band) printBand(m_summary);
-        finishPage(true);
-        return std::move(m_out);
-    }
-
-    const int groups = int(m_groups.size());
-    selectRow(0);
-    startPage();
-    QVariantList previousKeys;
-    for (int row = 0; row < rows; ++row) {
-        selectRow(row);
-        const QVariantList keys = groupKeys();
-        // The outermost group whose key changed: its footers (and those inside it)
-        // close the previous row's groups, its headers open this row's.
-        int changed = 0;
-        if (row > 0) {
-            changed = groups;
-            for (int g = 0; g < groups; ++g)
-                if (keys[g] != previousKeys[g]) {
-                    changed = g;
-                    break;
-                }
-            if (changed < groups) {
-                selectRow(row - 1);
-                for (int g = groups - 1; g >= changed; --g)
-                    if (m_groups[size_t(g)].footer.band) printBand(m_groups[size_t(g)].footer);
-                selectRow(row);
-            }
+    m_driver->BeginPass();
+    if (!selectRow(0)) {
+        if (m_report.Options.PrintIfEmpty) {
+            startPage();
+            if (m_summary.band) printBand(m_summary);
+            finishPage(true);
         }
-        for (int g = changed; g < groups; ++g)
-            printBand(m_groups[size_t(g)].header);
-        if (m_detail.band)
-            printBand(m_detail, true, true);
-        else
-            accumulate();
-        previousKeys = keys;
+        finish();
+        return;
     }
-    selectRow(rows - 1);
-    for (int g = groups - 1; g >= 0; --g)
+    startPage(); // the title and headers read the first row
+    m_phase = Phase::Rows;
+}
+
+void TReportLayout::nextRow() {
+    const int row = m_row;
+    if (!selectRow(row)) {
+        endRows();
+        return;
+    }
+    const int groups = int(m_groups.size());
+    const QVariantList keys = groupKeys();
+    // The outermost group whose key changed: its footers (and those inside it) close
+    // the previous row's groups, reading that row; its headers open this row's.
+    int changed = 0;
+    if (row > 0) {
+        changed = groups;
+        for (int g = 0; g < groups; ++g)
+            if (keys[g] != m_groupKeys[g]) {
+                changed = g;
+                break;
+            }
+        if (changed < groups) {
+            selectRow(row - 1);
+            for (int g = groups - 1; g >= changed; --g)
+                if (m_groups[size_t(g)].footer.band) printBand(m_groups[size_t(g)].footer);
+            selectRow(row);
+        }
+    }
+    for (int g = changed; g < groups; ++g)
+        printBand(m_groups[size_t(g)].header);
+    if (m_detail.band)
+        printBand(m_detail, true, true);
+    else
+        accumulate();
+    m_groupKeys = keys;
+    m_row = row + 1;
+}
+
+// After the last row: every group closes, innermost first, then the summary.
+void TReportLayout::endRows() {
+    selectRow(m_row - 1);
+    for (int g = int(m_groups.size()) - 1; g >= 0; --g)
         if (m_groups[size_t(g)].footer.band) printBand(m_groups[size_t(g)].footer);
     if (m_summary.band) printBand(m_summary);
     finishPage(true);
-    return std::move(m_out);
+    finish();
+}
+
+// The pass is over: the report is as the form declared it again.
+void TReportLayout::finish() {
+    m_phase = Phase::Done;
+    m_page.reset();
+    m_design.reset();
+    if (m_driver) m_driver->SelectRow(-1);
+}
+
+// ---- Pages of the report -----------------------------------------------------------
+
+namespace {
+
+// A pass as a page source; rewinding starts a new pass.
+class ReportPages : public TPageSource {
+  public:
+    explicit ReportPages(TReport &report)
+        : TPageSource(TPrintSettings{report.Page.Orientation, qMax(1, report.PrinterSettings.Copies),
+                                     report.PrinterSettings.FirstTray}),
+          m_report(report), m_pass(std::make_unique<TReportLayout>(report)) {}
+
+    bool NextPage(TPage &page) override {
+        m_started = true;
+        return m_pass->NextPage(page);
+    }
+
+    void Rewind() override {
+        if (!m_started) return;
+        m_pass.reset(); // its hooks' changes undone before the next pass begins
+        m_pass = std::make_unique<TReportLayout>(m_report);
+        m_started = false;
+    }
+
+  private:
+    TReport &m_report;
+    std::unique_ptr<TReportLayout> m_pass;
+    bool m_started = false;
+};
+
+} // namespace
+
+std::unique_ptr<TPageSource> TReport::StartLayout() {
+    return std::make_unique<ReportPages>(*this);
 }
 
 TPreparedReport TReport::Layout() {
-    return TReportLayout(*this).Run();
+    const auto pages = StartLayout();
+    TPreparedReport out;
+    static_cast<TPrintSettings &>(out) = pages->Settings();
+    TPage page;
+    while (pages->NextPage(page))
+        out.Pages.push_back(std::move(page));
+    return out;
+}
+
+std::optional<TPage> TReport::LayoutPage(int index) {
+    const auto pages = StartLayout();
+    TPage page;
+    for (int i = 0; pages->NextPage(page); ++i)
+        if (i == index) return page;
+    return std::nullopt;
 }

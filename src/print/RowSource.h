@@ -17,13 +17,17 @@ class TRowSource {
     // The name that SUM(name.field) and "name.field" expressions use.
     virtual QString Name() const = 0;
 
-    // Called once before a layout pass over the rows: every row at hand.
-    virtual void FetchAll() = 0;
-    virtual int RowCount() const = 0;
+    // Called once before a layout pass over the rows; throws when they cannot be read.
+    // Reads nothing yet: the pass reads rows as it lays them out.
+    virtual void BeginPass() = 0;
 
-    // Makes the fields read `row` (0-based) until the next call; -1 returns them to
-    // the source's own current row. Never moves a cursor and never posts.
-    virtual void SelectRow(int row) = 0;
+    // Makes the fields read `row` (0-based) until the next call, reading further rows
+    // as needed; false, with no row selected, when the rows end before it. -1 returns
+    // the fields to the source's own current row. A pass asks for rows in ascending
+    // order and looks back at most one row (a group footer reads its group's last
+    // row), so a source needs only a few rows at hand. Never moves a cursor and never
+    // posts.
+    virtual bool SelectRow(int row) = 0;
 
     // -1 when the source has no such field (names compare case-insensitively).
     virtual int FieldIndex(const QString &name) const = 0;

@@ -15,9 +15,12 @@ class MemoryRows : public TRowSource {
     void Add(const QVariantList &values) { m_rows.push_back(values); }
 
     QString Name() const override { return m_name; }
-    void FetchAll() override { ++fetches; }
-    int RowCount() const override { return int(m_rows.size()); }
-    void SelectRow(int row) override { m_selected = row; }
+    void BeginPass() override { ++fetches; }
+    int RowCount() const { return int(m_rows.size()); }
+    bool SelectRow(int row) override {
+        m_selected = row < RowCount() ? row : -1;
+        return m_selected >= 0;
+    }
     int FieldIndex(const QString &name) const override {
         for (int i = 0; i < m_fields.size(); ++i)
             if (m_fields[i].compare(name, Qt::CaseInsensitive) == 0) return i;
@@ -37,7 +40,7 @@ class MemoryRows : public TRowSource {
     }
 
     int current = 0; // the row a text bound to these rows reads outside a report pass
-    int fetches = 0;
+    int fetches = 0; // passes begun
     int selected() const { return m_selected; }
 
   private:
