@@ -9,6 +9,7 @@
 #include "db/Table.h"
 #include "payorders/PaySettings.h"
 #include "payorders/rep11.h"
+#include "refbooks/Counterparty.h"
 #include "refbooks/UAllBank.h"
 #include "refbooks/USlBankP.h"
 #include "refbooks/USlPoluch.h"
@@ -30,13 +31,6 @@
 TPlatPor *PlatPor = nullptr;
 
 namespace {
-
-// A name or bank as the reference books keep it: one line, each carriage return
-// turned into a blank and each line feed dropped.
-QString cleaned(const QString &text) {
-    return ReplaceAll(ReplaceAll(text, QStringLiteral("\r"), QStringLiteral(" ")), QStringLiteral("\n"),
-                      QString());
-}
 
 // The VAT amount as the remark writes it: the mask "### ### ##0.00" with every blank
 // of the mask kept, also where no digit stands before it, so 180 gives "  180-00" and
@@ -76,11 +70,6 @@ TPlatPor::TPlatPor(TDataSource *source, QWidget *parent)
     SetCaption(QStringLiteral("Платежное поручение"));
     SetHelpContext(3);
     FirstArgument = QCoreApplication::arguments().value(1);
-
-    Partners = new TTable(this, QStringLiteral("Klient.DB"));
-    Partners->SetIndexName(QStringLiteral("InnKli"));
-    Accounts = new TTable(this, QStringLiteral("Bank.db"));
-    Accounts->SetIndexName(QStringLiteral("Klient"));
 
     // ---- Layout: the order's head, payer, recipient, purpose, commands -----------
     const auto edit = [this](const char *field) {
@@ -339,55 +328,20 @@ void TPlatPor::BitBtn1Click() {
 }
 
 // A recipient not yet in the reference books is added as a partner with its account;
-// a known one gets the order's account when it has not got it yet. A recipient without
-// INN is the partner without INN of the same name, so one recipient's account is never
-// attached to another.
+// a known one gets the order's account when it has not got it yet. The account is
+// written exactly as the order names it: the directory is not consulted.
 void TPlatPor::upsertRecipient() {
-    const QString inn = Plat->FieldByName(QStringLiteral("R_Inn"))->AsString();
-    const QString name = cleaned(Plat->FieldByName(QStringLiteral("R_NAME"))->AsString());
-    const QString schet = Plat->FieldByName(QStringLiteral("R_ACCOUNT"))->AsString();
-    const QString bik = Plat->FieldByName(QStringLiteral("R_BANK_BIK"))->AsString();
-
-    Partners->Close();
-    Partners->Open();
-    bool found;
-    if (!inn.isEmpty()) {
-        Partners->SetRange({inn}, {inn});
-        found = !Partners->IsEmpty();
-    } else {
-        // The name as it is stored, cut at the field's size, compared whole.
-        const QString stored = name.left(Partners->FieldByName(QStringLiteral("FullName"))->Size());
-        found = Partners->Locate(QStringLiteral("Inn;FullName"), QVariantList{QString(), stored});
-    }
-    double owner;
-    if (found) {
-        owner = Partners->FieldByName(QStringLiteral("Klient_id"))->AsFloat();
-        Accounts->Close();
-        Accounts->Open();
-        Accounts->SetRange({owner}, {owner + 0.5});
-        if (Accounts->Locate(QStringLiteral("Schet;Bik"), QVariantList{schet, bik})) return;
-    } else {
-        Partners->Append();
-        Partners->FieldByName(QStringLiteral("Name"))->SetAsString(name);
-        Partners->FieldByName(QStringLiteral("FullName"))->SetAsString(name);
-        Partners->FieldByName(QStringLiteral("Inn"))->SetAsString(inn);
-        // A partner, so that the partners list and picker show it.
-        Partners->FieldByName(QStringLiteral("FlSvoy"))->SetAsString(QStringLiteral("F"));
-        Partners->Post();
-        owner = Partners->FieldByName(QStringLiteral("Klient_id"))->AsFloat();
-        Accounts->Close();
-        Accounts->Open();
-    }
-    // The account exactly as the order names it: the directory is not consulted.
-    Accounts->Append();
-    Accounts->FieldByName(QStringLiteral("Schet"))->SetAsString(schet);
-    Accounts->FieldByName(QStringLiteral("NameBank"))
-        ->SetAsString(cleaned(Plat->FieldByName(QStringLiteral("R_BANK"))->AsString()));
-    Accounts->FieldByName(QStringLiteral("KorSchet"))
-        ->SetAsString(Plat->FieldByName(QStringLiteral("R_BANK_ACC"))->AsString());
-    Accounts->FieldByName(QStringLiteral("Bik"))->SetAsString(bik);
-    Accounts->FieldByName(QStringLiteral("Klient_id"))->SetAsFloat(owner);
-    Accounts->Post();
+    const auto text = [this](const char *field) {
+        return Plat->FieldByName(QString::fromLatin1(field))->AsString();
+    };
+    TCounterparty recipient;
+    recipient.Name = text("R_NAME");
+    recipient.Inn = text("R_Inn");
+    recipient.Schet = text("R_ACCOUNT");
+    recipient.NameBank = text("R_BANK");
+    recipient.KorSchet = text("R_BANK_ACC");
+    recipient.Bik = text("R_BANK_BIK");
+    RememberCounterparty(recipient);
 }
 
 void TPlatPor::EditNUMBERKeyDown() {

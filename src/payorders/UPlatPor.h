@@ -83,10 +83,6 @@ class TPlatPor : public TForm {
 
     TDataSource *DataSource1;
     TDataSet *Plat;
-    // Klient.DB and Bank.db as the save reads and extends them, apart from the
-    // pickers' cursors so that their ranges and position stay as the user left them.
-    TTable *Partners;
-    TTable *Accounts;
     // A save posted the order but could not write it: it is still to be written (or
     // dropped when the editor closes).
     bool m_postedNotWritten = false;
