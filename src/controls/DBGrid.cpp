@@ -233,6 +233,9 @@ bool TDataSetModel::setData(const QModelIndex &index, const QVariant &value, int
     TDataSet *ds = DataSet();
     TField *field = ColumnField(index.column());
     if (!index.isValid() || !ds || !field || (role != Qt::EditRole && role != LookupKeyRole)) return false;
+    // A cell the user only passed through (Tab, a click) gives back the text it showed:
+    // nothing is written, so the field's checks and recalculations do not run again.
+    if (role == Qt::EditRole && value.toString() == data(index, Qt::EditRole).toString()) return true;
     const bool stored = Guarded([&] {
         if (ds->RecNo() != index.row()) ds->SetRecNo(index.row());
         ds->Edit();

@@ -157,7 +157,13 @@ private slots:
         QCOMPARE(plat.RecNo(), 1);
         QCOMPARE(plat.FieldByName("SUMMA")->AsFloat(), 3.0);
 
+        // A cell passed through without a change writes nothing.
+        int checks = 0;
+        plat.FieldByName("SUMMA")->OnValidate = [&](TField *) { ++checks; };
+        QVERIFY(model->setData(model->index(1, 1), model->index(1, 1).data(Qt::EditRole)));
+        QCOMPARE(checks, 0);
         QVERIFY(model->setData(model->index(1, 1), QStringLiteral("12-25")));
+        QCOMPARE(checks, 1);
         QCOMPARE(plat.State(), TDataSetState::dsEdit);
         QCOMPARE(model->index(1, 1).data().toString(), QStringLiteral("12-25"));
         grid.setCurrentIndex(model->index(2, 1)); // leaving the row posts it
