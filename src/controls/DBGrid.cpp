@@ -427,6 +427,14 @@ TField *TDBGrid::SelectedField() const {
     return m_model->ColumnField(SelectedIndex());
 }
 
+void TDBGrid::EndCellEdit(bool keep) {
+    if (state() != EditingState) return;
+    QWidget *editor = indexWidget(currentIndex());
+    if (!editor) return;
+    if (keep) commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
 void TDBGrid::mouseDoubleClickEvent(QMouseEvent *event) {
     QTableView::mouseDoubleClickEvent(event);
     if (indexAt(event->position().toPoint()).isValid()) Guarded([this] { emit dblClick(); });

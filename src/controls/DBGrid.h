@@ -124,6 +124,11 @@ class TDBGrid : public QTableView {
 
     TDataSetModel *Model() const { return m_model; }
 
+    // Ends the editing of a cell: with `keep` the editor's text goes into its field as
+    // leaving the cell would write it, otherwise it is dropped. A form calls it before
+    // a command stores the row (OK, a save) or drops it (Cancel).
+    void EndCellEdit(bool keep);
+
   signals:
     void titleClick(int column);
     void dblClick();

@@ -17,14 +17,13 @@
 #include "refbooks/UKartKli.h"
 #include "refbooks/USlBankP.h"
 #include "refbooks/USlPoluch.h"
+#include "support/PdfWords.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QToolButton>
 #include <QtTest>
 
@@ -42,42 +41,6 @@ void type(QLineEdit *box, const QString &text) {
 void type(TDBMemo *box, const QString &text) {
     box->setFocus();
     box->setPlainText(text);
-}
-
-struct PdfWord {
-    QString text;
-    QRectF box; // mm
-};
-
-// The words of the PDF's pages as pdftotext finds them, with their boxes in mm.
-QList<QList<PdfWord>> pdfPages(const QString &pdf) {
-    QProcess tool;
-    tool.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-    tool.waitForFinished(30000);
-    const QString html = QString::fromUtf8(tool.readAllStandardOutput());
-    static const QRegularExpression word(QStringLiteral(
-        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
-    constexpr double mmPerPoint = 25.4 / 72;
-    QList<QList<PdfWord>> pages;
-    const QStringList parts = html.split(QStringLiteral("<page "));
-    for (int p = 1; p < parts.size(); ++p) {
-        QList<PdfWord> words;
-        for (auto it = word.globalMatch(parts[p]); it.hasNext();) {
-            const auto m = it.next();
-            words.append({m.captured(5).replace(QStringLiteral("&quot;"), QStringLiteral("\"")),
-                          QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()) * mmPerPoint,
-                                 QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()) * mmPerPoint)});
-        }
-        pages.append(words);
-    }
-    return pages;
-}
-
-// The first word that reads `text`, or an empty box.
-QRectF wordBox(const QList<PdfWord> &words, const QString &text) {
-    for (const PdfWord &w : words)
-        if (w.text == text) return w.box;
-    return QRectF();
 }
 
 } // namespace
