@@ -12,6 +12,11 @@
 #include "controls/HelpWindow.h"
 #include "db/Database.h"
 #include "db/Formats.h"
+#include "ledger/UKasOrd.h"
+#include "ledger/UKassa.h"
+#include "ledger/UOpKassa.h"
+#include "ledger/UPlan.h"
+#include "ledger/UProvodka.h"
 #include "payorders/UPlatOrd.h"
 #include "payorders/UPlatPor.h"
 #include "payorders/USpPlat.h"
@@ -27,6 +32,7 @@
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStyle>
@@ -64,7 +70,7 @@ void CreateFormsBeforeSplash(QWidget *owner) {
 // Created behind the splash, in this order. The settings come first: their table is
 // the first one opened, and no other table opens while these forms are created.
 // Still to come, as their modules land: TTypDog between TSlAssort and TSlDog;
-// TPlan, TOtchet, TVedPok, TProvodka, TCBal, TBalBuh after TSpEtap.
+// TOtchet, TVedPok between TPlan and TProvodka; TCBal, TBalBuh after TProvodka.
 void CreateStartupForms(QWidget *owner) {
     CreateForm(Config, owner);
     CreateForm(SlPoluch, owner);
@@ -74,6 +80,8 @@ void CreateStartupForms(QWidget *owner) {
     CreateForm(SlAssort, owner);
     CreateForm(SlDog, owner);
     CreateForm(SpEtap, owner);
+    CreateForm(Plan, owner);
+    CreateForm(Provodka, owner);
 }
 
 } // namespace
@@ -108,7 +116,9 @@ void TLogoAppForm::CreateContracts() {
 
 void TLogoAppForm::CreateCash() {
     if (!CreateFlags.Cash) return;
-    // TKassa, TOpKassa, TKasOrd
+    CreateForm(Kassa, this);
+    CreateForm(OpKassa, Kassa->DataSource1, this);
+    CreateForm(KasOrd, Kassa->DSKas, this);
     CreateFlags.Cash = false;
 }
 
@@ -143,7 +153,8 @@ void TLogoAppForm::EnableCommands() {
     static const QStringList built = {
         QStringLiteral("FileExitItem"), QStringLiteral("N2"),        QStringLiteral("N27"),
         QStringLiteral("N13"),          QStringLiteral("Contents1"), QStringLiteral("AboutItem"),
-        QStringLiteral("N4"),           QStringLiteral("N14"),
+        QStringLiteral("N4"),           QStringLiteral("N14"),       QStringLiteral("N35"),
+        QStringLiteral("N37"),          QStringLiteral("N42"),       QStringLiteral("N43"),
     };
     for (QAction *item : menuBar()->findChildren<QAction *>()) {
         if (!item->objectName().isEmpty()) item->setEnabled(built.contains(item->objectName()));
@@ -436,8 +447,7 @@ void TLogoAppForm::showEvent(QShowEvent *event) {
 }
 
 void TLogoAppForm::FormShow() {
-    // The chart of accounts opens here once its form is part of the program
-    // (`if (Provodka) Provodka->PlSch->Open();`).
+    Provodka->PlSch->Open();
     ApplyRasdel();
     AllBank->Table1->Open();
     SetKlientGroup(QStringLiteral("T"));
@@ -456,12 +466,24 @@ void TLogoAppForm::TakeOwnOrganisation() {
 // ---- Menu "Документы" -------------------------------------------------------------
 // A command whose target form is not in the program yet only creates its group.
 
-void TLogoAppForm::N35Click() {}
+void TLogoAppForm::N35Click() {
+    ShowModal(Provodka);
+}
+
+// Cash ("50") and bank ("51"): one view; only the cash view prints cash orders.
 void TLogoAppForm::N37Click() {
     CreateCash();
+    Kassa->CashAccount = QStringLiteral("50");
+    Kassa->SetCaption(ItemCaption(QStringLiteral("N37")));
+    Kassa->BitBtn4->setVisible(true);
+    ShowModal(Kassa);
 }
 void TLogoAppForm::N42Click() {
     CreateCash();
+    Kassa->CashAccount = QStringLiteral("51");
+    Kassa->SetCaption(ItemCaption(QStringLiteral("N42")));
+    Kassa->BitBtn4->setVisible(false);
+    ShowModal(Kassa);
 }
 void TLogoAppForm::N2Click() {
     CreatePayOrders();
@@ -540,7 +562,9 @@ void TLogoAppForm::N13Click() {
 void TLogoAppForm::N14Click() {
     ShowModal(SpEtap);
 }
-void TLogoAppForm::N43Click() {}
+void TLogoAppForm::N43Click() {
+    ShowModal(Plan);
+}
 void TLogoAppForm::N45Click() {}
 void TLogoAppForm::N15Click() {}
 void TLogoAppForm::N16Click() {}

@@ -338,7 +338,10 @@ const std::vector<TableDef> &Schema() {
              {"Organis", "N"},
          },
          "ProvodkaId",
-         {}},
+         {
+             // Every list of entries is one organisation's over a period, in date order.
+             {"OrgDate", "Organis;DateProv"},
+         }},
 
         // Cash-order details of journal entries.
         {"Kassa", "Kassa.db",

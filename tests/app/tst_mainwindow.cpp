@@ -139,7 +139,7 @@ class MainWindowTest : public ScriptedTestCase {
         QCOMPARE(LogoAppForm->MenuItem("FileExitItem")->shortcut(), QKeySequence(QStringLiteral("Alt+X")));
 
         // Top to bottom: the documents, the journal and cash, the own organisation.
-        QList<QToolBar *> bars = LogoAppForm->findChildren<QToolBar *>();
+        QList<QToolBar *> bars = LogoAppForm->findChildren<QToolBar *>(Qt::FindDirectChildrenOnly);
         std::sort(bars.begin(), bars.end(), [](QToolBar *a, QToolBar *b) { return a->y() < b->y(); });
         QStringList order;
         for (QToolBar *b : bars)

@@ -1,0 +1,344 @@
+#include "ledger/UProvodka.h"
+
+#include "app/LogoMain.h"
+#include "app/StrUtils.h"
+#include "controls/DBCtrls.h"
+#include "controls/DBGrid.h"
+#include "db/Clock.h"
+#include "db/Formats.h"
+#include "db/Schema.h"
+#include "ledger/UPlan.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+TProvodka *Provodka = nullptr;
+
+namespace {
+
+const QStringList ProvSQL = {
+    QStringLiteral("Select * From Provodka"), QStringLiteral("Where DateProv >= :Datv"),
+    QStringLiteral("and DateProv <= :Dati"),  QStringLiteral("and Organis = :org"),
+    QStringLiteral("and Debet like :deb"),    QStringLiteral("and Kredit like :kre"),
+    QStringLiteral("order by DateProv"),
+};
+
+const QStringList ModifySQL = {
+    QStringLiteral("update Provodka"),
+    QStringLiteral("set"),
+    QStringLiteral("DateProv = :DateProv,"),
+    QStringLiteral("Debet = :Debet,"),
+    QStringLiteral("Kredit = :Kredit,"),
+    QStringLiteral("Summa = :Summa,"),
+    QStringLiteral("Primech = :Primech,"),
+    QStringLiteral("Organis = :Organis"),
+    QStringLiteral("where"),
+    QStringLiteral("ProvodkaId = :OLD_ProvodkaId"),
+};
+const QStringList InsertSQL = {
+    QStringLiteral("insert into Provodka"),
+    QStringLiteral("(DateProv, Debet, Kredit, Summa, Primech, Organis)"),
+    QStringLiteral("values"),
+    QStringLiteral("(:DateProv, :Debet, :Kredit, :Summa, :Primech, :Organis)"),
+};
+const QStringList DeleteSQL = {
+    QStringLiteral("delete from Provodka"),
+    QStringLiteral("where"),
+    QStringLiteral("ProvodkaId = :OLD_ProvodkaId"),
+};
+
+QToolButton *toolButton(QToolBar *bar, const QString &caption) {
+    auto *button = new QToolButton(bar);
+    button->setText(caption);
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    bar->addWidget(button);
+    return button;
+}
+
+} // namespace
+
+void AddTableFields(TDataSet *dataSet, const char *table) {
+    for (const db::FieldDef &f : db::FindTable(QString::fromLatin1(table))->fields)
+        dataSet->AddField(QString::fromLatin1(f.name), TFieldType::ftUnknown);
+}
+
+void SetEntryUpdates(TUpdateSQL *update) {
+    update->ModifySQL = ModifySQL;
+    update->InsertSQL = InsertSQL;
+    update->DeleteSQL = DeleteSQL;
+}
+
+TProvodka::TProvodka(QWidget *parent) : TForm(parent) {
+    setObjectName(QStringLiteral("Provodka"));
+    SetCaption(QStringLiteral("Проводки"));
+    SetHelpContext(20);
+
+    // ---- Datasets ---------------------------------------------------------------
+    PlSch = new TTable(this, QStringLiteral("PlanSch.DB"));
+    PlSch->setObjectName(QStringLiteral("PlSch"));
+    PlSch->SetIndexName(QStringLiteral("Sch"));
+    AddTableFields(PlSch, "PlanSch");
+    PlSchSchet = PlSch->FieldByName(QStringLiteral("Schet"));
+    PlSchNameSchet = PlSch->FieldByName(QStringLiteral("NameSchet"));
+    DSPlan = new TDataSource(this, PlSch);
+
+    Prov = new TQuery(this);
+    Prov->setObjectName(QStringLiteral("Prov"));
+    Prov->SetSQL(ProvSQL);
+    Prov->ParamByName(QStringLiteral("Datv"))->SetDataType(TFieldType::ftDate);
+    Prov->ParamByName(QStringLiteral("Dati"))->SetDataType(TFieldType::ftDate);
+    Prov->ParamByName(QStringLiteral("org"))->SetDataType(TFieldType::ftFloat);
+    Prov->ParamByName(QStringLiteral("deb"))->SetDataType(TFieldType::ftString);
+    Prov->ParamByName(QStringLiteral("kre"))->SetDataType(TFieldType::ftString);
+    AddTableFields(Prov, "Provodka");
+    Prov->AddLookupField(QStringLiteral("NameDeb"), TFieldType::ftString, 20, PlSch, QStringLiteral("Debet"),
+                         QStringLiteral("Schet"), QStringLiteral("NameSchet"));
+    Prov->AddLookupField(QStringLiteral("NameKre"), TFieldType::ftString, 20, PlSch, QStringLiteral("Kredit"),
+                         QStringLiteral("Schet"), QStringLiteral("NameSchet"));
+    ProvDateProv = Prov->FieldByName(QStringLiteral("DateProv"));
+    ProvDateProv->EditMask = QStringLiteral("!99/99/0000;1;_");
+    ProvDebet = Prov->FieldByName(QStringLiteral("Debet"));
+    ProvKredit = Prov->FieldByName(QStringLiteral("Kredit"));
+    ProvSumma = Prov->FieldByName(QStringLiteral("Summa"));
+    ProvOrganis = Prov->FieldByName(QStringLiteral("Organis"));
+    // A new entry belongs to the current own organisation and is dated today. These
+    // defaults alone do not make the row worth storing: a row nobody typed into is
+    // dropped, not written, when the journal is stored.
+    Prov->OnNewRecord = [this](TDataSet *) {
+        ProvOrganis->SetAsFloat(LogoAppForm->SvoyKlientId);
+        ProvDateProv->SetAsDate(Clock::today());
+    };
+    UpdateSQL1 = new TUpdateSQL(this);
+    SetEntryUpdates(UpdateSQL1);
+    Prov->CachedUpdates = true;
+    Prov->UpdateObject = UpdateSQL1;
+    DataSource1 = new TDataSource(this, Prov);
+
+    // ---- Layout -----------------------------------------------------------------
+    auto *top = new QHBoxLayout;
+    DatV = new TDateTimePicker(this);
+    DatI = new TDateTimePicker(this);
+    Edit1 = new QLineEdit(this);
+    Edit2 = new QLineEdit(this);
+    BitBtn1 = new QPushButton(QStringLiteral("Выбрать"), this);
+    BitBtn1->setAutoDefault(false);
+    // The date labels are the Latin "c" of the form's layout.
+    top->addWidget(new QLabel(QStringLiteral("c"), this));
+    top->addWidget(DatV);
+    top->addWidget(new QLabel(QStringLiteral("по"), this));
+    top->addWidget(DatI);
+    top->addSpacing(16);
+    top->addWidget(new QLabel(QStringLiteral("Дебет"), this));
+    top->addWidget(Edit1);
+    top->addWidget(new QLabel(QStringLiteral("Кредит"), this));
+    top->addWidget(Edit2);
+    top->addWidget(BitBtn1);
+    top->addStretch();
+
+    DBGrid1 = new TDBGrid(this, DataSource1);
+    DBGrid1->AddColumn(QStringLiteral("DateProv"), QStringLiteral("Дата"), 85);
+    DBGrid1->AddColumn(QStringLiteral("Debet"), QStringLiteral("Дебет"), 90)->SetEllipsis(true);
+    DBGrid1->AddColumn(QStringLiteral("Kredit"), QStringLiteral("Кредит"), 90)->SetEllipsis(true);
+    DBGrid1->AddColumn(QStringLiteral("Summa"), QStringLiteral("Сумма"), 110);
+    DBGrid1->AddColumn(QStringLiteral("Primech"), QStringLiteral("Примечание"), 330);
+
+    auto *names = new QGridLayout;
+    DBText1 = new TDBText(this, DataSource1, QStringLiteral("NameDeb"));
+    DBText2 = new TDBText(this, DataSource1, QStringLiteral("NameKre"));
+    names->addWidget(new QLabel(QStringLiteral("Дебет"), this), 0, 0);
+    names->addWidget(DBText1, 0, 1);
+    names->addWidget(new QLabel(QStringLiteral("Кредит"), this), 1, 0);
+    names->addWidget(DBText2, 1, 1);
+    names->setColumnStretch(1, 1);
+
+    auto *bar = new QToolBar(this);
+    SpeedButton1 = toolButton(bar, QStringLiteral("F5-Печать"));
+    SpeedButton2 = toolButton(bar, QStringLiteral("F6-Добавить"));
+    SpeedButton3 = toolButton(bar, QStringLiteral("F8-Удалить"));
+    SpeedButton4 = toolButton(bar, QStringLiteral("F10-Выход"));
+    SpeedButton5 = toolButton(bar, QStringLiteral("Cancel"));
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(DBGrid1, 1);
+    layout->addLayout(names);
+    layout->addWidget(bar);
+    resize(800, 560);
+
+    buildReport();
+
+    // ---- Handlers ---------------------------------------------------------------
+    OnClick(BitBtn1, [this] { BitBtn1Click(); });
+    OnClick(SpeedButton1, [this] { SpeedButton1Click(); });
+    OnClick(SpeedButton2, [this] { SpeedButton2Click(); });
+    OnClick(SpeedButton3, [this] { SpeedButton3Click(); });
+    OnClick(SpeedButton4, [this] { SpeedButton4Click(); });
+    OnClick(SpeedButton5, [this] { SpeedButton5Click(); });
+    Connect(DBGrid1, &TDBGrid::editButtonClick, [this] { DBGrid1EditButtonClick(); });
+    OnKeyDown(DBGrid1, [this](int &Key, Qt::KeyboardModifiers) { DBGrid1KeyDown(Key); });
+}
+
+TProvodka::~TProvodka() {
+    if (Provodka == this) Provodka = nullptr;
+}
+
+// The entries in the grid, portrait A4: the organisation above the title, the period
+// below it, one line per entry and the total of the amounts.
+void TProvodka::buildReport() {
+    const QString money = QStringLiteral("### ### ##0.00");
+    Report1.DataSet = Prov;
+    Report1.Options.PrintIfEmpty = false;
+    Report1.Font = TRepFont{QStringLiteral("Arial"), 10};
+
+    auto *title = Report1.AddBand(rbTitle, 22);
+    RepLabel8 = title->AddLabel(QString(), 0, 0, 190, 5);
+    RepLabel8->Alignment = taCenter;
+    auto *caption = title->AddLabel(QStringLiteral("Проводки"), 0, 6, 190, 8);
+    caption->Font = TRepFont{QStringLiteral("Arial"), 14, true};
+    caption->Alignment = taCenter;
+    RepLabel2 = title->AddLabel(QString(), 0, 15, 190, 5);
+    RepLabel2->Alignment = taCenter;
+
+    const struct {
+        const char *caption;
+        double left, width;
+    } columns[] = {
+        {"Дата", 0, 22}, {"Дебет", 22, 25}, {"Кредит", 47, 25}, {"Сумма", 72, 35}, {"Примечание", 107, 83}};
+    auto *header = Report1.AddBand(rbColumnHeader, 6);
+    for (const auto &c : columns) {
+        auto *label = header->AddLabel(QString::fromUtf8(c.caption), c.left, 0, c.width, 6);
+        label->Frame = TRepFrame::All();
+        label->Alignment = taCenter;
+    }
+
+    auto *detail = Report1.AddBand(rbDetail, 5);
+    detail->AddDBText(Prov, QStringLiteral("DateProv"), 0, 0, 22, 5)->Alignment = taCenter;
+    detail->AddDBText(Prov, QStringLiteral("Debet"), 23, 0, 24, 5);
+    detail->AddDBText(Prov, QStringLiteral("Kredit"), 48, 0, 24, 5);
+    auto *summa = detail->AddDBText(Prov, QStringLiteral("Summa"), 72, 0, 34, 5);
+    summa->Mask = money;
+    summa->Alignment = taRightJustify;
+    auto *remark = detail->AddDBText(Prov, QStringLiteral("Primech"), 107, 0, 83, 5);
+    remark->Frame = TRepFrame::All();
+
+    auto *total = Report1.AddBand(rbSummary, 7)->AddExpr(QStringLiteral("SUM(Prov.Summa)"), 72, 1, 34, 5);
+    total->Mask = money;
+    total->Alignment = taRightJustify;
+}
+
+// ---- Showing and closing ------------------------------------------------------------
+
+void TProvodka::FormShow() {
+    DatI->SetDate(Clock::today());
+    DatV->SetDate(BegPeriod(DatI->Date()));
+    BitBtn1Click();
+    Prov->Last();
+}
+
+// However the journal closes, what was not stored is dropped with the query.
+void TProvodka::FormClose() {
+    DBGrid1->EndCellEdit(false);
+    Prov->Cancel();
+    Prov->Close();
+}
+
+// ---- Commands ----------------------------------------------------------------------------
+
+void TProvodka::applyChanges() {
+    DBGrid1->EndCellEdit(true);
+    Prov->CheckBrowseMode();
+    Prov->ApplyUpdates();
+    Prov->CommitUpdates();
+}
+
+void TProvodka::BitBtn1Click() {
+    if (Prov->Active()) applyChanges();
+    Prov->Close();
+    Prov->ParamByName(QStringLiteral("Datv"))->SetAsDate(DatV->Date());
+    Prov->ParamByName(QStringLiteral("Dati"))->SetAsDate(DatI->Date());
+    Prov->ParamByName(QStringLiteral("org"))->SetAsFloat(LogoAppForm->SvoyKlientId);
+    // The typed text is a prefix as it stands: "%" and "_" typed by the user act as
+    // the pattern's wildcards, "*" and "?" are plain characters.
+    Prov->ParamByName(QStringLiteral("deb"))->SetAsString(Edit1->text() + QLatin1Char('%'));
+    Prov->ParamByName(QStringLiteral("kre"))->SetAsString(Edit2->text() + QLatin1Char('%'));
+    Prov->Open();
+    DBGrid1->setFocus();
+}
+
+void TProvodka::DBGrid1KeyDown(int &Key) {
+    switch (Key) {
+    case Qt::Key_F5:
+        SpeedButton1Click();
+        break;
+    case Qt::Key_F6:
+        SpeedButton2Click();
+        break;
+    case Qt::Key_F8:
+        SpeedButton3Click();
+        break;
+    case Qt::Key_F10:
+        SpeedButton4Click();
+        break;
+    default:
+        return;
+    }
+    Key = 0;
+}
+
+// Prints what the grid holds, stored or not.
+void TProvodka::SpeedButton1Click() {
+    DBGrid1->EndCellEdit(true);
+    RepLabel8->Caption = LogoAppForm->OrganisationName();
+    RepLabel2->Caption = QStringLiteral("с ") + fmt::DateToStr(DatV->Date()) + QStringLiteral(" по ") +
+                         fmt::DateToStr(DatI->Date());
+    Report1.Preview();
+    DBGrid1->setFocus();
+}
+
+void TProvodka::SpeedButton2Click() {
+    DBGrid1->EndCellEdit(true);
+    Prov->Append();
+    DBGrid1->setCurrentIndex(DBGrid1->Model()->index(Prov->RecNo(), 0));
+    DBGrid1->setFocus();
+}
+
+void TProvodka::SpeedButton3Click() {
+    DBGrid1->EndCellEdit(false);
+    if (!Prov->IsEmpty() && MessageDlg(QStringLiteral("Удалить проводку ?"), mtWarning, mbYesNo) == mrYes)
+        Prov->Delete();
+    DBGrid1->setFocus();
+}
+
+void TProvodka::SpeedButton4Click() {
+    applyChanges();
+    Close();
+}
+
+void TProvodka::SpeedButton5Click() {
+    Close();
+}
+
+void TProvodka::DBGrid1EditButtonClick() {
+    DBGrid1->EndCellEdit(false); // the picked account replaces what the cell held
+    ShowModal(Plan);
+    if (!Plan->OkPressed) return;
+    const QString schet = PlSchSchet->AsString();
+    Prov->Edit();
+    switch (DBGrid1->SelectedIndex()) {
+    case 1:
+        ProvDebet->SetAsString(schet);
+        break;
+    case 2:
+        ProvKredit->SetAsString(schet);
+        break;
+    default:
+        break;
+    }
+    Prov->Post();
+}

@@ -1,0 +1,91 @@
+#pragma once
+// The journal of accounting entries: the entries of the current own organisation over
+// a period, filtered by debit and credit account prefixes, edited in a grid and kept in
+// a cache that reaches Provodka.DB only on "Выбрать" and "F10-Выход". The form also
+// owns the chart of accounts `PlSch`: the main window opens it at its first show, the
+// chart editor and picker (TPlan) show it, and the journal and the cash view look
+// account names up in it.
+#include "controls/Forms.h"
+#include "db/Query.h"
+#include "db/Table.h"
+#include "print/Report.h"
+
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+class TDBGrid;
+class TDBText;
+class TDateTimePicker;
+
+// Declares the data fields of `table` on a dataset as the schema lists them, in
+// physical order; their types come from the table when the dataset opens.
+void AddTableFields(TDataSet *dataSet, const char *table);
+// The three statements that write a cached journal entry; the cash view writes its
+// operations through the same.
+void SetEntryUpdates(TUpdateSQL *update);
+
+class TProvodka : public TForm {
+    Q_OBJECT
+  public:
+    explicit TProvodka(QWidget *parent = nullptr);
+    ~TProvodka() override;
+
+    // The chart of accounts in the order of its index "Sch" (by account code). Open for
+    // the whole run; the maintenance commands close and reopen it.
+    TTable *PlSch = nullptr;
+    TDataSource *DSPlan = nullptr;
+    TField *PlSchSchet = nullptr;
+    TField *PlSchNameSchet = nullptr;
+
+    // The entries shown: a query with cached updates written through UpdateSQL1, with
+    // the names of both accounts looked up in the chart.
+    TQuery *Prov = nullptr;
+    TUpdateSQL *UpdateSQL1 = nullptr;
+    TDataSource *DataSource1 = nullptr;
+    TField *ProvDateProv = nullptr;
+    TField *ProvDebet = nullptr;
+    TField *ProvKredit = nullptr;
+    TField *ProvSumma = nullptr;
+    TField *ProvOrganis = nullptr;
+
+    TDateTimePicker *DatV = nullptr; // "c"
+    TDateTimePicker *DatI = nullptr; // "по"
+    QLineEdit *Edit1 = nullptr;      // "Дебет": a prefix of the debit account
+    QLineEdit *Edit2 = nullptr;      // "Кредит": a prefix of the credit account
+    QPushButton *BitBtn1 = nullptr;  // "Выбрать"
+    TDBGrid *DBGrid1 = nullptr;
+    TDBText *DBText1 = nullptr;          // name of the debit account
+    TDBText *DBText2 = nullptr;          // name of the credit account
+    QToolButton *SpeedButton1 = nullptr; // F5
+    QToolButton *SpeedButton2 = nullptr; // F6
+    QToolButton *SpeedButton3 = nullptr; // F8
+    QToolButton *SpeedButton4 = nullptr; // F10
+    QToolButton *SpeedButton5 = nullptr; // Cancel
+
+    TReport Report1;
+    TRepLabel *RepLabel8 = nullptr; // the organisation
+    TRepLabel *RepLabel2 = nullptr; // the period
+
+    // Stores the cached changes, then lists the entries of the period, the own
+    // organisation and the two prefixes.
+    void BitBtn1Click();
+    void SpeedButton1Click(); // F5 print
+    void SpeedButton2Click(); // F6 add
+    void SpeedButton3Click(); // F8 delete
+    void SpeedButton4Click(); // F10 store and close
+    void SpeedButton5Click(); // Cancel
+    // The "..." of a "Дебет" or "Кредит" cell: the account picked from the chart.
+    void DBGrid1EditButtonClick();
+
+  protected:
+    void FormShow() override;
+    void FormClose() override;
+
+  private:
+    void buildReport();
+    void DBGrid1KeyDown(int &Key);
+    // Posts the row being typed and writes every cached change.
+    void applyChanges();
+};
+
+extern TProvodka *Provodka;
