@@ -65,6 +65,13 @@ inline TPageText firstText(const TPreparedReport &report, const QString &text) {
     return found.empty() ? TPageText() : found.front().second;
 }
 
+// The first text item of one page equal to `text`; an empty item when there is none.
+inline TPageText textOn(const TPage &page, const QString &text) {
+    for (const TPageText &t : page.Texts)
+        if (t.Text == text) return t;
+    return TPageText();
+}
+
 // Every text of every page, in the order laid out.
 inline QStringList allTexts(const TPreparedReport &report) {
     QStringList texts;

@@ -52,6 +52,7 @@ class TestDataSetReport : public QObject {
     void listReadsStoredCachedAndEditedRows();
     void emptyAndClosedDatasets();
     void textsOfAnotherDatasetReadItsCurrentRow();
+    void longListReadsRowsAsItGoes();
 };
 
 void TestDataSetReport::listReadsStoredCachedAndEditedRows() {
@@ -140,6 +141,43 @@ void TestDataSetReport::textsOfAnotherDatasetReadItsCurrentRow() {
 
     QCOMPARE(allTexts(rep.Layout()), (QStringList{"Второй", "01 декабря 2026", "строка 1", "строка 2"}));
     QCOMPARE(Plat.RecNo(), 1);
+}
+
+// A list of 1 000 orders asks the query for rows only as far as the page at hand, and
+// between pages the query's fields read its own current row.
+void TestDataSetReport::longListReadsRowsAsItGoes() {
+    Register reg;
+    TQuery &Plat = reg.Plat;
+    {
+        TTransaction tx;
+        for (int i = 1; i <= 1000; ++i)
+            db::Database::Exec(
+                QStringLiteral("insert into PLATPOR (NUMBER, DATE_PLAT, R_NAME, R_BANK, SUMMA) "
+                               "values (?, '2026-12-01', ?, 'Сбербанк', ?)"),
+                {double(i), QStringLiteral("Получатель %1").arg(i), i + 0.5});
+        tx.Commit();
+    }
+    Plat.Close();
+    Plat.Open();
+    Plat.MoveBy(5);
+    PlatList list(&Plat);
+    const auto pages = list.Report1.StartLayout();
+    TPage page;
+    QVERIFY(pages->NextPage(page));
+    QVERIFY(!Plat.AllRowsFetched());
+    QCOMPARE(Plat.FieldByName(QStringLiteral("NUMBER"))->AsFloat(), 6.0);
+    QVERIFY(!textOn(page, QStringLiteral("51")).Text.isEmpty());
+    int count = 1;
+    while (pages->NextPage(page))
+        ++count;
+    QCOMPARE(count, 1 + 18); // 51 rows, then 54 a page: the last holds 31 and the total
+    const TPageText last = textOn(page, QStringLiteral("1000"));
+    QCOMPARE(last.Box.top(), 10 + 6 + 30 * 5.0);
+    QCOMPARE(lineAt(page, last.Origin.y()).mid(2), (QStringList{"Получатель 1000", "Сбербанк", "1 000-50"}));
+    // The total, 6 mm tall with its text 1 mm down, sits under the last row.
+    QCOMPARE(lineAt(page, last.Origin.y() + 6).last(),
+             fmt::FormatFloat(QStringLiteral("### ### ##0.00"), 501000));
+    QCOMPARE(Plat.RecNo(), 5);
 }
 
 QTEST_MAIN(TestDataSetReport)

@@ -1,5 +1,6 @@
 // Layout of banded reports over rows in memory: bands, groups, sums, free elements,
 // hooks, read from the laid-out pages.
+#include "LongReport.h"
 #include "MemoryRows.h"
 
 #include "db/Errors.h"
@@ -48,6 +49,7 @@ class TestLayout : public QObject {
     void nothingPrintsBelowABand();
     void layoutErrorsAreReportedAndUndone();
     void fontsResolveToMetricTwins();
+    void longReportPageByPage();
 };
 
 // The list report of the registers: title, column header on every page, a group per
@@ -439,6 +441,59 @@ void TestLayout::fontsResolveToMetricTwins() {
     // Same advance widths as the originals: "0" of Arial is 0.556 em.
     QVERIFY(qAbs(rep::Metrics(TRepFont{QStringLiteral("Arial"), 10}).TextWidth(QStringLiteral("0")) -
                  0.556 * 10 * 25.4 / 72) < 0.01);
+}
+
+// 3 000 pages: any page comes out right while the pass holds a few pages and reads the
+// rows in order, and the group and grand totals carry across every page break.
+void TestLayout::longReportPageByPage() {
+    LongReport report(3000);
+    const int rowCount = 3000 * GeneratedRows::PerGroup - 1;
+    auto expectRow = [](const TPage &page, int row, double top) {
+        const double baseline = baselineAt(top);
+        QCOMPARE(lineAt(page, baseline),
+                 (QStringList{QString::number(row + 1), QStringLiteral("Строка %1").arg(row + 1),
+                              fmt::FormatFloat(LongMoney, GeneratedRows::Amount(row))}));
+    };
+
+    TLivePages::ResetPeak();
+    const int before = TLivePages::Live();
+    const std::optional<TPage> page2990 = report.rep.LayoutPage(2989);
+    QVERIFY(page2990);
+    QVERIFY2(TLivePages::Peak() - before <= 4, qPrintable(QString::number(TLivePages::Peak() - before)));
+    const int first = 2989 * GeneratedRows::PerGroup;
+    QCOMPARE(lineAt(*page2990, baselineAt(11)),
+             (QStringList{QStringLiteral("Группа"), QStringLiteral("2990")}));
+    expectRow(*page2990, first, 17);
+    expectRow(*page2990, first + 25, 17 + 25 * 5);
+    expectRow(*page2990, first + 50, 267);
+    QCOMPARE(
+        lineAt(*page2990, baselineAt(272)),
+        (QStringList{QStringLiteral("Итого по группе"), QStringLiteral("2990"),
+                     fmt::FormatFloat(LongMoney, LongReport::Sum(first, first + GeneratedRows::PerGroup))}));
+    QCOMPARE(lineAt(*page2990, baselineAt(279)), QStringList{QStringLiteral("Конец листа")});
+    QCOMPARE(page2990->Texts.size(), size_t(2 + 51 * 3 + 3 + 1));
+    QCOMPARE(report.rows.backJumps, 0);
+
+    // Page by page: rows are read only as far as the page handed out needs.
+    const auto pages = report.rep.StartLayout();
+    TPage page;
+    QVERIFY(pages->NextPage(page));
+    QVERIFY2(report.rows.furthest <= 2 * GeneratedRows::PerGroup,
+             qPrintable(QString::number(report.rows.furthest)));
+    QCOMPARE(lineAt(page, baselineAt(272)).last(),
+             fmt::FormatFloat(LongMoney, LongReport::Sum(0, GeneratedRows::PerGroup)));
+    int count = 1;
+    while (pages->NextPage(page))
+        ++count;
+    QCOMPARE(count, 3000);
+    const int last = 2999 * GeneratedRows::PerGroup;
+    expectRow(page, rowCount - 1, 17 + 49 * 5);
+    QCOMPARE(lineAt(page, baselineAt(267)).last(),
+             fmt::FormatFloat(LongMoney, LongReport::Sum(last, rowCount)));
+    QCOMPARE(
+        lineAt(page, baselineAt(272)),
+        (QStringList{QStringLiteral("Всего"), fmt::FormatFloat(LongMoney, LongReport::Sum(0, rowCount))}));
+    QCOMPARE(report.rows.backJumps, 0);
 }
 
 QTEST_MAIN(TestLayout)

@@ -1,5 +1,6 @@
 // Laid-out pages on paper: a PDF file read back with poppler's tools, a printer
 // writing to a PDF file, and the preview window.
+#include "LongReport.h"
 #include "MemoryRows.h"
 
 #include "db/Errors.h"
@@ -26,10 +27,15 @@ struct PdfWord {
     QRectF box; // mm
 };
 
-// The words pdftotext finds, with their boxes in millimetres.
-std::vector<PdfWord> readWords(const QString &pdf) {
+// The words pdftotext finds, with their boxes in millimetres: of every page, or of
+// page `only` (1-based; its words then count as page 0).
+std::vector<PdfWord> readWords(const QString &pdf, int only = 0) {
+    QStringList args{QStringLiteral("-bbox"), pdf, QStringLiteral("-")};
+    if (only > 0)
+        args << QStringLiteral("-f") << QString::number(only) << QStringLiteral("-l")
+             << QString::number(only);
     QProcess tool;
-    tool.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    tool.start(QStringLiteral("pdftotext"), args);
     if (!tool.waitForFinished(30000) || tool.exitCode() != 0) return {};
     const QString html = QString::fromUtf8(tool.readAllStandardOutput());
     static const QRegularExpression page(QStringLiteral("<page "));
@@ -97,6 +103,8 @@ class TestOutput : public QObject {
     void printerGetsCopiesAndOrientation();
     void previewHookReceivesPages();
     void previewWindowNavigatesAndReturnsOnClose();
+    void longReportStreamsToPdf();
+    void previewLaysOutAsItGoes();
 };
 
 void TestOutput::pdfTextStandsWhereLaidOut() {
@@ -259,6 +267,86 @@ void TestOutput::previewWindowNavigatesAndReturnsOnClose() {
         Qt::QueuedConnection);
     rep::ShowPreview(report);
     QVERIFY(closedFromInside);
+}
+
+// The PDF writer paints each page as the layout hands it over: a few pages alive at
+// any time however long the report; a layout failing half-way leaves no file.
+void TestOutput::longReportStreamsToPdf() {
+    QTemporaryDir dir;
+    LongReport report(300);
+    const QString file = dir.filePath(QStringLiteral("ведомость.pdf"));
+    TLivePages::ResetPeak();
+    const int before = TLivePages::Live();
+    rep::WritePdf(*report.rep.StartLayout(), file);
+    QVERIFY2(TLivePages::Peak() - before <= 3, qPrintable(QString::number(TLivePages::Peak() - before)));
+    QCOMPARE(pdfPages(file), 300);
+    const std::vector<PdfWord> words = readWords(file, 290);
+    auto word = [&](const QString &text) {
+        auto it = std::find_if(words.begin(), words.end(), [&](const PdfWord &w) { return w.text == text; });
+        return it == words.end() ? QRectF() : it->box;
+    };
+    const int first = 289 * GeneratedRows::PerGroup + 1;
+    QVERIFY(qAbs(word(QString::number(first)).right() - 30) < 0.5); // right-aligned in 10..30
+    QVERIFY(qAbs(word(QString::number(first)).top() - 17) < 1.5);
+    QVERIFY(qAbs(word(QString::number(first + 50)).top() - 267) < 1.5);
+
+    auto *detail = report.detail;
+    GeneratedRows &rows = report.rows;
+    detail->BeforePrint = [&rows](TRepBand *, bool &) {
+        if (rows.furthest == 5000) throw EOrbekError(QStringLiteral("Сбой на строке 5001"));
+    };
+    const QString broken = dir.filePath(QStringLiteral("сбой.pdf"));
+    try {
+        rep::WritePdf(*report.rep.StartLayout(), broken);
+        QFAIL("no error");
+    } catch (const EOrbekError &e) {
+        QCOMPARE(e.message(), QStringLiteral("Сбой на строке 5001"));
+    }
+    QVERIFY(!QFile::exists(broken));
+}
+
+namespace {
+
+QString pageLabel(const QWidget &window) {
+    for (const QLabel *label : window.findChildren<QLabel *>())
+        if (label->text().startsWith(QStringLiteral("Страница"))) return label->text();
+    return QString();
+}
+
+} // namespace
+
+// The preview shows the first pages at once and lays out the rest while it waits;
+// the last page and printing lay out what is missing; printing sends every page.
+void TestOutput::previewLaysOutAsItGoes() {
+    LongReport report(40);
+    {
+        rep::TPreviewWindow window(report.rep.StartLayout());
+        QCOMPARE(pageLabel(window), QStringLiteral("Страница 1 из 3…"));
+        QTRY_VERIFY(window.AllPagesLaidOut());
+        QCOMPARE(pageLabel(window), QStringLiteral("Страница 1 из 40"));
+    }
+    {
+        rep::TPreviewWindow window(report.rep.StartLayout());
+        QTest::keyClick(&window, Qt::Key_End);
+        QCOMPARE(window.PageIndex(), 39);
+        QCOMPARE(pageLabel(window), QStringLiteral("Страница 40 из 40"));
+        QTest::keyClick(&window, Qt::Key_PageUp);
+        QCOMPARE(window.PageIndex(), 38);
+        QVERIFY(!window.grab().isNull());
+    }
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("печать.pdf"));
+    rep::TPreviewWindow window(report.rep.StartLayout());
+    QVERIFY(!window.AllPagesLaidOut());
+    window.Printer().setOutputFormat(QPrinter::PdfFormat);
+    window.Printer().setOutputFileName(file);
+    for (QAction *action : window.findChildren<QAction *>())
+        if (action->text() == QStringLiteral("Печать")) action->trigger();
+    QCOMPARE(pdfPages(file), 40);
+    QVERIFY(window.AllPagesLaidOut());
+    const std::vector<PdfWord> last = readWords(file, 40);
+    QVERIFY(std::any_of(last.begin(), last.end(),
+                        [](const PdfWord &w) { return w.text == QStringLiteral("Всего"); }));
 }
 
 QTEST_MAIN(TestOutput)
