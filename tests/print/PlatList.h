@@ -16,7 +16,13 @@ inline void AddRBank(TDataSet *Plat) {
 struct PlatList {
     TReport Report1;
 
-    explicit PlatList(TDataSet *Plat) {
+    explicit PlatList(TDataSet *Plat)
+        : PlatList(TDataRef(Plat),
+                   [Plat] { return Plat->FieldByName(QStringLiteral("DopNumb"))->AsString(); }) {}
+
+    // Over any rows with the register's fields and RBank; `dopNumb` reads the suffix
+    // of the number of the row being printed.
+    PlatList(TDataRef Plat, std::function<QString()> dopNumb) {
         const QString money = QStringLiteral("### ### ##0.00");
         Report1.DataSet = Plat;
         Report1.Options.PrintIfEmpty = false;
@@ -40,8 +46,8 @@ struct PlatList {
         auto *detail = Report1.AddBand(rbDetail, 5);
         auto *RepDBText1 = detail->AddDBText(Plat, QStringLiteral("NUMBER"), 0, 0, 17, 5);
         RepDBText1->Alignment = taRightJustify;
-        RepDBText1->OnPrint = [Plat](TRepText *, QString &text) {
-            const QString dop = Plat->FieldByName(QStringLiteral("DopNumb"))->AsString();
+        RepDBText1->OnPrint = [dopNumb](TRepText *, QString &text) {
+            const QString dop = dopNumb();
             if (!dop.isEmpty()) text += QLatin1Char('/') + dop;
         };
         detail->AddDBText(Plat, QStringLiteral("date_plat"), 18, 0, 22, 5)->Alignment = taCenter;
