@@ -1,6 +1,7 @@
 // The report's window on a live dataset: it reads the dataset's rows, cached rows not
-// yet applied and the row under edit included, without moving the cursor, asking the
-// dataset for further rows only as the layout reaches them.
+// yet applied and the row under edit included, one after another as the layout
+// reaches them, without moving the cursor. Which of them the dataset keeps in memory
+// is the dataset's affair.
 #include "print/RowSource.h"
 
 #include "db/DataSet.h"
@@ -16,16 +17,17 @@ class DataSetSource : public TRowSource {
 
     QString Name() const override { return m_dataSet->Name(); }
 
+    // FetchAll makes the rows' numbers their positions from the first (a dataset
+    // standing on its last row may number them otherwise) and tells how many there are.
     void BeginPass() override {
         if (!m_dataSet->Active())
             throw EDatabaseError(QStringLiteral("Набор данных %1 не открыт").arg(m_dataSet->Name()));
+        m_dataSet->FetchAll();
     }
 
     bool SelectRow(int row) override {
         m_scope.reset();
-        if (row < 0) return false;
-        if (row >= m_dataSet->FetchedRowCount()) m_dataSet->FetchMore(row + 1);
-        if (row >= m_dataSet->FetchedRowCount()) return false;
+        if (row < 0 || row >= m_dataSet->FetchedRowCount()) return false;
         m_scope.emplace(m_dataSet, row);
         return true;
     }

@@ -17,8 +17,8 @@ class TRowSource {
     // The name that SUM(name.field) and "name.field" expressions use.
     virtual QString Name() const = 0;
 
-    // Called once before a layout pass over the rows; throws when they cannot be read.
-    // Reads nothing yet: the pass reads rows as it lays them out.
+    // Called once before a layout pass over the rows, which then reads them through
+    // SelectRow as it lays them out; throws when they cannot be read.
     virtual void BeginPass() = 0;
 
     // Makes the fields read `row` (0-based) until the next call, reading further rows
