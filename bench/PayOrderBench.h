@@ -2,6 +2,7 @@
 // What the benchmarks over payment orders share: 100 000 orders of payer 1 to
 // recipient 2 in one year, and the register's SELECT done on bare SQLite (every
 // column of every row read by its type, as a cursor keeps a row).
+#include "Timing.h"
 #include "db/Database.h"
 
 #include <QByteArray>
@@ -10,8 +11,6 @@
 #include <sqlite3.h>
 
 namespace bench {
-
-inline double ms(const QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e6; }
 
 inline void exec(const char *sql) { sqlite3_exec(db::Database::handle(), sql, nullptr, nullptr, nullptr); }
 

@@ -30,12 +30,8 @@ namespace {
 constexpr int Orders = 100000;
 constexpr int Runs = 7;
 
+using bench::median;
 using bench::ms;
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 void report(const char *what, double ours, double bare, double aim) {
     std::printf("%-40s %9.2f ms   bare SQLite %8.2f ms   ratio %6.2f   (aim under %.0f ms: %s)\n", what, ours,

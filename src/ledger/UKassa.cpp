@@ -98,7 +98,7 @@ TKassa::TKassa(QWidget *parent) : TForm(parent) {
     ProvKorSchet = Prov->AddCalcField(QStringLiteral("KorSchet"), TFieldType::ftString, 20);
     ProvPrixod = Prov->AddCalcField(QStringLiteral("Prixod"), TFieldType::ftCurrency);
     ProvRasxod = Prov->AddCalcField(QStringLiteral("Rasxod"), TFieldType::ftCurrency);
-    // The correspondent account is itself calculated, so its name is looked up with it.
+    // The name of the correspondent account, from the chart.
     Prov->AddCalcField(QStringLiteral("NameKor"), TFieldType::ftString, 100);
     Prov->OnCalcFields = [this](TDataSet *ds) { ProvCalcFields(ds); };
     ProvProvodkaId = Prov->FieldByName(QStringLiteral("ProvodkaId"));
@@ -262,8 +262,7 @@ void TKassa::ProvCalcFields(TDataSet *) {
     const QString korSchet = outgoing ? debet : kredit;
     ProvKorSchet->SetAsString(korSchet);
     (outgoing ? ProvRasxod : ProvPrixod)->SetAsFloat(ProvSumma->AsFloat());
-    Prov->FieldByName(QStringLiteral("NameKor"))
-        ->SetValue(Provodka->PlSch->Lookup(QStringLiteral("Schet"), korSchet, QStringLiteral("NameSchet")));
+    Prov->FieldByName(QStringLiteral("NameKor"))->SetValue(Provodka->AccountName(korSchet));
 }
 
 // ---- Showing and closing ------------------------------------------------------------

@@ -87,6 +87,10 @@ TProvodka::TProvodka(QWidget *parent) : TForm(parent) {
     PlSchSchet = PlSch->FieldByName(QStringLiteral("Schet"));
     PlSchNameSchet = PlSch->FieldByName(QStringLiteral("NameSchet"));
     DSPlan = new TDataSource(this, PlSch);
+    // Any change of the chart (a row stored or deleted, the table reopened) is read again.
+    const auto chartChanged = [this] { m_namesRead = false; };
+    connect(DSPlan, &TDataSource::dataSetChanged, this, chartChanged);
+    connect(DSPlan, &TDataSource::recordChanged, this, chartChanged);
 
     Prov = new TQuery(this);
     Prov->setObjectName(QStringLiteral("Prov"));
@@ -97,10 +101,10 @@ TProvodka::TProvodka(QWidget *parent) : TForm(parent) {
     Prov->ParamByName(QStringLiteral("deb"))->SetDataType(TFieldType::ftString);
     Prov->ParamByName(QStringLiteral("kre"))->SetDataType(TFieldType::ftString);
     AddTableFields(Prov, "Provodka");
-    Prov->AddLookupField(QStringLiteral("NameDeb"), TFieldType::ftString, 20, PlSch, QStringLiteral("Debet"),
-                         QStringLiteral("Schet"), QStringLiteral("NameSchet"));
-    Prov->AddLookupField(QStringLiteral("NameKre"), TFieldType::ftString, 20, PlSch, QStringLiteral("Kredit"),
-                         QStringLiteral("Schet"), QStringLiteral("NameSchet"));
+    // Twenty characters of each name, as the names panel shows them.
+    ProvNameDeb = Prov->AddCalcField(QStringLiteral("NameDeb"), TFieldType::ftString, 20);
+    ProvNameKre = Prov->AddCalcField(QStringLiteral("NameKre"), TFieldType::ftString, 20);
+    Prov->OnCalcFields = [this](TDataSet *ds) { ProvCalcFields(ds); };
     ProvDateProv = Prov->FieldByName(QStringLiteral("DateProv"));
     ProvDateProv->EditMask = QStringLiteral("!99/99/0000;1;_");
     ProvDebet = Prov->FieldByName(QStringLiteral("Debet"));
@@ -230,6 +234,31 @@ void TProvodka::buildReport() {
     auto *total = Report1.AddBand(rbSummary, 7)->AddExpr(QStringLiteral("SUM(Prov.Summa)"), 72, 1, 34, 5);
     total->Mask = money;
     total->Alignment = taRightJustify;
+}
+
+// ---- Account names ----------------------------------------------------------------------
+
+QVariant TProvodka::AccountName(const QString &schet) {
+    // A row being typed in the chart is not part of it yet: searched as it stands.
+    if (PlSch->State() != TDataSetState::dsBrowse)
+        return PlSch->Lookup(QStringLiteral("Schet"), schet, QStringLiteral("NameSchet"));
+    if (!m_namesRead) {
+        m_names.clear();
+        PlSch->FetchAll();
+        for (int row = 0; row < PlSch->FetchedRowCount(); ++row) {
+            ActiveRowScope scope(PlSch, row);
+            const QString code = PlSchSchet->AsString();
+            if (!m_names.contains(code)) m_names.insert(code, PlSchNameSchet->Value());
+        }
+        m_namesRead = true;
+    }
+    const auto name = m_names.constFind(schet);
+    return name == m_names.constEnd() ? QVariant() : *name;
+}
+
+void TProvodka::ProvCalcFields(TDataSet *) {
+    ProvNameDeb->SetValue(AccountName(ProvDebet->Value().toString()));
+    ProvNameKre->SetValue(AccountName(ProvKredit->Value().toString()));
 }
 
 // ---- Showing and closing ------------------------------------------------------------

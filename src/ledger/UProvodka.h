@@ -10,6 +10,8 @@
 #include "db/Table.h"
 #include "print/Report.h"
 
+#include <QHash>
+
 class QLineEdit;
 class QPushButton;
 class QToolButton;
@@ -37,8 +39,13 @@ class TProvodka : public TForm {
     TField *PlSchSchet = nullptr;
     TField *PlSchNameSchet = nullptr;
 
+    // The name of the account `schet` in the chart (of the first of equal codes); null
+    // when the chart has no such account. The names are read from the chart once and
+    // again after it changes, so a list of many entries does not search it per row.
+    QVariant AccountName(const QString &schet);
+
     // The entries shown: a query with cached updates written through UpdateSQL1, with
-    // the names of both accounts looked up in the chart.
+    // the names of both accounts (NameDeb, NameKre) from the chart.
     TQuery *Prov = nullptr;
     TUpdateSQL *UpdateSQL1 = nullptr;
     TDataSource *DataSource1 = nullptr;
@@ -47,6 +54,8 @@ class TProvodka : public TForm {
     TField *ProvKredit = nullptr;
     TField *ProvSumma = nullptr;
     TField *ProvOrganis = nullptr;
+    TField *ProvNameDeb = nullptr;
+    TField *ProvNameKre = nullptr;
 
     TDateTimePicker *DatV = nullptr; // "c"
     TDateTimePicker *DatI = nullptr; // "по"
@@ -83,9 +92,13 @@ class TProvodka : public TForm {
 
   private:
     void buildReport();
+    void ProvCalcFields(TDataSet *DataSet);
     void DBGrid1KeyDown(int &Key);
     // Posts the row being typed and writes every cached change.
     void applyChanges();
+
+    QHash<QString, QVariant> m_names;
+    bool m_namesRead = false;
 };
 
 extern TProvodka *Provodka;
