@@ -228,8 +228,8 @@ void TProvodka::buildReport() {
     auto *summa = detail->AddDBText(Prov, QStringLiteral("Summa"), 72, 0, 34, 5);
     summa->Mask = money;
     summa->Alignment = taRightJustify;
-    auto *remark = detail->AddDBText(Prov, QStringLiteral("Primech"), 107, 0, 83, 5);
-    remark->Frame = TRepFrame::All();
+    detail->AddShape(stFrame, 107, 0, 83, 5);
+    detail->AddDBText(Prov, QStringLiteral("Primech"), 108, 0, 81, 5);
 
     auto *total = Report1.AddBand(rbSummary, 7)->AddExpr(QStringLiteral("SUM(Prov.Summa)"), 72, 1, 34, 5);
     total->Mask = money;

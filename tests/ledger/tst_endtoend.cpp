@@ -88,6 +88,9 @@ class TestLedgerEndToEnd : public ScriptedTestCase {
                                QStringLiteral("7701234567"), QStringLiteral("T"));
         });
         QVERIFY(app.Started());
+        QVERIFY(Provodka->PlSch->Active()); // opened at the first show
+        for (const char *button : {"SpeedButton8", "SpeedButton9", "SpeedButton10"})
+            QVERIFY(LogoAppForm->findChild<QToolButton *>(QString::fromLatin1(button))->isEnabled());
         showActive(LogoAppForm);
 
         // The chart, typed in the administrator's "План счетов".
