@@ -39,7 +39,14 @@
 // text is; both see the dataset reading the row that band prints for. Each pass runs
 // on copies of the hooks, so state kept in their captures starts afresh, and what
 // hooks change on bands and sums (Height, ResetAfterPrint) is put back when the pass
-// ends. One pass at a time runs over a report.
+// ends. State the form keeps in its own fields (the previous row's number, say) is
+// set back by the report's BeforePass, which runs as every pass begins: a preview
+// printed after it was shown prints the same pages. One pass at a time runs over a
+// report.
+//
+// Elements are placed where the caller's expressions and data say at the moment a
+// pass begins: a form may re-point the report, its data texts and its expressions at
+// another dataset between two runs.
 //
 // Pages leave the pass as soon as they are full (StartLayout), so a report of any
 // length holds one page and a few rows at a time; Layout() gathers every page of a
@@ -69,6 +76,9 @@ enum TBandType {
 
 enum TShapeType { stFrame, stHorLine, stVertLine };
 
+// Where a text's lines stand in the height of its box.
+enum TTextLayout { tlTop, tlCenter };
+
 // ---- Printables --------------------------------------------------------------------
 
 class TRepPrintable {
@@ -93,11 +103,15 @@ class TRepPrintable {
 // What every text element shares. The text prints on one line from the top of its
 // box, cut at the box's width, unless WordWrap breaks it into lines inside the box
 // (lines that start below the box do not print). AutoSize makes the box exactly as
-// wide as the text, growing to the right from Left.
+// wide as the text, growing to the right from Left. Padding keeps the text that far
+// inside the box's left and right sides (a framed cell's rules); Layout tlCenter
+// stands the lines in the middle of the box's height.
 class TRepText : public TRepPrintable {
   public:
     TRepFont Font; // empty name / size 0: the band's, else the report's
     TAlignment Alignment = taLeftJustify;
+    TTextLayout Layout = tlTop;
+    double Padding = 0; // mm
     bool AutoSize = false;
     bool WordWrap = false;
     // Receives the text about to print and may replace it. Runs after the band's
@@ -242,6 +256,10 @@ class TReport : public TRepContainer {
 
     TRepFont Font{QStringLiteral("Arial"), 10};
     TRepFrame Frame; // drawn around the area within the margins on every page
+
+    // Runs as every layout pass begins, before any band: the form sets back the state
+    // its hooks keep from row to row.
+    std::function<void(TReport *sender)> BeforePass;
 
     TRepBand *AddBand(TBandType type, double height);
     TRepGroup *AddGroup(const QString &expression, double headerHeight);

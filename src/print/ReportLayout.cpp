@@ -404,9 +404,9 @@ QString TReportLayout::elementText(CompiledElement &element) {
     return QString();
 }
 
-// A text's lines, one under the other from the top of its box. The first line always
-// prints; a further line only when it ends inside the box. Text running past the
-// box's width or the band's bottom is cut there.
+// A text's lines, one under the other from the top of its box (or centred in its
+// height). The first line always prints; a further line only when it ends inside the box. Text running past
+// the box's width or the band's bottom is cut there.
 void TReportLayout::placeText(CompiledElement &element, QRectF box, double limit, bool trimmed) {
     TRepText *e = element.text;
     QString text = elementText(element);
@@ -414,50 +414,65 @@ void TReportLayout::placeText(CompiledElement &element, QRectF box, double limit
     const rep::FontMetrics &metrics = *element.metrics;
     TPage &page = *m_page;
 
-    if (e->AutoSize) box.setWidth(metrics.TextWidth(text));
+    if (e->AutoSize) box.setWidth(metrics.TextWidth(text) + 2 * e->Padding);
     if (e->Frame.Any()) {
         TRepFrame sides = e->Frame;
         sides.Bottom = sides.Bottom && !trimmed;
         page.Frames.push_back({box, sides});
     }
     if (text.isEmpty()) return;
+    // The text's own area: inside the padding, the full height of the box.
+    const QRectF area =
+        e->Padding > 0 && box.width() > 2 * e->Padding ? box.adjusted(e->Padding, 0, -e->Padding, 0) : box;
 
     static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-    const QStringList lines = e->WordWrap && !e->AutoSize ? metrics.WrapLines(text, box.width())
-                              : text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))
-                                  ? text.split(lineBreak)
-                                  : QStringList{text};
-    const double boxBottom = qMin(box.bottom(), limit);
+    QStringList lines = e->WordWrap && !e->AutoSize ? metrics.WrapLines(text, area.width())
+                        : text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))
+                            ? text.split(lineBreak)
+                            : QStringList{text};
+    const double boxBottom = qMin(area.bottom(), limit);
     const double spacing = metrics.LineSpacing();
+    // The lines that fit: the first always, a further one when it ends inside the box.
+    qsizetype fitting = 1;
+    while (fitting < lines.size() &&
+           area.top() + fitting * spacing + metrics.Ascent() + metrics.Descent() <= boxBottom + 0.1)
+        ++fitting;
+    lines.resize(fitting);
+    double top = area.top();
+    if (e->Layout == tlCenter) {
+        const double block = (lines.size() - 1) * spacing + metrics.Ascent() + metrics.Descent();
+        top += qMax(0.0, (area.height() - block) / 2);
+    }
     for (int i = 0; i < lines.size(); ++i) {
-        const double lineTop = box.top() + i * spacing;
+        const double lineTop = top + i * spacing;
         const double baseline = lineTop + metrics.Ascent();
-        if (i > 0 && baseline + metrics.Descent() > boxBottom + 0.1) break;
         const QString &line = lines[i];
         if (line.isEmpty()) continue;
         TPageText item;
         item.Text = line;
         item.Font = element.font;
         item.Alignment = e->Alignment;
-        item.Box = lines.size() == 1 ? box : QRectF(box.left(), lineTop, box.width(), spacing);
+        item.Box = lines.size() == 1 && e->Layout == tlTop
+                       ? area
+                       : QRectF(area.left(), lineTop, area.width(), spacing);
         item.Width = metrics.TextWidth(line);
-        double x = box.left();
+        double x = area.left();
         if (!e->AutoSize) {
             if (e->Alignment == taCenter)
-                x += (box.width() - item.Width) / 2;
+                x += (area.width() - item.Width) / 2;
             else if (e->Alignment == taRightJustify)
-                x = box.right() - item.Width;
+                x = area.right() - item.Width;
         }
         item.Origin = QPointF(x, baseline);
         const bool overWidth =
-            !e->AutoSize && (x < box.left() - Epsilon || x + item.Width > box.right() + Epsilon);
+            !e->AutoSize && (x < area.left() - Epsilon || x + item.Width > area.right() + Epsilon);
         const bool overBottom = baseline + metrics.Descent() > limit + Epsilon;
         if (overWidth || overBottom) {
-            const double left = overWidth ? box.left() : x - spacing;
-            const double right = overWidth ? box.right() : x + item.Width + spacing;
-            const double top = lineTop - spacing;
+            const double left = overWidth ? area.left() : x - spacing;
+            const double right = overWidth ? area.right() : x + item.Width + spacing;
+            const double clipTop = lineTop - spacing;
             const double bottom = overBottom ? limit : baseline + spacing;
-            item.ClipRect = QRectF(QPointF(left, top), QPointF(right, bottom));
+            item.ClipRect = QRectF(QPointF(left, clipTop), QPointF(right, bottom));
         }
         page.Texts.push_back(std::move(item));
     }
@@ -530,6 +545,10 @@ void TReportLayout::step() {
 void TReportLayout::begin() {
     for (auto &[expr, field] : m_sums)
         expr->m_value = 0;
+    if (m_report.BeforePass) {
+        const auto beforePass = m_report.BeforePass;
+        beforePass(&m_report);
+    }
     // Without a dataset the bands print once, as for one row.
     if (!m_driver) {
         startPage();
