@@ -1,6 +1,7 @@
 #include "app/LogoMain.h"
 
 #include "app/About.h"
+#include "app/RegisterSetup.h"
 #include "app/UConfig.h"
 #include "app/UQ1.h"
 #include "app/UQuery_f.h"
@@ -27,6 +28,9 @@
 #include "refbooks/USlBankP.h"
 #include "refbooks/USlPoluch.h"
 #include "refbooks/USlPrim.h"
+#include "sales/UOplataF.h"
+#include "sales/USchFak.h"
+#include "sales/USpRasx.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -100,9 +104,11 @@ void TLogoAppForm::CreatePayOrders() {
 
 void TLogoAppForm::CreateSalesDocs() {
     if (!CreateFlags.SalesDocs) return;
-    // TSchFak, then:
+    // The register first: the editor and the payments form work on its datasets.
+    CreateForm(SpRasx, this);
+    CreateForm(SchFak, SpRasx, this);
     CreateForm(Q_pri, this);
-    // TOplataF, TSpRasx
+    CreateForm(OplataF, SpRasx->SpRasx, this);
     CreateFlags.SalesDocs = false;
 }
 
@@ -155,6 +161,8 @@ void TLogoAppForm::EnableCommands() {
         QStringLiteral("N13"),          QStringLiteral("Contents1"), QStringLiteral("AboutItem"),
         QStringLiteral("N4"),           QStringLiteral("N14"),       QStringLiteral("N35"),
         QStringLiteral("N37"),          QStringLiteral("N42"),       QStringLiteral("N43"),
+        QStringLiteral("N3"),           QStringLiteral("N5"),        QStringLiteral("N30"),
+        QStringLiteral("N31"),
     };
     for (QAction *item : menuBar()->findChildren<QAction *>()) {
         if (!item->objectName().isEmpty()) item->setEnabled(built.contains(item->objectName()));
@@ -491,16 +499,27 @@ void TLogoAppForm::N2Click() {
     ShowModal(SpPlat);
 }
 void TLogoAppForm::N3Click() {
-    CreateSalesDocs();
+    ShowDocuments(QStringLiteral("N3"), ReceivedInvoicesMode());
 }
 void TLogoAppForm::N5Click() {
-    CreateSalesDocs();
+    ShowDocuments(QStringLiteral("N5"), BillsMode());
 }
 void TLogoAppForm::N30Click() {
-    CreateSalesDocs();
+    ShowDocuments(QStringLiteral("N30"), InvoicesMode());
 }
 void TLogoAppForm::N31Click() {
+    ShowDocuments(QStringLiteral("N31"), WaybillsMode());
+}
+
+// The document register in one of its modes, with the menu item's caption; a bill or
+// waybill register filters on its own date while shown.
+void TLogoAppForm::ShowDocuments(const QString &item, const DocumentRegisterMode &mode) {
     CreateSalesDocs();
+    SpRasx->SvFlag = mode.SvFlag;
+    SpRasx->VidDoc = mode.VidDoc;
+    SetUpDocumentColumns(SpRasx->DBGrid1, SpRasx->Label3, SpRasx->Label4, mode);
+    SpRasx->SetCaption(ItemCaption(item));
+    ShowWithDateColumn(SpRasx->SpRasx, mode.DateColumn, [] { return ShowModal(SpRasx); });
 }
 
 void TLogoAppForm::N4Click() {

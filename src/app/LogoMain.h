@@ -125,6 +125,7 @@ class TLogoAppForm : public QMainWindow {
   private:
     void BuildMenu();
     void BuildToolBars();
+    void ShowDocuments(const QString &item, const struct DocumentRegisterMode &mode);
     // The current own organisation := the current row of the partners list.
     void TakeOwnOrganisation();
     // The caption of a menu item, as the commands copy it into their target form.

@@ -1,0 +1,539 @@
+#include "sales/USpRasx.h"
+
+#include "app/LogoMain.h"
+#include "app/StrUtils.h"
+#include "app/UConfig.h"
+#include "controls/DBCtrls.h"
+#include "controls/DBGrid.h"
+#include "db/Clock.h"
+#include "db/Formats.h"
+#include "refbooks/USlBankP.h"
+#include "refbooks/USlPoluch.h"
+#include "sales/SalesTables.h"
+#include "sales/UOplataF.h"
+#include "sales/USchFak.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+TSpRasx *SpRasx = nullptr;
+
+namespace {
+
+// The line numbers matter: a refresh sets the parameters, the order clause is line 6,
+// and the main menu replaces DATE_FAKT for the bill and waybill registers.
+const QStringList SpRasxSQL = {
+    QStringLiteral("select * from  FAKTUR_ZAG"),
+    QStringLiteral("where DATE_FAKT>= :datv and DATE_FAKT<= :dati "),
+    QStringLiteral("AND FL_SVOY Like :SV"),
+    QStringLiteral("AND NAME_POKUPAT LIKE :NAME"),
+    QStringLiteral("AND ID_POST = :kli"),
+    QStringLiteral("and (Dogovor_id = :dog or :dog = 0)"),
+    QStringLiteral("Order by Numb_fakt"),
+};
+constexpr int OrderLine = 6;
+
+const QStringList PosRasxSQL = {QStringLiteral("SELECT* FROM FAKTURA "), QStringLiteral("WHERE ZAG_ID= :ID")};
+
+const QStringList MaxFaktSQL = {
+    QStringLiteral("select max(numb_fakt) maxnumb from faktur_zag"),
+    QStringLiteral("where date_fakt >= :dvx and date_fakt <= :dis"),
+    QStringLiteral("and fl_svoy= :sv "),
+    QStringLiteral("and Id_post = :kli"),
+};
+
+QPushButton *toolButton(const QString &caption, QWidget *parent) {
+    auto *button = new QPushButton(caption, parent);
+    button->setAutoDefault(false);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+QToolButton *dictionaryButton(QWidget *parent) {
+    auto *button = new QToolButton(parent);
+    button->setText(QStringLiteral("..."));
+    button->setToolTip(QStringLiteral("Словарь"));
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+// R of the line arithmetic: the 64-bit value of an extended-precision result, rounded
+// to kopecks.
+double R(long double x) {
+    return Okrugl(double(x));
+}
+
+// The VAT percent a new line takes: the setting ProcNDS (0 when it is not a number).
+double defaultVatPercent() {
+    double percent = 0;
+    fmt::TryStrToFloat(SettingText(QStringLiteral("ProcNDS")), percent);
+    return percent;
+}
+
+} // namespace
+
+TSpRasx::TSpRasx(QWidget *parent) : TForm(parent) {
+    setObjectName(QStringLiteral("SpRasx"));
+    SetCaption(QStringLiteral("Счета фактуры"));
+    SetHelpContext(4);
+
+    // ---- Datasets -----------------------------------------------------------------
+    SpRasx = new TQuery(this);
+    SpRasx->setObjectName(QStringLiteral("SpRasx"));
+    SpRasx->SetSQL(SpRasxSQL);
+    SpRasx->ParamByName(QStringLiteral("datv"))->SetDataType(TFieldType::ftDate);
+    SpRasx->ParamByName(QStringLiteral("dati"))->SetDataType(TFieldType::ftDate);
+    SpRasx->ParamByName(QStringLiteral("SV"))->SetDataType(TFieldType::ftString);
+    SpRasx->ParamByName(QStringLiteral("NAME"))->SetDataType(TFieldType::ftString);
+    SpRasx->ParamByName(QStringLiteral("kli"))->SetDataType(TFieldType::ftFloat);
+    SpRasx->ParamByName(QStringLiteral("dog"))->SetDataType(TFieldType::ftFloat);
+    AddTableFields(SpRasx, QStringLiteral("FAKTUR_ZAG"));
+    SpRasx->AddCalcField(QStringLiteral("NumbF"), TFieldType::ftString, 15);
+    SpRasx->OnCalcFields = [this](TDataSet *ds) { SpRasxCalcFields(ds); };
+    UpdateSQL1 = new TUpdateSQL(this);
+    SetUpdateStatements(UpdateSQL1, QStringLiteral("FAKTUR_ZAG"));
+    SpRasx->CachedUpdates = true;
+    SpRasx->UpdateObject = UpdateSQL1;
+    DSpRasx = new TDataSource(this, SpRasx);
+
+    PosRasx = new TQuery(this);
+    PosRasx->setObjectName(QStringLiteral("PosRasx"));
+    PosRasx->SetSQL(PosRasxSQL);
+    PosRasx->ParamByName(QStringLiteral("ID"))->SetDataType(TFieldType::ftFloat);
+    AddTableFields(PosRasx, QStringLiteral("Faktura"));
+    PosRasx->FieldByName(QStringLiteral("CENA_TOV"))->DisplayFormat = QStringLiteral(",0.00");
+    PosRasx->AddCalcField(QStringLiteral("CenaSNDS"), TFieldType::ftCurrency);
+    PosRasx->AddCalcField(QStringLiteral("ItogSumma"), TFieldType::ftCurrency);
+    UpdateSQL2 = new TUpdateSQL(this);
+    SetUpdateStatements(UpdateSQL2, QStringLiteral("Faktura"));
+    PosRasx->CachedUpdates = true;
+    PosRasx->UpdateObject = UpdateSQL2;
+    // The defaults are given as the line is begun, not as a change: a new line the
+    // user leaves untouched is dropped rather than stored as an empty line.
+    PosRasx->OnNewRecord = [this](TDataSet *ds) { PosRasxAfterInsert(ds); };
+    const auto quantityOrPrice = [this](TField *f) { PosRasxKOL_VOValidate(f); };
+    PosRasx->FieldByName(QStringLiteral("KOL_VO"))->OnValidate = quantityOrPrice;
+    PosRasx->FieldByName(QStringLiteral("CENA_TOV"))->OnValidate = quantityOrPrice;
+    PosRasx->FieldByName(QStringLiteral("PROC_NDS"))->OnValidate = [this](TField *f) {
+        PosRasxPROC_NDSValidate(f);
+    };
+    PosRasx->FieldByName(QStringLiteral("Summa"))->OnValidate = [this](TField *f) { PosRasxSummaValidate(f); };
+    PosRasx->FieldByName(QStringLiteral("Itogo"))->OnValidate = [this](TField *f) { PosRasxItogoValidate(f); };
+    PosRasx->OnCalcFields = [this](TDataSet *ds) { PosRasxCalcFields(ds); };
+    DPosRasx = new TDataSource(this, PosRasx);
+
+    MaxFakt = new TQuery(this);
+    MaxFakt->setObjectName(QStringLiteral("MaxFakt"));
+    MaxFakt->SetSQL(MaxFaktSQL);
+    MaxFakt->ParamByName(QStringLiteral("dvx"))->SetDataType(TFieldType::ftDate);
+    MaxFakt->ParamByName(QStringLiteral("dis"))->SetDataType(TFieldType::ftDate);
+    MaxFakt->ParamByName(QStringLiteral("sv"))->SetDataType(TFieldType::ftString);
+    MaxFakt->ParamByName(QStringLiteral("kli"))->SetDataType(TFieldType::ftFloat);
+
+    // ---- Layout -------------------------------------------------------------------
+    datvx = new TDateTimePicker(this);
+    datis = new TDateTimePicker(this);
+    Edit2 = new QLineEdit(this);
+    Edit2->setReadOnly(true);
+    Edit1 = new QLineEdit(this);
+    SpeedButton1 = dictionaryButton(this);
+    SpeedButton2 = dictionaryButton(this);
+    Label4 = new QLabel(QStringLiteral("Поставщик"), this);
+    Label3 = new QLabel(QStringLiteral("Покупатель"), this);
+    BitBtn1 = new QPushButton(QStringLiteral("F7 - Выбрать"), this);
+    BitBtn1->setAutoDefault(false);
+    auto *filters = new QGridLayout;
+    filters->addWidget(new QLabel(QStringLiteral("Период с"), this), 0, 0);
+    filters->addWidget(datvx, 0, 1);
+    filters->addWidget(new QLabel(QStringLiteral("по"), this), 0, 2);
+    filters->addWidget(datis, 0, 3);
+    filters->addWidget(BitBtn1, 0, 5);
+    filters->addWidget(Label4, 1, 0);
+    filters->addWidget(Edit2, 1, 1, 1, 3);
+    filters->addWidget(SpeedButton1, 1, 4);
+    filters->addWidget(Label3, 2, 0);
+    filters->addWidget(Edit1, 2, 1, 1, 3);
+    filters->addWidget(SpeedButton2, 2, 4);
+    filters->setColumnStretch(6, 1);
+
+    DBGrid1 = new TDBGrid(this, DSpRasx);
+    DBGrid1->SetReadOnly(true);
+    DBGrid1->AddColumn(QStringLiteral("NumbF"), QStringLiteral("№"), 70);
+    DBGrid1->AddColumn(QStringLiteral("DATE_FAKT"), QStringLiteral("Дата "), 85);
+    DBGrid1->AddColumn(QStringLiteral("NAME_POKUPAT"), QStringLiteral("Покупатель"), 260);
+    DBGrid1->AddColumn(QStringLiteral("Summa"), QStringLiteral("Сумма "), 110);
+    DBGrid1->AddColumn(QStringLiteral("SummaNDS"), QStringLiteral("Сумма НДС"), 100);
+    DBGrid1->AddColumn(QStringLiteral("Itogo"), QStringLiteral("Сумма с НДС"), 110);
+    DBGrid1->AddColumn(QStringLiteral("SummaOpl"), QStringLiteral("Оплата"), 110);
+
+    SpeedButton3 = toolButton(QStringLiteral("F4 - Редактирование"), this);
+    SpeedButton4 = toolButton(QStringLiteral("F6 - Новый"), this);
+    SpeedButton5 = toolButton(QStringLiteral("F8 - Удаление"), this);
+    SpeedButton6 = toolButton(QStringLiteral("F3 - Оплата"), this);
+    SpeedButton7 = toolButton(QStringLiteral("F10 - Выход"), this);
+    auto *tools = new QHBoxLayout;
+    for (QPushButton *b : {SpeedButton3, SpeedButton4, SpeedButton5, SpeedButton6, SpeedButton7})
+        tools->addWidget(b);
+    tools->addStretch();
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(tools);
+    layout->addLayout(filters);
+    layout->addWidget(DBGrid1, 1);
+    resize(960, 580);
+
+    // ---- Handlers -----------------------------------------------------------------
+    Connect(datvx, &TDateTimePicker::closeUp, [this] { BitBtn1Click(); });
+    Connect(datis, &TDateTimePicker::closeUp, [this] { BitBtn1Click(); });
+    OnKeyDown({datvx, datis, Edit1, Edit2}, [this](int &Key, Qt::KeyboardModifiers) {
+        if (Key != Qt::Key_F7) return;
+        Key = 0;
+        BitBtn1Click();
+    });
+    OnClick(BitBtn1, [this] { BitBtn1Click(); });
+    OnClick(SpeedButton1, [this] { SpeedButton1Click(); });
+    OnClick(SpeedButton2, [this] { SpeedButton2Click(); });
+    OnClick(SpeedButton3, [this] { SpeedButton3Click(); });
+    OnClick(SpeedButton4, [this] { SpeedButton4Click(); });
+    OnClick(SpeedButton5, [this] { SpeedButton5Click(); });
+    OnClick(SpeedButton6, [this] { SpeedButton6Click(); });
+    OnClick(SpeedButton7, [this] { SpeedButton7Click(); });
+    Connect(DBGrid1, &TDBGrid::titleClick, [this](int column) { DBGrid1TitleClick(column); });
+    Connect(DBGrid1, &TDBGrid::dblClick, [this] { SpeedButton3Click(); });
+    OnKeyDown(DBGrid1, [this](int &Key, Qt::KeyboardModifiers) { DBGrid1KeyDown(Key); });
+}
+
+TSpRasx::~TSpRasx() {
+    if (::SpRasx == this) ::SpRasx = nullptr;
+}
+
+// ---- Calculated fields ------------------------------------------------------------------
+
+void TSpRasx::SpRasxCalcFields(TDataSet *DataSet) {
+    QString number = fmt::FloatToStr(DataSet->FieldByName(QStringLiteral("NUMB_FAKT"))->AsFloat());
+    const QString dop = DataSet->FieldByName(QStringLiteral("DopNumb"))->AsString();
+    if (!dop.isEmpty()) number += QLatin1Char('/') + dop;
+    DataSet->FieldByName(QStringLiteral("NumbF"))->SetAsString(number);
+}
+
+// ---- Showing and closing ----------------------------------------------------------------
+
+void TSpRasx::FormShow() {
+    LogoAppForm->Table2->SetIndexFieldNames(QStringLiteral("Dogovor_id"));
+    LogoAppForm->Table2->Open();
+    datis->SetDate(Clock::today().addDays(10));
+    datvx->SetDate(BegPeriod(datis->Date()));
+    Edit2->setText(LogoAppForm->OrganisationName());
+    KliId = LogoAppForm->SvoyKlientId;
+    PokId = 0;
+    Edit1->clear();
+    BitBtn1Click();
+    SpRasx->Last();
+}
+
+void TSpRasx::FormClose() {
+    LogoAppForm->Table2->SetIndexFieldNames(QString());
+    LogoAppForm->Table2->Close();
+    SpRasx->Close();
+    PosRasx->Close();
+}
+
+// ---- The filter ---------------------------------------------------------------------------
+
+QString TSpRasx::numberOrder() const {
+    if (VidDoc == 1) return QStringLiteral("order by Numb_Schet");
+    if (VidDoc == 3) return QStringLiteral("order by Numb_TTN");
+    return QStringLiteral("order by Numb_Fakt");
+}
+
+void TSpRasx::BitBtn1Click() {
+    SpRasx->Close();
+    SpRasx->SQL()[OrderLine] = numberOrder();
+    SpRasx->ParamByName(QStringLiteral("datv"))->SetAsDate(datvx->Date());
+    SpRasx->ParamByName(QStringLiteral("dati"))->SetAsDate(datis->Date());
+    SpRasx->ParamByName(QStringLiteral("SV"))->SetAsString(SvFlag);
+    // The user's wildcards "?" and "*" become the query's "_" and "%".
+    const QString pattern = ReplaceAll(ReplaceAll(Edit1->text(), QStringLiteral("?"), QStringLiteral("_")),
+                                       QStringLiteral("*"), QStringLiteral("%"));
+    SpRasx->ParamByName(QStringLiteral("NAME"))->SetAsString(pattern + QLatin1Char('%'));
+    SpRasx->ParamByName(QStringLiteral("kli"))->SetAsFloat(KliId);
+    SpRasx->ParamByName(QStringLiteral("dog"))->SetAsFloat(0);
+    SpRasx->Open();
+    DBGrid1->setFocus();
+}
+
+void TSpRasx::SpeedButton1Click() {
+    SlPoluch->SetCaption(QStringLiteral("Поставщик"));
+    SlPoluch->KlientGroup = QStringLiteral("T");
+    ShowModal(SlPoluch);
+    if (!SlPoluch->OkPressed) return;
+    Edit2->setText(SlPoluch->KlientFullName->AsString());
+    KliId = SlPoluch->KlientKlient_id->AsFloat();
+    BitBtn1Click();
+}
+
+void TSpRasx::SpeedButton2Click() {
+    SlPoluch->SetCaption(QStringLiteral("Покупатель"));
+    SlPoluch->KlientGroup = QStringLiteral("F");
+    ShowModal(SlPoluch);
+    if (!SlPoluch->OkPressed) return;
+    PokId = SlPoluch->KlientKlient_id->AsFloat();
+    Edit1->setText(SlPoluch->KlientFullName->AsString());
+    BitBtn1Click();
+}
+
+void TSpRasx::DBGrid1TitleClick(int column) {
+    if (column < 0 || column > 3) return;
+    const QColor face = QApplication::palette().color(QPalette::Button);
+    const QColor active = QApplication::palette().color(QPalette::Active, QPalette::Highlight);
+    for (int c = 0; c <= 3; ++c)
+        DBGrid1->Columns(c)->SetTitleColors(c == column ? active : face);
+    QString order;
+    switch (column) {
+    case 0:
+        order = numberOrder();
+        break;
+    case 1:
+        order = VidDoc == 1   ? QStringLiteral("order by Date_Schet")
+                : VidDoc == 3 ? QStringLiteral("order by Date_TTN")
+                              : QStringLiteral("order by Date_Fakt");
+        break;
+    case 2:
+        order = QStringLiteral("order by Name_Pokupat");
+        break;
+    default:
+        order = QStringLiteral("order by Itogo"); // the total with VAT, not the column's own
+        break;
+    }
+    SpRasx->Close();
+    SpRasx->SQL()[OrderLine] = order;
+    SpRasx->Open();
+}
+
+// ---- Commands of the list -------------------------------------------------------------------
+
+void TSpRasx::DBGrid1KeyDown(int &Key) {
+    switch (Key) {
+    case Qt::Key_F3:
+        SpeedButton6Click();
+        break;
+    case Qt::Key_F4:
+        SpeedButton3Click();
+        break;
+    case Qt::Key_F6:
+        SpeedButton4Click();
+        break;
+    case Qt::Key_F8:
+        SpeedButton5Click();
+        break;
+    case Qt::Key_F10:
+        SpeedButton7Click();
+        return;
+    default:
+        return;
+    }
+    Key = 0;
+}
+
+double TSpRasx::NextInvoiceNumber(const QString &sv, double kli, int year) {
+    MaxFakt->Close();
+    MaxFakt->ParamByName(QStringLiteral("dvx"))->SetAsDate(QDate(year, 1, 1));
+    MaxFakt->ParamByName(QStringLiteral("dis"))->SetAsDate(QDate(year, 12, 31));
+    MaxFakt->ParamByName(QStringLiteral("sv"))->SetAsString(sv);
+    MaxFakt->ParamByName(QStringLiteral("kli"))->SetAsFloat(kli);
+    MaxFakt->Open();
+    const double number = MaxFakt->FieldByName(QStringLiteral("maxnumb"))->AsFloat() + 1;
+    MaxFakt->Close();
+    return number;
+}
+
+double TSpRasx::NewDocument() {
+    const QDate today = Clock::today();
+    const double number = VidDoc == 2 ? NextInvoiceNumber(SvFlag, KliId, today.year()) : 0;
+    SetKlientGroup(QStringLiteral("T"));
+    const bool ownFound = KliId != 0 && SlPoluch->Klient->Locate(QStringLiteral("Klient_id"), KliId);
+    SpRasx->Append();
+    const auto field = [this](const char *name) { return SpRasx->FieldByName(QString::fromLatin1(name)); };
+    if (VidDoc == 2) {
+        field("NUMB_FAKT")->SetAsFloat(number);
+        field("DATE_FAKT")->SetAsDate(today);
+    } else if (VidDoc == 1) {
+        field("DATE_SCHET")->SetAsDate(today);
+    } else if (VidDoc == 3) {
+        field("DATE_TTN")->SetAsDate(today);
+    }
+    field("FL_SVOY")->SetAsString(SvFlag);
+    // The own organisation's key is the register's, so the saved document is listed
+    // here; an organisation gone from the reference books leaves its block empty
+    // rather than taking another organisation's requisites.
+    field("ID_POST")->SetAsFloat(KliId);
+    if (ownFound) TakeParty(SpRasx, TPartyBlock::Own);
+    if (PokId != 0) {
+        SetKlientGroup(QStringLiteral("F"));
+        if (SlPoluch->Klient->Locate(QStringLiteral("Klient_id"), PokId))
+            TakeParty(SpRasx, TPartyBlock::Counterparty);
+    }
+    SpRasx->Post();
+    applyOrUndo();
+    // The row now holds the key the table gave it: the editor works on exactly this
+    // header, whatever the filter would list.
+    const double key = field("FAKTUR_ZAG_ID")->AsFloat();
+    if (key == 0 || !SpRasx->Locate(QStringLiteral("FAKTUR_ZAG_ID"), key))
+        throw EDatabaseError(QStringLiteral("Новый документ записан, но не найден в списке"));
+    // A new document starts with changes, so leaving it asks whether to save it.
+    SpRasx->Edit();
+    field("NUMB_SCHET")->Clear();
+    if (PokId == 0) field("NAME_POKUPAT")->Clear();
+    return key;
+}
+
+void TSpRasx::showEditor(bool isNew) {
+    SchFak->IsNewDoc = isNew;
+    SchFak->VidDoc = VidDoc;
+    SchFak->SvFlag = SvFlag;
+    SchFak->KliId = KliId;
+    SchFak->NumberDate = datis->Date();
+    SchFak->SetCaption(Caption());
+    ShowModal(SchFak);
+}
+
+void TSpRasx::SpeedButton3Click() {
+    if (SpRasx->Active() && !SpRasx->IsEmpty()) {
+        const double own = SpRasx->FieldByName(QStringLiteral("ID_POST"))->AsFloat();
+        SelectClientBanks(own);
+        if (own != 0) showEditor(false);
+    }
+    DBGrid1->setFocus();
+}
+
+void TSpRasx::SpeedButton4Click() {
+    NewDocument();
+    showEditor(true);
+    DBGrid1->setFocus();
+}
+
+void TSpRasx::SpeedButton5Click() {
+    if (SpRasx->Active() && !SpRasx->IsEmpty()) {
+        const QString question =
+            QStringLiteral("Удалить счет-фактуры № ") +
+            fmt::FloatToStr(SpRasx->FieldByName(QStringLiteral("NUMB_FAKT"))->AsFloat()) + QStringLiteral(" ?");
+        if (MessageDlg(question, mtWarning, mbYesNo) == mrYes) {
+            SpRasx->Delete();
+            applyOrUndo();
+        }
+    }
+    DBGrid1->setFocus();
+}
+
+void TSpRasx::SpeedButton6Click() {
+    if (SpRasx->Active() && !SpRasx->IsEmpty()) ShowModal(OplataF);
+    DBGrid1->setFocus();
+}
+
+void TSpRasx::SpeedButton7Click() {
+    Close();
+}
+
+// A write that fails leaves the list as the table is: the row comes back (a deletion)
+// or goes (a new row), and the error goes on to the error box.
+void TSpRasx::applyOrUndo() {
+    try {
+        SpRasx->ApplyUpdates();
+    } catch (...) {
+        SpRasx->CancelUpdates();
+        throw;
+    }
+    SpRasx->CommitUpdates();
+}
+
+// ---- The line arithmetic ----------------------------------------------------------------------
+// A handler runs before the value is stored: the field being set reads its new value,
+// every other field its current one, and a value a handler assigns runs that field's
+// handler at once and is stored before this one goes on (the dataset's checks nest so).
+
+void TSpRasx::PosRasxAfterInsert(TDataSet *DataSet) {
+    DataSet->FieldByName(QStringLiteral("PROC_NDS"))->SetAsFloat(defaultVatPercent());
+    DataSet->FieldByName(QStringLiteral("ZAG_ID"))
+        ->SetAsFloat(SpRasx->Active() ? SpRasx->FieldByName(QStringLiteral("FAKTUR_ZAG_ID"))->AsFloat() : 0);
+    DataSet->FieldByName(QStringLiteral("Strana"))->SetAsString(QStringLiteral("Россия"));
+    if (SchFak) SchFak->SelectFirstLineColumn();
+}
+
+// A quantity or price set: only the amounts still 0 are filled.
+void TSpRasx::PosRasxKOL_VOValidate(TField *) {
+    PosRasx->Edit();
+    TField *kolVo = PosRasx->FieldByName(QStringLiteral("KOL_VO"));
+    TField *cena = PosRasx->FieldByName(QStringLiteral("CENA_TOV"));
+    TField *summa = PosRasx->FieldByName(QStringLiteral("Summa"));
+    TField *nds = PosRasx->FieldByName(QStringLiteral("SummaNds"));
+    TField *itogo = PosRasx->FieldByName(QStringLiteral("Itogo"));
+    const double percent = PosRasx->FieldByName(QStringLiteral("PROC_NDS"))->AsFloat();
+    if (summa->AsFloat() == 0 && kolVo->AsFloat() != 0 && cena->AsFloat() != 0)
+        summa->SetAsFloat(R((long double)kolVo->AsFloat() * cena->AsFloat()));
+    if (nds->AsFloat() == 0 && summa->AsFloat() != 0)
+        nds->SetAsFloat(R((long double)summa->AsFloat() * percent / 100));
+    if (itogo->AsFloat() == 0 && summa->AsFloat() != 0)
+        itogo->SetAsFloat(R((long double)summa->AsFloat() + nds->AsFloat()));
+}
+
+// A VAT percent set: the line is computed again from its quantity and price.
+void TSpRasx::PosRasxPROC_NDSValidate(TField *Sender) {
+    PosRasx->Edit();
+    TField *kolVo = PosRasx->FieldByName(QStringLiteral("KOL_VO"));
+    TField *cena = PosRasx->FieldByName(QStringLiteral("CENA_TOV"));
+    TField *summa = PosRasx->FieldByName(QStringLiteral("Summa"));
+    TField *nds = PosRasx->FieldByName(QStringLiteral("SummaNds"));
+    const double percent = Sender->AsFloat();
+    if (kolVo->AsFloat() != 0 && cena->AsFloat() != 0)
+        summa->SetAsFloat(R((long double)kolVo->AsFloat() * cena->AsFloat()));
+    if (summa->AsFloat() != 0) nds->SetAsFloat(R((long double)summa->AsFloat() * percent / 100));
+    if (summa->AsFloat() != 0)
+        PosRasx->FieldByName(QStringLiteral("Itogo"))->SetAsFloat(R((long double)summa->AsFloat() + nds->AsFloat()));
+}
+
+// An amount set on a line with a quantity and no price: the price from it.
+void TSpRasx::PosRasxSummaValidate(TField *Sender) {
+    PosRasx->Edit();
+    TField *kolVo = PosRasx->FieldByName(QStringLiteral("KOL_VO"));
+    TField *cena = PosRasx->FieldByName(QStringLiteral("CENA_TOV"));
+    if (cena->AsFloat() == 0 && kolVo->AsFloat() != 0 && Sender->AsFloat() != 0)
+        cena->SetAsFloat(R((long double)Sender->AsFloat() / kolVo->AsFloat()));
+}
+
+// A total with VAT set: quantity 1 and the price worked back from it when the line has
+// no price (stored unrounded), then a warning when that price, rounded to kopecks,
+// does not give the total again. A VAT percent of -100 leaves no price to work back.
+void TSpRasx::PosRasxItogoValidate(TField *Sender) {
+    PosRasx->Edit();
+    TField *kolVo = PosRasx->FieldByName(QStringLiteral("KOL_VO"));
+    TField *cena = PosRasx->FieldByName(QStringLiteral("CENA_TOV"));
+    const double percent = PosRasx->FieldByName(QStringLiteral("PROC_NDS"))->AsFloat();
+    const double itogo = Sender->AsFloat();
+    if (cena->AsFloat() == 0 && kolVo->AsFloat() == 0 && itogo != 0) kolVo->SetAsFloat(1);
+    const long double divisor = 1 + (long double)percent / 100;
+    if (cena->AsFloat() == 0 && kolVo->AsFloat() != 0 && itogo != 0 && divisor != 0)
+        cena->SetAsFloat(double((long double)itogo / divisor / kolVo->AsFloat()));
+    const double price = R(cena->AsFloat());
+    const double amount = R((long double)kolVo->AsFloat() * price);
+    const long double total = (long double)amount + R((long double)percent * amount / 100);
+    const QString mask = QStringLiteral("0.00");
+    if (fmt::FormatFloat(mask, itogo) != fmt::FormatFloat(mask, double(total)))
+        MessageDlg(QStringLiteral("Цена товара получилась ") + fmt::FloatToStr(cena->AsFloat()) +
+                       QStringLiteral(". Проверьте получившиеся результаты."),
+                   mtWarning, mbOK);
+}
+
+void TSpRasx::PosRasxCalcFields(TDataSet *DataSet) {
+    const double kolVo = DataSet->FieldByName(QStringLiteral("KOL_VO"))->AsFloat();
+    if (kolVo == 0) return;
+    const double itogo = DataSet->FieldByName(QStringLiteral("Itogo"))->AsFloat();
+    DataSet->FieldByName(QStringLiteral("CenaSNDS"))->SetAsFloat(R((long double)itogo / kolVo));
+    DataSet->FieldByName(QStringLiteral("ItogSumma"))->SetAsFloat(R((long double)itogo * 0.05L + itogo));
+}

@@ -1,0 +1,54 @@
+#pragma once
+// A bookkeeper's data folder for the sales-document tests: the reference books of the
+// payment-order tests, document headers written straight into the table, and the
+// program started on it with the sales-document forms created.
+#include "payorders/PayData.h"
+
+#include "controls/DBGrid.h"
+#include "sales/UOplataF.h"
+#include "sales/USchFak.h"
+#include "sales/USpRasx.h"
+
+namespace salesdata {
+
+using namespace paydata;
+
+struct Header {
+    QString sv = QStringLiteral("s");
+    double own = 0;
+    double numbFakt = 0;
+    QDate dateFakt, dateSchet, dateTtn;
+    QString buyer;
+    double summa = 0, nds = 0, itogo = 0;
+};
+
+inline double addHeader(const Header &h) {
+    const auto date = [](const QDate &d) { return d.isValid() ? QVariant(d.toString(Qt::ISODate)) : QVariant(); };
+    db::Database::Exec(QStringLiteral("insert into FAKTUR_ZAG (NUMB_FAKT, DATE_FAKT, DATE_SCHET, DATE_TTN, FL_SVOY, "
+                                      "ID_POST, NAME_POKUPAT, Summa, SummaNDS, Itogo, Dogovor_id) "
+                                      "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0)"),
+                       {h.numbFakt, date(h.dateFakt), date(h.dateSchet), date(h.dateTtn), h.sv, h.own,
+                        h.buyer.isEmpty() ? QVariant() : QVariant(h.buyer), h.summa, h.nds, h.itogo});
+    return lastKey();
+}
+
+// The program with the sales-document group created.
+class SalesApp : public App {
+  public:
+    template <class Fill> explicit SalesApp(Fill fill) : App(fill) {
+        if (Started()) LogoAppForm->CreateSalesDocs();
+    }
+    SalesApp() : SalesApp([] {}) {}
+};
+
+// Writes a cell of a grid as the user's typing does (the cell editor's commit).
+inline bool typeCell(TDBGrid *grid, int row, const char *field, const QString &text) {
+    for (int c = 0; c < grid->ColumnCount(); ++c)
+        if (grid->Columns(c)->FieldName() == QLatin1String(field)) {
+            grid->setCurrentIndex(grid->Model()->index(row, c));
+            return grid->Model()->setData(grid->Model()->index(row, c), text);
+        }
+    return false;
+}
+
+} // namespace salesdata
