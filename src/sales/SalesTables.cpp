@@ -44,8 +44,9 @@ void SetUpdateStatements(TUpdateSQL *update, const QString &table) {
     QStringList sets;
     for (const QString &f : fields)
         sets << QStringLiteral("  %1 = :%1").arg(f);
-    update->ModifySQL = {QStringLiteral("update ") + name, QStringLiteral("set"), sets.join(QStringLiteral(",\n")),
-                         QStringLiteral("where"), QStringLiteral("  %1 = :OLD_%1").arg(key)};
+    update->ModifySQL = {QStringLiteral("update ") + name, QStringLiteral("set"),
+                         sets.join(QStringLiteral(",\n")), QStringLiteral("where"),
+                         QStringLiteral("  %1 = :OLD_%1").arg(key)};
     update->InsertSQL = {QStringLiteral("insert into ") + name,
                          QStringLiteral("  (") + fields.join(QStringLiteral(", ")) + QLatin1Char(')'),
                          QStringLiteral("values"),
@@ -56,7 +57,8 @@ void SetUpdateStatements(TUpdateSQL *update, const QString &table) {
 
 QString PartyField(TPartyBlock block, const QString &part) {
     const bool own = block == TPartyBlock::Own;
-    if (part == QLatin1String("NAME")) return own ? QStringLiteral("NAME_POST") : QStringLiteral("NAME_POKUPAT");
+    if (part == QLatin1String("NAME"))
+        return own ? QStringLiteral("NAME_POST") : QStringLiteral("NAME_POKUPAT");
     if (part == QLatin1String("ID")) return own ? QStringLiteral("ID_POST") : QStringLiteral("ID_POKUPAT");
     return part + (own ? QStringLiteral("_POST") : QStringLiteral("_POK"));
 }

@@ -38,8 +38,9 @@ namespace {
 const QStringList PrimModifySQL = {QStringLiteral("update PrimSch"), QStringLiteral("set"),
                                    QStringLiteral("  Primech = :Primech"), QStringLiteral("where"),
                                    QStringLiteral("  Zag_id = :OLD_Zag_id")};
-const QStringList PrimInsertSQL = {QStringLiteral("insert into PrimSch"), QStringLiteral("  (zag_id,Primech)"),
-                                   QStringLiteral("values"), QStringLiteral("  (:zag_id,:Primech)")};
+const QStringList PrimInsertSQL = {QStringLiteral("insert into PrimSch"),
+                                   QStringLiteral("  (zag_id,Primech)"), QStringLiteral("values"),
+                                   QStringLiteral("  (:zag_id,:Primech)")};
 const QStringList PrimDeleteSQL = {QStringLiteral("delete from PrimSch"), QStringLiteral("where"),
                                    QStringLiteral("  Zag_id = :OLD_Zag_id")};
 
@@ -104,8 +105,8 @@ PartyBoxes partyTab(QWidget *tab, TDataSource *source, TPartyBlock block) {
     row(5, 5, "ОКОНХ", b.okonx);
     grid->setColumnStretch(4, 1);
     grid->setColumnStretch(6, 1);
-    const QList<QWidget *> order{b.inn, b.name, b.adress, b.bik, b.schet, b.kschet,
-                                 b.bank, b.cyti, b.tel, b.okpo, b.okonx};
+    const QList<QWidget *> order{b.inn,  b.name, b.adress, b.bik,  b.schet, b.kschet,
+                                 b.bank, b.cyti, b.tel,    b.okpo, b.okonx};
     for (int i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
     return b;
@@ -134,7 +135,9 @@ TSchFak::TSchFak(TSpRasx *documents, QWidget *parent)
     Prim->UpdateObject = UpdateSQL1;
     DataSource1 = new TDataSource(this, Prim);
 
-    const auto edit = [this](const char *field) { return new TDBEdit(this, DSpRasx, QString::fromLatin1(field)); };
+    const auto edit = [this](const char *field) {
+        return new TDBEdit(this, DSpRasx, QString::fromLatin1(field));
+    };
     const auto dateEdit = [this](const char *field) {
         return new TDBDateEdit(this, DSpRasx, QString::fromLatin1(field));
     };
@@ -289,9 +292,10 @@ TSchFak::TSchFak(TSpRasx *documents, QWidget *parent)
     layout->addLayout(bottom);
     resize(788, 538);
 
-    const QList<QWidget *> order{EditNUMB_FAKT, DBEdit3, EditDATE_FAKT, EditNUMB_TTN, EditDATE_TTN,
-                                 EditNUMB_SCHET, EditDATE_SCHET, DBEdit9, DBEdit10, DBEdit11,
-                                 DBEdit8, DBEdit2, DBEdit1, DBEdit12, DBMemo1, PageControl1};
+    const QList<QWidget *> order{EditNUMB_FAKT, DBEdit3,        EditDATE_FAKT,  EditNUMB_TTN,
+                                 EditDATE_TTN,  EditNUMB_SCHET, EditDATE_SCHET, DBEdit9,
+                                 DBEdit10,      DBEdit11,       DBEdit8,        DBEdit2,
+                                 DBEdit1,       DBEdit12,       DBMemo1,        PageControl1};
     for (int i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 
@@ -326,12 +330,12 @@ TSchFak::TSchFak(TSpRasx *documents, QWidget *parent)
     OnKeyDown(EditNAME_POST, withPicker(&TSchFak::SpeedButton5Click));
     OnKeyDown(EditBANK_POK, withPicker(&TSchFak::SpeedButton2Click));
     OnKeyDown(EditBANK_POST, withPicker(&TSchFak::SpeedButton3Click));
-    OnKeyDown({DBGrid1,        EditNUMB_FAKT,  DBEdit3,       EditDATE_FAKT,  EditNUMB_TTN,   EditDATE_TTN,
-               EditNUMB_SCHET, EditDATE_SCHET, DBEdit9,       DBEdit10,       DBEdit11,       DBEdit8,
-               DBEdit1,        DBEdit12,       EditINN_POK,   EditADRESS_POK, EditMFO_POK,    EditSCHET_POK,
-               EditKSCHET_POK, EditCYTI_POK,   EditTEL_POK,   EditOKPO_POK,   EditOKONX_POK,  EditINN_POST,
-               EditADRESS_POST, EditMFO_POST,  EditSCHET_POST, EditKSCHET_POST, EditCYTI_POST, EditTEL_POST,
-               EditOKPO_POST,  EditOKONX_POST},
+    OnKeyDown({DBGrid1,         EditNUMB_FAKT,  DBEdit3,        EditDATE_FAKT,   EditNUMB_TTN,  EditDATE_TTN,
+               EditNUMB_SCHET,  EditDATE_SCHET, DBEdit9,        DBEdit10,        DBEdit11,      DBEdit8,
+               DBEdit1,         DBEdit12,       EditINN_POK,    EditADRESS_POK,  EditMFO_POK,   EditSCHET_POK,
+               EditKSCHET_POK,  EditCYTI_POK,   EditTEL_POK,    EditOKPO_POK,    EditOKONX_POK, EditINN_POST,
+               EditADRESS_POST, EditMFO_POST,   EditSCHET_POST, EditKSCHET_POST, EditCYTI_POST, EditTEL_POST,
+               EditOKPO_POST,   EditOKONX_POST},
               withPicker(&TSchFak::DBGrid1EditButtonClick));
 
     // The exits of the INN, BIK and contract boxes: the focus moved on within the form
@@ -404,7 +408,8 @@ void TSchFak::closeEvent(QCloseEvent *event) {
     }
     Guarded([this] {
         writePendingInput();
-        if (HasChanges() || IsNewDoc) leave();
+        if (HasChanges() || IsNewDoc)
+            leave();
         else
             BitBtn2Click();
     });
@@ -642,7 +647,8 @@ void TSchFak::SetUnit(const QString &unit) {
 
 void TSchFak::SelectFirstLineColumn() {
     const int row = PosRasx->RecNo();
-    if (row >= 0 && row < DBGrid1->Model()->rowCount()) DBGrid1->setCurrentIndex(DBGrid1->Model()->index(row, 0));
+    if (row >= 0 && row < DBGrid1->Model()->rowCount())
+        DBGrid1->setCurrentIndex(DBGrid1->Model()->index(row, 0));
 }
 
 void TSchFak::SpeedButton6Click() {

@@ -108,13 +108,13 @@ class TSchFak : public TForm {
     void PrintDocument(const QString &choice);
     // F5 print, F10 save, Esc leave (asking "Записать документ?" when there are changes).
     void AllPresKey(int &Key);
-    void SpeedButton1Click(); // counterparty from the partners
-    void SpeedButton5Click(); // own organisation
-    void SpeedButton2Click(); // the counterparty's account
-    void SpeedButton3Click(); // the own account
-    void DBGrid1EditButtonClick(); // goods name of the current line
+    void SpeedButton1Click();          // counterparty from the partners
+    void SpeedButton5Click();          // own organisation
+    void SpeedButton2Click();          // the counterparty's account
+    void SpeedButton3Click();          // the own account
+    void DBGrid1EditButtonClick();     // goods name of the current line
     void SetUnit(const QString &unit); // the units menu
-    void SpeedButton6Click();        // contract
+    void SpeedButton6Click();          // contract
     void Edit1Exit();
     void SpeedButton11Click(); // remark
     void EditINN_POKExit();
@@ -142,7 +142,7 @@ class TSchFak : public TForm {
 
     TSpRasx *Documents;
     QList<QWidget *> m_shippingFields; // the fields of an invoice or waybill, with captions
-    double m_key = 0; // FAKTUR_ZAG_ID of the header being edited
+    double m_key = 0;                  // FAKTUR_ZAG_ID of the header being edited
 };
 
 extern TSchFak *SchFak;

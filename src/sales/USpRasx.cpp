@@ -124,8 +124,12 @@ TSpRasx::TSpRasx(QWidget *parent) : TForm(parent) {
     PosRasx->FieldByName(QStringLiteral("PROC_NDS"))->OnValidate = [this](TField *f) {
         PosRasxPROC_NDSValidate(f);
     };
-    PosRasx->FieldByName(QStringLiteral("Summa"))->OnValidate = [this](TField *f) { PosRasxSummaValidate(f); };
-    PosRasx->FieldByName(QStringLiteral("Itogo"))->OnValidate = [this](TField *f) { PosRasxItogoValidate(f); };
+    PosRasx->FieldByName(QStringLiteral("Summa"))->OnValidate = [this](TField *f) {
+        PosRasxSummaValidate(f);
+    };
+    PosRasx->FieldByName(QStringLiteral("Itogo"))->OnValidate = [this](TField *f) {
+        PosRasxItogoValidate(f);
+    };
     PosRasx->OnCalcFields = [this](TDataSet *ds) { PosRasxCalcFields(ds); };
     DPosRasx = new TDataSource(this, PosRasx);
 
@@ -423,7 +427,8 @@ void TSpRasx::SpeedButton5Click() {
     if (SpRasx->Active() && !SpRasx->IsEmpty()) {
         const QString question =
             QStringLiteral("Удалить счет-фактуры № ") +
-            fmt::FloatToStr(SpRasx->FieldByName(QStringLiteral("NUMB_FAKT"))->AsFloat()) + QStringLiteral(" ?");
+            fmt::FloatToStr(SpRasx->FieldByName(QStringLiteral("NUMB_FAKT"))->AsFloat()) +
+            QStringLiteral(" ?");
         if (MessageDlg(question, mtWarning, mbYesNo) == mrYes) {
             SpRasx->Delete();
             applyOrUndo();
@@ -495,7 +500,8 @@ void TSpRasx::PosRasxPROC_NDSValidate(TField *Sender) {
         summa->SetAsFloat(R((long double)kolVo->AsFloat() * cena->AsFloat()));
     if (summa->AsFloat() != 0) nds->SetAsFloat(R((long double)summa->AsFloat() * percent / 100));
     if (summa->AsFloat() != 0)
-        PosRasx->FieldByName(QStringLiteral("Itogo"))->SetAsFloat(R((long double)summa->AsFloat() + nds->AsFloat()));
+        PosRasx->FieldByName(QStringLiteral("Itogo"))
+            ->SetAsFloat(R((long double)summa->AsFloat() + nds->AsFloat()));
 }
 
 // An amount set on a line with a quantity and no price: the price from it.

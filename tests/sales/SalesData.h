@@ -23,12 +23,15 @@ struct Header {
 };
 
 inline double addHeader(const Header &h) {
-    const auto date = [](const QDate &d) { return d.isValid() ? QVariant(d.toString(Qt::ISODate)) : QVariant(); };
-    db::Database::Exec(QStringLiteral("insert into FAKTUR_ZAG (NUMB_FAKT, DATE_FAKT, DATE_SCHET, DATE_TTN, FL_SVOY, "
-                                      "ID_POST, NAME_POKUPAT, Summa, SummaNDS, Itogo, Dogovor_id) "
-                                      "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0)"),
-                       {h.numbFakt, date(h.dateFakt), date(h.dateSchet), date(h.dateTtn), h.sv, h.own,
-                        h.buyer.isEmpty() ? QVariant() : QVariant(h.buyer), h.summa, h.nds, h.itogo});
+    const auto date = [](const QDate &d) {
+        return d.isValid() ? QVariant(d.toString(Qt::ISODate)) : QVariant();
+    };
+    db::Database::Exec(
+        QStringLiteral("insert into FAKTUR_ZAG (NUMB_FAKT, DATE_FAKT, DATE_SCHET, DATE_TTN, FL_SVOY, "
+                       "ID_POST, NAME_POKUPAT, Summa, SummaNDS, Itogo, Dogovor_id) "
+                       "values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0)"),
+        {h.numbFakt, date(h.dateFakt), date(h.dateSchet), date(h.dateTtn), h.sv, h.own,
+         h.buyer.isEmpty() ? QVariant() : QVariant(h.buyer), h.summa, h.nds, h.itogo});
     return lastKey();
 }
 

@@ -22,7 +22,8 @@ class TestArithmetic : public ScriptedTestCase {
     void initTestCase() {
         app = std::make_unique<SalesApp>([] {
             db::Database::Exec(QStringLiteral("update Config set ProcNDS = 20"));
-            addHeader({QStringLiteral("s"), 0, 1, QDate(2024, 3, 1), {}, {}, QStringLiteral("ООО \"Ландыш\"")});
+            addHeader(
+                {QStringLiteral("s"), 0, 1, QDate(2024, 3, 1), {}, {}, QStringLiteral("ООО \"Ландыш\"")});
         });
         QVERIFY(app->Started());
         SpRasx->datvx->SetDate(QDate(2024, 1, 1));
@@ -48,10 +49,11 @@ class TestArithmetic : public ScriptedTestCase {
             << QStringList{"KOL_VO=3", "Itogo=100"}
             << QStringList{"3", "27-7777777777778", "83-33", "16-67", "100"} << "27-7777777777778";
         QTest::newRow("an amount on a line with a quantity")
-            << QStringList{"KOL_VO=3", "Summa=100"} << QStringList{"3", "33-33", "100", "20", "120"} << "33-33";
+            << QStringList{"KOL_VO=3", "Summa=100"} << QStringList{"3", "33-33", "100", "20", "120"}
+            << "33-33";
         QTest::newRow("a new quantity keeps the amounts")
-            << QStringList{"CENA_TOV=100", "KOL_VO=3", "KOL_VO=5"} << QStringList{"5", "100", "300", "60", "360"}
-            << "";
+            << QStringList{"CENA_TOV=100", "KOL_VO=3", "KOL_VO=5"}
+            << QStringList{"5", "100", "300", "60", "360"} << "";
         QTest::newRow("a new VAT percent computes them again")
             << QStringList{"CENA_TOV=100", "KOL_VO=3", "PROC_NDS=10"}
             << QStringList{"3", "100", "300", "30", "330"} << "";
@@ -59,21 +61,23 @@ class TestArithmetic : public ScriptedTestCase {
             << QStringList{"CENA_TOV=100", "KOL_VO=3", "Itogo=0"} << QStringList{"3", "100", "300", "60", "0"}
             << "100";
         QTest::newRow("a half kopeck to the even one, down")
-            << QStringList{"PROC_NDS=0", "CENA_TOV=0.125", "KOL_VO=1"} << QStringList{"1", "0-125", "0-12", "0", "0-12"}
-            << "";
+            << QStringList{"PROC_NDS=0", "CENA_TOV=0.125", "KOL_VO=1"}
+            << QStringList{"1", "0-125", "0-12", "0", "0-12"} << "";
         QTest::newRow("a half kopeck to the even one, up")
-            << QStringList{"PROC_NDS=0", "CENA_TOV=0.375", "KOL_VO=1"} << QStringList{"1", "0-375", "0-38", "0", "0-38"}
-            << "";
+            << QStringList{"PROC_NDS=0", "CENA_TOV=0.375", "KOL_VO=1"}
+            << QStringList{"1", "0-375", "0-38", "0", "0-38"} << "";
         QTest::newRow("VAT -100 leaves no price to work back")
-            << QStringList{"PROC_NDS=-100", "KOL_VO=2", "Itogo=50"} << QStringList{"2", "", "", "", "50"} << "0";
+            << QStringList{"PROC_NDS=-100", "KOL_VO=2", "Itogo=50"} << QStringList{"2", "", "", "", "50"}
+            << "0";
     }
     void entries() {
         QFETCH(QStringList, steps);
         QFETCH(QStringList, line);
         QFETCH(QString, warning);
         if (!warning.isEmpty())
-            UiScript::Answer(mrOk, QStringLiteral("Цена товара получилась %1. Проверьте получившиеся результаты.")
-                                       .arg(warning));
+            UiScript::Answer(
+                mrOk,
+                QStringLiteral("Цена товара получилась %1. Проверьте получившиеся результаты.").arg(warning));
         lines()->Append();
         QCOMPARE(text("PROC_NDS"), QStringLiteral("20")); // the setting
         QCOMPARE(text("Strana"), QStringLiteral("Россия"));
@@ -82,7 +86,8 @@ class TestArithmetic : public ScriptedTestCase {
             lines()->Edit();
             lines()->FieldByName(step.section('=', 0, 0))->SetAsFloat(step.section('=', 1).toDouble());
         }
-        const QStringList got{text("KOL_VO"), text("CENA_TOV"), text("Summa"), text("SummaNds"), text("Itogo")};
+        const QStringList got{text("KOL_VO"), text("CENA_TOV"), text("Summa"), text("SummaNds"),
+                              text("Itogo")};
         QCOMPARE(got, line);
         lines()->Cancel();
     }
