@@ -354,7 +354,8 @@ void TProvodka::SpeedButton5Click() {
 }
 
 void TProvodka::DBGrid1EditButtonClick() {
-    DBGrid1->EndCellEdit(false); // the picked account replaces what the cell held
+    // What the cell holds is kept when the picker is cancelled, replaced when it picks.
+    DBGrid1->EndCellEdit(true);
     ShowModal(Plan);
     if (!Plan->OkPressed) return;
     const QString schet = PlSchSchet->AsString();
