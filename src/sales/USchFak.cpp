@@ -429,10 +429,7 @@ bool TSchFak::HasChanges() const {
 // What the user typed and has not left yet goes into the fields: the open cell of the
 // lines grid, the header's boxes, the note.
 void TSchFak::writePendingInput() {
-    if (QWidget *editor = DBGrid1->indexWidget(DBGrid1->currentIndex())) {
-        emit DBGrid1->itemDelegate()->commitData(editor);
-        emit DBGrid1->itemDelegate()->closeEditor(editor, QAbstractItemDelegate::NoHint);
-    }
+    DBGrid1->EndCellEdit(true);
     SpRasx->UpdateRecord();
     PosRasx->UpdateRecord();
     if (Prim->Active()) Prim->UpdateRecord();
@@ -550,6 +547,7 @@ void TSchFak::BitBtn1Click() {
 }
 
 void TSchFak::BitBtn2Click() {
+    DBGrid1->EndCellEdit(false);
     SpRasx->Cancel();
     if (SpRasx->UpdatesPending()) SpRasx->CancelUpdates();
     PosRasx->Cancel();

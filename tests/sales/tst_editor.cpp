@@ -1,0 +1,274 @@
+// The document editor: the save as one write with the counterparty remembered in the
+// reference books, leaving with Esc or the close box without losing anything, the
+// completions by INN and BIK, the pickers, "Max №", the contract box, the print chooser.
+#include "SalesData.h"
+
+#include "app/UQ1.h"
+#include "controls/DBCtrls.h"
+#include "refbooks/USlAssort.h"
+#include "refbooks/USlBankP.h"
+#include "refbooks/USlPrim.h"
+#include "support/TestSupport.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QtTest>
+
+using namespace salesdata;
+
+namespace {
+
+struct Ids {
+    double alfa = 0, berezka = 0, iva = 0, bill = 0, contract = 0;
+};
+
+// "АО Альфа" with its account; partners "Берёзка" (INN, a telephone, no address) and
+// "Ива" (no INN); a bill of 2024 with one line, linked to contract "Д-1".
+Ids fill() {
+    Ids ids;
+    db::Database::Exec(QStringLiteral("update Config set Period = 'Год', ProcNDS = 20"));
+    addDirectory();
+    ids.alfa = addKlient(QStringLiteral("АО Альфа"), QStringLiteral("АО \"Альфа\""),
+                         QStringLiteral("7701000001"), QStringLiteral("T"));
+    addAccount(ids.alfa, QStringLiteral("ПАО Сбербанк"), QStringLiteral("40702810000000000001"),
+               QStringLiteral("30101810400000000225"), QStringLiteral("044525225"));
+    ids.berezka = addKlient(QStringLiteral("Берёзка"), QStringLiteral("ООО \"Берёзка\""),
+                            QStringLiteral("5000000005"), QStringLiteral("F"));
+    db::Database::Exec(QStringLiteral("update Klient set Telephon = '111-11-11' where Klient_id = ?"),
+                       {ids.berezka});
+    addAccount(ids.berezka, QStringLiteral("АО Альфа-Банк"), QStringLiteral("40702810000000000005"),
+               QStringLiteral("30101810200000000593"), QStringLiteral("044525593"));
+    ids.iva = addKlient(QStringLiteral("Ива"), QStringLiteral("ООО \"Ива\""), QString(), QStringLiteral("F"));
+    db::Database::Exec(QStringLiteral("insert into Dogovor (NumbDog) values ('Д-1')"));
+    ids.contract = lastKey();
+    ids.bill = addHeader({"s", ids.alfa, 0, {}, QDate(2024, 3, 1), {}, "ООО \"Берёзка\"", 100, 20, 120});
+    db::Database::Exec(
+        QStringLiteral("update FAKTUR_ZAG set Dogovor_id = ?, ID_POKUPAT = ? where FAKTUR_ZAG_ID = ?"),
+        {ids.contract, ids.berezka, ids.bill});
+    db::Database::Exec(
+        QStringLiteral("insert into Faktura (ZAG_ID, NAME_TOV, KOL_VO, CENA_TOV, PROC_NDS, Summa, "
+                       "SummaNds, Itogo) values (?, 'Бумага', 1, 100, 20, 100, 20, 120)"),
+        {ids.bill});
+    return ids;
+}
+
+// The editor opened in the register of `item` on a new document (F6) or on its first
+// one (F4); left by Cancel when `steps` leave it open.
+template <class Steps> void edit(const char *item, Qt::Key key, Steps steps) {
+    UiScript::OnShow<TSpRasx>([=](TSpRasx *f) {
+        UiScript::OnShow<TSchFak>([=](TSchFak *e) {
+            steps(e);
+            if (e->isVisible()) e->BitBtn2Click();
+        });
+        f->SpRasx->First();
+        QTest::keyClick(f->DBGrid1, key);
+        f->SpeedButton7Click();
+    });
+    LogoAppForm->MenuItem(QString::fromLatin1(item))->trigger();
+}
+
+TField *field(const char *name) {
+    return SpRasx->SpRasx->FieldByName(QString::fromLatin1(name));
+}
+
+void set(const char *name, const QString &text) {
+    SpRasx->SpRasx->Edit();
+    field(name)->SetAsString(text);
+}
+
+void addLine(double kolVo, double cena) {
+    TDataSet *lines = SpRasx->PosRasx;
+    lines->Append();
+    lines->FieldByName("KOL_VO")->SetAsFloat(kolVo);
+    lines->FieldByName("CENA_TOV")->SetAsFloat(cena);
+    lines->Post();
+}
+
+void typeAndLeave(TDBEdit *box, const QString &text, QWidget *next) {
+    box->setFocus();
+    box->setText(text);
+    box->DataLink->SetModified();
+    next->setFocus();
+}
+
+int partners() {
+    return count(QStringLiteral("select count(*) from Klient"));
+}
+
+} // namespace
+
+class TestEditor : public ScriptedTestCase {
+    Q_OBJECT
+  private slots:
+    void initTestCase() { Clock::setToday(QDate(2024, 3, 20)); }
+
+    // A save that cannot remember the buyer writes neither the lines nor the header;
+    // the editor stays open and the next F10 writes all of it once, with the totals,
+    // the buyer as a partner (name cut to 30 for search) and its account by the
+    // directory.
+    void saveIsOneWrite() {
+        SalesApp app([] { fill(); });
+        const int before = partners();
+        edit("N30", Qt::Key_F6, [&](TSchFak *e) {
+            set("NAME_POKUPAT", QStringLiteral("Общество с ограниченной ответственностью \"Ландыш\""));
+            set("INN_POK", QStringLiteral("7703000003"));
+            set("SCHET_POK", QStringLiteral("40702810000000000077"));
+            set("MFO_POK", QStringLiteral("044030653"));
+            set("BANK_POK", QStringLiteral("как в документе"));
+            addLine(3, 100);
+            addLine(2, 12.5);
+            db::Database::Exec(QStringLiteral("create trigger busy before insert on Klient begin "
+                                              "select raise(abort, 'Таблица Klient занята'); end"));
+            UiScript::ExpectError();
+            QTest::keyClick(e->EditNUMB_FAKT, Qt::Key_F10);
+            QVERIFY(e->isVisible());
+            QCOMPARE(count("select count(*) from Faktura"), 1);
+            QCOMPARE(count("select count(*) from FAKTUR_ZAG where Summa > 0"), 1);
+            db::Database::Exec(QStringLiteral("drop trigger busy"));
+            QTest::keyClick(e->EditNUMB_FAKT, Qt::Key_F10);
+            QVERIFY(!e->isVisible());
+        });
+        QCOMPARE(partners(), before + 1);
+        QCOMPARE(value("select Name || '|' || FlSvoy from Klient where Inn = '7703000003'").toString(),
+                 QStringLiteral("Общество с ограниченной ответс|F"));
+        QCOMPARE(value("select NameBank from Bank where Schet = '40702810000000000077'").toString(),
+                 QStringLiteral("ПАО Северо-Западный банк"));
+        QCOMPARE(count("select count(*) from Faktura"), 3);
+        // The plain sums of the lines: 300, 60, 360 and 25, 5, 30.
+        QCOMPARE(value("select Summa || '|' || SummaNDS || '|' || Itogo from FAKTUR_ZAG where NUMB_FAKT = 1")
+                     .toString(),
+                 QStringLiteral("325|65|390"));
+    }
+
+    // A known buyer without an address gets the document's, keeping a telephone the
+    // document lacks; an account already known adds nothing; without INN only an
+    // organisation of the same name is the same buyer, and a new one's empty BIK is
+    // warned about.
+    void knownBuyers() {
+        Ids ids;
+        SalesApp app([&] { ids = fill(); });
+        const int before = partners();
+        const auto save = [](const QString &name, const QString &inn, const QString &schet,
+                             const QString &bik) {
+            edit("N30", Qt::Key_F6, [=](TSchFak *e) {
+                set("NAME_POKUPAT", name);
+                set("INN_POK", inn);
+                set("ADRESS_POK", QStringLiteral("Тверь"));
+                set("SCHET_POK", schet);
+                set("MFO_POK", bik);
+                e->BitBtn1Click();
+                QVERIFY(!e->isVisible());
+            });
+        };
+        save(QStringLiteral("Берёзка новая"), QStringLiteral("5000000005"),
+             QStringLiteral("40702810000000000005"), QStringLiteral("044525593"));
+        QCOMPARE(value("select FullName || '|' || Adress || '|' || Telephon from Klient where Klient_id = ?",
+                       {ids.berezka})
+                     .toString(),
+                 QStringLiteral("ООО \"Берёзка\"|Тверь|111-11-11"));
+        QCOMPARE(count("select count(*) from Bank where Klient_id = ?", {ids.berezka}), 1);
+        save(QStringLiteral("ООО \"Ива\""), QString(), QStringLiteral("40702810000000000099"),
+             QStringLiteral("044525225"));
+        QCOMPARE(partners(), before);
+        QCOMPARE(count("select count(*) from Bank where Klient_id = ?", {ids.iva}), 1);
+        UiScript::ExpectError(QStringLiteral("Проверте БИК Вашего банка!"));
+        save(QStringLiteral("ИП Соснов"), QString(), QString(), QString());
+        QCOMPARE(partners(), before + 1);
+    }
+
+    // Esc and the close box ask whenever something would be lost: a changed header, a
+    // line posted but not saved, a changed note; an unchanged document closes at once.
+    void leavingLosesNothing() {
+        Ids ids;
+        SalesApp app([&] { ids = fill(); });
+        edit("N5", Qt::Key_F4, [](TSchFak *e) {
+            QVERIFY(e->DBMemo1->isVisible());
+            QTest::keyClick(e->EditNUMB_SCHET, Qt::Key_Escape);
+            QVERIFY(!e->isVisible());
+        });
+        edit("N5", Qt::Key_F4, [](TSchFak *e) {
+            addLine(5, 10);
+            SpRasx->PosRasx->First(); // posted by moving on
+            UiScript::Answer(mrCancel, QStringLiteral("Записать документ?"));
+            e->close();
+            QVERIFY(e->isVisible());
+            UiScript::Answer(mrNo, QStringLiteral("Записать документ?"));
+            QTest::keyClick(e->DBGrid1, Qt::Key_Escape);
+            QVERIFY(!e->isVisible());
+        });
+        QCOMPARE(count("select count(*) from Faktura where ZAG_ID = ?", {ids.bill}), 1);
+        // A remark for the note: asked about, saved with the bill.
+        db::Database::Exec(
+            QStringLiteral("insert into PrimSch (Zag_id, Primech) values (999, 'Оплата в 3 дня')"));
+        edit("N5", Qt::Key_F4, [](TSchFak *e) {
+            UiScript::OnShow<TSlPrim>([](TSlPrim *p) { p->BitBtn1->click(); });
+            e->SpeedButton11Click();
+            UiScript::Answer(mrYes, QStringLiteral("Записать документ?"));
+            // The bill names its buyer without INN or BIK: a partner of its own.
+            UiScript::ExpectError(QStringLiteral("Проверте БИК Вашего банка!"));
+            QTest::keyClick(e->EditNUMB_SCHET, Qt::Key_Escape);
+            QVERIFY(!e->isVisible());
+        });
+        QCOMPARE(value("select Primech from PrimSch where Zag_id = ?", {ids.bill}).toString(),
+                 QStringLiteral("Оплата в 3 дня"));
+        // Yes with no buyer: refused, the editor stays.
+        edit("N5", Qt::Key_F4, [](TSchFak *e) {
+            set("NAME_POKUPAT", QString());
+            UiScript::Answer(mrYes, QStringLiteral("Записать документ?"));
+            UiScript::ExpectError(QStringLiteral("Не заполнено название покупателя"));
+            QTest::keyClick(e->EditNUMB_SCHET, Qt::Key_Escape);
+            QVERIFY(e->isVisible());
+        });
+    }
+
+    // INN and BIK boxes, the pickers, "Max №", the units, the contract box, F5.
+    void completionsAndPickers() {
+        Ids ids;
+        SalesApp app([&] { ids = fill(); });
+        edit("N5", Qt::Key_F4, [](TSchFak *e) {
+            QCOMPARE(e->Edit1->text(), QStringLiteral("Д-1"));
+            QVERIFY(e->MaxN->isVisible()); // a bill without an invoice number
+            e->MaxNClick();
+            QCOMPARE(e->EditNUMB_FAKT->text(), QStringLiteral("1"));
+            QCOMPARE(e->EditDATE_FAKT->text(), QStringLiteral("30.03.2024")); // the register's period end
+            e->Izm->actions().at(4)->trigger();
+            QCOMPARE(SpRasx->PosRasx->FieldByName("ED_IZM")->AsString(), QStringLiteral("кг"));
+            // F5: the chooser, its sales-tax box only for a document with the tax.
+            UiScript::OnShow<TQ_pri>([](TQ_pri *q) {
+                QVERIFY(!q->CheckBox1->isVisibleTo(q));
+                q->BitBtn3->click();
+            });
+            QTest::keyClick(e->EditNUMB_FAKT, Qt::Key_F5);
+        });
+        edit("N30", Qt::Key_F6, [](TSchFak *e) {
+            QVERIFY(e->Edit1->text().isEmpty());
+            QVERIFY(!e->MaxN->isVisible());
+            e->SpeedButton2Click(); // a buyer typed by hand has no accounts to pick
+            typeAndLeave(e->EditINN_POK, QStringLiteral("5000000005"), e->EditNAME_POKUPAT);
+            QCOMPARE(e->EditNAME_POKUPAT->text(), QStringLiteral("ООО \"Берёзка\""));
+            QCOMPARE(e->EditSCHET_POK->text(), QStringLiteral("40702810000000000005"));
+            typeAndLeave(e->EditINN_POK, QStringLiteral("7701000001"), e->EditNAME_POKUPAT);
+            QCOMPARE(e->EditNAME_POKUPAT->text(), QStringLiteral("ООО \"Берёзка\"")); // named already
+            UiScript::ExpectError(QStringLiteral("Проверте БИК банка!"));
+            typeAndLeave(e->EditMFO_POK, QStringLiteral("999999999"), e->EditSCHET_POK);
+            QCOMPARE(e->EditKSCHET_POK->text(), QStringLiteral("30101810200000000593"));
+            // F2 in the INN box: a goods name, on a document without lines a new line.
+            UiScript::OnShow<TSlAssort>([](TSlAssort *p) { p->BitBtn1->click(); });
+            QTest::keyClick(e->EditINN_POK, Qt::Key_F2);
+            TDataSet *line = SpRasx->PosRasx;
+            QCOMPARE(QStringList({line->FieldByName("NAME_TOV")->AsString(),
+                                  line->FieldByName("PROC_NDS")->AsString(),
+                                  line->FieldByName("Strana")->AsString()}),
+                     QStringList({"Бумага", "20", "Россия"}));
+            UiScript::Answer(mrNo, QStringLiteral("Записать документ?"));
+            QTest::keyClick(e->EditINN_POK, Qt::Key_Escape);
+        });
+        QCOMPARE(count("select count(*) from FAKTUR_ZAG"), 1);
+    }
+};
+
+QTEST_MAIN(TestEditor)
+#include "tst_editor.moc"

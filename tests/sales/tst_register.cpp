@@ -1,0 +1,252 @@
+// The document register as the bookkeeper uses it: its four modes, the name filter
+// and sorting, yearly invoice numbering, new documents found by their key whatever the
+// filter, commands on an empty register, deletion, and the payments of a document.
+#include "SalesData.h"
+
+#include "controls/DBCtrls.h"
+#include "refbooks/USlPoluch.h"
+#include "support/TestSupport.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace salesdata;
+
+namespace {
+
+struct Ids {
+    double alfa = 0, romashka = 0, berezka = 0, h1 = 0, h2 = 0;
+};
+
+// "АО Альфа" (the current organisation) issued invoices 7 (also a bill) and 3 (also a
+// waybill) in 2024 and received 40; "ООО Ромашка" issued 90.
+Ids fill() {
+    Ids ids;
+    db::Database::Exec(QStringLiteral("update Config set Period = 'Год', ProcNDS = 20"));
+    ids.alfa = addKlient(QStringLiteral("АО Альфа"), QStringLiteral("АО \"Альфа\""),
+                         QStringLiteral("7701000001"), QStringLiteral("T"));
+    addAccount(ids.alfa, QStringLiteral("ПАО Сбербанк"), QStringLiteral("40702810000000000001"),
+               QStringLiteral("30101810400000000225"), QStringLiteral("044525225"));
+    ids.romashka = addKlient(QStringLiteral("ООО Ромашка"), QStringLiteral("ООО \"Ромашка\""),
+                             QStringLiteral("7702000002"), QStringLiteral("T"));
+    ids.berezka = addKlient(QStringLiteral("Берёзка"), QStringLiteral("ООО \"Берёзка\""),
+                            QStringLiteral("5000000005"), QStringLiteral("F"));
+    addAccount(ids.berezka, QStringLiteral("АО Альфа-Банк"), QStringLiteral("40702810000000000005"),
+               QStringLiteral("30101810200000000593"), QStringLiteral("044525593"));
+    ids.h1 = addHeader(
+        {"s", ids.alfa, 7, QDate(2024, 3, 1), QDate(2024, 2, 28), {}, "ООО \"Берёзка\"", 1000, 200, 1200});
+    ids.h2 = addHeader(
+        {"s", ids.alfa, 3, QDate(2024, 2, 1), {}, QDate(2024, 2, 2), "Рощинка ООО", 5000, 1000, 6000});
+    addHeader({"b", ids.alfa, 40, QDate(2024, 1, 10), {}, {}, "ООО \"Поставщик\"", 10, 2, 12});
+    addHeader({"s", ids.romashka, 90, QDate(2024, 1, 10), {}, {}, "ООО \"Берёзка\"", 10, 2, 12});
+    db::Database::Exec(QStringLiteral("insert into Faktura (ZAG_ID, NAME_TOV) values (?, 'Бумага')"),
+                       {ids.h1});
+    db::Database::Exec(QStringLiteral("insert into Oplata (Faktur_zag_id, SummaOpl) values (?, 100)"),
+                       {ids.h1});
+    return ids;
+}
+
+QStringList column(TDataSet *ds, const char *field) {
+    QStringList values;
+    for (ds->First(); !ds->Eof(); ds->Next())
+        values << ds->FieldByName(QString::fromLatin1(field))->DisplayText();
+    return values;
+}
+
+// The register shown by a menu command, driven by `steps`, then closed.
+template <class Steps> void inRegister(const char *item, Steps steps) {
+    UiScript::OnShow<TSpRasx>([steps](TSpRasx *f) {
+        steps(f);
+        f->SpeedButton7Click();
+    });
+    LogoAppForm->MenuItem(QString::fromLatin1(item))->trigger();
+}
+
+// Every header as stored, one text per row.
+QStringList headers() {
+    TQuery q;
+    q.SetSQLText(QStringLiteral("select * from FAKTUR_ZAG order by FAKTUR_ZAG_ID"));
+    q.Open();
+    QStringList rows;
+    for (; !q.Eof(); q.Next()) {
+        QStringList row;
+        for (int i = 0; i < q.FieldCount(); ++i)
+            row << q.Fields(i)->AsString();
+        rows << row.join('|');
+    }
+    return rows;
+}
+
+QString header(const char *field) {
+    return SpRasx->SpRasx->FieldByName(QString::fromLatin1(field))->AsString();
+}
+
+} // namespace
+
+class TestRegister : public ScriptedTestCase {
+    Q_OBJECT
+  private slots:
+    // Each mode lists the headers carrying its date, of its direction and of the current
+    // organisation, numbered and dated by its kind; the name pattern and the sorting.
+    void fourModes() {
+        Clock::setToday(QDate(2024, 3, 20));
+        SalesApp app([] { fill(); });
+        inRegister("N30", [](TSpRasx *f) {
+            QCOMPARE(f->Caption(), QStringLiteral("Счета-Фактуры"));
+            QCOMPARE(f->datvx->Date(), QDate(2024, 1, 1));
+            QCOMPARE(f->datis->Date(), QDate(2024, 3, 30));
+            QCOMPARE(f->Edit2->text(), QStringLiteral("АО \"Альфа\""));
+            QCOMPARE(column(f->SpRasx, "NumbF"), QStringList({"3", "7"}));
+            f->DBGrid1TitleClick(3); // by the total with VAT
+            QCOMPARE(column(f->SpRasx, "NumbF"), QStringList({"7", "3"}));
+            f->Edit1->setText(QStringLiteral("Ро*ка?"));
+            QTest::keyClick(f->Edit1, Qt::Key_F7);
+            QCOMPARE(f->SpRasx->ParamByName("NAME")->AsString(), QStringLiteral("Ро%ка_%"));
+            QCOMPARE(column(f->SpRasx, "NAME_POKUPAT"), QStringList({"Рощинка ООО"}));
+        });
+        inRegister("N5", [](TSpRasx *f) {
+            QCOMPARE(f->DBGrid1->Columns(0)->FieldName(), QStringLiteral("Numb_Schet"));
+            QCOMPARE(f->Label3->text(), QStringLiteral("Покупатель"));
+            QCOMPARE(column(f->SpRasx, "DATE_SCHET"), QStringList({"28.02.2024"}));
+            // The question names the invoice number in every mode; the lines and the
+            // payments of the deleted header stay.
+            UiScript::Answer(mrYes, QStringLiteral("Удалить счет-фактуры № 7 ?"));
+            QTest::keyClick(f->DBGrid1, Qt::Key_F8);
+            QVERIFY(f->SpRasx->IsEmpty());
+        });
+        QCOMPARE(count("select count(*) from FAKTUR_ZAG where NUMB_FAKT = 7"), 0);
+        QCOMPARE(count("select count(*) from Faktura") + count("select count(*) from Oplata"), 2);
+        inRegister("N31", [](TSpRasx *f) { QCOMPARE(column(f->SpRasx, "NUMB_TTN").size(), 1); });
+        inRegister("N3", [](TSpRasx *f) {
+            QCOMPARE(f->Label3->text(), QStringLiteral("Поставщик"));
+            QCOMPARE(column(f->SpRasx, "NumbF"), QStringList({"40"}));
+        });
+        QVERIFY(SpRasx->SpRasx->SQL().join(' ').contains("DATE_FAKT>= :datv"));
+    }
+
+    // A new invoice is numbered in the year of its own date by the organisation's and
+    // direction's invoices only, and is edited even where the filter does not list it;
+    // leaving it deletes it by its key and no other header changes.
+    void newDocuments() {
+        Clock::setToday(QDate(2024, 3, 20));
+        Ids ids;
+        SalesApp app([&] { ids = fill(); });
+        const QStringList stored = headers();
+        UiScript::OnShow<TSchFak>([](TSchFak *e) {
+            QCOMPARE(e->EditNUMB_FAKT->text(), QStringLiteral("8"));
+            QCOMPARE(header("NAME_POST"), QStringLiteral("АО \"Альфа\""));
+            QCOMPARE(header("SCHET_POST"), QStringLiteral("40702810000000000001"));
+            QVERIFY(e->IsNewDoc);
+            e->SpeedButton9->click();
+        });
+        inRegister("N30", [](TSpRasx *f) { QTest::keyClick(f->DBGrid1, Qt::Key_F6); });
+        QCOMPARE(headers(), stored);
+
+        // 25 December with the period of a year: the register shows next year's
+        // documents, the invoice is still numbered and dated in this one.
+        Clock::setToday(QDate(2024, 12, 25));
+        UiScript::OnShow<TSchFak>([](TSchFak *e) {
+            QCOMPARE(e->EditNUMB_FAKT->text(), QStringLiteral("8"));
+            QCOMPARE(e->EditDATE_FAKT->text(), QStringLiteral("25.12.2024"));
+            UiScript::Answer(mrNo, QStringLiteral("Записать документ?"));
+            QTest::keyClick(e->EditNUMB_FAKT, Qt::Key_Escape);
+        });
+        inRegister("N30", [](TSpRasx *f) {
+            QCOMPARE(f->datvx->Date(), QDate(2025, 1, 1));
+            QTest::keyClick(f->DBGrid1, Qt::Key_F6);
+            QVERIFY(f->SpRasx->IsEmpty());
+        });
+        QCOMPARE(headers(), stored);
+
+        // A period of one day lists nothing of today's; a picked buyer is copied in
+        // even after another name was typed; an own organisation gone leaves its block
+        // empty.
+        db::Database::Exec(QStringLiteral("update Config set Period = 'День'"));
+        UiScript::OnShow<TSchFak>([&](TSchFak *e) {
+            QCOMPARE(header("NAME_POKUPAT"), QStringLiteral("ООО \"Берёзка\""));
+            QCOMPARE(header("SCHET_POK"), QStringLiteral("40702810000000000005"));
+            QCOMPARE(header("NAME_POST"), QString());
+            QCOMPARE(SpRasx->SpRasx->FieldByName("ID_POST")->AsFloat(), 999.0);
+            e->close(); // the close box: a new document asks too
+        });
+        inRegister("N5", [&](TSpRasx *f) {
+            UiScript::OnShow<TSlPoluch>([&](TSlPoluch *p) {
+                QVERIFY(p->Klient->Locate("Klient_id", ids.berezka));
+                p->BitBtn1Click();
+            });
+            f->SpeedButton2Click();
+            f->Edit1->setText(QStringLiteral("Другой"));
+            f->KliId = 999;
+            UiScript::Answer(mrNo, QStringLiteral("Записать документ?"));
+            QTest::keyClick(f->DBGrid1, Qt::Key_F6);
+        });
+        QCOMPARE(headers(), stored);
+    }
+
+    // F3, F4 and F8 on an empty register show nothing and store nothing.
+    void emptyRegister() {
+        SalesApp app;
+        inRegister("N30", [](TSpRasx *f) {
+            QVERIFY(f->SpRasx->IsEmpty());
+            for (int key : {Qt::Key_F3, Qt::Key_F4, Qt::Key_F8, Qt::Key_F5, Qt::Key_F9})
+                QTest::keyClick(f->DBGrid1, Qt::Key(key));
+        });
+        QCOMPARE(UiScript::FormsShown(), QStringList({"TSpRasx"}));
+        QCOMPARE(count("select count(*) from FAKTUR_ZAG"), 0);
+    }
+
+    // The VAT in a payment follows the document's ratio; "Выход" stores the payments
+    // and their total in the register's column; Cancel drops them.
+    void payments() {
+        Clock::setToday(QDate(2024, 3, 20));
+        Ids ids;
+        SalesApp app([&] { ids = fill(); });
+        inRegister("N30", [&](TSpRasx *f) {
+            QVERIFY(f->SpRasx->Locate("FAKTUR_ZAG_ID", ids.h1)); // 1000 and VAT 200
+            UiScript::OnShow<TOplataF>([](TOplataF *p) {
+                QCOMPARE(column(p->Oplata, "SummaOpl"), QStringList({"100-00"}));
+                p->Oplata->Edit();
+                p->Oplata->FieldByName("SummaOpl")->SetAsFloat(600);
+                QCOMPARE(p->Oplata->FieldByName("SummaNds")->AsFloat(), 100.0);
+                p->Oplata->FieldByName("SummaOpl")->SetAsFloat(300);
+                p->Oplata->Append();
+                p->Oplata->FieldByName("SummaOpl")->SetAsFloat(200.5);
+                p->BitBtn1->click();
+            });
+            QTest::keyClick(f->DBGrid1, Qt::Key_F3);
+            QCOMPARE(f->SpRasx->FieldByName("SummaOpl")->DisplayText(), QStringLiteral("500-50"));
+            UiScript::OnShow<TOplataF>([](TOplataF *p) {
+                p->Oplata->First();
+                p->Oplata->Delete();
+                p->BitBtn2->click();
+            });
+            QTest::keyClick(f->DBGrid1, Qt::Key_F3);
+            QCOMPARE(count("select count(*) from Oplata"), 2);
+            // All deleted: nothing paid. A document without an amount: no VAT share.
+            UiScript::OnShow<TOplataF>([](TOplataF *p) {
+                while (!p->Oplata->IsEmpty())
+                    p->Oplata->Delete();
+                p->BitBtn1->click();
+            });
+            QTest::keyClick(f->DBGrid1, Qt::Key_F3);
+            QCOMPARE(f->SpRasx->FieldByName("SummaOpl")->AsFloat(), 0.0);
+            db::Database::Exec(QStringLiteral("update FAKTUR_ZAG set Summa = 0 where FAKTUR_ZAG_ID = ?"),
+                               {ids.h2});
+            f->BitBtn1Click();
+            QVERIFY(f->SpRasx->Locate("FAKTUR_ZAG_ID", ids.h2));
+            UiScript::OnShow<TOplataF>([](TOplataF *p) {
+                p->Oplata->Append();
+                p->Oplata->FieldByName("SummaOpl")->SetAsFloat(50);
+                QCOMPARE(p->Oplata->FieldByName("SummaNds")->AsFloat(), 0.0);
+                p->BitBtn1->click();
+            });
+            QTest::keyClick(f->DBGrid1, Qt::Key_F3);
+        });
+        QCOMPARE(value("select SummaOpl from FAKTUR_ZAG where FAKTUR_ZAG_ID = ?", {ids.h2}).toDouble(), 50.0);
+    }
+};
+
+QTEST_MAIN(TestRegister)
+#include "tst_register.moc"
