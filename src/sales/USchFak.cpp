@@ -538,10 +538,14 @@ void TSchFak::BitBtn1Click() {
         RememberCounterparty(party, {true, true});
         transaction.Commit();
     }
-    // The register lists the document as stored, standing on it when its filter lets it.
-    SpRasx->Close();
-    SpRasx->Open();
-    SpRasx->Locate(QStringLiteral("FAKTUR_ZAG_ID"), m_key);
+    // The register's row holds the document as stored: it stays, current, while the
+    // register's filter lists it; a document the filter no longer lists goes from the
+    // list, read again from its start. (Reading a register of many thousand documents
+    // again after every save would make each save wait for it.)
+    if (!Documents->Lists(m_key)) {
+        SpRasx->Close();
+        SpRasx->Open();
+    }
     AskOnClose = false;
     Close();
 }

@@ -398,6 +398,22 @@ double TSpRasx::NewDocument() {
     return key;
 }
 
+bool TSpRasx::Lists(double key) {
+    QStringList text = SpRasx->SQL().mid(0, OrderLine);
+    text << QStringLiteral("and FAKTUR_ZAG_ID = :ListedKey");
+    TQuery check;
+    check.SetSQL(text);
+    TParams &params = SpRasx->Params();
+    for (int i = 0; i < params.Count(); ++i) {
+        TParam *p = check.ParamByName(params[i]->Name());
+        p->SetDataType(params[i]->DataType());
+        p->SetValue(params[i]->Value());
+    }
+    check.ParamByName(QStringLiteral("ListedKey"))->SetAsFloat(key);
+    check.Open();
+    return !check.IsEmpty();
+}
+
 void TSpRasx::showEditor(bool isNew) {
     SchFak->IsNewDoc = isNew;
     SchFak->VidDoc = VidDoc;

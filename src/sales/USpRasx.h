@@ -77,6 +77,10 @@ class TSpRasx : public TForm {
     // `sv` dated within `year` (1 when there is none).
     double NextInvoiceNumber(const QString &sv, double kli, int year);
 
+    // Whether SpRasx, with its text and parameters as they stand, lists the header with
+    // key `key` (one row looked up, not the whole list read again).
+    bool Lists(double key);
+
     // Stores a new header of the register's kind, direction and own organisation at
     // once (an invoice numbered in the year of its date, today) and makes it the
     // current row of SpRasx by the key the table gave it, whatever the filter would

@@ -183,6 +183,21 @@ class TestRegister : public ScriptedTestCase {
             QTest::keyClick(f->DBGrid1, Qt::Key_F6);
         });
         QCOMPARE(headers(), stored);
+
+        // Saved, a document the period does not take goes from the list.
+        UiScript::OnShow<TSchFak>([](TSchFak *e) {
+            e->EditNAME_POKUPAT->setFocus();
+            e->EditNAME_POKUPAT->setText(QStringLiteral("ООО \"Новая\""));
+            emit e->EditNAME_POKUPAT->textEdited(e->EditNAME_POKUPAT->text());   // typed, not left
+            UiScript::ExpectError(QStringLiteral("Проверте БИК Вашего банка!")); // a new buyer without BIK
+            QTest::keyClick(e->EditNAME_POKUPAT, Qt::Key_F10);
+            QVERIFY(!e->isVisible());
+        });
+        inRegister("N30", [](TSpRasx *f) {
+            QTest::keyClick(f->DBGrid1, Qt::Key_F6);
+            QVERIFY(f->SpRasx->IsEmpty());
+        });
+        QCOMPARE(headers().size(), stored.size() + 1);
     }
 
     // F3, F4 and F8 on an empty register show nothing and store nothing.
