@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 namespace bench {
@@ -15,6 +16,20 @@ inline double ms(const QElapsedTimer &t) {
 inline double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
+}
+
+// One figure beside bare SQLite, with its ratio and whether it met its aim: under
+// `aimMs` milliseconds and, when `aimRatio` is above 0, at most that ratio.
+inline void Report(const char *what, double ours, double bare, double aimMs, double aimRatio = 0) {
+    const double ratio = ours / bare;
+    const bool met = ours < aimMs && (aimRatio <= 0 || ratio <= aimRatio);
+    if (aimRatio > 0)
+        std::printf(
+            "%-42s %9.2f ms   bare SQLite %8.2f ms   ratio %5.2f   (aim under %.0f ms and %.1fx: %s)\n", what,
+            ours, bare, ratio, aimMs, aimRatio, met ? "met" : "missed");
+    else
+        std::printf("%-42s %9.2f ms   bare SQLite %8.2f ms   ratio %5.2f   (aim under %.0f ms: %s)\n", what,
+                    ours, bare, ratio, aimMs, met ? "met" : "missed");
 }
 
 } // namespace bench

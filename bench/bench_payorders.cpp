@@ -33,11 +33,6 @@ constexpr int Runs = 7;
 using bench::median;
 using bench::ms;
 
-void report(const char *what, double ours, double bare, double aim) {
-    std::printf("%-40s %9.2f ms   bare SQLite %8.2f ms   ratio %6.2f   (aim under %.0f ms: %s)\n", what, ours,
-                bare, ours / bare, aim, ours < aim ? "met" : "missed");
-}
-
 void exec(sqlite3 *h, const char *sql) {
     sqlite3_exec(h, sql, nullptr, nullptr, nullptr);
 }
@@ -122,7 +117,7 @@ int main(int argc, char **argv) {
         bareShown.push_back(bench::BareRegisterWalk(2024));
     }
     std::printf("%d orders of one payer and year; register on row %d\n", Orders, rows);
-    report("register shown (open, filter, last row)", median(shown), median(bareShown), 300);
+    bench::Report("register shown (open, filter, last row)", median(shown), median(bareShown), 300);
 
     // The save of one new order (F6, then F10 in the editor).
     std::vector<double> saved, bareSaved;
@@ -149,7 +144,7 @@ int main(int argc, char **argv) {
         saved.push_back(elapsed);
         bareSaved.push_back(bareSave(run));
     }
-    report("save of one new order (F10)", median(saved), median(bareSaved), 10);
+    bench::Report("save of one new order (F10)", median(saved), median(bareSaved), 10);
 
     if (Config) Config->Conf->Close();
     ShutDown();

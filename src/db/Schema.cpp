@@ -165,7 +165,11 @@ const std::vector<TableDef> &Schema() {
              {"DopNumb", "A5"},
          },
          "FAKTUR_ZAG_ID",
-         {}},
+         {
+             // An own organisation's invoices in number order: the invoice register's
+             // list and the highest number of a year, read without sorting every header.
+             {"PostNumb", "ID_POST;NUMB_FAKT"},
+         }},
 
         // Lines of trade documents.
         {"Faktura", "Faktura.DB",
