@@ -399,19 +399,16 @@ void TSchFak::FormClose() {
     AskOnClose = false;
 }
 
-// The window's close box: as Esc while the editor asks on closing; a new document left
-// unchanged is deleted.
+// The window's close box: as Esc while the editor asks on closing (a new document left
+// unchanged is deleted).
 void TSchFak::closeEvent(QCloseEvent *event) {
     if (!AskOnClose || !isVisible()) {
         TForm::closeEvent(event);
         return;
     }
     Guarded([this] {
-        writePendingInput();
-        if (HasChanges() || IsNewDoc)
-            leave();
-        else
-            BitBtn2Click();
+        int key = Qt::Key_Escape;
+        AllPresKey(key);
     });
     if (isVisible())
         event->ignore();
