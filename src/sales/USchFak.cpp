@@ -153,6 +153,10 @@ TSchFak::TSchFak(TSpRasx *documents, QWidget *parent)
     EditDATE_TTN = dateEdit("DATE_TTN");
     EditNUMB_SCHET = edit("NUMB_SCHET");
     EditDATE_SCHET = dateEdit("DATE_SCHET");
+    for (TDBEdit *box : {EditDATE_FAKT, EditDATE_TTN, EditDATE_SCHET})
+        box->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("00.00.00000")));
+    for (TDBEdit *box : {EditNUMB_FAKT, EditNUMB_TTN, EditNUMB_SCHET})
+        box->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
     auto *numbers = new QHBoxLayout;
     numbers->addWidget(label("№ фактуры"));
     numbers->addWidget(EditNUMB_FAKT);
@@ -172,7 +176,12 @@ TSchFak::TSchFak(TSpRasx *documents, QWidget *parent)
     // ---- Panel1: the note of a bill, or the fields of an invoice or waybill ---------------
     Panel1 = new QFrame(this);
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    auto *panel = new QGridLayout(Panel1);
+    Panel1->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    auto *panelLayout = new QVBoxLayout(Panel1);
+    auto *note = new QHBoxLayout;
+    auto *panel = new QGridLayout;
+    panelLayout->addLayout(note);
+    panelLayout->addLayout(panel);
     const auto panelEdit = [this](const char *field) {
         return new TDBEdit(Panel1, DSpRasx, QString::fromLatin1(field));
     };
@@ -194,16 +203,16 @@ TSchFak::TSchFak(TSpRasx *documents, QWidget *parent)
         panel->addWidget(box, r, c + 1, 1, span);
         m_shippingFields << l << box;
     };
-    panel->addWidget(Label32, 0, 0);
-    panel->addWidget(DBMemo1, 0, 1, 2, 4);
-    panel->addWidget(SpeedButton11, 0, 5);
-    panelRow(2, 0, "Дополнение", DBEdit9, 3);
-    panelRow(3, 0, "Грузополучатель", DBEdit10, 3);
-    panelRow(4, 0, "Грузоотправитель", DBEdit11, 3);
-    panelRow(2, 4, "К платежному документу ", DBEdit8);
-    panelRow(3, 4, "Процент налога с продаж", DBEdit2);
-    panelRow(4, 4, "Дата оплаты", DBEdit1);
-    panel->addWidget(DBEdit12, 5, 1, 1, 3);
+    note->addWidget(Label32, 0, Qt::AlignTop);
+    note->addWidget(DBMemo1, 1);
+    note->addWidget(SpeedButton11, 0, Qt::AlignTop);
+    panelRow(0, 0, "Дополнение", DBEdit9, 3);
+    panelRow(1, 0, "Грузополучатель", DBEdit10, 3);
+    panelRow(2, 0, "Грузоотправитель", DBEdit11, 3);
+    panelRow(0, 4, "К платежному документу ", DBEdit8);
+    panelRow(1, 4, "Процент налога с продаж", DBEdit2);
+    panelRow(2, 4, "Дата оплаты", DBEdit1);
+    panel->addWidget(DBEdit12, 3, 1, 1, 3);
     m_shippingFields << DBEdit12;
     panel->setColumnStretch(1, 1);
 
@@ -290,7 +299,7 @@ TSchFak::TSchFak(TSpRasx *documents, QWidget *parent)
     layout->addWidget(PageControl1);
     layout->addWidget(DBGrid1, 1);
     layout->addLayout(bottom);
-    resize(788, 538);
+    resize(820, 640);
 
     const QList<QWidget *> order{EditNUMB_FAKT, DBEdit3,        EditDATE_FAKT,  EditNUMB_TTN,
                                  EditDATE_TTN,  EditNUMB_SCHET, EditDATE_SCHET, DBEdit9,
