@@ -5,9 +5,12 @@
 #include "app/UConfig.h"
 #include "app/UQ1.h"
 #include "app/UQuery_f.h"
+#include "contracts/UKartDog.h"
+#include "contracts/UOtchEtap.h"
 #include "contracts/USlDog.h"
 #include "contracts/USpDogov.h"
 #include "contracts/USpEtap.h"
+#include "contracts/UTypDog.h"
 #include "controls/Application.h"
 #include "controls/Forms.h"
 #include "controls/HelpWindow.h"
@@ -73,8 +76,7 @@ void CreateFormsBeforeSplash(QWidget *owner) {
 
 // Created behind the splash, in this order. The settings come first: their table is
 // the first one opened, and no other table opens while these forms are created.
-// Still to come, as their modules land: TTypDog between TSlAssort and TSlDog;
-// TOtchet, TVedPok between TPlan and TProvodka; TCBal, TBalBuh after TProvodka.
+// Still to come, as their modules land: TOtchet, TVedPok between TPlan and TProvodka; TCBal, TBalBuh after TProvodka.
 void CreateStartupForms(QWidget *owner) {
     CreateForm(Config, owner);
     CreateForm(SlPoluch, owner);
@@ -82,6 +84,7 @@ void CreateStartupForms(QWidget *owner) {
     CreateForm(SlBankP, owner);
     CreateForm(KartKli, owner);
     CreateForm(SlAssort, owner);
+    CreateForm(TypDog, owner);
     CreateForm(SlDog, owner);
     CreateForm(SpEtap, owner);
     CreateForm(Plan, owner);
@@ -114,9 +117,13 @@ void TLogoAppForm::CreateSalesDocs() {
 
 void TLogoAppForm::CreateContracts() {
     if (!CreateFlags.Contracts) return;
+    // The card lists and raises payment orders and documents.
+    CreatePayOrders();
+    CreateSalesDocs();
     CreateForm(Query_f, this);
-    // TKartDog, then:
+    // The register first: the card edits its contracts.
     CreateForm(SpDogov, this);
+    CreateForm(KartDog, SpDogov, this);
     CreateFlags.Contracts = false;
 }
 
@@ -148,7 +155,7 @@ void TLogoAppForm::CreateTurnOver() {
 
 void TLogoAppForm::CreateOverdueStages() {
     if (!CreateFlags.OverdueStages) return;
-    // TOtchEtap
+    CreateForm(OtchEtap, this);
     CreateFlags.OverdueStages = false;
 }
 
@@ -162,7 +169,7 @@ void TLogoAppForm::EnableCommands() {
         QStringLiteral("N4"),           QStringLiteral("N14"),       QStringLiteral("N35"),
         QStringLiteral("N37"),          QStringLiteral("N42"),       QStringLiteral("N43"),
         QStringLiteral("N3"),           QStringLiteral("N5"),        QStringLiteral("N30"),
-        QStringLiteral("N31"),
+        QStringLiteral("N31"),          QStringLiteral("N17"),
     };
     for (QAction *item : menuBar()->findChildren<QAction *>()) {
         if (!item->objectName().isEmpty()) item->setEnabled(built.contains(item->objectName()));
@@ -553,6 +560,7 @@ void TLogoAppForm::N41Click() {
 }
 void TLogoAppForm::N17Click() {
     CreateOverdueStages();
+    OtchEtap->RunReport();
 }
 void TLogoAppForm::N18Click() {}
 void TLogoAppForm::N19Click() {}

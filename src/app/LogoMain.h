@@ -13,7 +13,7 @@ class QLabel;
 struct TCreateFlags {
     bool PayOrders = true;     // TSpPlat, TPRINT_PAY, TPlatPor, TPlatOrd
     bool SalesDocs = true;     // TSchFak, TQ_pri, TOplataF, TSpRasx
-    bool Contracts = true;     // TQuery_f, TKartDog, TSpDogov
+    bool Contracts = true;     // TQuery_f, TSpDogov, TKartDog
     bool Cash = true;          // TKassa, TOpKassa, TKasOrd
     bool Balance = true;       // TBalans
     bool Books = true;         // TKniga

@@ -2,6 +2,7 @@
 
 #include "app/LogoMain.h"
 #include "app/StrUtils.h"
+#include "contracts/UKartDog.h"
 #include "contracts/USpEtap.h"
 #include "controls/DBCtrls.h"
 #include "controls/DBGrid.h"
@@ -133,14 +134,11 @@ TSpDogov::TSpDogov(QWidget *parent) : TForm(parent) {
     DBGrid1->AddColumn(QStringLiteral("FullName"), QStringLiteral("Партнер"), 200);
     DBGrid1->AddColumn(QStringLiteral("NameEtap"), QStringLiteral("Состояние договора"), 140);
 
-    // Tool bar. Opening and adding a contract show the contract card: until the card
-    // is part of the program they stay visible but disabled.
+    // Tool bar.
     BitBtn2 = toolButton(QStringLiteral("F4 - Редактирование"), this);
     BitBtn3 = toolButton(QStringLiteral("F6 - Добавить"), this);
     BitBtn4 = toolButton(QStringLiteral("F8 - Удалить"), this);
     BitBtn5 = toolButton(QStringLiteral("F10 - Выход"), this);
-    BitBtn2->setEnabled(false);
-    BitBtn3->setEnabled(false);
     auto *tools = new QHBoxLayout;
     for (QPushButton *b : {BitBtn2, BitBtn3, BitBtn4, BitBtn5})
         tools->addWidget(b);
@@ -157,6 +155,8 @@ TSpDogov::TSpDogov(QWidget *parent) : TForm(parent) {
     OnClick(SpeedButton7, [this] { BitBtn1Click(); });
     OnClick(SpeedButton1, [this] { SpeedButton1Click(); });
     OnClick(SpeedButton2, [this] { SpeedButton2Click(); });
+    OnClick(BitBtn2, [this] { BitBtn2Click(); });
+    OnClick(BitBtn3, [this] { BitBtn3Click(); });
     OnClick(BitBtn4, [this] { BitBtn4Click(); });
     OnClick(BitBtn5, [this] { BitBtn5Click(); });
     OnKeyDown(DBGrid1, [this](int &Key, Qt::KeyboardModifiers) { DBGrid1KeyDown(Key); });
@@ -177,6 +177,11 @@ void TSpDogov::FormShow() {
 }
 
 void TSpDogov::BitBtn1Click() {
+    // The card's stages follow the contract listed; open, they are read again.
+    if (KartDog && KartDog->Prim->Active()) {
+        KartDog->Prim->Close();
+        KartDog->Prim->Open();
+    }
     Dog->Close();
     Dog->ParamByName(QStringLiteral("datv"))->SetAsDate(DatV->Date());
     Dog->ParamByName(QStringLiteral("dati"))->SetAsDate(DatI->Date());
@@ -232,6 +237,21 @@ double TSpDogov::NewContract() {
     return key;
 }
 
+void TSpDogov::BitBtn2Click() {
+    if (Dog->Active() && !Dog->IsEmpty()) ShowModal(KartDog);
+    DBGrid1->setFocus();
+}
+
+// The card opens on the contract just stored, with OK disabled until a partner is
+// chosen; leaving it without OK deletes the contract again.
+void TSpDogov::BitBtn3Click() {
+    NewContract();
+    KartDog->IsNewDog = true;
+    KartDog->BitBtn1->setEnabled(false);
+    ShowModal(KartDog);
+    DBGrid1->setFocus();
+}
+
 void TSpDogov::BitBtn4Click() {
     if (Dog->Active() && !Dog->IsEmpty()) {
         const QString question = QStringLiteral("Удалить договор № ") +
@@ -252,10 +272,10 @@ void TSpDogov::BitBtn5Click() {
 void TSpDogov::DBGrid1KeyDown(int &Key) {
     switch (Key) {
     case Qt::Key_F4:
-        BitBtn2->click(); // does nothing while the button is disabled
+        BitBtn2Click();
         break;
     case Qt::Key_F6:
-        BitBtn3->click();
+        BitBtn3Click();
         break;
     case Qt::Key_F8:
         BitBtn4Click();

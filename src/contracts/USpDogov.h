@@ -52,6 +52,8 @@ class TSpDogov : public TForm {
     void BitBtn1Click();
     void SpeedButton1Click();
     void SpeedButton2Click();
+    void BitBtn2Click(); // F4: the card on the current contract
+    void BitBtn3Click(); // F6: a new contract in the card
     void BitBtn4Click();
     void BitBtn5Click();
     void DBGrid1KeyDown(int &Key);

@@ -276,25 +276,6 @@ class TestRegister : public ScriptedTestCase {
         QCOMPARE(countRows("select count(*) from Dogovor"), 1);
     }
 
-    // Opening and adding need the contract card: until then their keys do nothing.
-    void openAndAddWaitForTheCard() {
-        TempDataFolder folder;
-        const double org = addKlient("ООО Свои", "T");
-        addContract("1", QDate(2024, 6, 1), addKlient("ООО Альфа", "F"), org);
-        setOwnOrganisation(org, "ООО Свои", QString(), QString());
-        SpDogov->Edit2->clear();
-
-        inRegister([](TSpDogov *f) {
-            QVERIFY(f->BitBtn2->isVisible() && !f->BitBtn2->isEnabled());
-            QVERIFY(f->BitBtn3->isVisible() && !f->BitBtn3->isEnabled());
-            pressInGrid(f, Qt::Key_F4);
-            pressInGrid(f, Qt::Key_F6);
-            QCOMPARE(f->Dog->State(), TDataSetState::dsBrowse);
-            QVERIFY(f->isVisible());
-        });
-        QCOMPARE(countRows("select count(*) from Dogovor"), 1);
-    }
-
     // A new contract is stored at once and found by the key the table gave it, even
     // when the filter would not list it and another contract sorts last; it holds no
     // temporary number and is open, so the contract picker offers it.

@@ -1,0 +1,187 @@
+#include "contracts/ContractFiles.h"
+
+#include "app/StrUtils.h"
+#include "db/CodePage.h"
+#include "controls/Forms.h"
+#include "db/Errors.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+
+std::function<void(const QUrl &url)> DocumentOpener = [](const QUrl &url) { QDesktopServices::openUrl(url); };
+
+namespace {
+
+const db::TCodePage &cp1251() {
+    const db::TCodePage *page = db::TCodePage::Find(1251);
+    if (!page) throw EOrbekError(QStringLiteral("Кодовая страница 1251 недоступна в системе"));
+    return *page;
+}
+
+QString shown(const QString &storedName) {
+    return QStringLiteral("«") + storedName + QStringLiteral("»");
+}
+
+// Creates the file only when it does not exist yet.
+void createNew(QFile &file, const QString &storedName) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        throw EOrbekError(QStringLiteral("Не удалось создать файл ") + shown(storedName) +
+                          QStringLiteral(": ") + file.errorString());
+}
+
+void writeAll(QFile &file, const QByteArray &bytes, const QString &storedName) {
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        const QString reason = file.errorString();
+        file.close();
+        file.remove();
+        throw EOrbekError(QStringLiteral("Не удалось записать файл ") + shown(storedName) +
+                          QStringLiteral(": ") + reason);
+    }
+    file.close();
+}
+
+} // namespace
+
+void OpenDocument(const QString &storedName) {
+    DocumentOpener(QUrl::fromLocalFile(QFileInfo(LocalPath(storedName)).absoluteFilePath()));
+}
+
+QString LocalPath(const QString &storedName) {
+    const QString path = QString(storedName).replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const QStringList parts = path.split(QLatin1Char('/'));
+    QString found = path.startsWith(QLatin1Char('/')) ? QStringLiteral("/") : QString();
+    for (int i = 0; i < parts.size(); ++i) {
+        const QString &part = parts[i];
+        if (part.isEmpty()) continue;
+        QString next = found.isEmpty() || found.endsWith(QLatin1Char('/')) ? found + part
+                                                                           : found + QLatin1Char('/') + part;
+        if (!QFileInfo::exists(next)) {
+            const QDir dir(found.isEmpty() ? QStringLiteral(".") : found);
+            const QStringList entries =
+                dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+            for (const QString &entry : entries)
+                if (entry.compare(part, Qt::CaseInsensitive) == 0) {
+                    next = found.isEmpty() || found.endsWith(QLatin1Char('/')) ? found + entry
+                                                                               : found + QLatin1Char('/') + entry;
+                    break;
+                }
+        }
+        found = next;
+    }
+    return found;
+}
+
+bool DocumentExists(const QString &storedName) {
+    return !storedName.isEmpty() && QFileInfo(LocalPath(storedName)).isFile();
+}
+
+QString FileNamePart(const QString &text) {
+    static const QString forbidden = QStringLiteral("/\\:*?\"<>|");
+    QString part = text;
+    for (QChar &c : part)
+        if (forbidden.contains(c)) c = QLatin1Char('_');
+    return part;
+}
+
+QString FreeName(const QString &storedName, const std::function<bool(const QString &)> &taken) {
+    if (!taken(storedName)) return storedName;
+    // The suffix goes before the extension of the file part, not of a folder.
+    const qsizetype slash = std::max(storedName.lastIndexOf(QLatin1Char('\\')), storedName.lastIndexOf(QLatin1Char('/')));
+    qsizetype dot = storedName.lastIndexOf(QLatin1Char('.'));
+    if (dot <= slash) dot = storedName.size();
+    for (int n = 1;; ++n) {
+        const QString name = storedName.left(dot) + QLatin1Char('_') + QString::number(n) + storedName.mid(dot);
+        if (!taken(name)) return name;
+    }
+}
+
+bool SameDocument(const QString &a, const QString &b) {
+    const auto normal = [](const QString &s) { return QString(s).replace(QLatin1Char('\\'), QLatin1Char('/')); };
+    return normal(a).compare(normal(b), Qt::CaseInsensitive) == 0;
+}
+
+QString RtfText(const QString &value) {
+    const db::TCodePage &page = cp1251();
+    QString text;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar c = value[i];
+        if (c == QLatin1Char('\\') || c == QLatin1Char('{') || c == QLatin1Char('}')) {
+            text += QLatin1Char('\\');
+            text += c;
+        } else if (c == QLatin1Char('\r')) {
+            text += QStringLiteral("\\line ");
+            if (i + 1 < value.size() && value[i + 1] == QLatin1Char('\n')) ++i;
+        } else if (c == QLatin1Char('\n')) {
+            text += QStringLiteral("\\line ");
+        } else if (!page.CanEncode(QString(c))) {
+            text += QStringLiteral("\\u%1?").arg(qint16(c.unicode()));
+        } else {
+            text += c;
+        }
+    }
+    return text;
+}
+
+QString FillLine(const QString &line, const TPlaceholders &values, bool rtf) {
+    QString filled = line;
+    for (const auto &[placeholder, value] : values)
+        filled = ReplaceAll(filled, placeholder, rtf ? RtfText(value) : value);
+    return filled;
+}
+
+void WriteFromTemplate(const QString &templateName, const QString &documentName, const TPlaceholders &values) {
+    const db::TCodePage &page = cp1251();
+    QFile source(LocalPath(templateName));
+    if (templateName.isEmpty()) throw EOrbekError(QStringLiteral("У образца договора не указан файл"));
+    if (!source.open(QIODevice::ReadOnly))
+        throw EOrbekError(QStringLiteral("Не удалось прочитать образец договора ") + shown(templateName) +
+                          QStringLiteral(": ") + source.errorString());
+    const QByteArray bytes = source.readAll();
+    source.close();
+
+    QList<QByteArray> lines = bytes.split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast(); // the last line's break
+    const bool rtf = bytes.startsWith("{\\rtf");
+    QByteArray out;
+    out.reserve(bytes.size() + 1024);
+    for (QByteArray &line : lines) {
+        if (line.endsWith('\r')) line.chop(1);
+        out += page.Encode(FillLine(page.Decode(line), values, rtf));
+        out += "\r\n";
+    }
+    QFile document(LocalPath(documentName));
+    createNew(document, documentName);
+    writeAll(document, out, documentName);
+}
+
+void WriteBlankDocument(const QString &documentName) {
+    QFile document(LocalPath(documentName));
+    createNew(document, documentName);
+    writeAll(document, QByteArrayLiteral(" \r\n"), documentName);
+}
+
+QString ChooseDocumentFile(QWidget *parent, const QString &caption) {
+    const QString current = QDir::currentPath();
+    QFileDialog dialog(parent, caption, QDir(current).filePath(LocalPath(QStringLiteral("dog"))));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::HideNameFilterDetails, false);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters({QStringLiteral("Dog*.doc"), QStringLiteral("*.doc")});
+    dialog.setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot | QDir::Writable);
+    const int answer = ShowModal(&dialog);
+    QDir::setCurrent(current);
+    if (answer != mrOk || dialog.selectedFiles().isEmpty()) return QString();
+    const QString chosen = QFileInfo(dialog.selectedFiles().constFirst()).absoluteFilePath();
+    const QString relative = QDir(current).relativeFilePath(chosen);
+    const QString stored = relative.startsWith(QStringLiteral("../")) ? chosen : relative;
+    return QString(stored).replace(QLatin1Char('/'), QLatin1Char('\\'));
+}
+
+QString FittingName(const QString &storedName, int size) {
+    if (storedName.size() > size)
+        throw EOrbekError(QStringLiteral("Имя файла длиннее %1 символов: ").arg(size) + storedName);
+    return storedName;
+}

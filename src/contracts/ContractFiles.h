@@ -1,0 +1,68 @@
+#pragma once
+// The files of the contracts: contract documents and stage acts in the folder "dog"
+// below the current directory, written from standard-contract templates and opened in
+// the application the desktop associates with their type.
+//
+// Names are stored as the tables have always kept them, with "\" between folder and
+// file ("dog\Dog15.RTF"); they are mapped to "/" and found without regard to letter
+// case only when a file is used. Templates and documents are single-byte Cyrillic
+// (CP1251) text or RTF, decoded when read and encoded when written, here alone.
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+
+// Opens a file in the desktop's application for its type, directly by its URL (no
+// shell, no command line). Tests put a recorder in its place.
+extern std::function<void(const QUrl &url)> DocumentOpener;
+// Opens the stored name through DocumentOpener; whether the desktop could open it is
+// not reported.
+void OpenDocument(const QString &storedName);
+
+// The stored name as a path here: separators made "/", and each part that exists in
+// another letter case taken as it is on disk ("DOG\dog15.rtf" -> "dog/Dog15.RTF").
+QString LocalPath(const QString &storedName);
+bool DocumentExists(const QString &storedName);
+
+// A text (a contract number) fit for a file name: each of / \ : * ? " < > | becomes "_".
+QString FileNamePart(const QString &text);
+
+// `storedName` when `taken` says it is free, else the first free of "name_1.ext",
+// "name_2.ext"...
+QString FreeName(const QString &storedName, const std::function<bool(const QString &)> &taken);
+
+// Whether two stored names name the same file (letter case and separators aside).
+bool SameDocument(const QString &a, const QString &b);
+
+// Placeholders and their values, in the order they are replaced on every line.
+using TPlaceholders = QList<QPair<QString, QString>>;
+
+// One template line with every placeholder replaced, in order, each wherever it
+// stands (case-sensitive); text put in is not searched again for the same
+// placeholder. In an RTF document the values are escaped first (RtfText).
+QString FillLine(const QString &line, const TPlaceholders &values, bool rtf);
+// A value as RTF text: "\", "{" and "}" escaped, line breaks as "\line", characters
+// that CP1251 lacks as "\uN?".
+QString RtfText(const QString &value);
+
+// Writes a new document from the template, line by line to the template's end
+// (empty lines included), each line followed by CR LF. The template is read whole
+// before the document is created; an existing document is never overwritten. Throws
+// EOrbekError with a Russian message naming the file that could not be read or written;
+// a document left half-written is removed.
+void WriteFromTemplate(const QString &templateName, const QString &documentName, const TPlaceholders &values);
+// Creates a new document holding one line of one blank (an act, or a contract text
+// written without a template). Throws as above; never overwrites.
+void WriteBlankDocument(const QString &documentName);
+
+class QWidget;
+
+// The open-file dialog of the contract forms: "Dog*.doc" files, starting in the folder
+// "dog". Returns the chosen file as it is stored, relative to the current directory
+// when it lies below it ("dog\Dog15.doc"), else its full path; empty when nothing was
+// chosen. The current directory is the same afterwards.
+QString ChooseDocumentFile(QWidget *parent, const QString &caption);
+// The chosen name for a field of `size` characters; throws EOrbekError when it is longer.
+QString FittingName(const QString &storedName, int size);
