@@ -76,7 +76,8 @@ void CreateFormsBeforeSplash(QWidget *owner) {
 
 // Created behind the splash, in this order. The settings come first: their table is
 // the first one opened, and no other table opens while these forms are created.
-// Still to come, as their modules land: TOtchet, TVedPok between TPlan and TProvodka; TCBal, TBalBuh after TProvodka.
+// Still to come, as their modules land: TOtchet, TVedPok between TPlan and TProvodka; TCBal, TBalBuh after
+// TProvodka.
 void CreateStartupForms(QWidget *owner) {
     CreateForm(Config, owner);
     CreateForm(SlPoluch, owner);

@@ -1,8 +1,8 @@
 #include "contracts/ContractFiles.h"
 
 #include "app/StrUtils.h"
-#include "db/CodePage.h"
 #include "controls/Forms.h"
+#include "db/CodePage.h"
 #include "db/Errors.h"
 
 #include <QDesktopServices>
@@ -64,8 +64,9 @@ QString LocalPath(const QString &storedName) {
                 dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
             for (const QString &entry : entries)
                 if (entry.compare(part, Qt::CaseInsensitive) == 0) {
-                    next = found.isEmpty() || found.endsWith(QLatin1Char('/')) ? found + entry
-                                                                               : found + QLatin1Char('/') + entry;
+                    next = found.isEmpty() || found.endsWith(QLatin1Char('/'))
+                               ? found + entry
+                               : found + QLatin1Char('/') + entry;
                     break;
                 }
         }
@@ -89,17 +90,21 @@ QString FileNamePart(const QString &text) {
 QString FreeName(const QString &storedName, const std::function<bool(const QString &)> &taken) {
     if (!taken(storedName)) return storedName;
     // The suffix goes before the extension of the file part, not of a folder.
-    const qsizetype slash = std::max(storedName.lastIndexOf(QLatin1Char('\\')), storedName.lastIndexOf(QLatin1Char('/')));
+    const qsizetype slash =
+        std::max(storedName.lastIndexOf(QLatin1Char('\\')), storedName.lastIndexOf(QLatin1Char('/')));
     qsizetype dot = storedName.lastIndexOf(QLatin1Char('.'));
     if (dot <= slash) dot = storedName.size();
     for (int n = 1;; ++n) {
-        const QString name = storedName.left(dot) + QLatin1Char('_') + QString::number(n) + storedName.mid(dot);
+        const QString name =
+            storedName.left(dot) + QLatin1Char('_') + QString::number(n) + storedName.mid(dot);
         if (!taken(name)) return name;
     }
 }
 
 bool SameDocument(const QString &a, const QString &b) {
-    const auto normal = [](const QString &s) { return QString(s).replace(QLatin1Char('\\'), QLatin1Char('/')); };
+    const auto normal = [](const QString &s) {
+        return QString(s).replace(QLatin1Char('\\'), QLatin1Char('/'));
+    };
     return normal(a).compare(normal(b), Qt::CaseInsensitive) == 0;
 }
 
@@ -132,7 +137,8 @@ QString FillLine(const QString &line, const TPlaceholders &values, bool rtf) {
     return filled;
 }
 
-void WriteFromTemplate(const QString &templateName, const QString &documentName, const TPlaceholders &values) {
+void WriteFromTemplate(const QString &templateName, const QString &documentName,
+                       const TPlaceholders &values) {
     const db::TCodePage &page = cp1251();
     QFile source(LocalPath(templateName));
     if (templateName.isEmpty()) throw EOrbekError(QStringLiteral("У образца договора не указан файл"));
@@ -170,7 +176,6 @@ QString ChooseDocumentFile(QWidget *parent, const QString &caption) {
     dialog.setOption(QFileDialog::HideNameFilterDetails, false);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters({QStringLiteral("Dog*.doc"), QStringLiteral("*.doc")});
-    dialog.setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot | QDir::Writable);
     const int answer = ShowModal(&dialog);
     QDir::setCurrent(current);
     if (answer != mrOk || dialog.selectedFiles().isEmpty()) return QString();

@@ -423,7 +423,8 @@ QString TKartDog::contractDocumentName() {
     const QString name =
         QStringLiteral("dog\\Dog") + FileNamePart(dog("NumbDog")->AsString()) + QStringLiteral(".RTF");
     const QStringList others = namesOfOthers(
-        QStringLiteral("select NameFile from Dogovor where Dogovor_id <> :id and NameFile is not null"), m_key);
+        QStringLiteral("select NameFile from Dogovor where Dogovor_id <> :id and NameFile is not null"),
+        m_key);
     return FreeName(name, [&](const QString &n) { return anySame(others, n); });
 }
 
@@ -493,9 +494,11 @@ void TKartDog::BitBtn6Click() {
         const QString base = QStringLiteral("dog\\Act") + FileNamePart(dog("NumbDog")->AsString()) +
                              QString::number(qint64(key)) + QStringLiteral(".DOC");
         const QStringList others = namesOfOthers(
-            QStringLiteral("select FileName from Primech where Primech_id <> :id and FileName is not null"), key);
-        name = FittingName(FreeName(base, [&](const QString &n) { return DocumentExists(n) || anySame(others, n); }),
-                           fileName->Size());
+            QStringLiteral("select FileName from Primech where Primech_id <> :id and FileName is not null"),
+            key);
+        name = FittingName(
+            FreeName(base, [&](const QString &n) { return DocumentExists(n) || anySame(others, n); }),
+            fileName->Size());
         WriteBlankDocument(name);
         Prim->Edit();
         fileName->SetAsString(name);

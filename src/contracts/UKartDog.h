@@ -42,31 +42,31 @@ class TKartDog : public TForm {
     TQuery *Kli = nullptr;
     TQuery *Bank = nullptr;
 
-    TDBEdit *DBEdit1 = nullptr;             // "№ договора"
-    TDBEdit *DBEdit2 = nullptr;             // "Дата начала договора"
-    TDBEdit *DBEdit3 = nullptr;             // "Дата окончания договора"
-    TDBEdit *DBEdit4 = nullptr;             // "Название договора"
-    TDBEdit *DBEdit5 = nullptr;             // "Сумма договора"
-    TDBEdit *DBEdit6 = nullptr;             // "Примечание"
-    TDBEdit *DBEdit7 = nullptr;             // "Партнер" (shown only: chosen with the picker)
-    QToolButton *SpeedButton1 = nullptr;    // partner picker
-    QLineEdit *Edit1 = nullptr;             // "Банк": the partner's account (shown only)
-    QToolButton *SpeedButton2 = nullptr;    // partner's account picker
-    QLineEdit *Edit2 = nullptr;             // "Наш банк": the own account (shown only)
-    QToolButton *SpeedButton5 = nullptr;    // own account picker
+    TDBEdit *DBEdit1 = nullptr;                     // "№ договора"
+    TDBEdit *DBEdit2 = nullptr;                     // "Дата начала договора"
+    TDBEdit *DBEdit3 = nullptr;                     // "Дата окончания договора"
+    TDBEdit *DBEdit4 = nullptr;                     // "Название договора"
+    TDBEdit *DBEdit5 = nullptr;                     // "Сумма договора"
+    TDBEdit *DBEdit6 = nullptr;                     // "Примечание"
+    TDBEdit *DBEdit7 = nullptr;                     // "Партнер" (shown only: chosen with the picker)
+    QToolButton *SpeedButton1 = nullptr;            // partner picker
+    QLineEdit *Edit1 = nullptr;                     // "Банк": the partner's account (shown only)
+    QToolButton *SpeedButton2 = nullptr;            // partner's account picker
+    QLineEdit *Edit2 = nullptr;                     // "Наш банк": the own account (shown only)
+    QToolButton *SpeedButton5 = nullptr;            // own account picker
     TDBLookupComboBox *DBLookupComboBox1 = nullptr; // "Состояние"
-    TDBEdit *DBEdit8 = nullptr;             // "Файл"
-    QToolButton *SpeedButton3 = nullptr;    // "Проводник"
-    TDBCheckBox *DBCheckBox1 = nullptr;     // "Договор закрыт"
-    QPushButton *BitBtn3 = nullptr;         // "Текст договора"
-    TDBGrid *DBGrid1 = nullptr;             // "Этапы"
-    QPushButton *BitBtn6 = nullptr;         // "Текст акта"
-    TDBGrid *DBGrid3 = nullptr;             // "Платежки"
-    TDBGrid *DBGrid2 = nullptr;             // "Счета фактуры"
-    QPushButton *BitBtn4 = nullptr;         // "Создать платежку"
-    QPushButton *BitBtn5 = nullptr;         // "Создать счет-фактуры"
-    QPushButton *BitBtn1 = nullptr;         // "OK"
-    QPushButton *BitBtn2 = nullptr;         // "Cancel"
+    TDBEdit *DBEdit8 = nullptr;                     // "Файл"
+    QToolButton *SpeedButton3 = nullptr;            // "Проводник"
+    TDBCheckBox *DBCheckBox1 = nullptr;             // "Договор закрыт"
+    QPushButton *BitBtn3 = nullptr;                 // "Текст договора"
+    TDBGrid *DBGrid1 = nullptr;                     // "Этапы"
+    QPushButton *BitBtn6 = nullptr;                 // "Текст акта"
+    TDBGrid *DBGrid3 = nullptr;                     // "Платежки"
+    TDBGrid *DBGrid2 = nullptr;                     // "Счета фактуры"
+    QPushButton *BitBtn4 = nullptr;                 // "Создать платежку"
+    QPushButton *BitBtn5 = nullptr;                 // "Создать счет-фактуры"
+    QPushButton *BitBtn1 = nullptr;                 // "OK"
+    QPushButton *BitBtn2 = nullptr;                 // "Cancel"
 
     void SpeedButton1Click();
     void SpeedButton2Click();
