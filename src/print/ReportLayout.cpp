@@ -35,6 +35,10 @@ struct CompiledElement {
     const rep::FontMetrics *metrics = nullptr;
     // A copy for this pass, so state a hook keeps in its captures starts afresh.
     std::function<void(TRepText *, QString &)> onPrint;
+    // Of a stretching band: the text worked out (hook run) before the band is placed,
+    // and how much taller than designed the box prints this time.
+    std::optional<QString> prepared;
+    double extra = 0;
 };
 
 struct CompiledBand {
@@ -112,6 +116,7 @@ class TReportLayout {
     void startPage();
     void finishPage(bool last);
     bool printBand(CompiledBand &band, bool allowBreak = true, bool isDetail = false);
+    double stretch(CompiledBand &band);
     void placeBand(CompiledBand &band, double top, double height);
     void placeElement(CompiledElement &element, QPointF origin, double limit);
     void placeText(CompiledElement &element, QRectF box, double limit, bool trimmed);
@@ -331,7 +336,8 @@ bool TReportLayout::printBand(CompiledBand &band, bool allowBreak, bool isDetail
     bool print = true;
     if (band.beforePrint) band.beforePrint(band.band, print);
     if (print && isDetail) accumulate();
-    const double height = band.band->Height;
+    double height = band.band->Height;
+    if (print && height > 0 && band.band->Stretch) height += stretch(band);
     if (print && height > 0) {
         if (allowBreak && m_y + height > m_limit + Epsilon && m_y > m_contentTop + Epsilon) {
             finishPage(false);
@@ -342,6 +348,38 @@ bool TReportLayout::printBand(CompiledBand &band, bool allowBreak, bool isDetail
     }
     resetAfterPrint(band);
     return print;
+}
+
+// Works out the texts of a stretching band and how much taller than designed it must
+// print for every line of its wrapped texts to show: a wrapped text whose lines need
+// more than its box gets that much more, and the band grows by the most any text
+// needed, its elements that reach its bottom (rules, framed cells) with it.
+double TReportLayout::stretch(CompiledBand &band) {
+    const double designHeight = band.band->Height;
+    double growth = 0;
+    for (CompiledElement &element : band.elements) {
+        element.extra = 0;
+        if (!element.text) continue;
+        TRepText *e = element.text;
+        QString text = elementText(element);
+        if (element.onPrint) element.onPrint(e, text);
+        if (e->WordWrap && !e->AutoSize && !text.isEmpty()) {
+            const double width =
+                e->Padding > 0 && e->Width > 2 * e->Padding ? e->Width - 2 * e->Padding : e->Width;
+            const rep::FontMetrics &metrics = *element.metrics;
+            const qsizetype lines = metrics.WrapLines(text, width).size();
+            const double needed =
+                double(lines - 1) * metrics.LineSpacing() + metrics.Ascent() + metrics.Descent();
+            element.extra = qMax(0.0, needed - e->Height);
+            growth = qMax(growth, element.extra);
+        }
+        element.prepared = std::move(text);
+    }
+    for (CompiledElement &element : band.elements) {
+        const TRepPrintable *e = element.element;
+        if (e->Top + e->Height >= designHeight - Epsilon) element.extra = growth;
+    }
+    return growth;
 }
 
 void TReportLayout::placeBand(CompiledBand &band, double top, double height) {
@@ -356,8 +394,13 @@ void TReportLayout::placeBand(CompiledBand &band, double top, double height) {
 // `limit`: nothing prints below it (the band's bottom edge).
 void TReportLayout::placeElement(CompiledElement &element, QPointF origin, double limit) {
     const TRepPrintable *e = element.element;
-    QRectF box(origin.x() + e->Left, origin.y() + e->Top, e->Width, e->Height);
-    if (box.top() >= limit - Epsilon) return;
+    const double boxHeight = e->Height + element.extra;
+    element.extra = 0;
+    QRectF box(origin.x() + e->Left, origin.y() + e->Top, e->Width, boxHeight);
+    if (box.top() >= limit - Epsilon) {
+        element.prepared.reset();
+        return;
+    }
     const bool trimmed = box.bottom() > limit + Epsilon;
     if (trimmed) box.setBottom(limit);
     TPage &page = *m_page;
@@ -368,7 +411,7 @@ void TReportLayout::placeElement(CompiledElement &element, QPointF origin, doubl
     }
     const auto *shape = static_cast<const TRepShape *>(e);
     if (shape->Shape == stHorLine) {
-        const double y = origin.y() + e->Top + e->Height / 2;
+        const double y = origin.y() + e->Top + boxHeight / 2;
         if (y <= limit + Epsilon)
             page.Lines.push_back({QPointF(box.left(), y), QPointF(box.right(), y), shape->PenWidth});
     } else if (shape->Shape == stVertLine) {
@@ -409,8 +452,14 @@ QString TReportLayout::elementText(CompiledElement &element) {
 // the box's width or the band's bottom is cut there.
 void TReportLayout::placeText(CompiledElement &element, QRectF box, double limit, bool trimmed) {
     TRepText *e = element.text;
-    QString text = elementText(element);
-    if (element.onPrint) element.onPrint(e, text);
+    QString text;
+    if (element.prepared) {
+        text = std::move(*element.prepared);
+        element.prepared.reset();
+    } else {
+        text = elementText(element);
+        if (element.onPrint) element.onPrint(e, text);
+    }
     const rep::FontMetrics &metrics = *element.metrics;
     TPage &page = *m_page;
 

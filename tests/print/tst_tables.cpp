@@ -1,6 +1,7 @@
 // Tabular reports: two-level framed headings over columns, footer-only groups whose
 // footer reads its group's last row, state a form keeps from row to row set back at
-// every pass, and a report re-pointed at another dataset between runs.
+// every pass, a report re-pointed at another dataset between runs, and rows that grow
+// with a long wrapped name.
 #include "MemoryRows.h"
 
 #include "print/Columns.h"
@@ -155,6 +156,57 @@ class TestTables : public QObject {
         QCOMPARE(allTexts(rep.Layout()), (QStringList{"1", "100", "1", "50", "150"}));
         pointAt(&fakt);
         QCOMPARE(allTexts(rep.Layout()), (QStringList{"1", "300", "300"}));
+    }
+
+    // A long name wraps in its column and the row grows to show it all: the framed
+    // cells and the column rule grow with it, the next row starts below, a hook runs
+    // once per text, and a grown row that no longer fits goes whole to the next page.
+    void rowsGrowWithWrappedNames() {
+        MemoryRows rows(QStringLiteral("PosRasx"), {QStringLiteral("NAME_TOV"), QStringLiteral("Summa")});
+        const QString longName =
+            QStringLiteral("Бумага офисная для лазерных и струйных принтеров, формат А4, "
+                           "плотность 80 г/м2, пачка 500 листов");
+        rows.Add({longName, 10.0});
+        for (int i = 0; i < 48; ++i)
+            rows.Add({QStringLiteral("Папка %1").arg(i), 1.0});
+        rows.Add({longName, 20.0});
+        TReport rep;
+        rep.Page.TopMargin = rep.Page.BottomMargin = 10;
+        rep.DataSet = &rows;
+        TRepColumns cols({40, 25});
+        cols.Framed = true;
+        auto *detail = rep.AddBand(rbDetail, 5);
+        detail->Stretch = true;
+        auto *name = cols.AddField(detail, &rows, QStringLiteral("NAME_TOV"), 0, 0, 5);
+        name->WordWrap = true;
+        int hooks = 0;
+        name->OnPrint = [&](TRepText *, QString &) { ++hooks; };
+        cols.AddField(detail, &rows, QStringLiteral("Summa"), 1, 0, 5, taRightJustify);
+        detail->AddShape(stVertLine, 39.9, 0, 0.2, 5);
+
+        const TPreparedReport out = rep.Layout();
+        QCOMPARE(hooks, rows.RowCount());
+        const TPage &first = out.Pages.front();
+        const rep::FontMetrics &m = rep::Metrics(TRepFont{QStringLiteral("Arial"), 10});
+        const qsizetype lines = m.WrapLines(longName, 40 - 2 * cols.Padding).size();
+        QVERIFY(lines >= 3);
+        const double height = double(lines - 1) * m.LineSpacing() + m.Ascent() + m.Descent();
+        QVERIFY(hasFrame(first, QRectF(10, 10, 40, height)));
+        QVERIFY(hasFrame(first, QRectF(50, 10, 25, height)));
+        QCOMPARE(first.Lines.front().To.y(), 10 + height);
+        QCOMPARE(textOn(first, QStringLiteral("Папка 0")).Box.top(), 10 + height);
+        int nameLines = 0;
+        for (const TPageText &t : first.Texts)
+            nameLines += longName.contains(t.Text) && t.Origin.y() < 10 + height ? 1 : 0;
+        QCOMPARE(nameLines, int(lines));
+
+        // The last row would reach below the bottom margin: it starts the next page.
+        QCOMPARE(out.Pages.size(), size_t(2));
+        const TPage &last = out.Pages.back();
+        QVERIFY(hasFrame(last, QRectF(10, 10, 40, height)));
+        QCOMPARE(textOn(last, QStringLiteral("20")).Box.top(), 10.0);
+        for (const TPageText &t : first.Texts)
+            QVERIFY(t.Box.bottom() <= 287 + 1e-6);
     }
 };
 
