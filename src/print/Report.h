@@ -209,11 +209,12 @@ class TRepBand : public TRepContainer {
     TRepFrame Frame;
     TRepFont Font;
     // The band grows to show every line of its word-wrapped texts (a long goods name in
-    // its column): a wrapped text whose lines need more room than its box gets it, the
-    // band grows by the most any of them needed, and the elements that reach the band's
-    // bottom (column rules, framed cells) grow with it. The texts are worked out, their
-    // hooks run, before the band is placed, so a grown band breaks to the next page
-    // whole.
+    // its column, an amount in words): a wrapped text whose lines need more room than
+    // its box gets it, the elements lying wholly below a grown one move down with it,
+    // the band grows to its lowest element, and the elements that reach the band's
+    // bottom (column rules, framed cells) grow to its new bottom. The texts are worked
+    // out, their hooks run, before the band is placed, so a grown band breaks to the
+    // next page whole.
     bool Stretch = false;
     // Runs before the band's texts: may clear printBand, change Height (0 hides the
     // band) or switch a sum's ResetAfterPrint. Changes last until the layout pass ends.

@@ -36,9 +36,9 @@ struct CompiledElement {
     // A copy for this pass, so state a hook keeps in its captures starts afresh.
     std::function<void(TRepText *, QString &)> onPrint;
     // Of a stretching band: the text worked out (hook run) before the band is placed,
-    // and how much taller than designed the box prints this time.
+    // and how much lower and taller than designed the box prints this time.
     std::optional<QString> prepared;
-    double extra = 0;
+    double shift = 0, extra = 0;
 };
 
 struct CompiledBand {
@@ -350,15 +350,19 @@ bool TReportLayout::printBand(CompiledBand &band, bool allowBreak, bool isDetail
     return print;
 }
 
-// Works out the texts of a stretching band and how much taller than designed it must
-// print for every line of its wrapped texts to show: a wrapped text whose lines need
-// more than its box gets that much more, and the band grows by the most any text
-// needed, its elements that reach its bottom (rules, framed cells) with it.
+// Works out the texts of a stretching band and where its elements print this time for
+// every line of its wrapped texts to show: a wrapped text whose lines need more than
+// its box gets that much more; an element lying wholly below a grown one moves down by
+// that growth (and by what moved the grown one); the band grows to its lowest element,
+// and the elements that reach its bottom (rules, framed cells) grow to its new bottom.
+// Returns how much taller than designed the band prints.
 double TReportLayout::stretch(CompiledBand &band) {
     const double designHeight = band.band->Height;
-    double growth = 0;
+    std::vector<CompiledElement *> byTop;
     for (CompiledElement &element : band.elements) {
         element.extra = 0;
+        element.shift = 0;
+        byTop.push_back(&element);
         if (!element.text) continue;
         TRepText *e = element.text;
         QString text = elementText(element);
@@ -371,13 +375,26 @@ double TReportLayout::stretch(CompiledBand &band) {
             const double needed =
                 double(lines - 1) * metrics.LineSpacing() + metrics.Ascent() + metrics.Descent();
             element.extra = qMax(0.0, needed - e->Height);
-            growth = qMax(growth, element.extra);
         }
         element.prepared = std::move(text);
     }
+    std::stable_sort(byTop.begin(), byTop.end(), [](const CompiledElement *a, const CompiledElement *b) {
+        return a->element->Top < b->element->Top;
+    });
+    double growth = 0;
+    for (size_t i = 0; i < byTop.size(); ++i) {
+        CompiledElement &element = *byTop[i];
+        const TRepPrintable *e = element.element;
+        for (size_t j = 0; j < i; ++j) {
+            const CompiledElement &above = *byTop[j];
+            if (above.element->Top + above.element->Height <= e->Top + Epsilon)
+                element.shift = qMax(element.shift, above.shift + above.extra);
+        }
+        growth = qMax(growth, element.shift + element.extra);
+    }
     for (CompiledElement &element : band.elements) {
         const TRepPrintable *e = element.element;
-        if (e->Top + e->Height >= designHeight - Epsilon) element.extra = growth;
+        if (e->Top + e->Height >= designHeight - Epsilon) element.extra = growth - element.shift;
     }
     return growth;
 }
@@ -395,8 +412,9 @@ void TReportLayout::placeBand(CompiledBand &band, double top, double height) {
 void TReportLayout::placeElement(CompiledElement &element, QPointF origin, double limit) {
     const TRepPrintable *e = element.element;
     const double boxHeight = e->Height + element.extra;
-    element.extra = 0;
-    QRectF box(origin.x() + e->Left, origin.y() + e->Top, e->Width, boxHeight);
+    const double top = e->Top + element.shift;
+    element.extra = element.shift = 0;
+    QRectF box(origin.x() + e->Left, origin.y() + top, e->Width, boxHeight);
     if (box.top() >= limit - Epsilon) {
         element.prepared.reset();
         return;
@@ -411,7 +429,7 @@ void TReportLayout::placeElement(CompiledElement &element, QPointF origin, doubl
     }
     const auto *shape = static_cast<const TRepShape *>(e);
     if (shape->Shape == stHorLine) {
-        const double y = origin.y() + e->Top + boxHeight / 2;
+        const double y = origin.y() + top + boxHeight / 2;
         if (y <= limit + Epsilon)
             page.Lines.push_back({QPointF(box.left(), y), QPointF(box.right(), y), shape->PenWidth});
     } else if (shape->Shape == stVertLine) {

@@ -183,6 +183,11 @@ class TestTables : public QObject {
         name->OnPrint = [&](TRepText *, QString &) { ++hooks; };
         cols.AddField(detail, &rows, QStringLiteral("Summa"), 1, 0, 5, taRightJustify);
         detail->AddShape(stVertLine, 39.9, 0, 0.2, 5);
+        // Below the table: a long text wrapped across the page, a signature under it.
+        auto *summary = rep.AddBand(rbSummary, 12);
+        summary->Stretch = true;
+        summary->AddLabel(longName + longName, 0, 1, 60, 5)->WordWrap = true;
+        summary->AddLabel(QStringLiteral("Выдал :"), 0, 7, 30, 5);
 
         const TPreparedReport out = rep.Layout();
         QCOMPARE(hooks, rows.RowCount());
@@ -207,6 +212,9 @@ class TestTables : public QObject {
         QCOMPARE(textOn(last, QStringLiteral("20")).Box.top(), 10.0);
         for (const TPageText &t : first.Texts)
             QVERIFY(t.Box.bottom() <= 287 + 1e-6);
+        const qsizetype textLines = m.WrapLines(longName + longName, 60).size();
+        const double textHeight = double(textLines - 1) * m.LineSpacing() + m.Ascent() + m.Descent();
+        QCOMPARE(textOn(last, QStringLiteral("Выдал :")).Box.top(), 10 + height + 7 + textHeight - 5);
     }
 };
 
