@@ -12,6 +12,7 @@
 #include "contracts/USpEtap.h"
 #include "contracts/UTypDog.h"
 #include "controls/Application.h"
+#include "controls/DBCtrls.h"
 #include "controls/Forms.h"
 #include "controls/HelpWindow.h"
 #include "db/Database.h"
@@ -31,6 +32,9 @@
 #include "refbooks/USlBankP.h"
 #include "refbooks/USlPoluch.h"
 #include "refbooks/USlPrim.h"
+#include "reports/UKniga.h"
+#include "reports/UOtchet.h"
+#include "reports/UVedPok.h"
 #include "sales/UOplataF.h"
 #include "sales/USchFak.h"
 #include "sales/USpRasx.h"
@@ -76,8 +80,7 @@ void CreateFormsBeforeSplash(QWidget *owner) {
 
 // Created behind the splash, in this order. The settings come first: their table is
 // the first one opened, and no other table opens while these forms are created.
-// Still to come, as their modules land: TOtchet, TVedPok between TPlan and TProvodka; TCBal, TBalBuh after
-// TProvodka.
+// Still to come, as their modules land: TCBal, TBalBuh after TProvodka.
 void CreateStartupForms(QWidget *owner) {
     CreateForm(Config, owner);
     CreateForm(SlPoluch, owner);
@@ -89,6 +92,8 @@ void CreateStartupForms(QWidget *owner) {
     CreateForm(SlDog, owner);
     CreateForm(SpEtap, owner);
     CreateForm(Plan, owner);
+    CreateForm(Otchet, owner);
+    CreateForm(VedPok, owner);
     CreateForm(Provodka, owner);
 }
 
@@ -144,7 +149,7 @@ void TLogoAppForm::CreateBalance() {
 
 void TLogoAppForm::CreateBooks() {
     if (!CreateFlags.Books) return;
-    // TKniga
+    CreateForm(Kniga, this);
     CreateFlags.Books = false;
 }
 
@@ -170,7 +175,10 @@ void TLogoAppForm::EnableCommands() {
         QStringLiteral("N4"),           QStringLiteral("N14"),       QStringLiteral("N35"),
         QStringLiteral("N37"),          QStringLiteral("N42"),       QStringLiteral("N43"),
         QStringLiteral("N3"),           QStringLiteral("N5"),        QStringLiteral("N30"),
-        QStringLiteral("N31"),          QStringLiteral("N17"),
+        QStringLiteral("N31"),          QStringLiteral("N17"),       QStringLiteral("N9"),
+        QStringLiteral("N10"),          QStringLiteral("N18"),       QStringLiteral("N19"),
+        QStringLiteral("N20"),          QStringLiteral("N21"),       QStringLiteral("N24"),
+        QStringLiteral("N25"),          QStringLiteral("N26"),       QStringLiteral("N44"),
     };
     for (QAction *item : menuBar()->findChildren<QAction *>()) {
         if (!item->objectName().isEmpty()) item->setEnabled(built.contains(item->objectName()));
@@ -543,11 +551,18 @@ void TLogoAppForm::FileExit() {
 
 // ---- Menu "Отчетность" ------------------------------------------------------------
 
+// The sales and purchase books: one form, the direction from the command.
 void TLogoAppForm::N9Click() {
     CreateBooks();
+    Kniga->SetCaption(ItemCaption(QStringLiteral("N9")));
+    Kniga->BookFlag = QStringLiteral("s");
+    ShowModal(Kniga);
 }
 void TLogoAppForm::N10Click() {
     CreateBooks();
+    Kniga->SetCaption(ItemCaption(QStringLiteral("N10")));
+    Kniga->BookFlag = QStringLiteral("b");
+    ShowModal(Kniga);
 }
 void TLogoAppForm::N39Click() {
     CreateBalance();
@@ -563,14 +578,44 @@ void TLogoAppForm::N17Click() {
     CreateOverdueStages();
     OtchEtap->RunReport();
 }
-void TLogoAppForm::N18Click() {}
-void TLogoAppForm::N19Click() {}
-void TLogoAppForm::N20Click() {}
-void TLogoAppForm::N21Click() {}
-void TLogoAppForm::N24Click() {}
-void TLogoAppForm::N25Click() {}
-void TLogoAppForm::N26Click() {}
-void TLogoAppForm::N44Click() {}
+// The trade reports: the kind and the title from the command. Debtors and creditors
+// are reported on one date.
+namespace {
+void showTradeReport(TLogoAppForm *main, const char *item, double kind) {
+    Otchet->ReportKind = kind;
+    Otchet->SetCaption(main->MenuItem(QString::fromLatin1(item))->text());
+    if (kind == 5 || kind == 6)
+        ShowOnOneDate(Otchet->DatI, Otchet->Label2, Otchet->Label1, [] { return ShowModal(Otchet); });
+    else
+        ShowModal(Otchet);
+}
+} // namespace
+
+void TLogoAppForm::N18Click() {
+    showTradeReport(this, "N18", 1);
+}
+void TLogoAppForm::N19Click() {
+    showTradeReport(this, "N19", 2);
+}
+void TLogoAppForm::N20Click() {
+    showTradeReport(this, "N20", 3);
+}
+void TLogoAppForm::N21Click() {
+    showTradeReport(this, "N21", 4);
+}
+void TLogoAppForm::N24Click() {
+    showTradeReport(this, "N24", 5);
+}
+void TLogoAppForm::N25Click() {
+    showTradeReport(this, "N25", 6);
+}
+void TLogoAppForm::N26Click() {
+    VedPok->SetCaption(ItemCaption(QStringLiteral("N26")));
+    ShowModal(VedPok);
+}
+void TLogoAppForm::N44Click() {
+    showTradeReport(this, "N44", 7);
+}
 
 // ---- Menu "Администратор" ---------------------------------------------------------
 

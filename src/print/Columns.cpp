@@ -18,21 +18,23 @@ TRepLabel *TRepColumns::AddCaption(TRepContainer *band, const QString &caption, 
 }
 
 void TRepColumns::AddHeadings(TRepContainer *band, const std::vector<TRepHeading> &headings, double top,
-                              double levelHeight) const {
+                              double levelHeight, double lowerHeight) const {
+    if (lowerHeight <= 0) lowerHeight = levelHeight;
     bool twoLevels = false;
     for (const TRepHeading &h : headings)
         twoLevels = twoLevels || !h.Below.isEmpty();
     int column = 0;
     for (const TRepHeading &h : headings) {
         if (h.Below.isEmpty()) {
-            AddCaption(band, h.Caption, column, column, top, twoLevels ? 2 * levelHeight : levelHeight);
+            AddCaption(band, h.Caption, column, column, top,
+                       twoLevels ? levelHeight + lowerHeight : levelHeight);
             ++column;
             continue;
         }
         const int last = column + int(h.Below.size()) - 1;
         AddCaption(band, h.Caption, column, last, top, levelHeight);
         for (const QString &below : h.Below) {
-            AddCaption(band, below, column, column, top + levelHeight, levelHeight);
+            AddCaption(band, below, column, column, top + levelHeight, lowerHeight);
             ++column;
         }
     }

@@ -43,9 +43,10 @@ class TRepColumns {
     TRepLabel *AddCaption(TRepContainer *band, const QString &caption, int first, int last, double top,
                           double height) const;
     // Headings left to right from column 0, one level high each (levelHeight mm),
-    // two levels when any heading has captions below it.
+    // two levels when any heading has captions below it; the lower level may be given
+    // a height of its own (lowerHeight, 0: the same).
     void AddHeadings(TRepContainer *band, const std::vector<TRepHeading> &headings, double top,
-                     double levelHeight) const;
+                     double levelHeight, double lowerHeight = 0) const;
 
     TRepDBText *AddField(TRepContainer *band, TDataRef dataSet, const QString &field, int column, double top,
                          double height, TAlignment alignment = taLeftJustify) const;

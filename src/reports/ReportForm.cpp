@@ -1,0 +1,138 @@
+#include "reports/ReportForm.h"
+
+#include "app/LogoMain.h"
+#include "app/StrUtils.h"
+#include "controls/DBCtrls.h"
+#include "db/Clock.h"
+#include "db/Query.h"
+#include "print/Report.h"
+#include "refbooks/USlPoluch.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace reports {
+
+const QString Money = QStringLiteral("### ### ##0.00");
+
+QToolButton *PickerButton(QWidget *parent) {
+    auto *button = new QToolButton(parent);
+    button->setText(QStringLiteral("..."));
+    button->setToolTip(QStringLiteral("Словарь"));
+    return button;
+}
+
+bool PickKlient(const QString &caption, const QString &group, QLineEdit *box, double &id) {
+    SlPoluch->SetCaption(caption);
+    SlPoluch->KlientGroup = group;
+    ShowModal(SlPoluch);
+    if (!SlPoluch->OkPressed) return false;
+    box->setText(SlPoluch->KlientFullName->AsString());
+    id = double(SlPoluch->KlientKlient_id->AsInteger());
+    return true;
+}
+
+void SetDate(TQuery *query, const QString &param, const QDate &date) {
+    TParam *p = query->ParamByName(param);
+    p->SetDataType(TFieldType::ftDate);
+    p->SetValue(date);
+}
+
+void SetNumber(TQuery *query, const QString &param, double value) {
+    TParam *p = query->ParamByName(param);
+    p->SetDataType(TFieldType::ftFloat);
+    p->SetValue(value);
+}
+
+void SetText(TQuery *query, const QString &param, const QString &value) {
+    TParam *p = query->ParamByName(param);
+    p->SetDataType(TFieldType::ftString);
+    p->SetValue(value);
+}
+
+qint64 Kopecks(double amount) {
+    return qint64(std::llround(Okrugl(amount) * 100));
+}
+
+std::vector<TRepLabel *> AddTitles(TReport &report, int lines, double width) {
+    auto *title = report.AddBand(rbTitle, 10 + 6 * (lines - 1) + 2);
+    std::vector<TRepLabel *> labels;
+    auto *caption = title->AddLabel(QString(), 0, 0, width, 8);
+    caption->Font.Size = 14;
+    caption->Font.Bold = true;
+    caption->Alignment = taCenter;
+    labels.push_back(caption);
+    for (int i = 1; i < lines; ++i) {
+        auto *line = title->AddLabel(QString(), 0, 10 + 6 * (i - 1), width, 5);
+        line->Alignment = taCenter;
+        labels.push_back(line);
+    }
+    return labels;
+}
+
+} // namespace reports
+
+TTradeReportForm::TTradeReportForm(QWidget *parent, const QString &name, const QString &caption,
+                                   const QString &startLabel)
+    : TForm(parent) {
+    setObjectName(name);
+    SetCaption(caption);
+
+    DatV = new TDateTimePicker(this);
+    DatI = new TDateTimePicker(this);
+    Label1 = new QLabel(startLabel, this);
+    Label2 = new QLabel(QStringLiteral("по"), this);
+    Edit1 = new QLineEdit(this);
+    Edit1->setReadOnly(true);
+    Edit1->setMinimumWidth(320);
+    SpeedButton1 = reports::PickerButton(this);
+    BitBtn1 = new QPushButton(QStringLiteral("Печать"), this);
+    BitBtn2 = new QPushButton(QStringLiteral("Отмена"), this);
+    BitBtn1->setAutoDefault(false);
+    BitBtn2->setAutoDefault(false);
+    SetCancelButton(BitBtn2);
+
+    Controls = new QGridLayout;
+    auto *dates = new QHBoxLayout;
+    dates->addWidget(Label1);
+    dates->addWidget(DatV);
+    dates->addWidget(Label2);
+    dates->addWidget(DatI);
+    dates->addStretch();
+    Controls->addLayout(dates, 0, 0, 1, 3);
+    Controls->addWidget(new QLabel(QStringLiteral("Организация"), this), 1, 0);
+    Controls->addWidget(Edit1, 1, 1);
+    Controls->addWidget(SpeedButton1, 1, 2);
+    Controls->setColumnStretch(1, 1);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(BitBtn1);
+    buttons->addWidget(BitBtn2);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(Controls);
+    layout->addStretch();
+    layout->addLayout(buttons);
+
+    OnClick(SpeedButton1, [this] { SpeedButton1Click(); });
+    OnClick(BitBtn1, [this] { BitBtn1Click(); });
+    OnClick(BitBtn2, [this] { Close(); });
+}
+
+void TTradeReportForm::FormShow() {
+    Edit1->setText(LogoAppForm->OrganisationName());
+    KliId = LogoAppForm->SvoyKlientId;
+    DatI->SetDate(Clock::today());
+    DatV->SetDate(BegPeriod(DatI->Date()));
+}
+
+void TTradeReportForm::SpeedButton1Click() {
+    reports::PickKlient(QStringLiteral("Организация"), QStringLiteral("T"), Edit1, KliId);
+}
