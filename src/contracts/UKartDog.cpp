@@ -179,19 +179,19 @@ TKartDog::TKartDog(TSpDogov *contracts, QWidget *parent)
     auto *orders = new QGroupBox(QStringLiteral("Платежки"), this);
     DBGrid3 = new TDBGrid(orders, SpPlat->DataSource1);
     DBGrid3->SetReadOnly(true);
-    DBGrid3->AddColumn(QStringLiteral("NUMBER"), QStringLiteral("№"), 50);
-    DBGrid3->AddColumn(QStringLiteral("DATE_PLAT"), QStringLiteral("Дата"), 80);
-    DBGrid3->AddColumn(QStringLiteral("P_BANK"), QStringLiteral("Банк"), 150);
-    DBGrid3->AddColumn(QStringLiteral("SUMMA"), QStringLiteral("Сумма"), 90);
+    DBGrid3->AddColumn(QStringLiteral("NUMBER"), QStringLiteral("№"), 40);
+    DBGrid3->AddColumn(QStringLiteral("DATE_PLAT"), QStringLiteral("Дата"), 75);
+    DBGrid3->AddColumn(QStringLiteral("P_BANK"), QStringLiteral("Банк"), 125);
+    DBGrid3->AddColumn(QStringLiteral("SUMMA"), QStringLiteral("Сумма"), 100);
     (new QVBoxLayout(orders))->addWidget(DBGrid3);
 
     auto *documents = new QGroupBox(QStringLiteral("Счета фактуры"), this);
     DBGrid2 = new TDBGrid(documents, SpRasx->DSpRasx);
     DBGrid2->SetReadOnly(true);
-    DBGrid2->AddColumn(QStringLiteral("NUMB_FAKT"), QStringLiteral("№ фактуры"), 70);
-    DBGrid2->AddColumn(QStringLiteral("DATE_FAKT"), QStringLiteral("Дата"), 80);
+    DBGrid2->AddColumn(QStringLiteral("NUMB_FAKT"), QStringLiteral("№ фактуры"), 75);
+    DBGrid2->AddColumn(QStringLiteral("DATE_FAKT"), QStringLiteral("Дата"), 75);
     DBGrid2->AddColumn(QStringLiteral("Itogo"), QStringLiteral("Сумма"), 90);
-    DBGrid2->AddColumn(QStringLiteral("SummaOpl"), QStringLiteral("Сумма оплаты"), 90);
+    DBGrid2->AddColumn(QStringLiteral("SummaOpl"), QStringLiteral("Сумма оплаты"), 95);
     (new QVBoxLayout(documents))->addWidget(DBGrid2);
 
     // ---- Tool bar -----------------------------------------------------------------
@@ -220,7 +220,7 @@ TKartDog::TKartDog(TSpDogov *contracts, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(tools);
     layout->addLayout(columns, 1);
-    resize(1000, 640);
+    resize(1040, 640);
 
     OnClick(SpeedButton1, [this] { SpeedButton1Click(); });
     OnClick(SpeedButton2, [this] { SpeedButton2Click(); });

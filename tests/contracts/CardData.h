@@ -6,9 +6,13 @@
 
 #include "contracts/ContractFiles.h"
 #include "db/CodePage.h"
+#include "refbooks/USlBankP.h"
+#include "refbooks/USlPoluch.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QUrl>
 #include <QtTest>
 
@@ -52,6 +56,35 @@ inline QString readCp1251(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return QStringLiteral("<missing>");
     return db::TCodePage::Find(1251)->Decode(file.readAll());
+}
+
+// Types a text into a one-line box as the user does (Cyrillic included).
+inline void type(QLineEdit *box, const QString &text) {
+    box->setFocus();
+    box->setText(text);
+    emit box->textEdited(text);
+}
+
+// The next partner picker chooses the organisation, the next account picker the account.
+inline void choosePartner(double klientId) {
+    UiScript::OnShow<TSlPoluch>([klientId](TSlPoluch *f) {
+        QVERIFY(f->Klient->Locate("Klient_id", klientId));
+        f->BitBtn1Click();
+    });
+}
+inline void chooseAccount(double bankId) {
+    UiScript::OnShow<TSlBankP>([bankId](TSlBankP *f) {
+        QVERIFY(f->RekvPol->Locate("Bank_id", bankId));
+        f->BitBtn1->click();
+    });
+}
+
+// The texts of one column of a grid, top to bottom.
+inline QStringList column(TDBGrid *grid, int col) {
+    QStringList texts;
+    for (int row = 0; row < grid->Model()->rowCount(); ++row)
+        texts << grid->Model()->index(row, col).data().toString();
+    return texts;
 }
 
 } // namespace carddata

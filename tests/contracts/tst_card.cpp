@@ -78,19 +78,6 @@ void inCard(const QString &number, const std::function<void(TKartDog *)> &steps)
     LogoAppForm->N4Click();
 }
 
-QStringList column(TDBGrid *grid, int col) {
-    QStringList texts;
-    for (int row = 0; row < grid->Model()->rowCount(); ++row)
-        texts << grid->Model()->index(row, col).data().toString();
-    return texts;
-}
-
-void type(QLineEdit *box, const QString &text) {
-    box->setFocus();
-    box->setText(text);
-    emit box->textEdited(text);
-}
-
 } // namespace
 
 class TestCard : public ScriptedTestCase {
@@ -169,6 +156,13 @@ class TestCard : public ScriptedTestCase {
             });
             card->BitBtn5->click();
             QCOMPARE(column(card->DBGrid2, 0), QStringList{"8"});
+            UiScript::OnShow<TSchFak>([](TSchFak *e) { // opened as it is, never as a new one
+                QVERIFY(!e->IsNewDoc);
+                QCOMPARE(e->EditNUMB_FAKT->text(), QStringLiteral("8"));
+                QTest::keyClick(e->EditNUMB_FAKT, Qt::Key_Escape);
+            });
+            card->DBGrid2DblClick();
+            QCOMPARE(column(card->DBGrid2, 0), QStringList{"8"});
 
             UiScript::OnShow<TPlatPor>([](TPlatPor *e) {
                 QCOMPARE(e->EditNUMBER->text(), QStringLiteral("6"));
@@ -213,10 +207,7 @@ class TestCard : public ScriptedTestCase {
         });
         inCard(QString(), [&](TKartDog *card) {
             type(card->DBEdit1, "16");
-            UiScript::OnShow<TSlPoluch>([&](TSlPoluch *p) {
-                QVERIFY(p->Klient->Locate("Klient_id", f.partner));
-                p->BitBtn1Click();
-            });
+            choosePartner(f.partner);
             card->SpeedButton1->click();
             QTest::keyClick(card->DBGrid1, Qt::Key_Down);
             QVERIFY(typeCell(card->DBGrid1, 0, "DatPrim", "01.08.2024"));

@@ -27,33 +27,6 @@ using namespace carddata;
 
 namespace {
 
-void type(QLineEdit *box, const QString &text) {
-    box->setFocus();
-    box->setText(text);
-    emit box->textEdited(text);
-}
-
-void chooseRow(double klientId) {
-    UiScript::OnShow<TSlPoluch>([klientId](TSlPoluch *f) {
-        QVERIFY(f->Klient->Locate("Klient_id", klientId));
-        f->BitBtn1Click();
-    });
-}
-
-void chooseAccount(double bankId) {
-    UiScript::OnShow<TSlBankP>([bankId](TSlBankP *f) {
-        QVERIFY(f->RekvPol->Locate("Bank_id", bankId));
-        f->BitBtn1->click();
-    });
-}
-
-QStringList column(TDBGrid *grid, int col) {
-    QStringList texts;
-    for (int row = 0; row < grid->Model()->rowCount(); ++row)
-        texts << grid->Model()->index(row, col).data().toString();
-    return texts;
-}
-
 // Every placeholder, in an RTF template with a line of its own for each group.
 const char *const Template = "{\\rtf1\\ansi\\ansicpg1251\n"
                              "\\pard Договор № NumbDog от DateDog: NameDog\\par\n"
@@ -98,7 +71,7 @@ class TestEndToEnd : public ScriptedTestCase {
                 type(card->DBEdit1, QStringLiteral("15"));
                 type(card->DBEdit4, QStringLiteral("Поставка бумаги"));
                 type(card->DBEdit5, QStringLiteral("1500-5"));
-                chooseRow(partner);
+                choosePartner(partner);
                 card->SpeedButton1->click();
                 QVERIFY(card->BitBtn1->isEnabled());
                 QCOMPARE(card->DBEdit7->text(), QStringLiteral("ООО \"Ландыш\""));

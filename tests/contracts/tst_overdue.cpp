@@ -80,7 +80,8 @@ class TestOverdue : public ScriptedTestCase {
         std::sort(listed.begin(), listed.end());
         QCOMPARE(listed,
                  (QList<QStringList>{
-                     {"01.06.2024", "1 234-50", "7/24", "10.01.2024", "ООО Альфа", "ЗАО Второе"}, // no contract sum
+                     {"01.06.2024", "1 234-50", "7/24", "10.01.2024", "ООО Альфа",
+                      "ЗАО Второе"}, // no contract sum
                      {"15.06.2024", "500-00", "15", "01.03.2024", "1 500-50", "ООО Альфа", "ООО Вереск"},
                  }));
 
