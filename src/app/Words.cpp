@@ -1,6 +1,7 @@
 #include "app/Words.h"
 
 #include "app/StrUtils.h"
+#include "db/Formats.h"
 
 #include <QStringView>
 
@@ -61,7 +62,8 @@ QString GroupWords(int n, bool masculine) {
 } // namespace
 
 QString TriadToWords(int n, bool masculine, int kind, Currency amount) {
-    Q_ASSERT(n >= 0 && n <= 999 && kind >= Milliards && kind <= Kopecks);
+    if (n < 0 || n > 999 || kind < Milliards || kind > Kopecks)
+        throw EConvertError(QStringLiteral("Группа %1 вида %2 не выражается словами").arg(n).arg(kind));
     // An empty group of milliards, millions or thousands is not spoken at all; the
     // roubles and kopecks always are.
     if (n == 0 && kind != Roubles && kind != Kopecks) return QString();
@@ -73,13 +75,14 @@ QString TriadToWords(int n, bool masculine, int kind, Currency amount) {
 }
 
 QString SumToWords(Currency amount) {
+    if (!amount.isPrintable()) throw EConvertError(fmt::MoneyRangeMessage(amount.toDouble()));
     if (amount.isNegative()) {
         QString words = SumToWords(amount.abs());
         words[0] = words[0].toLower();
         return QStringLiteral("Минус ") + words;
     }
-    // Only the lowest twelve rouble digits are spoken; the kopecks are cut, not rounded.
-    const qint64 roubles = amount.units() % 1'000'000'000'000;
+    // Twelve rouble digits at most (checked above); the kopecks are cut, not rounded.
+    const qint64 roubles = amount.units();
     const int kopecks = amount.fraction() / 100;
     QString s = TriadToWords(int(roubles / 1'000'000'000), true, Milliards, amount);
     s += TriadToWords(int(roubles / 1'000'000 % 1000), true, Millions, amount);
@@ -98,4 +101,13 @@ QString SumToRubKop(Currency amount) {
            QStringLiteral(" руб. ") +
            PadLeftWith(QLatin1Char('0'), QString::number(value.fraction() / 100), 2) +
            QStringLiteral(" коп. ");
+}
+
+PrintedAmount AmountForPrint(double stored) {
+    const Currency value = Currency::fromDoubleKopecks(stored);
+    const Currency whole = value.abs();
+    QString figure = QString::number(whole.units()) + fmt::DecimalSeparator() +
+                     PadLeftWith(QLatin1Char('0'), QString::number(whole.fraction() / 100), 2);
+    if (value.isNegative()) figure.prepend(QLatin1Char('-'));
+    return {figure, SumToWords(value)};
 }

@@ -15,6 +15,17 @@ inline QString SumToWords(double amount) {
     return SumToWords(Currency::fromDouble(amount));
 }
 
+// A stored amount as a printed form shows it: rounded once to kopecks (as Okrugl
+// rounds), the figure with two decimals under the process separator and no grouping
+// ("1234-50"), and the words of that same value, so the two always agree. Throws
+// EConvertError for an amount the forms cannot print (more than twelve rouble digits,
+// infinity, not-a-number).
+struct PrintedAmount {
+    QString figure;
+    QString words;
+};
+PrintedAmount AmountForPrint(double stored);
+
 // One three-digit group n (0..999) with the noun of its kind (1 milliards, 2 millions,
 // 3 thousands, 4 roubles, 5 kopecks), each word followed by a blank:
 // units masculine ("один", "два") or feminine ("одна", "две"). Kopecks come as two

@@ -2,6 +2,7 @@
 
 #include "CalcPanel.h"
 #include "Dialogs.h"
+#include "db/Currency.h"
 #include "db/Formats.h"
 
 #include <QApplication>
@@ -9,6 +10,8 @@
 #include <QPainter>
 #include <QPointer>
 #include <QSignalBlocker>
+
+#include <cmath>
 
 namespace {
 
@@ -88,6 +91,12 @@ double NumEditCore::TextToValue(const QString &text) {
     return v;
 }
 
+double NumEditCore::TextToLimitedValue(const QString &text) const {
+    const double v = TextToValue(text);
+    if (maxMagnitude > 0 && std::fabs(v) > maxMagnitude) throw EConvertError(fmt::InvalidMoneyMessage(text));
+    return v;
+}
+
 int NumEditCore::DecimalPos(const QString &text) {
     const int from = (!text.isEmpty() && isSign(text[0])) ? 1 : 0;
     return text.indexOf(fmt::DecimalSeparator(), from);
@@ -155,6 +164,7 @@ bool NumEditCore::IsValidChar(const QString &text, int selStart, int selLength, 
             return false;
     double v = 0;
     if (!fmt::TryStrToFloat(s.left(63), v)) return false;
+    if (maxMagnitude > 0 && std::fabs(v) > maxMagnitude) return false;
     if (minValue >= 0 && maxValue > 0 && v < 0) return false;
     return true;
 }
@@ -205,7 +215,7 @@ QString TCustomNumEdit::DefaultDisplayFormat() const {
 }
 
 void TCustomNumEdit::ReadValueFromText() {
-    m_core.value = m_core.CheckValue(NumEditCore::TextToValue(text()), false);
+    m_core.value = m_core.CheckValue(m_core.TextToLimitedValue(text()), false);
 }
 
 double TCustomNumEdit::Value() {
@@ -283,7 +293,7 @@ void TCustomNumEdit::SetFormatOnEditing(bool format) {
 }
 
 void TCustomNumEdit::SetText(const QString &text) {
-    m_core.value = m_core.CheckValue(NumEditCore::TextToValue(text), false);
+    m_core.value = m_core.CheckValue(m_core.TextToLimitedValue(text), false);
     FormatValueText();
     update();
 }
@@ -414,7 +424,7 @@ void TCustomNumEdit::focusOutEvent(QFocusEvent *e) {
         return;
     }
     try {
-        if (m_checkOnExit) m_core.CheckValue(NumEditCore::TextToValue(text()), true);
+        if (m_checkOnExit) m_core.CheckValue(m_core.TextToLimitedValue(text()), true);
         ReadValueFromText();
     } catch (const EOrbekError &err) {
         // The field keeps the focus and the error box says why.
@@ -468,6 +478,7 @@ QImage TCustomNumEdit::GetDefaultBitmap() {
 // TCurrencyEdit
 
 TCurrencyEdit::TCurrencyEdit(QWidget *parent) : TCustomNumEdit(parent) {
+    SetMaxMagnitude(Currency::MaxPrintable);
     SetDisplayFormat(DefaultDisplayFormat());
     SetButtonWidth(0);
 }

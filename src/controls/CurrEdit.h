@@ -23,6 +23,10 @@ class NumEditCore {
     double minValue = 0;
     double maxValue = 0;
     int decimalPlaces = 2;
+    // The largest magnitude the field takes (0: no limit); a money field takes no more
+    // than the printed forms hold. Unlike the range it is never clamped to: a key or a
+    // text beyond it is refused.
+    double maxMagnitude = 0;
     bool zeroEmpty = true;
     QString displayFormat = DefaultDisplayFormat();
 
@@ -39,6 +43,8 @@ class NumEditCore {
     static QString NormalizeText(const QString &text);
     // The normalised text as a number; throws EConvertError for a text that is not one.
     static double TextToValue(const QString &text);
+    // TextToValue, refusing (EConvertError) a number beyond maxMagnitude.
+    double TextToLimitedValue(const QString &text) const;
     // Where the decimal separator stands (-1: none), not counting a leading sign.
     static int DecimalPos(const QString &text);
 
@@ -79,6 +85,9 @@ class TCustomNumEdit : public TCustomComboEdit {
     void SetMinValue(double value);
     double MaxValue() const { return m_core.maxValue; }
     void SetMaxValue(double value);
+    // The largest magnitude typing may reach (0: none); see NumEditCore::maxMagnitude.
+    double MaxMagnitude() const { return m_core.maxMagnitude; }
+    void SetMaxMagnitude(double limit) { m_core.maxMagnitude = limit; }
     int DecimalPlaces() const { return m_core.decimalPlaces; }
     void SetDecimalPlaces(int places);
     QString DisplayFormat() const { return m_core.displayFormat; }
@@ -145,7 +154,8 @@ class TCustomNumEdit : public TCustomComboEdit {
     bool m_formatting = false; // the field is rewriting its own text
 };
 
-// The money field: grouped thousands and the process's currency decimals, no button.
+// The money field: grouped thousands and the process's currency decimals, no button;
+// no more than twelve rouble digits.
 class TCurrencyEdit : public TCustomNumEdit {
     Q_OBJECT
   public:

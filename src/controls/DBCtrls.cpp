@@ -1,6 +1,7 @@
 #include "controls/DBCtrls.h"
 
 #include "controls/Dialogs.h"
+#include "controls/Forms.h"
 #include "db/Formats.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QRegularExpression>
+#include <QTextCursor>
 
 namespace {
 
@@ -127,6 +129,16 @@ bool TFieldDataLink::Exit() {
         Load();
         return true;
     }
+    // Onto a cancel button: a text that does not convert is dropped, so the button's
+    // click goes through instead of the error box taking it.
+    if (DroppingBadInput() || DropsBadInput(QApplication::focusWidget())) {
+        try {
+            Write();
+        } catch (const EOrbekError &) {
+            Reset();
+        }
+        return true;
+    }
     if (Guarded([this] { Write(); })) return true;
     m_control->setFocus();
     if (auto *edit = qobject_cast<QLineEdit *>(m_control)) edit->selectAll();
@@ -152,10 +164,34 @@ void TFieldDataLink::sourceRecordChanged(TField *field) {
 void TFieldDataLink::updateData() {
     try {
         Write();
-    } catch (...) {
+    } catch (const EOrbekError &) {
+        if (DroppingBadInput()) { // Esc or Cancel: leave without the bad text
+            Reset();
+            return;
+        }
         m_control->setFocus();
         throw;
     }
+}
+
+// ---- Text limits -----------------------------------------------------------------------------
+
+int TextLimitOf(const TField *field) {
+    return field && field->DataType() == TFieldType::ftString && field->Size() > 0 ? field->Size() : 0;
+}
+
+bool DropLoneSurrogates(QString &text) {
+    bool changed = false;
+    for (int i = int(text.size()) - 1; i >= 0; --i) {
+        const bool lone = text[i].isHighSurrogate()  ? i + 1 >= text.size() || !text[i + 1].isLowSurrogate()
+                          : text[i].isLowSurrogate() ? i == 0 || !text[i - 1].isHighSurrogate()
+                                                     : false;
+        if (lone) {
+            text.remove(i, 1);
+            changed = true;
+        }
+    }
+    return changed;
 }
 
 // ---- Edit masks ----------------------------------------------------------------------------
@@ -241,6 +277,13 @@ TDBEdit::TDBEdit(QWidget *parent, TDataSource *source, const QString &field)
         DataLink->Field()->SetText(value);
     };
     connect(this, &QLineEdit::textEdited, this, [this] {
+        // The length limit may have cut a pasted text between the halves of a character.
+        QString typed = text();
+        if (maxLength() < 32767 && DropLoneSurrogates(typed)) {
+            const int caret = cursorPosition();
+            setText(typed);
+            setCursorPosition(qMin(caret, int(typed.size())));
+        }
         if (DataLink->BeginEdit()) DataLink->SetModified();
     });
     DataLink->SetDataField(field);
@@ -265,8 +308,7 @@ void TDBEdit::load() {
     }
     const bool editable = DataLink->CanModify();
     QLineEdit::setReadOnly(!editable);
-    if (qtMask.isEmpty())
-        setMaxLength(db::IsTextType(field->DataType()) && field->Size() > 0 ? field->Size() : 32767);
+    if (qtMask.isEmpty()) setMaxLength(TextLimitOf(field) > 0 ? TextLimitOf(field) : 32767);
     const int alignment = field->Alignment                       ? field->Alignment
                           : db::IsNumericType(field->DataType()) ? int(Qt::AlignRight)
                                                                  : int(Qt::AlignLeft);
@@ -314,10 +356,45 @@ TDBMemo::TDBMemo(QWidget *parent, TDataSource *source, const QString &field)
     };
     DataLink->OnWrite = [this] { DataLink->Field()->SetText(toStoredLines(toPlainText())); };
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
-        if (!m_loading && DataLink->BeginEdit()) DataLink->SetModified();
+        if (m_loading) return;
+        keepWithinField();
+        if (DataLink->BeginEdit()) DataLink->SetModified();
     });
     DataLink->SetDataField(field);
     DataLink->SetDataSource(source);
+}
+
+// The stored text (each line break two characters) may not outgrow the field: what
+// was typed or pasted beyond it is taken back at the caret, whole characters only, with
+// a beep, so the user sees the limit instead of losing the end on saving.
+void TDBMemo::keepWithinField() {
+    const int limit = TextLimitOf(DataLink->Field());
+    if (limit <= 0) return;
+    const QString text = toPlainText();
+    int stored = int(text.size() + text.count(QLatin1Char('\n')));
+    if (stored <= limit) return;
+    QTextCursor cursor = textCursor();
+    const int end = cursor.position();
+    int from = end;
+    while (from > 0 && stored > limit) {
+        --from;
+        stored -= text[from] == QLatin1Char('\n') ? 2 : 1;
+    }
+    if (from > 0 && text[from].isLowSurrogate()) --from;
+    cursor.setPosition(from);
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    if (stored > limit) { // the excess does not stand before the caret: cut the end
+        cursor.setPosition(0);
+        cursor.setPosition(int(text.size()), QTextCursor::KeepAnchor);
+        QString kept = text;
+        while (!kept.isEmpty() && int(kept.size() + kept.count(QLatin1Char('\n'))) > limit)
+            kept.chop(1);
+        DropLoneSurrogates(kept);
+        cursor.insertText(kept);
+    } else {
+        cursor.removeSelectedText();
+    }
+    QApplication::beep();
 }
 
 void TDBMemo::focusOutEvent(QFocusEvent *event) {
@@ -339,6 +416,7 @@ TDBComboBox::TDBComboBox(QWidget *parent, TDataSource *source, const QString &fi
         else
             setCurrentIndex(findText(value));
         m_loading = false;
+        if (lineEdit()) lineEdit()->setMaxLength(TextLimitOf(f) > 0 ? TextLimitOf(f) : 32767);
         setEnabled(f != nullptr);
     };
     DataLink->OnWrite = [this] {

@@ -7,7 +7,9 @@
 //   - the typed text is written into the field (SetText) when the control loses the
 //     focus and when the dataset asks for it (UpdateRecord, which Post runs first);
 //   - a text that does not convert shows the conversion message in the error box and
-//     the control keeps the text and the focus, still editing.
+//     the control keeps the text and the focus, still editing; while the user leaves by
+//     Esc or a cancel button (DropBadInputScope) such a text is dropped instead;
+//   - a text field takes no more characters than the field holds.
 // A handler that reads fields while the user may still be typing into a control (a key
 // handler of an editor's F10, say) calls DataSet->UpdateRecord() first.
 //
@@ -77,6 +79,14 @@ private:
     int m_busy = 0; // the link's own edits and writes: their notifications are not news
 };
 
+// How many characters a control bound to `field` takes: a text field's size, else 0
+// (no limit). Every bound text input and grid cell keeps to it, so a text is never cut
+// unseen when it is stored.
+int TextLimitOf(const TField *field);
+// Removes halves of characters (a surrogate without its partner) that a cut at a
+// length limit left; true when it removed any.
+bool DropLoneSurrogates(QString &text);
+
 // Converts an edit mask of the form layouts ("!99/99/0000;1;_": 0 a required digit,
 // 9 an optional one, / the date separator, then "save literals" and the blank
 // character) into the input mask of a line edit.
@@ -130,6 +140,7 @@ protected:
     void focusOutEvent(QFocusEvent *event) override;
 
 private:
+    void keepWithinField();
     bool m_loading = false;
 };
 

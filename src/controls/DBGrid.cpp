@@ -4,6 +4,7 @@
 #include "controls/Dialogs.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -19,6 +20,26 @@ constexpr int FetchChunk = 256;
 bool isEditableField(const TField *field) {
     return field && !field->ReadOnly && field->FieldKind() != TFieldKind::fkCalculated;
 }
+
+// The line of a cell with a "..." button sits inside the editor the view knows; Tab and
+// Shift+Tab typed in it go to that editor, so the grid moves to the next or previous
+// cell as it does from any other cell, instead of the focus leaving the grid.
+class CellTabsToEditor : public QObject {
+  public:
+    explicit CellTabsToEditor(QWidget *editor) : QObject(editor), m_editor(editor) {}
+
+  protected:
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key != Qt::Key_Tab && key != Qt::Key_Backtab) return false;
+        QCoreApplication::sendEvent(m_editor, event);
+        return true;
+    }
+
+  private:
+    QWidget *m_editor;
+};
 
 // Cell editors by column: a list for lookup fields, a pick list, or a line edit (with
 // the field's edit mask, and a "..." button for an ellipsis column).
@@ -53,6 +74,7 @@ class GridDelegate : public QStyledItemDelegate {
         auto *line = new QLineEdit(parent);
         line->setFrame(false);
         if (field) line->setInputMask(QtInputMask(field->EditMask));
+        if (TextLimitOf(field) > 0 && line->inputMask().isEmpty()) line->setMaxLength(TextLimitOf(field));
         if (!column->Ellipsis()) return line;
         auto *holder = new QWidget(parent);
         line->setParent(holder);
@@ -65,6 +87,7 @@ class GridDelegate : public QStyledItemDelegate {
         layout->addWidget(line);
         layout->addWidget(button);
         holder->setFocusProxy(line);
+        line->installEventFilter(new CellTabsToEditor(holder));
         TDBGrid *grid = m_grid;
         QObject::connect(button, &QToolButton::clicked, grid, [grid] { emit grid->editButtonClick(); });
         return holder;

@@ -10,6 +10,8 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include <optional>
+
 namespace {
 
 // ---- Key routing -------------------------------------------------------------------
@@ -71,8 +73,13 @@ class KeyRouter : public QObject {
         const Qt::KeyboardModifiers shift = keyEvent->modifiers() & ~Qt::KeypadModifier;
         QPointer<QWidget> receiver(widget);
 
-        for (const KeyHandler *handler : {&formHooks.keyDown, &controlHooks.keyDown}) {
-            if (key != 0 && *handler && !Guarded([&] { (*handler)(key, shift); })) key = 0;
+        {
+            // Esc leaves: a text that does not convert is dropped, not reported.
+            std::optional<DropBadInputScope> leaving;
+            if (key == Qt::Key_Escape && shift == Qt::NoModifier) leaving.emplace();
+            for (const KeyHandler *handler : {&formHooks.keyDown, &controlHooks.keyDown}) {
+                if (key != 0 && *handler && !Guarded([&] { (*handler)(key, shift); })) key = 0;
+            }
         }
         const QString text = keyEvent->text();
         if (key != 0 && !text.isEmpty() && text.at(0) != QChar(0x7f)) {
@@ -133,6 +140,8 @@ class ButtonBinding : public QObject {
     void click(QAbstractButton *button) {
         auto *dialog = qobject_cast<QDialog *>(button->window());
         if (dialog && modalResult != mrNone) dialog->setResult(modalResult);
+        std::optional<DropBadInputScope> leaving;
+        if (DropsBadInput(button)) leaving.emplace();
         const auto run = handlers;
         for (const auto &handler : run) {
             if (!Guarded(handler)) {
@@ -146,6 +155,8 @@ class ButtonBinding : public QObject {
 };
 
 int g_modalDepth = 0;
+int g_droppingBadInput = 0;
+const char *const DropsBadInputProperty = "orbekDropsBadInput";
 
 void activate(QWidget *window) {
     window->activateWindow();
@@ -188,6 +199,28 @@ int HelpContextOf(QWidget *widget) {
     return 0;
 }
 
+// ---- Leaving without keeping the input ---------------------------------------------------
+
+void SetDropsBadInput(QAbstractButton *button) {
+    button->setProperty(DropsBadInputProperty, true);
+}
+
+bool DropsBadInput(const QWidget *widget) {
+    return widget && widget->property(DropsBadInputProperty).toBool();
+}
+
+bool DroppingBadInput() {
+    return g_droppingBadInput > 0;
+}
+
+DropBadInputScope::DropBadInputScope() {
+    ++g_droppingBadInput;
+}
+
+DropBadInputScope::~DropBadInputScope() {
+    --g_droppingBadInput;
+}
+
 // ---- Buttons and actions ----------------------------------------------------------------
 
 void OnClick(QAbstractButton *button, std::function<void()> handler) {
@@ -227,6 +260,11 @@ void TForm::Close() {
 
 void TForm::SetModalResult(QAbstractButton *button, int modalResult) {
     ButtonBinding::of(button)->modalResult = modalResult;
+}
+
+void TForm::SetCancelButton(QAbstractButton *button) {
+    m_cancelButton = button;
+    SetDropsBadInput(button);
 }
 
 void TForm::SetDefaultButton(QAbstractButton *button) {

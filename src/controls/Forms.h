@@ -60,6 +60,24 @@ QMetaObject::Connection Connect(Sender *sender, Signal signal, F handler) {
     return QObject::connect(sender, signal, sender, guarded(std::move(handler)));
 }
 
+// ---- Leaving without keeping the input ----------------------------------------
+// Esc and a form's cancel buttons leave the form, or the row, without keeping what was
+// typed. While they run, a bound control whose text does not convert (31.02.2026, a
+// letter in an amount) drops the text instead of holding the user with its error, so
+// the leaving can go on. The form's Esc key handlers run in such a scope, and so do
+// the handlers of a button marked here; the focus moving onto such a button drops a
+// bad text too. TForm::SetCancelButton marks its button.
+void SetDropsBadInput(QAbstractButton *button);
+bool DropsBadInput(const QWidget *widget);
+bool DroppingBadInput();
+class DropBadInputScope {
+public:
+    DropBadInputScope();
+    ~DropBadInputScope();
+    DropBadInputScope(const DropBadInputScope &) = delete;
+    DropBadInputScope &operator=(const DropBadInputScope &) = delete;
+};
+
 // ---- Forms ----------------------------------------------------------------------
 class TForm : public QDialog {
     Q_OBJECT
@@ -82,7 +100,7 @@ public:
     // Enter presses the default button, Esc the cancel button; without a cancel button
     // Esc does nothing of its own (the form's key handler may still use it).
     void SetDefaultButton(QAbstractButton *button);
-    void SetCancelButton(QAbstractButton *button) { m_cancelButton = button; }
+    void SetCancelButton(QAbstractButton *button);
 
     void done(int modalResult) override;
     void reject() override { done(mrCancel); }

@@ -1,32 +1,51 @@
 #pragma once
-// A money value with four decimal places, held as a scaled 64-bit integer, as the
-// original's currency type: a double becomes a currency by rounding to the nearest
-// ten-thousandth (half to even, as the processor rounds).
+// A money value with four decimal places, held as a scaled 64-bit integer. Amounts in
+// words, printed figures and money arithmetic that must come out exact (VAT worked
+// out of a kopeck amount) go through it rather than through binary fractions.
+//
+// Nothing that reaches the type wraps or overflows: a double that is infinite, not a
+// number or beyond the type's range (about 9.2e14) is refused with EConvertError.
+#include "db/Errors.h"
+
 #include <QtGlobal>
-#include <cmath>
 
 class Currency {
 public:
     static constexpr qint64 Scale = 10000;
+    // The largest amount the program prints in figures and in words: twelve rouble
+    // digits and kopecks.
+    static constexpr double MaxPrintable = 999999999999.99;
 
     Currency() = default;
-    static Currency fromDouble(double value) {
-        Currency c;
-        c.m_raw = static_cast<qint64>(std::nearbyint(static_cast<long double>(value) * Scale));
-        return c;
-    }
+    // The double rounded to the nearest ten-thousandth, an exact half to the even one.
+    // Throws EConvertError for infinity, not-a-number and a value out of range.
+    static Currency fromDouble(double value);
+    // The double rounded once to whole kopecks: times 100 in extended precision (exact
+    // for every double), an exact half to the even kopeck, as Okrugl rounds. This is
+    // the amount a printed form shows, so its figures and words agree, and it keeps
+    // the typed kopecks of every amount of up to twelve rouble digits. Throws
+    // EConvertError for infinity, not-a-number and more than twelve rouble digits.
+    static Currency fromDoubleKopecks(double value);
     static Currency fromRaw(qint64 raw) {
         Currency c;
         c.m_raw = raw;
         return c;
     }
+    // value × numerator ÷ denominator worked out exactly and rounded once to whole
+    // kopecks (an exact half to the even kopeck). Throws EConvertError for a zero
+    // denominator and for a result out of range.
+    static Currency MulDiv(Currency value, Currency numerator, Currency denominator);
+
     qint64 raw() const { return m_raw; }
     double toDouble() const { return static_cast<double>(static_cast<long double>(m_raw) / Scale); }
     // Whole units, cut toward zero, and the four decimals as 0..9999 (sign dropped).
     qint64 units() const { return m_raw / Scale; }
-    int fraction() const { return static_cast<int>(std::llabs(m_raw % Scale)); }
+    int fraction() const { return static_cast<int>(m_raw < 0 ? -(m_raw % Scale) : m_raw % Scale); }
     bool isNegative() const { return m_raw < 0; }
-    Currency abs() const { return fromRaw(std::llabs(m_raw)); }
+    // The lowest raw value, which no conversion makes, saturates instead of wrapping.
+    Currency abs() const;
+    // Does the amount print: no more than twelve rouble digits?
+    bool isPrintable() const;
 
     friend bool operator==(Currency a, Currency b) { return a.m_raw == b.m_raw; }
     friend bool operator<(Currency a, Currency b) { return a.m_raw < b.m_raw; }

@@ -82,7 +82,10 @@ QVariant ToStorage(TFieldType type, int size, const QVariant &value) {
     case TFieldType::ftString:
     case TFieldType::ftMemo: {
         QString s = value.typeId() == QMetaType::Double ? fmt::FloatToStr(value.toDouble()) : value.toString();
-        if (type == TFieldType::ftString && size > 0 && s.size() > size) s.truncate(size);
+        if (type == TFieldType::ftString && size > 0 && s.size() > size) {
+            s.truncate(size);
+            if (s.back().isHighSurrogate()) s.chop(1); // never half a character
+        }
         if (s.isEmpty()) return QVariant();
         return s;
     }
@@ -101,6 +104,9 @@ QVariant ToStorage(TFieldType type, int size, const QVariant &value) {
         if (value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty()) return QVariant();
         const QDate d = toDate(value);
         if (!d.isValid()) return QVariant();
+        // The stored form has four year digits: a date beyond them is refused, not
+        // stored empty.
+        if (!fmt::IsDateInRange(d)) throw EConvertError(fmt::DateRangeMessage(d));
         return d.toString(Qt::ISODate);
     }
     case TFieldType::ftDateTime: {
@@ -295,11 +301,16 @@ void TField::SetText(const QString &text) {
     const QString t = text.trimmed();
     switch (m_type) {
     case TFieldType::ftFloat:
-    case TFieldType::ftCurrency:
         if (t.isEmpty())
             SetValue(QVariant());
         else
             SetValue(fmt::StrToFloat(t));
+        return;
+    case TFieldType::ftCurrency: // money: no more than the printed forms hold
+        if (t.isEmpty())
+            SetValue(QVariant());
+        else
+            SetValue(fmt::StrToMoney(t));
         return;
     case TFieldType::ftSmallint:
     case TFieldType::ftInteger:

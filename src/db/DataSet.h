@@ -5,9 +5,10 @@
 // parameters, and for editable queries a cache of changes written through a
 // TUpdateSQL). Both read the program's one database (Database.h).
 //
-// Blank semantics of the original tables hold throughout: a null reads as 0, an empty
-// text, False or the zero date 30.12.1899; an empty text is stored as null; a text
-// longer than its field's size is cut.
+// Blanks read as the stored tables expect them: a null reads as 0, an empty text, False
+// or the zero date 30.12.1899; an empty text is stored as null; a text longer than its
+// field's size is cut (bound controls take no more than the size, so the user sees the
+// limit while typing).
 #include "db/Currency.h"
 #include "db/Errors.h"
 
@@ -30,7 +31,8 @@ enum class TFieldType {
     ftInteger,  // I
     ftAutoInc,  // +: assigned by the table
     ftFloat,    // N: 64-bit floating point
-    ftCurrency, // $: money, a floating-point value shown with two decimals
+    ftCurrency, // $: money, a floating-point value shown with two decimals; typed text
+                // of more than twelve rouble digits is refused
     ftBoolean,  // L
     ftDate,     // D
     ftTime,     // T

@@ -1,5 +1,6 @@
 #include "db/Formats.h"
 
+#include "db/Currency.h"
 #include "db/Errors.h"
 
 #include <QRegularExpression>
@@ -282,7 +283,7 @@ QString FloatToStr(double value) {
     std::snprintf(buf, sizeof buf, "%.15g", value);
     QString s = QString::fromLatin1(buf);
     if (s.contains(QLatin1Char('e'))) {
-        // Exponent form as the original writes it: 1-5E+20
+        // The exponent form in capitals with the separator: 1-5E+20
         s = s.toUpper();
     }
     if (s == QLatin1String("-0")) s = QStringLiteral("0");
@@ -311,7 +312,7 @@ bool TryStrToFloat(const QString &text, double &value) {
         if (c.isDigit() && c.unicode() < 128) {
             norm.append(c);
             seenDigit = true;
-        } else if (c == sep && !seenSep && !seenExp) {
+        } else if ((c == sep || c == QLatin1Char('.') || c == QLatin1Char(',')) && !seenSep && !seenExp) {
             norm.append(QLatin1Char('.'));
             seenSep = true;
         } else if ((c == QLatin1Char('e') || c == QLatin1Char('E')) && seenDigit && !seenExp) {
@@ -326,7 +327,7 @@ bool TryStrToFloat(const QString &text, double &value) {
     if (!seenDigit) return false;
     bool ok = false;
     const double v = norm.toDouble(&ok);
-    if (!ok) return false;
+    if (!ok || !std::isfinite(v)) return false;
     value = v;
     return true;
 }
@@ -334,6 +335,20 @@ bool TryStrToFloat(const QString &text, double &value) {
 double StrToFloat(const QString &text) {
     double v = 0;
     if (!TryStrToFloat(text, v)) throw EConvertError(InvalidFloatMessage(text));
+    return v;
+}
+
+bool TryStrToMoney(const QString &text, double &value) {
+    double v = 0;
+    if (!TryStrToFloat(text, v) || std::fabs(v) > Currency::MaxPrintable) return false;
+    value = v;
+    return true;
+}
+
+double StrToMoney(const QString &text) {
+    double v = 0;
+    if (!TryStrToFloat(text, v)) throw EConvertError(InvalidFloatMessage(text));
+    if (std::fabs(v) > Currency::MaxPrintable) throw EConvertError(InvalidMoneyMessage(text));
     return v;
 }
 
@@ -377,7 +392,8 @@ QString FormatDateTime(const QString &pattern, const QDateTime &value) {
     const QDate date = value.date();
     const QTime time = value.time();
     QString out;
-    bool afterDay = false; // a month name right after a day number takes the genitive
+    bool afterDay = false;  // a month name right after a day number takes the genitive
+    bool afterHour = false; // "m" after an hour is minutes
     for (int i = 0; i < pattern.size();) {
         const QChar c = pattern[i];
         const QChar lc = c.toLower();
@@ -399,12 +415,19 @@ QString FormatDateTime(const QString &pattern, const QDateTime &value) {
             else
                 out += QString::fromUtf8(kDaysLong[date.dayOfWeek() - 1]);
             afterDay = n <= 2;
+            afterHour = false;
             i += n;
             continue;
         }
         if (lc == QLatin1Char('m')) {
             const int n = countRun(pattern, i, QLatin1Char('m'));
-            // "h:mm" or "hh:nn": m after an hour means minutes.
+            if (afterHour && n <= 2) {
+                out += n == 1 ? QString::number(time.minute())
+                              : QStringLiteral("%1").arg(time.minute(), 2, 10, QLatin1Char('0'));
+                afterHour = false;
+                i += n;
+                continue;
+            }
             const int m = date.month();
             if (n == 1)
                 out += QString::number(m);
@@ -425,12 +448,14 @@ QString FormatDateTime(const QString &pattern, const QDateTime &value) {
             else
                 out += QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0'));
             afterDay = false;
+            afterHour = false;
             i += n;
             continue;
         }
         if (lc == QLatin1Char('h')) {
             const int n = countRun(pattern, i, QLatin1Char('h'));
             out += n == 1 ? QString::number(time.hour()) : QStringLiteral("%1").arg(time.hour(), 2, 10, QLatin1Char('0'));
+            afterHour = true;
             i += n;
             continue;
         }
@@ -438,6 +463,7 @@ QString FormatDateTime(const QString &pattern, const QDateTime &value) {
             const int n = countRun(pattern, i, QLatin1Char('n'));
             out += n == 1 ? QString::number(time.minute())
                           : QStringLiteral("%1").arg(time.minute(), 2, 10, QLatin1Char('0'));
+            afterHour = false;
             i += n;
             continue;
         }
@@ -482,7 +508,7 @@ bool TryStrToDate(const QString &text, QDate &value) {
     if (!okD || !okM || !okY) return false;
     if (parts[2].trimmed().size() <= 2) y += y < 50 ? 2000 : 1900;
     const QDate date(y, m, d);
-    if (!date.isValid()) return false;
+    if (!IsDateInRange(date)) return false;
     value = date;
     return true;
 }
@@ -491,6 +517,10 @@ QDate StrToDate(const QString &text) {
     QDate d;
     if (!TryStrToDate(text, d)) throw EConvertError(InvalidDateMessage(text));
     return d;
+}
+
+QString DateRangeMessage(const QDate &value) {
+    return QStringLiteral("Год %1 вне допустимых пределов: от 1 до 9999").arg(value.year());
 }
 
 QString InvalidFloatMessage(const QString &text) {
@@ -503,6 +533,18 @@ QString InvalidDateMessage(const QString &text) {
 
 QString InvalidIntegerMessage(const QString &text) {
     return QStringLiteral("«%1» не является правильным целым числом").arg(text);
+}
+
+QString InvalidMoneyMessage(const QString &text) {
+    return QStringLiteral("«%1» не является правильной суммой: в сумме не больше двенадцати цифр рублей")
+        .arg(text);
+}
+
+QString MoneyRangeMessage(double value) {
+    if (std::isnan(value)) return QStringLiteral("Сумма не является числом");
+    const QString shown = std::isinf(value) ? QString() : QLatin1Char(' ') + FloatToStr(value);
+    return QStringLiteral("Сумма%1 вне допустимых пределов: в сумме не больше двенадцати цифр рублей")
+        .arg(shown);
 }
 
 } // namespace fmt

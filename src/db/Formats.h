@@ -40,31 +40,45 @@ QString FloatToStr(double value);
 // Money as shown by default: grouped thousands and two decimals ("1 234-50").
 QString MoneyToStr(double value);
 
-// Parses a typed number under the current separator. Blanks are ignored; a leading
-// "-" is the sign even when the separator is "-" ("-5-12" is -5.12).
+// Parses a typed number. The decimal point may be the current separator, "." or ","
+// (one of them, once), so "1234567,89" and "1234567.89" read alike under every setting.
+// Blanks are ignored; a leading "-" is the sign even when the separator is "-" ("-5-12"
+// is -5.12). A number too large for a double is refused.
 bool TryStrToFloat(const QString &text, double &value);
 double StrToFloat(const QString &text); // throws EConvertError
 bool TryStrToInt(const QString &text, qint64 &value);
 qint64 StrToInt(const QString &text); // throws EConvertError
+// A typed amount of money: a number as above with no more than twelve rouble digits
+// (the most the printed forms hold in figures and in words).
+bool TryStrToMoney(const QString &text, double &value);
+double StrToMoney(const QString &text); // throws EConvertError
 
-// The zero date of the original tables: an empty date reads as 30.12.1899.
+// The zero date: an empty date reads as 30.12.1899.
 QDate ZeroDate();
 inline bool IsZeroDate(const QDate &d) { return !d.isValid() || d == ZeroDate(); }
 
 // Date patterns: d dd ddd dddd m mm mmm mmmm yy yyyy h hh n nn s ss,
 // "/" the platform's date separator (".") and quoted literals. Month names are in the
-// genitive after a day ("07 декабря 2026 г."), in the nominative otherwise.
+// genitive after a day ("07 декабря 2026 г."), in the nominative otherwise. "m" and
+// "mm" right after an hour ("hh:mm") are minutes.
 QString FormatDateTime(const QString &pattern, const QDateTime &value);
 QString FormatDateTime(const QString &pattern, const QDate &value);
 QString DateToStr(const QDate &value); // "dd.mm.yyyy"; the zero date gives ""
 
 // Parses "d.m.yyyy", "dd.mm.yy" and the like (two-digit years fall in 1950..2049).
+// Years run from 1 to 9999: a date outside them is refused.
 bool TryStrToDate(const QString &text, QDate &value);
 QDate StrToDate(const QString &text); // throws EConvertError
+inline bool IsDateInRange(const QDate &d) {
+    return d.isValid() && d.year() >= 1 && d.year() <= 9999;
+}
 
 // The conversion messages the controls show.
 QString InvalidFloatMessage(const QString &text);
 QString InvalidDateMessage(const QString &text);
 QString InvalidIntegerMessage(const QString &text);
+QString InvalidMoneyMessage(const QString &text); // a number of more than twelve rouble digits
+QString MoneyRangeMessage(double value);          // an amount no money value may hold
+QString DateRangeMessage(const QDate &value);     // a year outside 1..9999
 
 } // namespace fmt

@@ -2,6 +2,8 @@
 
 #include <QtTest>
 
+#include <limits>
+
 class TestWords : public QObject {
     Q_OBJECT
   private slots:
@@ -11,6 +13,9 @@ class TestWords : public QObject {
     void triadToWords();
     void sumToRubKop_data();
     void sumToRubKop();
+    void refusesWhatItCannotSay();
+    void amountForPrint_data();
+    void amountForPrint();
 };
 
 void TestWords::sumToWords_data() {
@@ -24,7 +29,10 @@ void TestWords::sumToWords_data() {
     QTest::newRow("111.11") << 111.11 << "Сто одиннадцать рублей 11 копеек";
     QTest::newRow("1 000 000") << 1e6 << "Один миллион рублей 00 копеек";
     QTest::newRow("12.3456 cut") << 12.3456 << "Двенадцать рублей 34 копейки";
-    QTest::newRow("1 000 000 000 000") << 1e12 << "Рублей 00 копеек";
+    QTest::newRow("largest") << 999999999999.99
+                             << "Девятьсот девяносто девять миллиардов девятьсот девяносто девять "
+                                "миллионов девятьсот девяносто девять тысяч девятьсот девяносто "
+                                "девять рублей 99 копеек";
     // 4.35 is stored as 4.3499999...; the four-decimal value still has 35 kopecks.
     QTest::newRow("4.35") << 4.35 << "Четыре рубля 35 копеек";
     QTest::newRow("genders per group")
@@ -81,6 +89,46 @@ void TestWords::sumToRubKop() {
     QFETCH(double, amount);
     QFETCH(QString, expected);
     QCOMPARE(SumToRubKop(amount), expected);
+}
+
+// More than twelve rouble digits is refused, never spoken short or wrapped; the
+// extremes of the money type neither crash nor recurse.
+void TestWords::refusesWhatItCannotSay() {
+    for (const double amount : {1e12, -1e12, 9.3e14, 1e300, qInf(), qQNaN()}) {
+        QVERIFY_THROWS_EXCEPTION(EConvertError, SumToWords(amount));
+        QVERIFY_THROWS_EXCEPTION(EConvertError, AmountForPrint(amount));
+    }
+    for (const qint64 raw : {std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max()})
+        QVERIFY_THROWS_EXCEPTION(EConvertError, SumToWords(Currency::fromRaw(raw)));
+}
+
+// The printed figure and words come from one value rounded once to kopecks, half to
+// even, so they always agree.
+void TestWords::amountForPrint_data() {
+    QTest::addColumn<double>("stored");
+    QTest::addColumn<QString>("figure");
+    QTest::addColumn<QString>("words");
+    QTest::newRow("0.125") << 0.125 << "0-12"
+                           << "Ноль рублей 12 копеек";
+    QTest::newRow("0.135") << 0.135 << "0-14"
+                           << "Ноль рублей 14 копеек";
+    QTest::newRow("99.9999") << 99.9999 << "100-00"
+                             << "Сто рублей 00 копеек";
+    QTest::newRow("828 298 390 926.19")
+        << 828298390926.19 << "828298390926-19"
+        << "Восемьсот двадцать восемь миллиардов двести девяносто восемь миллионов триста девяносто "
+           "тысяч девятьсот двадцать шесть рублей 19 копеек";
+    QTest::newRow("negative") << -12.5 << "-12-50"
+                              << "Минус двенадцать рублей 50 копеек";
+}
+
+void TestWords::amountForPrint() {
+    QFETCH(double, stored);
+    QFETCH(QString, figure);
+    QFETCH(QString, words);
+    const PrintedAmount printed = AmountForPrint(stored);
+    QCOMPARE(printed.figure, figure);
+    QCOMPARE(printed.words, words);
 }
 
 QTEST_GUILESS_MAIN(TestWords)

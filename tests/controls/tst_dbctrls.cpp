@@ -10,6 +10,7 @@
 
 #include <QCalendarWidget>
 #include <QPushButton>
+#include <QVBoxLayout>
 #include <QtTest>
 
 namespace {
@@ -78,6 +79,42 @@ struct OrderFixture {
     TTable plat{nullptr, "PlatPor.DB"};
     TDataSource source{nullptr, &plat};
     TOrderForm form{&source};
+};
+
+// An editor in miniature that leaves as the payment-order editor does: Esc writes
+// what is typed, drops the row's changes and closes; "Cancel" drops them and closes.
+class TLeavingForm : public TForm {
+    Q_OBJECT
+public:
+    explicit TLeavingForm(TDataSource *source) : m_source(source) {
+        EditDate = new TDBDateEdit(this, source, "DATE_PLAT");
+        EditName = new TDBEdit(this, source, "R_NAME");
+        Cancel = new QPushButton(QStringLiteral("Cancel"), this);
+        auto *layout = new QVBoxLayout(this);
+        layout->addWidget(EditDate);
+        layout->addWidget(EditName);
+        layout->addWidget(Cancel);
+        OnClick(Cancel, [this] { leave(); });
+        SetDropsBadInput(Cancel);
+    }
+    TDBDateEdit *EditDate;
+    TDBEdit *EditName;
+    QPushButton *Cancel;
+
+protected:
+    void FormKeyDown(int &Key, Qt::KeyboardModifiers) override {
+        if (Key != Qt::Key_Escape) return;
+        m_source->DataSet()->UpdateRecord();
+        leave();
+        Key = 0;
+    }
+
+private:
+    void leave() {
+        m_source->DataSet()->Cancel();
+        Close();
+    }
+    TDataSource *m_source;
 };
 
 class TestDBControls : public ScriptedTestCase {
@@ -188,6 +225,113 @@ private slots:
         form.Save->click();
         QCOMPARE(plat.State(), TDataSetState::dsBrowse);
         QVERIFY(form.isVisible());
+    }
+
+    // After an impossible date, Esc and Cancel leave without the error box: the bad
+    // text is dropped and the row is as it was.
+    void escAndCancelDropABadDate() {
+        OrderFixture fixture;
+        TTable &plat = fixture.plat;
+        for (const bool byEsc : {true, false}) {
+            TLeavingForm form(&fixture.source);
+            showActive(&form);
+            form.EditDate->setFocus();
+            typeInto(form.EditDate, QStringLiteral("31.02.2026"));
+            if (byEsc)
+                QTest::keyClick(form.EditDate, Qt::Key_Escape);
+            else
+                QTest::mouseClick(form.Cancel, Qt::LeftButton);
+            QVERIFY(!form.isVisible());
+            QCOMPARE(plat.State(), TDataSetState::dsBrowse);
+            QCOMPARE(plat.FieldByName("DATE_PLAT")->AsDate(), QDate(2024, 2, 1));
+            QCOMPARE(form.EditDate->text(), QStringLiteral("01.02.2024"));
+        }
+        QVERIFY(UiScript::Messages().isEmpty());
+
+        // Moving on to another box still reports it.
+        TLeavingForm form(&fixture.source);
+        showActive(&form);
+        form.EditDate->setFocus();
+        typeInto(form.EditDate, QStringLiteral("31.02.2026"));
+        UiScript::ExpectError(ErrorBoxText(fmt::InvalidDateMessage(QStringLiteral("31.02.2026"))));
+        form.EditName->setFocus();
+        QVERIFY(form.EditDate->hasFocus());
+    }
+
+    // A year outside 1..9999 is refused with a message, never stored as an empty date.
+    void yearOutsideTheCalendarIsRefused() {
+        OrderFixture fixture;
+        TField *date = fixture.plat.FieldByName("DATE_PLAT");
+        fixture.plat.Edit();
+        QVERIFY_THROWS_EXCEPTION(EConvertError, date->SetText(QStringLiteral("01.01.0000")));
+        try {
+            date->SetAsDate(QDate(10000, 1, 1));
+            QFAIL("year 10000 stored");
+        } catch (const EConvertError &e) {
+            QCOMPARE(e.message(), QStringLiteral("Год 10000 вне допустимых пределов: от 1 до 9999"));
+        }
+        QCOMPARE(date->AsDate(), QDate(2024, 2, 1));
+    }
+
+    // A money field takes the settings' separator, "," and "."; more than twelve rouble
+    // digits (a 20-digit account pasted in) is refused with the error box.
+    void moneyFieldTakesEitherSeparator() {
+        TempDataFolder folder;
+        TTable oplata(nullptr, "Oplata.db");
+        oplata.Open();
+        TDataSource source(nullptr, &oplata);
+        TForm form;
+        auto *summa = new TDBEdit(&form, &source, "SummaOpl");
+        auto *other = new TDBEdit(&form, &source, "Primech");
+        auto *layout = new QVBoxLayout(&form);
+        layout->addWidget(summa);
+        layout->addWidget(other);
+        showActive(&form);
+        for (const QChar separator : {QChar('-'), QChar('.'), QChar(',')}) {
+            fmt::SetDecimalSeparator(separator);
+            for (const QString &typed : {QStringLiteral("1234567,89"), QStringLiteral("1234567.89"),
+                                         QStringLiteral("1234567") + separator + QStringLiteral("89")}) {
+                summa->setFocus();
+                typeInto(summa, typed);
+                other->setFocus();
+                QCOMPARE(oplata.FieldByName("SummaOpl")->AsFloat(), 1234567.89);
+                oplata.FieldByName("SummaOpl")->Clear();
+            }
+        }
+        fmt::SetDecimalSeparator('-');
+        summa->setFocus();
+        typeInto(summa, QStringLiteral("40702810000000000001"));
+        UiScript::ExpectError(ErrorBoxText(fmt::InvalidMoneyMessage(QStringLiteral("40702810000000000001"))));
+        other->setFocus();
+        QVERIFY(summa->hasFocus());
+        QVERIFY(oplata.FieldByName("SummaOpl")->IsNull());
+    }
+
+    // Bound text inputs take no more than their field holds, so the user sees the limit
+    // while typing; a line break counts as the two characters it is stored as, and a
+    // cut never splits a character.
+    void textInputsKeepToTheirField() {
+        OrderFixture fixture;
+        TTable &plat = fixture.plat;
+        TDBMemo remark(nullptr, &fixture.source, "REMARK"); // A250
+        remark.setFocus();
+        remark.insertPlainText(QString(2000, QChar(0x44F))); // "я"
+        QCOMPARE(remark.toPlainText().size(), 250);
+        remark.clear();
+        remark.insertPlainText(QString(100, QChar('a')) + QStringLiteral("\n") + QString(200, QChar('b')));
+        QCOMPARE(remark.toPlainText().size(), 249); // 100 + CR LF + 148
+        remark.clear();
+        const QString clef = QStringLiteral("\U0001D11E"); // two UTF-16 halves
+        remark.insertPlainText(QString(249, QChar('c')) + clef);
+        QCOMPARE(remark.toPlainText(), QString(249, QChar('c')));
+        plat.Post();
+        QCOMPARE(storedValue("select length(REMARK) from PlatPor where NUMBER = 1").toInt(), 249);
+
+        fixture.form.TypePay->setFocus(); // A20
+        QTest::keyClicks(fixture.form.TypePay->lineEdit(), QString(30, QChar('x')));
+        QCOMPARE(fixture.form.TypePay->currentText().size(), 20);
+        typeInto(fixture.form.EditName, QString(149, QChar('d')) + clef); // A150
+        QCOMPARE(fixture.form.EditName->text(), QString(149, QChar('d')));
     }
 
     void errorInHandlerLeavesDataAsTheEngineLeftIt() {

@@ -14,8 +14,10 @@
 #include <QAbstractItemModelTester>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QToolButton>
+#include <QVBoxLayout>
 #include <QtTest>
 
 namespace {
@@ -183,6 +185,39 @@ private slots:
         QVERIFY(button);
         button->click();
         QCOMPARE(ellipsis.count(), 1);
+    }
+
+    // Tab and Shift+Tab typed in the cell with the "..." button move to the next and the
+    // previous cell with what was typed, as from any other cell, instead of sending the
+    // focus to the form's next box. A cell takes no more than its field holds.
+    void tabMovesOnFromAButtonCell() {
+        OrdersTable orders(2);
+        TForm form;
+        auto *grid = new TDBGrid(&form, &orders.source);
+        grid->AddColumn("NUMBER");
+        grid->AddColumn("R_BANK")->SetEllipsis(true); // A100
+        grid->AddColumn("R_ACCOUNT");
+        auto *next = new QLineEdit(&form);
+        auto *layout = new QVBoxLayout(&form);
+        layout->addWidget(grid);
+        layout->addWidget(next);
+        showActive(&form);
+        TDataSetModel *model = grid->Model();
+        const QModelIndex bank = model->index(0, 1);
+        grid->setFocus();
+        grid->setCurrentIndex(bank);
+        grid->edit(bank);
+        QTest::keyClicks(QApplication::focusWidget(), QString(120, QChar('b')));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(grid->currentIndex(), model->index(0, 2));
+        QVERIFY(grid->isAncestorOf(QApplication::focusWidget()));
+        QCOMPARE(orders.plat.FieldByName("R_BANK")->AsString(), QString(100, QChar('b')));
+
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(grid->currentIndex(), bank);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(grid->currentIndex(), model->index(0, 0));
+        QVERIFY(!next->hasFocus());
     }
 
     void editableGridAddsRowsByKeys() {

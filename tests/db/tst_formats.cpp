@@ -5,6 +5,8 @@
 
 #include <QtTest>
 
+#include <limits>
+
 class TestFormats : public QObject {
     Q_OBJECT
 private slots:
@@ -58,10 +60,23 @@ private slots:
         QTest::newRow("dash decimal") << "-" << "12-50" << true << 12.5;
         QTest::newRow("dash leading minus is the sign") << "-" << "-123" << true << -123.0;
         QTest::newRow("dash negative decimal") << "-" << "-5-12" << true << -5.12;
-        QTest::newRow("dash refuses point") << "-" << "12.5" << false << 0.0;
+        // Every setting takes "," and "." as well as its own separator.
+        QTest::newRow("dash takes point") << "-"
+                                          << "1234567.89" << true << 1234567.89;
+        QTest::newRow("dash takes comma") << "-"
+                                          << "1234567,89" << true << 1234567.89;
+        QTest::newRow("dash, negative with comma") << "-"
+                                                   << "-5,5" << true << -5.5;
         QTest::newRow("point") << "." << "1 234.56" << true << 1234.56;
         QTest::newRow("comma") << "," << "0,5" << true << 0.5;
-        QTest::newRow("comma refuses point") << "," << "0.5" << false << 0.0;
+        QTest::newRow("comma takes point") << ","
+                                           << "0.5" << true << 0.5;
+        QTest::newRow("point takes comma") << "."
+                                           << "1 234,56" << true << 1234.56;
+        QTest::newRow("point and comma") << "."
+                                         << "1.234,5" << false << 0.0;
+        QTest::newRow("too large for a double") << "."
+                                                << "1e400" << false << 0.0;
         QTest::newRow("letters") << "." << "12x" << false << 0.0;
         QTest::newRow("empty") << "." << "" << false << 0.0;
         QTest::newRow("two separators") << "." << "1.2.3" << false << 0.0;
@@ -105,12 +120,92 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(EConvertError, fmt::StrToDate("завтра"));
     }
 
+    // A money input refuses more than twelve rouble digits (a 20-digit account pasted
+    // into the amount) with a Russian message.
+    void moneyInputs() {
+        double v = 0;
+        QVERIFY(fmt::TryStrToMoney(QStringLiteral("999999999999,99"), v));
+        QCOMPARE(v, 999999999999.99);
+        QVERIFY(!fmt::TryStrToMoney(QStringLiteral("1000000000000"), v));
+        QVERIFY(!fmt::TryStrToMoney(QStringLiteral("-1000000000000"), v));
+        try {
+            fmt::StrToMoney(QStringLiteral("40702810000000000001"));
+            QFAIL("a 20-digit number taken as money");
+        } catch (const EConvertError &e) {
+            QCOMPARE(e.message(), fmt::InvalidMoneyMessage(QStringLiteral("40702810000000000001")));
+            QVERIFY(e.message().contains(QStringLiteral("двенадцати цифр рублей")));
+        }
+    }
+
     void currencyKeepsFourDecimals() {
         QCOMPARE(Currency::fromDouble(4.35).fraction(), 3500);
         QCOMPARE(Currency::fromDouble(1234.5678).raw(), qint64(12345678));
         QCOMPARE(Currency::fromDouble(-2.5).units(), qint64(-2));
         QCOMPARE(Currency::fromDouble(-0.1234).raw(), qint64(-1234));
         QCOMPARE(Currency::fromDouble(-0.1234).fraction(), 1234);
+    }
+
+    // Rounding once to kopecks keeps the typed kopecks of every amount of up to twelve
+    // rouble digits (a four-decimal conversion has no digit to spare there), ties to even.
+    void currencyToKopecks_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<qint64>("raw");
+        QTest::newRow("828 298 390 926.19") << 828298390926.19 << qint64(8282983909261900);
+        QTest::newRow("999 999 999 999.99") << 999999999999.99 << qint64(9999999999999900);
+        QTest::newRow("0.125 to even") << 0.125 << qint64(1200);
+        QTest::newRow("0.375 to even") << 0.375 << qint64(3800);
+        QTest::newRow("-0.125") << -0.125 << qint64(-1200);
+        QTest::newRow("2.675 as stored") << 2.675 << qint64(26700);
+    }
+    void currencyToKopecks() {
+        QFETCH(double, value);
+        QFETCH(qint64, raw);
+        QCOMPARE(Currency::fromDoubleKopecks(value).raw(), raw);
+    }
+
+    // Whatever reaches the money type is refused with a Russian message, never wrapped.
+    void currencyRefusesWhatItCannotHold() {
+        for (const double v : {9.3e14, -9.3e14, 1e300, qInf(), -qInf(), qQNaN()}) {
+            QVERIFY_THROWS_EXCEPTION(EConvertError, Currency::fromDouble(v));
+            QVERIFY_THROWS_EXCEPTION(EConvertError, Currency::fromDoubleKopecks(v));
+        }
+        QVERIFY_THROWS_EXCEPTION(EConvertError, Currency::fromDoubleKopecks(1e12));
+        QCOMPARE(Currency::fromDouble(9.2e14).units(), qint64(920000000000000));
+        QCOMPARE(fmt::MoneyRangeMessage(qQNaN()), QStringLiteral("Сумма не является числом"));
+        QVERIFY(fmt::MoneyRangeMessage(qInf()).startsWith(QStringLiteral("Сумма вне допустимых пределов")));
+        QCOMPARE(Currency::fromRaw(std::numeric_limits<qint64>::min()).abs().raw(),
+                 std::numeric_limits<qint64>::max());
+    }
+
+    // Amounts derived from kopecks come out as exact decimal arithmetic rounds them.
+    void currencyMulDiv() {
+        const auto vatOf = [](double summa, double percent) {
+            return Currency::MulDiv(Currency::fromDoubleKopecks(summa), Currency::fromDouble(percent),
+                                    Currency::fromDouble(percent + 100));
+        };
+        QCOMPARE(vatOf(1234567.89, 20).raw(), qint64(2057613200)); // 205 761.315 -> .32
+        QCOMPARE(vatOf(1180, 18).raw(), qint64(1800000));
+        QCOMPARE(vatOf(0.21, 10).raw(), qint64(200)); // 0.0190909 -> 0.02
+        QCOMPARE(vatOf(-1180, 18).raw(), qint64(-1800000));
+        QCOMPARE(
+            Currency::MulDiv(Currency::fromDouble(0.25), Currency::fromDouble(1), Currency::fromDouble(10))
+                .raw(),
+            qint64(200)); // 0.025, a tie, to the even kopeck
+        QVERIFY_THROWS_EXCEPTION(EConvertError, vatOf(100, -100));
+    }
+
+    // "mm" after an hour is minutes; a year outside 1..9999 is no date.
+    void timesAndYears() {
+        const QDateTime t(QDate(2026, 12, 7), QTime(9, 5));
+        QCOMPARE(fmt::FormatDateTime("hh:mm", t), QString("09:05"));
+        QCOMPARE(fmt::FormatDateTime("h:m", t), QString("9:5"));
+        QCOMPARE(fmt::FormatDateTime("dd.mm.yyyy hh:mm", t), QString("07.12.2026 09:05"));
+        QCOMPARE(fmt::FormatDateTime("hh:mm dd.mm", t), QString("09:05 07.12"));
+        QDate out;
+        QVERIFY(!fmt::TryStrToDate("01.01.0000", out));
+        QVERIFY(!fmt::TryStrToDate("01.01.10000", out));
+        QVERIFY(fmt::TryStrToDate("31.12.9999", out));
+        QVERIFY(fmt::TryStrToDate("01.01.0001", out));
     }
 };
 
