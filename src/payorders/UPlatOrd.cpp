@@ -37,6 +37,7 @@ TPlatOrd::TPlatOrd(TDataSource *source, QWidget *parent) : TForm(parent), m_sour
     SetDefaultButton(BitBtn1);
     OnClick(BitBtn1, [this] { BitBtn1Click(); });
     OnClick(BitBtn2, [this] { BitBtn2Click(); });
+    SetDropsBadInput(BitBtn2);
 }
 
 TPlatOrd::~TPlatOrd() {

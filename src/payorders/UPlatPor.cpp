@@ -4,6 +4,7 @@
 #include "app/StrUtils.h"
 #include "contracts/USlDog.h"
 #include "controls/DBCtrls.h"
+#include "db/Currency.h"
 #include "db/Database.h"
 #include "db/Formats.h"
 #include "db/Table.h"
@@ -35,7 +36,7 @@ namespace {
 // The VAT amount as the remark writes it: the mask "### ### ##0.00" with every blank
 // of the mask kept, also where no digit stands before it, so 180 gives "  180-00" and
 // 1234.5 gives " 1 234-50".
-QString vatText(long double vat) {
+QString vatText(double vat) {
     static const QString mask = QStringLiteral("### ### ##0");
     const QString fixed = fmt::FormatFloat(QStringLiteral("0.00"), double(std::fabs(vat)));
     const int point = int(fixed.size()) - 3;
@@ -219,6 +220,7 @@ TPlatPor::TPlatPor(TDataSource *source, QWidget *parent)
     // ---- Handlers -----------------------------------------------------------------
     OnClick(BitBtn1, [this] { BitBtn1Click(); });
     OnClick(BitBtn2, [this] { BitBtn2Click(); });
+    SetDropsBadInput(BitBtn2); // a date that does not convert does not hold "Cancel" up
     OnClick(BitBtn3, [this] { BitBtn3Click(); });
     OnClick(BitBtn4, [this] { BitBtn4Click(); });
     OnClick(SpeedButton1, [this] { SpeedButton1Click(); });
@@ -300,9 +302,10 @@ bool TPlatPor::hasChanges() const {
 void TPlatPor::BitBtn1Click() {
     Plat->UpdateRecord();
     TField *summa = Plat->FieldByName(QStringLiteral("SUMMA"));
+    const QString payer = Plat->FieldByName(QStringLiteral("P_NAME"))->AsString().trimmed();
     const QString recipient = Plat->FieldByName(QStringLiteral("R_NAME"))->AsString();
     const double amount = Okrugl(summa->AsFloat());
-    if (!recipient.isEmpty() && amount > 0) {
+    if (!payer.isEmpty() && !recipient.isEmpty() && amount > 0) {
         if (hasChanges()) {
             TTransaction transaction;
             upsertRecipient();
@@ -321,6 +324,8 @@ void TPlatPor::BitBtn1Click() {
         Close();
         return;
     }
+    // Without an own organisation a new order has no payer: no bank takes it.
+    if (payer.isEmpty()) MessageDlg(QStringLiteral("Не заполнено название плательщика"), mtError, mbOK);
     if (recipient.isEmpty()) MessageDlg(QStringLiteral("Не заполнено название получателя"), mtError, mbOK);
     // A negative amount (or one that rounds to nothing) is refused the same way as an
     // empty one, so the user learns why the order was not saved.
@@ -446,13 +451,22 @@ void TPlatPor::SpeedButton4Click() {
 
 // ---- Remark, term, bank mark -----------------------------------------------------------
 
+// The VAT within the amount, worked out exactly from the kopecks and the percent and
+// rounded once: 1 234 567.89 at 20 % is 205 761.315, which gives 205 761.32.
 void TPlatPor::SpeedButton8Click() {
     Plat->UpdateRecord();
-    const long double summa = Plat->FieldByName(QStringLiteral("SUMMA"))->AsFloat();
-    const long double vat = summa - summa / ((long double)ReadPaySettings().ProcNDS / 100 + 1);
+    const double percent = ReadPaySettings().ProcNDS;
+    if (percent == -100) {
+        MessageDlg(QStringLiteral("Процент НДС в установках равен -100: НДС в сумме не выделяется"), mtError,
+                   mbOK);
+        return;
+    }
+    const Currency summa = Currency::fromDoubleKopecks(Plat->FieldByName(QStringLiteral("SUMMA"))->AsFloat());
+    const Currency vat =
+        Currency::MulDiv(summa, Currency::fromDouble(percent), Currency::fromDouble(percent + 100));
     TField *remark = Plat->FieldByName(QStringLiteral("REMARK"));
     Plat->Edit();
-    remark->SetAsString(remark->AsString() + QStringLiteral(" в т.ч. НДС ") + vatText(vat) +
+    remark->SetAsString(remark->AsString() + QStringLiteral(" в т.ч. НДС ") + vatText(vat.toDouble()) +
                         QStringLiteral(" руб."));
 }
 
@@ -478,13 +492,15 @@ void TPlatPor::focusMoved(QWidget *from, QWidget *to) {
         Edit1Exit();
 }
 
-// A typed INN of a known organisation fills an order that names no recipient yet.
+// A typed INN of a known organisation fills an order that names no recipient yet; an
+// empty box completes nothing.
 void TPlatPor::DBEdit7Exit() {
     TTable *Klient = SlPoluch->Klient;
     Klient->CancelRange();
     if (!Plat->FieldByName(QStringLiteral("R_NAME"))->AsString().isEmpty()) return;
-    if (!Klient->Locate(QStringLiteral("Inn"), Plat->FieldByName(QStringLiteral("R_Inn"))->AsString()))
-        return;
+    const QString inn = Plat->FieldByName(QStringLiteral("R_Inn"))->AsString();
+    if (inn.trimmed().isEmpty()) return; // an empty INN names nobody
+    if (!Klient->Locate(QStringLiteral("Inn"), inn)) return;
     takeRecipient(Plat);
 }
 

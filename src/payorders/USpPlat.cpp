@@ -22,6 +22,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <limits>
+
 TSpPlat *SpPlat = nullptr;
 
 namespace {
@@ -45,7 +47,7 @@ const FieldSpec PlatFields[] = {
     {"R_NAME", TFieldType::ftString, 150},    {"R_Inn", TFieldType::ftString, 15},
     {"R_ACCOUNT", TFieldType::ftString, 25},  {"R_BANK", TFieldType::ftString, 100},
     {"R_BANK_BIK", TFieldType::ftString, 20}, {"R_BANK_ACC", TFieldType::ftString, 20},
-    {"SUMMA", TFieldType::ftFloat, 0},        {"VID_PAY", TFieldType::ftString, 20},
+    {"SUMMA", TFieldType::ftCurrency, 0},     {"VID_PAY", TFieldType::ftString, 20},
     {"NAZ_PAY", TFieldType::ftString, 20},    {"CODE", TFieldType::ftString, 7},
     {"OcherPlat", TFieldType::ftString, 10},  {"ResPole", TFieldType::ftString, 10},
     {"REMARK", TFieldType::ftString, 250},    {"Dogovor_id", TFieldType::ftFloat, 0},
@@ -352,8 +354,10 @@ void TSpPlat::SpeedButton2Click() {
     Plat->ParamByName(QStringLiteral("rnam"))->SetAsString(pattern + QLatin1Char('%'));
     Plat->ParamByName(QStringLiteral("dog"))->SetAsFloat(0);
     Plat->ParamByName(QStringLiteral("SumMn"))->SetAsFloat(SumMn->Value());
+    // An empty maximum is no bound: every amount the program can hold is listed.
     const double upTo = SumMx->Value();
-    Plat->ParamByName(QStringLiteral("SumMx"))->SetAsFloat(upTo == 0 ? 999999999.0 : upTo);
+    Plat->ParamByName(QStringLiteral("SumMx"))
+        ->SetAsFloat(upTo == 0 ? std::numeric_limits<double>::max() : upTo);
     Plat->Open();
     SortGrid1->setFocus();
 }
@@ -417,10 +421,10 @@ void TSpPlat::SortGrid1KeyDown(int &Key) {
     Key = 0;
 }
 
-double TSpPlat::NextNumber() {
+double TSpPlat::NextNumber(const QDate &date) {
     MaxNumb->Close();
-    MaxNumb->ParamByName(QStringLiteral("datv"))->SetAsDate(QDate(DatV->Date().year(), 1, 1));
-    MaxNumb->ParamByName(QStringLiteral("Dati"))->SetAsDate(QDate(DatI->Date().year(), 12, 31));
+    MaxNumb->ParamByName(QStringLiteral("datv"))->SetAsDate(QDate(date.year(), 1, 1));
+    MaxNumb->ParamByName(QStringLiteral("Dati"))->SetAsDate(QDate(date.year(), 12, 31));
     MaxNumb->ParamByName(QStringLiteral("Kli"))->SetAsFloat(KliId);
     MaxNumb->Open();
     return MaxNumb->FieldByName(QStringLiteral("number"))->AsFloat() + 1;
@@ -430,7 +434,10 @@ void TSpPlat::showEditor() {
     ShowModal(PlatPor);
 }
 
+// F4, F7: an empty register has no order to open or copy; an editor shown on no row
+// would store an order that no register lists.
 void TSpPlat::SpeedButton3Click() {
+    if (Plat->IsEmpty()) return;
     showEditor();
     SortGrid1->setFocus();
 }
@@ -444,7 +451,8 @@ void TSpPlat::SpeedButton7Click() {
 // recipient's, today's date. A payer or recipient no longer in the reference books
 // leaves its block empty rather than taking another organisation's requisites.
 void TSpPlat::SpeedButton4Click() {
-    const double number = NextNumber();
+    const QDate today = Clock::today();
+    const double number = NextNumber(today);
     SetKlientGroup(QStringLiteral("T"));
     const bool payerFound = SlPoluch->Klient->Locate(QStringLiteral("Klient_id"), KliId);
     Plat->Append();
@@ -479,7 +487,7 @@ void TSpPlat::SpeedButton4Click() {
             Plat->FieldByName(QStringLiteral("R_BANK_BIK"))->SetAsString(account("Bik"));
         }
     }
-    PlatDATE_PLAT->SetAsDate(Clock::today());
+    PlatDATE_PLAT->SetAsDate(today);
     showEditor();
     Plat->Close();
     Plat->Open();
@@ -494,6 +502,7 @@ void TSpPlat::SpeedButton8Click() {
                                          "P_BANK_ACC", "P_BANK_BIK", "R_NAME",     "R_Inn",     "R_ACCOUNT",
                                          "R_BANK",     "R_BANK_ACC", "R_BANK_BIK", "Id_Post",   "Id_Pol",
                                          "VID_PAY",    "NAZ_PAY",    "CODE",       "REMARK",    "SUMMA"};
+    if (Plat->IsEmpty()) return;
     QVariantList values;
     for (const char *name : copied)
         values << Plat->FieldByName(QString::fromLatin1(name))->Value();
@@ -503,7 +512,7 @@ void TSpPlat::SpeedButton8Click() {
         Plat->FieldByName(QString::fromLatin1(copied[i]))->SetValue(values[i]);
     Plat->FieldByName(QStringLiteral("SrokPlat"))->SetAsDate(DatI->Date());
     Plat->FieldByName(QStringLiteral("Dogovor_id"))->SetAsFloat(0); // the copy belongs to no contract
-    PlatNUMBER->SetAsFloat(NextNumber());
+    PlatNUMBER->SetAsFloat(NextNumber(DatI->Date()));
     showEditor();
     SortGrid1->setFocus();
 }

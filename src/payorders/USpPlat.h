@@ -73,9 +73,10 @@ class TSpPlat : public TForm {
     void SortGrid1TitleClick(int column);
     void SortGrid1KeyDown(int &Key);
 
-    // One above the payer's highest number from 1 January of the start date's year to
-    // 31 December of the end date's year (1 when there is none).
-    double NextNumber();
+    // One above the payer's highest number in the calendar year of `date`, the new
+    // order's own date (1 when there is none): from 22 December on, when the period ends
+    // in the next year, a new order still counts among the orders of its own year.
+    double NextNumber(const QDate &date);
 
   protected:
     void FormShow() override;

@@ -75,14 +75,11 @@ void fillParty(TDataSet *Plat, const char *block, const PartyTexts &texts) {
     texts.bik->Caption = field("BANK_BIK");
 }
 
-// The amount as the bank reads it: the stored number taken to four decimals, the
-// figure with two decimals under the process separator, the words from the same value.
-Currency amount(TDataSet *Plat) {
-    return Currency::fromDouble(Plat->FieldByName(QStringLiteral("SUMMA"))->AsFloat());
-}
-
-QString amountFigure(Currency value) {
-    return fmt::FormatFloat(QStringLiteral("0.00"), value.toDouble());
+// The amount as the bank reads it: rounded once to kopecks, the figure and the words
+// from that one value. An amount the form cannot hold is refused before anything of
+// the layout is filled.
+PrintedAmount amount(TDataSet *Plat) {
+    return AmountForPrint(Plat->FieldByName(QStringLiteral("SUMMA"))->AsFloat());
 }
 
 // The number in its shortest form: 15, not 15.0.
@@ -235,11 +232,11 @@ void TPRINT_PAY::buildPlatOrder() {
     frame(r, 135.2, 60.1, 64.8, 4.5, "T");
     BikPol = text(r, 137.1, 60.9, Auto, 4.5, "", page, 10, L);
     caption(r, "Сч. №", 120.1, 65.9, 15.1, 6.1, "TLR", Arial, 9, C);
-    SchPol = text(r, 137.1, 66.4, Auto, 4.5, "", page, 10, L);
+    KorSchPol = text(r, 137.1, 66.4, Auto, 4.5, "", page, 10, L); // the recipient bank's account
     caption(r, "Банк получателя", 20.4, 68.0, Auto, 4.0, "", Arial, 8, L);
     Poluch = memo(r, 20.1, 72.0, 100.0, 11.1, "T", page, 10);
     caption(r, "Сч. №", 120.1, 72.0, 15.1, 5.8, "TLR", Arial, 9, C);
-    KorSchPol = text(r, 137.1, 72.8, Auto, 4.5, "", page, 10, L);
+    SchPol = text(r, 137.1, 72.8, Auto, 4.5, "", page, 10, L); // the recipient's account
     caption(r, "Вид. оп.", 120.1, 77.8, 15.1, 4.8, "TLR", Arial, 9, C);
     VidOpl = text(r, 135.2, 77.8, 19.8, 14.6, "TB", page, 10, C);
     caption(r, "Срок плат.", 155.0, 77.8, 20.1, 4.8, "TLR", Arial, 9, C);
@@ -275,6 +272,7 @@ void TPRINT_PAY::DURINGPrint(TRepText *, QString &text) {
 }
 
 void TPRINT_PAY::FillMission(TDataSet *Plat) {
+    const PrintedAmount value = amount(Plat);
     const PaySettings settings = ReadPaySettings();
     QString title = QStringLiteral("ПЛАТЕЖНОЕ ПОРУЧЕНИЕ № ") + number(Plat);
     if (!str(Plat, "DopNumb").isEmpty()) title += QLatin1Char('/') + str(Plat, "DopNumb");
@@ -295,9 +293,8 @@ void TPRINT_PAY::FillMission(TDataSet *Plat) {
     Naz_Pay->Caption = str(Plat, "NAZ_PAY");
     Code->Caption = str(Plat, "CODE");
 
-    const Currency value = amount(Plat);
-    SUMMA->Caption = amountFigure(value);
-    Summa_Words->Caption = SumToWords(value);
+    SUMMA->Caption = value.figure;
+    Summa_Words->Caption = value.words;
 
     // On this form the payment term prints only in the receipt box.
     DURING->Caption.clear();
@@ -313,6 +310,7 @@ void TPRINT_PAY::FillMission(TDataSet *Plat) {
 }
 
 void TPRINT_PAY::FillPlatOrder(TDataSet *Plat) {
+    const PrintedAmount value = amount(Plat);
     const PaySettings settings = ReadPaySettings();
     NumbDoc->Caption = number(Plat);
     DateDoc->Caption = fmt::DateToStr(Plat->FieldByName(QStringLiteral("DATE_PLAT"))->AsDate());
@@ -325,9 +323,8 @@ void TPRINT_PAY::FillPlatOrder(TDataSet *Plat) {
     NaznPlat->Caption = str(Plat, "NAZ_PAY");
     Kod->Caption = str(Plat, "CODE");
 
-    const Currency value = amount(Plat);
-    SummaPlat->Caption = amountFigure(value);
-    SumWord->Caption = SumToWords(value);
+    SummaPlat->Caption = value.figure;
+    SumWord->Caption = value.words;
 
     SrokPlat->Caption = dateAfter(Plat, "SrokPlat", fmt::ZeroDate());
     Ochered->Caption = str(Plat, "OcherPlat");

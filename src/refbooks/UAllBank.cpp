@@ -65,6 +65,7 @@ void TAllBank::FormShow() {
     DBGrid1->setFocus();
 }
 
+// OK on an empty directory (the program ships none) chooses nothing.
 void TAllBank::BitBtn1Click() {
-    OkPressed = true;
+    OkPressed = !Table1->IsEmpty();
 }

@@ -36,6 +36,13 @@ TSlBankP::TSlBankP(QWidget *parent) : TForm(parent) {
     // would become the owner's default account).
     RekvPol->OnNewRecord = [this](TDataSet *) { RekvPolNewRecord(); };
     RekvPolBik->OnValidate = [this](TField *Sender) { RekvPolBikValidate(Sender); };
+    // An account belongs to someone: one without an owner would be nobody's default
+    // account and could never be listed again.
+    RekvPol->BeforePost = [this](TDataSet *) {
+        if (RekvPolKlient_id->AsFloat() == 0)
+            throw EDatabaseError(
+                QStringLiteral("Счет не записан: не выбрана организация, которой он принадлежит"));
+    };
     DataSource1 = new TDataSource(this, RekvPol);
 
     DBGrid1 = new TDBGrid(this, DataSource1);
@@ -59,6 +66,8 @@ void TSlBankP::FormShow() {
     SelectClientBanks(KlientId);
     RekvPol->First();
     OkPressed = false;
+    // No owner (a recipient typed by hand): nothing to list and nothing to add to.
+    DBGrid1->SetReadOnly(KlientId == 0);
     DBGrid1->setFocus();
 }
 
@@ -92,7 +101,8 @@ void TSlBankP::TakeBankFromDirectory() {
     RekvPol->Post();
 }
 
+// OK on an empty list is no choice: the caller keeps the account it has.
 void TSlBankP::BitBtn1Click() {
     RekvPol->CheckBrowseMode();
-    OkPressed = true;
+    OkPressed = !RekvPol->IsEmpty();
 }

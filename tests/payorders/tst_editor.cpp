@@ -47,6 +47,7 @@ Ids fillBooks() {
     addAccount(ids.noInn, QStringLiteral("ПАО Сбербанк г.Москва"), QStringLiteral("40702810000000000009"),
                QStringLiteral("30101810400000000225"), QStringLiteral("044525225"));
     addOrder({1, QDate(2024, 1, 15), ids.alfa, QStringLiteral("ООО \"Берёзка\""), 100, {}, {}});
+    db::Database::Exec(QStringLiteral("update PlatPor set P_NAME = 'АО \"Альфа\"'"));
     return ids;
 }
 

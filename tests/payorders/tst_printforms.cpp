@@ -5,6 +5,7 @@
 
 #include "app/Words.h"
 #include "controls/DBCtrls.h"
+#include "controls/Dialogs.h"
 #include "controls/UiScript.h"
 #include "db/Database.h"
 #include "db/Formats.h"
@@ -253,12 +254,48 @@ class TestPrintForms : public ScriptedTestCase {
         QVERIFY(findText(f.missionPage(), "1234-50"));
         fmt::SetDecimalSeparator(QLatin1Char('.'));
         QVERIFY(findText(f.missionPage(), "1234.50"));
-        // A stored amount with more decimals prints its figure and words from the same
-        // four-decimal value.
-        f.set("SUMMA", 99.9999);
-        const TPage &page = f.missionPage();
-        QVERIFY(findText(page, "100.00"));
-        QVERIFY(findText(page, SumToWords(Currency::fromDouble(99.9999))));
+    }
+
+    // An amount typed but not saved (or imported) with more decimals, and one of twelve
+    // rouble digits: both forms print the figure and the words of the one value rounded
+    // to kopecks.
+    void printedAmount_data() {
+        QTest::addColumn<double>("summa");
+        QTest::addColumn<QString>("figure");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("0.125") << 0.125 << "0-12"
+                               << "Ноль рублей 12 копеек";
+        QTest::newRow("828 298 390 926.19")
+            << 828298390926.19 << "828298390926-19"
+            << "Восемьсот двадцать восемь миллиардов двести девяносто восемь миллионов триста "
+               "девяносто тысяч девятьсот двадцать шесть рублей 19 копеек";
+    }
+    void printedAmount() {
+        QFETCH(double, summa);
+        QFETCH(QString, figure);
+        QFETCH(QString, words);
+        PrintFixture f;
+        f.set("SUMMA", summa);
+        QVERIFY(findText(f.missionPage(), figure));
+        QCOMPARE(f.print.Summa_Words->Caption, words); // wrapped over two lines when long
+        QVERIFY(findText(f.platOrderPage(), figure));
+        QCOMPARE(f.print.SumWord->Caption, words);
+    }
+
+    // An amount no form can hold is refused with the error box; nothing is previewed.
+    void unprintableAmount_data() {
+        QTest::addColumn<double>("summa");
+        QTest::newRow("9.3e14") << 9.3e14;
+        QTest::newRow("nan") << qQNaN();
+    }
+    void unprintableAmount() {
+        QFETCH(double, summa);
+        PrintFixture f;
+        f.set("SUMMA", summa);
+        f.previews.clear();
+        UiScript::ExpectError(ErrorBoxText(fmt::MoneyRangeMessage(summa)));
+        QVERIFY(!Guarded([&] { f.print.PrintMission(&f.Plat); }));
+        QVERIFY(f.previews.empty());
     }
 
     // 0401066: the dialog's four fields go into the row being edited and onto the form.
@@ -285,8 +322,10 @@ class TestPrintForms : public ScriptedTestCase {
             {"044525225", 137.1, 48.7},
             {"30101810400000000225", 137.1, 55.0},
             {"044525593", 137.1, 60.9},
-            {"40702810500000005678", 137.1, 66.4},
-            {"30101810200000000593", 137.1, 72.8},
+            // The recipient bank's correspondent account in the bank's box, the
+            // recipient's account on the recipient's line.
+            {"30101810200000000593", 137.1, 66.4},
+            {"40702810500000005678", 137.1, 72.8},
             {"ИНН 5009876543 АО \"Ромашка\"", 20.1, 72.0},
             {"20.03.2024", 175.2, 77.8},
             {"2", 21.4, 92.6},

@@ -144,18 +144,43 @@ class TestRegister : public ScriptedTestCase {
         });
     }
 
-    // The number window runs from 1 January of the start date's year to 31 December of
-    // the end date's year, for the register's payer only.
-    void nextNumberOverTheYearWindow() {
+    // An order is numbered within the year of its own date. On 25 December the period
+    // already ends next year, yet new orders go on from this year's highest number
+    // instead of each getting the same one.
+    void numberWithinTheOrdersOwnYear() {
+        App app([] { fillTwoPayers(); });
+        struct Christmas {
+            Christmas() { Clock::setToday(QDate(2024, 12, 25)); }
+            ~Christmas() { Clock::setToday(QDate(2024, 3, 20)); }
+        } day;
+        inRegister([](TSpPlat *f) {
+            QCOMPARE(f->NextNumber(QDate(2023, 6, 1)), 8.0);
+            QCOMPARE(f->NextNumber(QDate(2025, 1, 1)), 1.0);
+            for (const double expected : {4.0, 5.0}) {
+                UiScript::OnShow<TPlatPor>([expected](TPlatPor *e) {
+                    QCOMPARE(SpPlat->PlatNUMBER->AsFloat(), expected);
+                    SpPlat->PlatR_NAME->SetAsString(QStringLiteral("ООО \"Ива\""));
+                    SpPlat->PlatSUMMA->SetAsFloat(10);
+                    e->BitBtn1Click();
+                });
+                QTest::keyClick(f->SortGrid1, Qt::Key_F6);
+            }
+        });
+        QCOMPARE(count("select count(*) from PlatPor where DATE_PLAT = '2024-12-25'"), 2);
+    }
+
+    // F4 and F7 on an empty list open no editor and store nothing.
+    void emptyRegisterOpensAndCopiesNothing() {
         App app([] { fillTwoPayers(); });
         inRegister([](TSpPlat *f) {
-            QCOMPARE(f->NextNumber(), 4.0);
-            f->DatV->SetDate(QDate(2023, 6, 1));
-            QCOMPARE(f->NextNumber(), 8.0);
-            f->DatV->SetDate(QDate(2025, 1, 1));
-            f->DatI->SetDate(QDate(2025, 12, 31));
-            QCOMPARE(f->NextNumber(), 1.0);
+            f->Edit2->setText(QStringLiteral("нет такого"));
+            f->SpeedButton2Click();
+            QTest::keyClick(f->SortGrid1, Qt::Key_F4);
+            QTest::keyClick(f->SortGrid1, Qt::Key_F7);
+            emit f->SortGrid1->dblClick();
         });
+        QVERIFY(!UiScript::FormsShown().contains(QStringLiteral("TPlatPor")));
+        QCOMPARE(count("select count(*) from PlatPor"), 5);
     }
 
     void filters() {
@@ -165,11 +190,12 @@ class TestRegister : public ScriptedTestCase {
             addOrder({4, QDate(2024, 3, 2), ids.alfa, QString(), 70, {}, {}}); // no recipient
             addOrder({6, QDate(2024, 3, 3), ids.alfa, QStringLiteral("ООО \"Ива\""), -5, {}, {}});
             addOrder({8, QDate(2024, 3, 4), ids.alfa, QStringLiteral("ООО \"Ива\""), 0, {}, {}});
+            addOrder({9, QDate(2024, 3, 5), ids.alfa, QStringLiteral("ООО \"Ива\""), 1234567890.12, {}, {}});
         });
         inRegister([&](TSpPlat *f) {
-            // Up to 999999999 when the upper bound is 0; an order without a recipient,
-            // with a negative or zero amount... the zero one is listed from 0 on.
-            QCOMPARE(column(f->Plat, "NUMBER"), (QStringList{"1", "2", "3", "8"}));
+            // An empty upper bound is no bound, so a sum above a milliard is listed; an
+            // order without a recipient or with a negative amount is not, a zero one is.
+            QCOMPARE(column(f->Plat, "NUMBER"), (QStringList{"1", "2", "3", "8", "9"}));
             f->SumMn->SetValue(50);
             f->SumMx->SetValue(2500.5);
             f->SpeedButton2Click();
@@ -182,7 +208,7 @@ class TestRegister : public ScriptedTestCase {
             QCOMPARE(column(f->Plat, "NUMBER"), (QStringList{"1", "3"}));
             f->Edit2->setText(QStringLiteral("ООО \"?ва"));
             f->SpeedButton2Click();
-            QCOMPARE(column(f->Plat, "NUMBER"), (QStringList{"2", "8"}));
+            QCOMPARE(column(f->Plat, "NUMBER"), (QStringList{"2", "8", "9"}));
             f->Edit2->setText(QStringLiteral("Ива"));
             f->SpeedButton2Click();
             QVERIFY(f->Plat->IsEmpty());

@@ -246,17 +246,38 @@ class TestBanks : public ScriptedTestCase {
         ShowModal(SlBankP);
         QVERIFY(!SlBankP->OkPressed);
 
-        // An owner without accounts: OK is still a choice, of empty fields.
+        // An owner without accounts: OK on the empty list is no choice, so a caller
+        // keeps the account it has rather than taking empty fields.
         SlBankP->KlientId = 6;
         UiScript::OnShow<TSlBankP>([](TSlBankP *f) {
             QVERIFY(f->RekvPol->IsEmpty());
             f->BitBtn1->click();
         });
         ShowModal(SlBankP);
-        QVERIFY(SlBankP->OkPressed);
-        QCOMPARE(SlBankP->RekvPolSchet->AsString(), QString());
-        QCOMPARE(SlBankP->RekvPolBank_id->AsInteger(), 0);
+        QVERIFY(!SlBankP->OkPressed);
         QCOMPARE(CountAccounts(), 2);
+    }
+
+    // No owner (the editor's recipient typed by hand): the list cannot be added to, and
+    // a row that comes without an owner all the same is refused, never stored.
+    void noAccountWithoutAnOwner() {
+        BankForms forms;
+        SlBankP->KlientId = 0;
+        UiScript::OnShow<TSlBankP>([](TSlBankP *f) {
+            QVERIFY(f->DBGrid1->ReadOnly());
+            QTest::keyClick(f->DBGrid1, Qt::Key_Down);
+            QCOMPARE(f->RekvPol->State(), TDataSetState::dsBrowse);
+            UiScript::ExpectError();
+            QVERIFY(!Guarded([f] { // the directory's bank taken with no owner
+                f->RekvPol->Append();
+                f->TakeBankFromDirectory();
+            }));
+            f->RekvPol->Cancel();
+            f->BitBtn1->click();
+        });
+        ShowModal(SlBankP);
+        QVERIFY(!SlBankP->OkPressed);
+        QCOMPARE(CountAccounts(), 0);
     }
 
     // The directory reports a choice only for the use in which it was made.
@@ -278,6 +299,27 @@ class TestBanks : public ScriptedTestCase {
         });
         ShowModal(AllBank);
         QVERIFY(!AllBank->OkPressed);
+    }
+
+    // The program ships the directory empty: OK there chooses nothing, so a stored
+    // account keeps its BIK and correspondent account.
+    void emptyDirectoryChangesNoAccount() {
+        BankForms forms;
+        db::Database::Exec(QStringLiteral("delete from Bnkseek"));
+        AllBank->Table1->Close();
+        AllBank->Table1->Open();
+        AddAccount(4, QStringLiteral("40702810000000000001"), QStringLiteral("044525225"));
+        SlBankP->KlientId = 4;
+        UiScript::OnShow<TSlBankP>([](TSlBankP *f) {
+            UiScript::OnShow<TAllBank>([](TAllBank *d) { d->BitBtn1->click(); });
+            PressNameEllipsis(f->DBGrid1);
+            QVERIFY(!AllBank->OkPressed);
+            f->BitBtn2->click();
+        });
+        ShowModal(SlBankP);
+        QCOMPARE(
+            CountAccounts("Klient_id = 4 and Bik = '044525225' and NameBank = 'Банк 40702810000000000001'"),
+            1);
     }
 };
 
