@@ -210,7 +210,11 @@ bool StartUp(const QString &dataFolder) {
         // start-up form exists.
         AboutBox->show();
         AboutBox->repaint();
+        // The data folder is checked before anything is written: a refusal says what is
+        // wrong in the error box, and the program ends with the file as it was.
         db::Database::Open(dataFolder);
+        if (const QString notice = db::Database::ReadOnlyNotice(); !notice.isEmpty())
+            MessageDlg(notice, mtWarning, mbOK);
         CreateStartupForms(LogoAppForm);
         AboutBox->hide();
     });

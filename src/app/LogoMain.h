@@ -137,7 +137,9 @@ extern TLogoAppForm *LogoAppForm;
 
 // The program's start-up: opens the data folder, creates the main window and the
 // start-up forms behind the splash, and shows the main window maximized. Returns false
-// when the program cannot start; the error has been shown.
+// when the program cannot start; the error has been shown (a folder open in another
+// copy of the program, a data file refused by its checks). A data file that can only
+// be read is said so, and the program runs on it.
 bool StartUp(const QString &dataFolder = QStringLiteral("dat"));
 // Destroys the main window with every form and closes the data folder.
 void ShutDown();

@@ -5,8 +5,14 @@
 #include "db/Errors.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
 
 namespace {
 
@@ -97,13 +103,60 @@ QString ErrorBoxText(const QString &text) {
     return text;
 }
 
-void ShowError(const QString &text) {
+QDialog *CreateErrorBox(const QString &text, const QString &detail, QWidget *parent) {
+    auto *box = new QDialog(parent);
+    box->setObjectName(QStringLiteral("ErrorBox"));
+    box->setWindowTitle(AppTitle());
+    auto *icon = new QLabel(box);
+    const int side = box->style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, box);
+    icon->setPixmap(
+        box->style()->standardIcon(QStyle::SP_MessageBoxCritical, nullptr, box).pixmap(side, side));
+    icon->setAlignment(Qt::AlignTop);
+    auto *label = new QLabel(ErrorBoxText(text), box);
+    label->setObjectName(QStringLiteral("Text"));
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setMinimumWidth(360);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto *ok = new QPushButton(QStringLiteral("OK"), box);
+    ok->setDefault(true);
+    QObject::connect(ok, &QPushButton::clicked, box, &QDialog::accept);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    auto *layout = new QGridLayout(box);
+    layout->addWidget(icon, 0, 0);
+    layout->addWidget(label, 0, 1);
+    layout->addLayout(buttons, 1, 0, 1, 2);
+    if (!detail.isEmpty()) {
+        auto *more = new QPushButton(QStringLiteral("Подробнее"), box);
+        more->setObjectName(QStringLiteral("More"));
+        more->setCheckable(true);
+        more->setAutoDefault(false);
+        auto *shown = new QPlainTextEdit(detail, box);
+        shown->setObjectName(QStringLiteral("Detail"));
+        shown->setReadOnly(true);
+        shown->setVisible(false);
+        layout->addWidget(shown, 2, 0, 1, 2);
+        QObject::connect(more, &QPushButton::toggled, box, [box, shown](bool on) {
+            shown->setVisible(on);
+            box->adjustSize();
+        });
+        buttons->addWidget(more);
+    }
+    buttons->addWidget(ok);
+    ok->setFocus();
+    return box;
+}
+
+void ShowError(const QString &text, const QString &detail) {
     const QString shown = ErrorBoxText(text);
     if (UiScript::Active()) {
-        UiScript::answerMessage(shown, AppTitle(), mtError, mbOK, mrOk);
+        UiScript::answerMessage(shown, AppTitle(), mtError, mbOK, mrOk, detail);
         return;
     }
-    showBox(shown, AppTitle(), QMessageBox::Critical, mbOK);
+    QDialog *box = CreateErrorBox(text, detail, QApplication::activeWindow());
+    box->exec();
+    delete box;
 }
 
 void ShowException(std::exception_ptr error) {
@@ -111,11 +164,11 @@ void ShowException(std::exception_ptr error) {
         std::rethrow_exception(error);
     } catch (const EAbort &) {
     } catch (const EOrbekError &e) {
-        ShowError(e.message());
+        ShowError(e.message(), e.detail());
     } catch (const std::bad_alloc &) {
         ShowError(QStringLiteral("Недостаточно памяти"));
     } catch (const std::exception &e) {
-        ShowError(QString::fromUtf8(e.what()));
+        ShowError(QStringLiteral("Непредвиденная ошибка"), QString::fromUtf8(e.what()));
     } catch (...) {
         ShowError(QStringLiteral("Непредвиденная ошибка"));
     }

@@ -3,6 +3,9 @@
 // guard that runs a command, a key or a button handler and shows what it throws.
 #include <QString>
 
+class QDialog;
+class QWidget;
+
 #include <exception>
 #include <functional>
 #include <utility>
@@ -30,9 +33,13 @@ int MessageDlg(const QString &text, TMsgDlgType kind, TMsgDlgButtons buttons);
 // The error text as the error box shows it: a "." is appended when the last character
 // sorts after "." (so "Ошибка" gets one, "Проверьте!" does not).
 QString ErrorBoxText(const QString &text);
-// The error box: stop icon, OK, the application title as caption.
-void ShowError(const QString &text);
-// Shows an exception in the error box; EAbort is silent.
+// The error box: stop icon, OK, the application title as caption. A technical detail
+// (a statement, the engine's own words) is kept out of the text, behind the toggle
+// "Подробнее".
+void ShowError(const QString &text, const QString &detail = QString());
+// The error box as ShowError runs it, built but not shown.
+QDialog *CreateErrorBox(const QString &text, const QString &detail, QWidget *parent = nullptr);
+// Shows an exception in the error box with its detail; EAbort is silent.
 void ShowException(std::exception_ptr error);
 
 // Runs a command: an exception ends it and is shown in the error box (EAbort ends it

@@ -109,9 +109,9 @@ QString UiScript::Problems() {
 }
 
 int UiScript::answerMessage(const QString &text, const QString &caption, int kind, int buttons,
-                            int unexpectedAnswer) {
+                            int unexpectedAnswer, const QString &detail) {
     ScriptState &s = state();
-    Message m{text, caption, kind, buttons, unexpectedAnswer};
+    Message m{text, caption, kind, buttons, unexpectedAnswer, detail};
     if (s.answers.isEmpty()) {
         problem(QStringLiteral("unexpected message box \"%1\"").arg(text));
     } else {

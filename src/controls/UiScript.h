@@ -25,6 +25,7 @@ public:
         int kind = 0;    // TMsgDlgType
         int buttons = 0; // TMsgDlgButtons
         int answer = 0;  // the modal result handed back
+        QString detail;  // the error box's technical detail, behind its toggle
     };
     using FormScript = std::function<void(QDialog *)>;
 
@@ -64,7 +65,7 @@ public:
 
     // ---- For the kit --------------------------------------------------------------
     static int answerMessage(const QString &text, const QString &caption, int kind, int buttons,
-                             int unexpectedAnswer);
+                             int unexpectedAnswer, const QString &detail = QString());
     static FormScript takeFormScript(QDialog *form);
     static void recordHelp(int topic);
     static void problem(const QString &text);

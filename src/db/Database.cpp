@@ -6,10 +6,18 @@
 #include "db/Sqlite.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
+#include <QUrl>
+#include <QtEndian>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <map>
+#include <sys/file.h>
+#include <unistd.h>
 #include <vector>
 
 namespace db {
@@ -24,6 +32,8 @@ struct TableLock {
 struct State {
     sqlite3 *handle = nullptr;
     QString folder;
+    int folderLock = -1;    // the descriptor holding the folder's lock
+    QString readOnlyNotice; // set when the data could only be opened for reading
     std::map<TDataSet *, std::function<void()>> readers;
     QSet<TDataSet *> dataSets;
     QHash<QString, TableLock> locks; // by lower-case SQL name
@@ -160,16 +170,76 @@ void caseFunction(sqlite3_context *ctx, int, sqlite3_value **argv, bool upper) {
 void upperFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv) { caseFunction(ctx, argc, argv, true); }
 void lowerFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv) { caseFunction(ctx, argc, argv, false); }
 
-void execRaw(sqlite3 *h, const char *sql) {
-    char *err = nullptr;
-    if (sqlite3_exec(h, sql, nullptr, nullptr, &err) != SQLITE_OK) {
-        const QString message = QString::fromUtf8(err ? err : "");
-        sqlite3_free(err);
-        throw EDatabaseError(QStringLiteral("Ошибка базы данных: %1").arg(message));
+// ---- Failures in words ---------------------------------------------------------------
+
+// The Russian sentence for an engine failure: what happened and what to do. The
+// statement and the engine's own message go to the detail.
+QString failureSentence(int code) {
+    switch (code & 0xFF) {
+    case SQLITE_FULL:
+        return QStringLiteral("На диске не осталось места, изменения не сохранены. "
+                              "Освободите место на диске и повторите.");
+    case SQLITE_IOERR:
+        if (code == SQLITE_IOERR_NOMEM) break;
+        return QStringLiteral("Не удалось прочитать или записать файл базы данных, действие не выполнено. "
+                              "Проверьте, что на диске есть свободное место и диск доступен, и повторите.");
+    case SQLITE_READONLY:
+        return QStringLiteral("Данные открыты только для чтения, изменения не сохранены. Чтобы сохранять "
+                              "изменения, разрешите запись в папку данных и в файл orbek.db и запустите "
+                              "программу снова.");
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("Данные заняты другой программой, изменения не сохранены. "
+                              "Подождите немного и повторите.");
+    case SQLITE_CORRUPT:
+        return QStringLiteral(
+            "Файл базы данных повреждён. Закройте программу и восстановите данные из архива.");
+    case SQLITE_NOTADB:
+        return QStringLiteral("Файл данных не является базой данных программы. Закройте программу и "
+                              "восстановите данные из архива.");
+    case SQLITE_CANTOPEN:
+        return QStringLiteral("Не удаётся открыть файл базы данных. Проверьте, что папка данных на месте и "
+                              "доступна, и запустите программу снова.");
+    case SQLITE_CONSTRAINT:
+        if (code == SQLITE_CONSTRAINT_PRIMARYKEY || code == SQLITE_CONSTRAINT_UNIQUE)
+            return QStringLiteral("Запись с таким ключом уже есть, изменения не сохранены.");
+        if (code == SQLITE_CONSTRAINT_NOTNULL)
+            return QStringLiteral("Не заполнено обязательное поле, изменения не сохранены.");
+        return QStringLiteral("Запись нарушает правила хранения данных, изменения не сохранены.");
+    default:
+        break;
     }
+    if ((code & 0xFF) == SQLITE_NOMEM || code == SQLITE_IOERR_NOMEM)
+        return QStringLiteral("Недостаточно памяти. Закройте другие программы и повторите.");
+    return QStringLiteral("Не удалось выполнить действие с базой данных. Сообщите об ошибке тому, кто "
+                          "обслуживает программу: подробности под кнопкой «Подробнее».");
+}
+
+// The error of the last failed call on `h`; `what` says what was being done (with
+// the statement), for the detail.
+EDatabaseError engineError(sqlite3 *h, const QString &what) {
+    const int code = h ? sqlite3_extended_errcode(h) : SQLITE_ERROR;
+    QString detail = what;
+    if (h) detail += QStringLiteral("\nSQLite: %1 (%2)").arg(QString::fromUtf8(sqlite3_errmsg(h))).arg(code);
+    return EDatabaseError(failureSentence(code), detail);
+}
+
+void execRaw(sqlite3 *h, const char *sql) {
+    if (sqlite3_exec(h, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw engineError(
+            h, QStringLiteral("Ошибка при выполнении «%1»").arg(QString::fromUtf8(sql).simplified()));
 }
 
 QString quoted(const QString &name) { return QLatin1Char('"') + name + QLatin1Char('"'); }
+
+QString indexStatement(const TableDef &t, const IndexDef &ix) {
+    QStringList f;
+    for (const QString &name : QString::fromLatin1(ix.fields).split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        f << quoted(name);
+    return QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
+        .arg(quoted(IndexSqlName(QString::fromLatin1(t.sqlName), QString::fromLatin1(ix.name))),
+             quoted(QString::fromLatin1(t.sqlName)), f.join(QStringLiteral(", ")));
+}
 
 // CREATE statements for one table of the schema. Index names carry the table's name
 // because SQLite keeps one namespace for tables and indexes ("Klient" is both a table
@@ -198,25 +268,42 @@ QStringList createStatements(const TableDef &t) {
     QStringList out;
     out << QStringLiteral("CREATE TABLE %1 (\n  %2\n)").arg(quoted(QString::fromLatin1(t.sqlName)),
                                                            cols.join(QStringLiteral(",\n  ")));
-    for (const IndexDef &ix : t.indexes) {
-        QStringList f;
-        for (const QString &name : QString::fromLatin1(ix.fields).split(QLatin1Char(';'), Qt::SkipEmptyParts))
-            f << quoted(name);
-        out << QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
-                   .arg(quoted(IndexSqlName(QString::fromLatin1(t.sqlName), QString::fromLatin1(ix.name))),
-                        quoted(QString::fromLatin1(t.sqlName)), f.join(QStringLiteral(", ")));
-    }
+    for (const IndexDef &ix : t.indexes)
+        out << indexStatement(t, ix);
     return out;
 }
 
-void createSchema(sqlite3 *h) {
+// What an existing file lacks of the schema, and whether it carries the program's
+// mark with the current schema version.
+struct FileCheck {
+    std::vector<const TableDef *> missingTables;
+    std::vector<std::pair<const TableDef *, const IndexDef *>> missingIndexes;
+    bool marked = false;
+};
+
+// Creates what the file lacks in one write transaction: missing tables with their
+// indexes (the settings table with its one row, as in a new folder), missing indexes,
+// and the program's mark with the schema version.
+void completeSchema(sqlite3 *h, const FileCheck &check) {
+    if (check.missingTables.empty() && check.missingIndexes.empty() && check.marked) return;
     execRaw(h, "BEGIN IMMEDIATE");
     try {
-        for (const TableDef &t : Schema())
-            for (const QString &sql : createStatements(t)) execRaw(h, sql.toUtf8().constData());
-        // The one settings row.
-        execRaw(h, "INSERT INTO \"Config\" (\"Rasdel\", \"Period\", \"KolCopy\", \"SizeFont\", \"ProcNDS\", "
-                   "\"AppBank\", \"FormatDat\") VALUES ('Тире', 'Месяц', 2, 10, 22, 0, 'dd.mm.yyyy')");
+        for (const TableDef *t : check.missingTables) {
+            for (const QString &sql : createStatements(*t))
+                execRaw(h, sql.toUtf8().constData());
+            if (qstrcmp(t->sqlName, "Config") == 0)
+                execRaw(
+                    h,
+                    "INSERT INTO \"Config\" (\"Rasdel\", \"Period\", \"KolCopy\", \"SizeFont\", \"ProcNDS\", "
+                    "\"AppBank\", \"FormatDat\") VALUES ('Тире', 'Месяц', 2, 10, 22, 0, 'dd.mm.yyyy')");
+        }
+        for (const auto &[t, ix] : check.missingIndexes)
+            execRaw(h, indexStatement(*t, *ix).toUtf8().constData());
+        execRaw(h, (QByteArray("PRAGMA application_id = ") + QByteArray::number(Database::ApplicationId))
+                       .constData());
+        execRaw(
+            h,
+            (QByteArray("PRAGMA user_version = ") + QByteArray::number(Database::SchemaVersion)).constData());
         execRaw(h, "COMMIT");
     } catch (...) {
         sqlite3_exec(h, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -224,22 +311,279 @@ void createSchema(sqlite3 *h) {
     }
 }
 
+// ---- The data folder and its file, before anything is written --------------------------
+
+QString shownPath(const QString &path) {
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+const QString &restoreAdvice() {
+    static const QString text =
+        QStringLiteral("Файл оставлен без изменений. Восстановите данные из архива: скопируйте файл "
+                       "orbek.db из папки «arhiv» в папку данных.");
+    return text;
+}
+
+[[noreturn]] void refuse(const QString &sentence, const QString &detail = QString()) {
+    throw EDatabaseError(sentence + QLatin1Char(' ') + restoreAdvice(), detail);
+}
+
+QString notOursSentence(const QString &path) {
+    return QStringLiteral("Файл «%1» не является базой данных программы: это файл другой программы, "
+                          "или он испорчен.")
+        .arg(shownPath(path));
+}
+
+// One program per data folder: an exclusive lock on the folder itself, taken before
+// the file is read. The system lets go of it when the process ends, however it ends,
+// so a program that was killed never leaves the folder locked; programs started from
+// this one do not inherit it.
+int lockFolder(const QString &folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        throw EDatabaseError(QStringLiteral("Не удаётся открыть папку данных «%1». Проверьте права доступа к "
+                                            "ней и запустите программу снова.")
+                                 .arg(shownPath(folder)),
+                             QString::fromLocal8Bit(strerror(errno)));
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && (errno == EWOULDBLOCK || errno == EAGAIN)) {
+        ::close(fd);
+        throw EDatabaseError(
+            QStringLiteral("Папка данных «%1» уже открыта другой копией программы. Работайте "
+                           "в ней или закройте её и запустите программу снова.")
+                .arg(shownPath(folder)));
+    }
+    // Any other failure (a file system without locks) leaves the folder unlocked
+    // rather than the program unable to start.
+    return fd;
+}
+
+bool writableByUs(const QString &path) {
+    return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
+}
+
+// A failed read while checking a file: the engine's code and words.
+struct ReadFailure {
+    int code;
+    QString detail;
+};
+
+// The first column of every row of `sql` on a checking connection.
+QStringList firstColumn(sqlite3 *h, const char *sql) {
+    sqlite3_stmt *stmt = nullptr;
+    int rc = sqlite3_prepare_v2(h, sql, -1, &stmt, nullptr);
+    QStringList out;
+    if (rc == SQLITE_OK) {
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+            out << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
+    }
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_OK && rc != SQLITE_DONE)
+        throw ReadFailure{sqlite3_extended_errcode(h),
+                          QStringLiteral("%1\nSQLite: %2 (%3)")
+                              .arg(QString::fromUtf8(sql), QString::fromUtf8(sqlite3_errmsg(h)))
+                              .arg(sqlite3_extended_errcode(h))};
+    return out;
+}
+
+struct ConnectionCloser {
+    void operator()(sqlite3 *h) const { sqlite3_close_v2(h); }
+};
+using ConnectionPtr = std::unique_ptr<sqlite3, ConnectionCloser>;
+
+// The name to open a file by for reading only. With no journal left beside it the file
+// is read as it lies, without locks or files of its own beside it, so neither the file
+// nor its folder changes; a journal left by a program that ended in the middle of its
+// work holds committed changes, so then the file is read through it.
+QByteArray readOnlyName(const QString &path, bool journalLeft) {
+    return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded).toUtf8() +
+           (journalLeft ? "?mode=ro" : "?immutable=1");
+}
+
+bool journalLeft(const QString &path) {
+    return QFileInfo(path + QStringLiteral("-wal")).size() > 0;
+}
+
+// Checks an existing data file without writing to it (see Database::Open) and says
+// what it lacks. Throws EDatabaseError with the Russian sentence of a refusal.
+FileCheck checkFile(const QString &path, bool folderWritable) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EDatabaseError(
+            QStringLiteral("Не удаётся прочитать файл базы данных «%1». Проверьте права доступа "
+                           "к нему и запустите программу снова.")
+                .arg(shownPath(path)),
+            file.errorString());
+    const QByteArray header = file.read(100);
+    file.close();
+    // Another program's file is told by its header alone, before the engine opens it.
+    if (header.size() < 100 || !header.startsWith(QByteArray("SQLite format 3\0", 16)))
+        refuse(notOursSentence(path));
+    const quint32 mark = qFromBigEndian<quint32>(header.constData() + 68);
+    if (mark != 0 && mark != Database::ApplicationId)
+        refuse(notOursSentence(path), QStringLiteral("application_id %1").arg(mark));
+
+    const bool journal = journalLeft(path);
+    if (journal && !folderWritable)
+        throw EDatabaseError(
+            QStringLiteral("В папке данных «%1» остался журнал незавершённой записи, а папка "
+                           "доступна только для чтения. Разрешите запись в папку и запустите "
+                           "программу снова.")
+                .arg(shownPath(QFileInfo(path).path())));
+    sqlite3 *raw = nullptr;
+    const int rc = sqlite3_open_v2(readOnlyName(path, journal).constData(), &raw,
+                                   SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
+    ConnectionPtr h(raw);
+    if (rc != SQLITE_OK) throw engineError(raw, QStringLiteral("Открытие «%1» для проверки").arg(path));
+    sqlite3_extended_result_codes(raw, 1);
+
+    FileCheck check;
+    try {
+        QSet<QString> tables;
+        for (const QString &name : firstColumn(raw, "SELECT name FROM sqlite_master WHERE type = 'table'"))
+            if (!name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive))
+                tables.insert(name.toLower());
+        QSet<QString> ourTables;
+        for (const TableDef &t : Schema())
+            ourTables.insert(QString::fromLatin1(t.sqlName).toLower());
+        // A file without the mark is ours when it holds our tables and nothing else.
+        if (mark == 0 && (!tables.intersects(ourTables) || !ourTables.contains(tables)))
+            refuse(notOursSentence(path));
+
+        const int version = firstColumn(raw, "PRAGMA user_version").value(0).toInt();
+        if (version > Database::SchemaVersion)
+            throw EDatabaseError(
+                QStringLiteral("Файл «%1» записан более новой версией программы (версия данных %2, "
+                               "эта программа знает версии до %3). Файл оставлен без изменений. "
+                               "Работайте с ним в новой версии программы или восстановите данные "
+                               "из архива.")
+                    .arg(shownPath(path))
+                    .arg(version)
+                    .arg(Database::SchemaVersion));
+
+        QSet<QString> indexes;
+        for (const QString &name : firstColumn(raw, "SELECT name FROM sqlite_master WHERE type = 'index'"))
+            indexes.insert(name.toLower());
+        for (const TableDef &t : Schema()) {
+            const QString table = QString::fromLatin1(t.sqlName);
+            if (!tables.contains(table.toLower())) {
+                check.missingTables.push_back(&t);
+                continue;
+            }
+            QSet<QString> columns;
+            const QByteArray info = "SELECT name FROM pragma_table_info('" + table.toLatin1() + "')";
+            for (const QString &name : firstColumn(raw, info.constData()))
+                columns.insert(name.toLower());
+            for (const FieldDef &f : t.fields)
+                if (!columns.contains(QString::fromUtf8(f.name).toLower()))
+                    refuse(QStringLiteral(
+                               "В файле «%1» в таблице «%2» нет поля «%3»: файл неполон или испорчен.")
+                               .arg(shownPath(path), table, QString::fromUtf8(f.name)));
+            for (const IndexDef &ix : t.indexes)
+                if (!indexes.contains(IndexSqlName(table, QString::fromLatin1(ix.name)).toLower()))
+                    check.missingIndexes.emplace_back(&t, &ix);
+        }
+
+        const QStringList problems = firstColumn(raw, "PRAGMA quick_check");
+        if (problems != QStringList{QStringLiteral("ok")})
+            refuse(QStringLiteral("Файл «%1» повреждён.").arg(shownPath(path)),
+                   problems.mid(0, 20).join(QLatin1Char('\n')));
+        check.marked =
+            version == Database::SchemaVersion &&
+            firstColumn(raw, "PRAGMA application_id").value(0).toLongLong() == Database::ApplicationId;
+    } catch (const ReadFailure &failure) {
+        if ((failure.code & 0xFF) == SQLITE_NOTADB) refuse(notOursSentence(path), failure.detail);
+        if ((failure.code & 0xFF) == SQLITE_CORRUPT)
+            refuse(QStringLiteral("Файл «%1» повреждён.").arg(shownPath(path)), failure.detail);
+        throw EDatabaseError(failureSentence(failure.code), failure.detail);
+    }
+    return check;
+}
+
+// Settings of every connection, and the collation and functions the SQL texts use.
+void configure(sqlite3 *h, bool writable) {
+    sqlite3_extended_result_codes(h, 1);
+    // Another program may hold the database for a moment: wait for it a few seconds
+    // before telling the user that the data is busy.
+    sqlite3_busy_timeout(h, 5000);
+    // WAL with full sync: a process killed in the middle of a write leaves the file
+    // exactly before or after it, and a closed database is a single file again.
+    if (writable) execRaw(h, "PRAGMA journal_mode = WAL");
+    execRaw(h, "PRAGMA synchronous = FULL");
+    execRaw(h, "PRAGMA foreign_keys = OFF");
+    // Registers sort whole result sets: keep the sorting in memory.
+    execRaw(h, "PRAGMA temp_store = MEMORY");
+    execRaw(h, "PRAGMA cache_size = -65536");
+    // LIKE distinguishes case for Latin and Cyrillic alike.
+    execRaw(h, "PRAGMA case_sensitive_like = ON");
+    sqlite3_create_collation(h, "RU", SQLITE_UTF8, nullptr, ruCollation);
+    sqlite3_create_function(h, "upper", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, upperFunction,
+                            nullptr, nullptr);
+    sqlite3_create_function(h, "lower", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, lowerFunction,
+                            nullptr, nullptr);
+}
+
+// Opens the folder's data file once the folder is locked: checked, completed and
+// marked when it can be written, else opened for reading with `readOnlyNotice` set.
+sqlite3 *openDataFile(const QString &folder, QString &readOnlyNotice) {
+    const QString path = QDir(folder).filePath(Database::fileName());
+    const bool folderWritable = writableByUs(folder);
+    const QFileInfo info(path);
+    FileCheck check;
+    bool writable = folderWritable;
+    if (info.exists() && info.size() > 0) {
+        check = checkFile(path, folderWritable);
+        writable = folderWritable && writableByUs(path);
+    } else if (!folderWritable) {
+        throw EDatabaseError(
+            QStringLiteral("Папка данных «%1» доступна только для чтения, и создать в ней базу "
+                           "данных нельзя. Разрешите запись в папку и запустите программу снова.")
+                .arg(shownPath(folder)));
+    } else {
+        for (const TableDef &t : Schema())
+            check.missingTables.push_back(&t);
+    }
+    if (!writable && !check.missingTables.empty())
+        throw EDatabaseError(
+            QStringLiteral("В файле «%1» нет таблицы «%2», а дописать её нельзя: файл доступен "
+                           "только для чтения. Разрешите запись в папку данных и в файл и "
+                           "запустите программу снова.")
+                .arg(shownPath(path), QString::fromLatin1(check.missingTables.front()->sqlName)));
+
+    const QByteArray name =
+        writable ? path.toUtf8() : readOnlyName(path, folderWritable && journalLeft(path));
+    const int flags = (writable ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY) |
+                      SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX;
+    sqlite3 *h = nullptr;
+    if (sqlite3_open_v2(name.constData(), &h, flags, nullptr) != SQLITE_OK) {
+        const EDatabaseError error = engineError(h, QStringLiteral("Открытие «%1»").arg(path));
+        sqlite3_close(h);
+        throw error;
+    }
+    try {
+        configure(h, writable);
+        if (writable) completeSchema(h, check);
+    } catch (...) {
+        sqlite3_close(h);
+        throw;
+    }
+    if (!writable)
+        readOnlyNotice =
+            (folderWritable
+                 ? QStringLiteral("Файл базы данных «%1» доступен только для чтения").arg(shownPath(path))
+                 : QStringLiteral("Папка данных «%1» доступна только для чтения").arg(shownPath(folder))) +
+            QStringLiteral(": данные можно просматривать и печатать, но изменения сохранить не "
+                           "удастся. Чтобы работать с данными, разрешите запись в %1 и запустите "
+                           "программу снова.")
+                .arg(folderWritable ? QStringLiteral("этот файл") : QStringLiteral("эту папку"));
+    return h;
+}
+
 } // namespace
 
 // ---- Sqlite.h helpers -----------------------------------------------------------------
 
 [[noreturn]] void ThrowEngineError(const QString &what) {
-    const sqlite3 *h = state().handle;
-    QString engine = h ? QString::fromUtf8(sqlite3_errmsg(state().handle)) : QString();
-    const int code = h ? sqlite3_extended_errcode(state().handle) : 0;
-    QString message = what;
-    if (code == SQLITE_CONSTRAINT_PRIMARYKEY || code == SQLITE_CONSTRAINT_UNIQUE)
-        message += QStringLiteral(": запись с таким ключом уже есть");
-    else if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
-        message += QStringLiteral(": таблица занята");
-    else if (!engine.isEmpty())
-        message += QStringLiteral(": ") + engine;
-    throw EDatabaseError(message);
+    throw engineError(state().handle, what);
 }
 
 StatementPtr Prepare(const QString &sql) {
@@ -312,48 +656,25 @@ QVariant ColumnValue(sqlite3_stmt *stmt, int column) {
 
 void Database::Open(const QString &folder) {
     if (IsOpen()) Close();
-    QDir dir(folder);
-    if (!dir.exists() && !QDir().mkpath(folder))
-        throw EDatabaseError(QStringLiteral("Не удалось создать папку данных «%1»").arg(folder));
-    const QString path = dir.filePath(fileName());
-    const bool fresh = !QFileInfo::exists(path);
+    if (!QDir(folder).exists() && !QDir().mkpath(folder))
+        throw EDatabaseError(
+            QStringLiteral("Не удалось создать папку данных «%1». Проверьте, что диск доступен для "
+                           "записи, и запустите программу снова.")
+                .arg(shownPath(folder)));
+    const int lock = lockFolder(folder);
+    QString readOnlyNotice;
     sqlite3 *h = nullptr;
-    if (sqlite3_open_v2(QDir::toNativeSeparators(path).toUtf8().constData(), &h,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
-        const QString message = QString::fromUtf8(h ? sqlite3_errmsg(h) : "");
-        sqlite3_close(h);
-        throw EDatabaseError(QStringLiteral("Не удалось открыть базу данных «%1»: %2").arg(path, message));
-    }
     try {
-        sqlite3_extended_result_codes(h, 1);
-        sqlite3_busy_timeout(h, 2000);
-        // WAL with full sync: a process killed in the middle of a write leaves the file
-        // exactly before or after it, and a closed database is a single file again.
-        execRaw(h, "PRAGMA journal_mode = WAL");
-        execRaw(h, "PRAGMA synchronous = FULL");
-        execRaw(h, "PRAGMA foreign_keys = OFF");
-        // Registers sort whole result sets: keep the sorting in memory.
-        execRaw(h, "PRAGMA temp_store = MEMORY");
-        execRaw(h, "PRAGMA cache_size = -65536");
-        // LIKE distinguishes case for Latin and Cyrillic alike.
-        execRaw(h, "PRAGMA case_sensitive_like = ON");
-        sqlite3_create_collation(h, "RU", SQLITE_UTF8, nullptr, ruCollation);
-        sqlite3_create_function(h, "upper", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, upperFunction, nullptr,
-                                nullptr);
-        sqlite3_create_function(h, "lower", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, lowerFunction, nullptr,
-                                nullptr);
-        sqlite3_stmt *probe = nullptr;
-        sqlite3_prepare_v2(h, "SELECT count(*) FROM sqlite_master WHERE type = 'table'", -1, &probe, nullptr);
-        int tables = 0;
-        if (probe && sqlite3_step(probe) == SQLITE_ROW) tables = sqlite3_column_int(probe, 0);
-        sqlite3_finalize(probe);
-        if (fresh || tables == 0) createSchema(h);
+        h = openDataFile(folder, readOnlyNotice);
     } catch (...) {
-        sqlite3_close(h);
+        ::close(lock);
         throw;
     }
-    state().handle = h;
-    state().folder = folder;
+    State &s = state();
+    s.handle = h;
+    s.folder = folder;
+    s.folderLock = lock;
+    s.readOnlyNotice = readOnlyNotice;
 }
 
 void Database::Close() {
@@ -368,6 +689,13 @@ void Database::Close() {
     s.savepointDepth = 0;
     sqlite3_close_v2(s.handle);
     s.handle = nullptr;
+    ::close(s.folderLock);
+    s.folderLock = -1;
+    s.readOnlyNotice.clear();
+}
+
+QString Database::ReadOnlyNotice() {
+    return state().readOnlyNotice;
 }
 
 bool Database::IsOpen() { return state().handle != nullptr; }
@@ -467,8 +795,12 @@ void Database::noteAppliedInTransaction(TDataSet *dataSet) { state().appliedInTr
 TTransaction::TTransaction() {
     State &s = state();
     Database::finishReaders();
-    m_savepoint = QStringLiteral("orbek_sp%1").arg(++s.savepointCounter);
-    Database::Exec(QStringLiteral("SAVEPOINT ") + m_savepoint);
+    if (s.savepointDepth == 0) {
+        Database::Exec(QStringLiteral("BEGIN IMMEDIATE"));
+    } else {
+        m_savepoint = QStringLiteral("orbek_sp%1").arg(++s.savepointCounter);
+        Database::Exec(QStringLiteral("SAVEPOINT ") + m_savepoint);
+    }
     ++s.savepointDepth;
 }
 
@@ -477,7 +809,9 @@ TTransaction::~TTransaction() {
     State &s = state();
     if (!s.handle) return;
     Database::finishReaders();
-    const QString rollback = QStringLiteral("ROLLBACK TO ") + m_savepoint + QStringLiteral("; RELEASE ") + m_savepoint;
+    const QString rollback = m_savepoint.isEmpty() ? QStringLiteral("ROLLBACK")
+                                                   : QStringLiteral("ROLLBACK TO ") + m_savepoint +
+                                                         QStringLiteral("; RELEASE ") + m_savepoint;
     sqlite3_exec(s.handle, rollback.toUtf8().constData(), nullptr, nullptr, nullptr);
     --s.savepointDepth;
     // Rows applied inside the rolled-back writes are pending again; tables written
@@ -490,7 +824,8 @@ TTransaction::~TTransaction() {
 void TTransaction::Commit() {
     if (m_done) return;
     State &s = state();
-    Database::Exec(QStringLiteral("RELEASE ") + m_savepoint);
+    Database::Exec(m_savepoint.isEmpty() ? QStringLiteral("COMMIT")
+                                         : QStringLiteral("RELEASE ") + m_savepoint);
     m_done = true;
     --s.savepointDepth;
     if (s.savepointDepth == 0) {

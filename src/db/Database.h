@@ -21,14 +21,32 @@ public:
     // The file inside the data folder.
     static QString fileName() { return QStringLiteral("orbek.db"); }
 
-    // Opens the database of the folder (default: dat/ below the current directory),
-    // creating the folder and the database with every table and the settings row when
-    // there is none. Throws EDatabaseError.
+    // The schema this program reads and writes, recorded in the file (user_version)
+    // beside the program's mark (application_id). A file of a higher version is
+    // refused; a file without the mark is one written before files were marked and is
+    // marked when opened for writing. When a table's fields change, raise the version
+    // and add the step that brings a file of the version before up to it.
+    static constexpr int SchemaVersion = 1;
+    static constexpr quint32 ApplicationId = 0x4F52424B; // "ORBK"
+
+    // Opens the database of the folder (default: dat/ below the current directory).
+    // A missing folder or database is created with every table and the settings row.
+    // Before anything is written: the folder is locked for this process (a second
+    // program on it is refused; the lock goes with the process), and an existing file
+    // is checked: not this program's database, from a newer version, a table lacking
+    // a field, or a failed integrity check are refused with a Russian sentence and the
+    // file is left byte for byte as it was. A table missing from a file that is
+    // otherwise ours is created. A file or folder that cannot be written is opened
+    // read-only (see ReadOnlyNotice). Throws EDatabaseError.
     static void Open(const QString &folder = QStringLiteral("dat"));
-    // Closes every open dataset first (their datasets can be reopened afterwards).
+    // Closes every open dataset first (their datasets can be reopened afterwards), and
+    // lets go of the folder.
     static void Close();
     static bool IsOpen();
     static QString Folder();
+    // Open for reading only: the sentence to tell the user at start-up; empty when the
+    // data can be written.
+    static QString ReadOnlyNotice();
     static sqlite3 *handle(); // throws when closed
 
     // Runs a statement with positional values (for the engine and maintenance code).
@@ -62,7 +80,9 @@ public:
 
 // Groups several writes into one transaction: everything or nothing. Destroyed
 // without Commit it rolls back, and datasets that applied cached rows inside it get
-// them back as pending. Nests (savepoints).
+// them back as pending. The outermost one takes the write lock first (a write that
+// starts as a read could not wait for another writer), waiting a few seconds while
+// another program holds it; inner ones nest as savepoints.
 class TTransaction {
 public:
     TTransaction();
@@ -72,8 +92,8 @@ public:
     void Commit();
 
 private:
-    QString m_savepoint;
-    bool m_done = false;
+  QString m_savepoint; // empty for the outermost transaction
+  bool m_done = false;
 };
 
 } // namespace db

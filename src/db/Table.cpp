@@ -332,12 +332,7 @@ void TTable::writeInsert(Row &row, const QByteArray &data) {
                                                    marks.join(QStringLiteral(", ")));
     db::StatementPtr stmt = db::Prepare(sql);
     for (int i = 0; i < binds.size(); ++i) db::BindValue(stmt.get(), i + 1, binds[i]);
-    try {
-        db::StepDone(stmt.get(), sql);
-    } catch (const EDatabaseError &e) {
-        throw EDatabaseError(QStringLiteral("Не удалось добавить запись в таблицу «%1»: %2")
-                                 .arg(m_tableName, e.message().section(QStringLiteral(": "), -1)));
-    }
+    db::StepDone(stmt.get(), sql);
     noteWrite();
     row.rowid = db::Database::LastInsertRowId();
     // Read the row back: the key and anything the table filled in.
@@ -363,12 +358,7 @@ void TTable::writeUpdate(Row &row, const QByteArray &data) {
         QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(quotedName(), sets.join(QStringLiteral(", ")));
     db::StatementPtr stmt = db::Prepare(sql);
     for (int i = 0; i < binds.size(); ++i) db::BindValue(stmt.get(), i + 1, binds[i]);
-    try {
-        db::StepDone(stmt.get(), sql);
-    } catch (const EDatabaseError &e) {
-        throw EDatabaseError(QStringLiteral("Не удалось изменить запись таблицы «%1»: %2")
-                                 .arg(m_tableName, e.message().section(QStringLiteral(": "), -1)));
-    }
+    db::StepDone(stmt.get(), sql);
     noteWrite();
     row.data = data;
 }

@@ -8,13 +8,17 @@
 #include "db/Errors.h"
 #include "support/TestSupport.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextBrowser>
 #include <QTextBlock>
+#include <QTextBrowser>
 #include <QTextDocument>
 #include <QtTest>
+
+#include <memory>
 
 // Three forms as the registers, editors and pickers nest them.
 class TPicker : public TForm {
@@ -251,6 +255,32 @@ private slots:
         QCOMPARE(ErrorBoxText(text), shown);
     }
 
+    // The box itself: the sentence with its point in the text, the detail only behind
+    // "Подробнее"; OK closes it. Without a detail there is no toggle.
+    void errorBoxKeepsTheDetailBehindItsToggle() {
+        std::unique_ptr<QDialog> box(CreateErrorBox(QStringLiteral("Данные заняты другой программой"),
+                                                    QStringLiteral("BEGIN IMMEDIATE")));
+        box->show();
+        QCOMPARE(box->windowTitle(), AppTitle());
+        QCOMPARE(box->findChild<QLabel *>(QStringLiteral("Text"))->text(),
+                 QStringLiteral("Данные заняты другой программой."));
+        auto *detail = box->findChild<QPlainTextEdit *>(QStringLiteral("Detail"));
+        QVERIFY(detail && !detail->isVisible());
+        QCOMPARE(detail->toPlainText(), QStringLiteral("BEGIN IMMEDIATE"));
+        auto *more = box->findChild<QPushButton *>(QStringLiteral("More"));
+        QCOMPARE(more->text(), QStringLiteral("Подробнее"));
+        more->click();
+        QVERIFY(detail->isVisible());
+        more->click();
+        QVERIFY(!detail->isVisible());
+        QTest::keyClick(box.get(), Qt::Key_Return);
+        QCOMPARE(box->result(), int(QDialog::Accepted));
+
+        std::unique_ptr<QDialog> plain(CreateErrorBox(QStringLiteral("Ошибка"), QString()));
+        QVERIFY(!plain->findChild<QPushButton *>(QStringLiteral("More")));
+        QVERIFY(!plain->findChild<QPlainTextEdit *>());
+    }
+
     void guardShowsErrorsAndKeepsTheFormOpen() {
         TPicker form;
         form.show();
@@ -269,11 +299,13 @@ private slots:
         QCOMPARE(UiScript::Messages()[0].caption, AppTitle());
         QCOMPARE(UiScript::Messages()[0].kind, int(mtError));
 
-        // EAbort ends a command silently; a plain std::exception shows its text.
+        // EAbort ends a command silently; a plain std::exception speaks Russian and keeps
+        // its own (English) words for the detail.
         QVERIFY(!Guarded([] { throw EAbort(); }));
-        UiScript::ExpectError(QStringLiteral("bad value."));
+        UiScript::ExpectError(QStringLiteral("Непредвиденная ошибка."));
         QVERIFY(!Guarded([] { throw std::runtime_error("bad value"); }));
         QCOMPARE(UiScript::Messages().size(), 2);
+        QCOMPARE(UiScript::Messages()[1].detail, QStringLiteral("bad value"));
     }
 
     void keysReachTheFormFirst() {

@@ -17,7 +17,9 @@
 #include "support/TestSupport.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QToolButton>
 #include <QtTest>
@@ -259,6 +261,63 @@ class TestEditor : public ScriptedTestCase {
         QCOMPARE(partners(), before + 1);
         QCOMPARE(accounts(), accountsBefore + 1);
         QCOMPARE(count("select count(*) from PlatPor where R_Inn = '7703000003'"), 1);
+    }
+
+    // Another program holding the database: a save waits for it a few seconds; held
+    // longer, the save is refused in Russian with nothing written and the editor open,
+    // and once the other program lets go the same F10 saves. Held for one second, the
+    // save simply waits and succeeds.
+    void saveWaitsForAnotherProgram() {
+        App app([] { fillBooks(); });
+        const QString file = app.Path() + QStringLiteral("/dat/orbek.db");
+        // The sqlite3 shell takes the write lock and keeps it until told otherwise.
+        auto holdWriteLock = [&](QProcess &shell) {
+            shell.start(QStringLiteral("sqlite3"), {file});
+            if (!shell.waitForStarted()) QSKIP("the sqlite3 shell is not installed");
+            shell.write("BEGIN IMMEDIATE;\nUPDATE Config SET KolCopy = KolCopy;\nSELECT 'held';\n");
+            QVERIFY(shell.waitForReadyRead(5000));
+            QCOMPARE(shell.readAll().trimmed(), QByteArray("held"));
+        };
+        newOrder([&](TPlatPor *e) {
+            typeRecipient(QStringLiteral("ООО \"Ландыш\""), QStringLiteral("7703000003"),
+                          QStringLiteral("40702810000000000077"), QStringLiteral("044525225"));
+            {
+                QProcess shell;
+                holdWriteLock(shell);
+                UiScript::ExpectError(
+                    QStringLiteral("Данные заняты другой программой, изменения не сохранены. "
+                                   "Подождите немного и повторите."));
+                QElapsedTimer waited;
+                waited.start();
+                QTest::keyClick(e->EditNUMBER, Qt::Key_F10);
+                QVERIFY(waited.elapsed() >= 4000);
+                QVERIFY(e->isVisible());
+                QVERIFY(UiScript::Messages().last().detail.contains(QStringLiteral("BEGIN IMMEDIATE")));
+                shell.closeWriteChannel(); // the shell ends, and its lock with it
+                QVERIFY(shell.waitForFinished());
+            }
+            QCOMPARE(count("select count(*) from PlatPor"), 1);
+            QTest::keyClick(e->EditNUMBER, Qt::Key_F10);
+            QVERIFY(!e->isVisible());
+        });
+        QCOMPARE(count("select count(*) from PlatPor where R_Inn = '7703000003'"), 1);
+
+        newOrder([&](TPlatPor *e) {
+            typeRecipient(QStringLiteral("ООО \"Ландыш\""), QStringLiteral("7703000003"),
+                          QStringLiteral("40702810000000000077"), QStringLiteral("044525225"));
+            QProcess shell;
+            holdWriteLock(shell);
+            shell.write(".shell sleep 1\nCOMMIT;\n");
+            QVERIFY(shell.waitForBytesWritten()); // the save below runs no event loop
+            shell.closeWriteChannel();
+            QElapsedTimer waited;
+            waited.start();
+            QTest::keyClick(e->EditNUMBER, Qt::Key_F10);
+            QVERIFY(waited.elapsed() >= 500);
+            QVERIFY(!e->isVisible());
+            QVERIFY(shell.waitForFinished());
+        });
+        QCOMPARE(count("select count(*) from PlatPor where R_Inn = '7703000003'"), 2);
     }
 
     // Leaving the recipient's BIK: the directory's correspondent account always, its
