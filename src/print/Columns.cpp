@@ -6,6 +6,12 @@ TRepColumns::TRepColumns(std::initializer_list<double> widths, double left) {
         m_left.push_back(m_left.back() + width);
 }
 
+TRepColumns::TRepColumns(const std::vector<double> &widths, double left) {
+    m_left.push_back(left);
+    for (double width : widths)
+        m_left.push_back(m_left.back() + width);
+}
+
 TRepLabel *TRepColumns::AddCaption(TRepContainer *band, const QString &caption, int first, int last,
                                    double top, double height) const {
     auto *label = band->AddLabel(caption, Left(first), top, Width(first, last), height);

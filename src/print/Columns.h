@@ -25,6 +25,7 @@ struct TRepHeading {
 class TRepColumns {
   public:
     TRepColumns(std::initializer_list<double> widths, double left = 0);
+    explicit TRepColumns(const std::vector<double> &widths, double left = 0);
 
     int Count() const { return int(m_left.size()) - 1; }
     double Left(int column) const { return m_left[size_t(column)]; }

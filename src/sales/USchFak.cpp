@@ -2,10 +2,12 @@
 
 #include "app/LogoMain.h"
 #include "app/UQ1.h"
+#include "app/Words.h"
 #include "contracts/USlDog.h"
 #include "controls/DBCtrls.h"
 #include "controls/DBGrid.h"
 #include "db/Database.h"
+#include "db/Formats.h"
 #include "db/Query.h"
 #include "refbooks/Counterparty.h"
 #include "refbooks/UAllBank.h"
@@ -13,6 +15,7 @@
 #include "refbooks/USlBankP.h"
 #include "refbooks/USlPoluch.h"
 #include "refbooks/USlPrim.h"
+#include "sales/DocForms.h"
 #include "sales/SalesTables.h"
 #include "sales/USpRasx.h"
 
@@ -26,6 +29,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -361,6 +365,7 @@ TSchFak::~TSchFak() {
 
 void TSchFak::FormShow() {
     AskOnClose = true;
+    m_printed = false;
     m_key = SpRasx->FieldByName(QStringLiteral("FAKTUR_ZAG_ID"))->AsFloat();
     PosRasx->Close();
     static_cast<TQuery *>(PosRasx)->ParamByName(QStringLiteral("ID"))->SetAsFloat(m_key);
@@ -429,7 +434,7 @@ bool TSchFak::HasChanges() const {
     const auto changed = [](const TDataSet *ds) {
         return ds->Active() && (ds->Modified() || ds->UpdatesPending());
     };
-    return changed(SpRasx) || changed(PosRasx) || changed(Prim);
+    return m_printed || changed(SpRasx) || changed(PosRasx) || changed(Prim);
 }
 
 // What the user typed and has not left yet goes into the fields: the open cell of the
@@ -592,14 +597,100 @@ void TSchFak::deleteNewHeader() {
 
 void TSchFak::BitBtn3Click() {
     writePendingInput();
+    PosRasx->CheckBrowseMode();
     const bool salesTax = SpRasx->FieldByName(QStringLiteral("NalogProd"))->AsFloat() != 0;
     Q_pri->CheckBox1->setVisible(salesTax);
     Q_pri->CheckBox1->setChecked(salesTax);
     ShowModal(Q_pri);
     PrintDocument(Q_pri->PrintChoice);
+    m_printed = true;
 }
 
-void TSchFak::PrintDocument(const QString &) {}
+void TSchFak::PrintDocument(const QString &choice) {
+    TDocFormSource source;
+    source.Header = SpRasx;
+    source.Lines = PosRasx;
+    if (Prim->Active() && !Prim->IsEmpty())
+        source.Note = Prim->FieldByName(QStringLiteral("Primech"))->AsString();
+    const auto hook = [this](void (TSchFak::*handler)(TRepText *, QString &)) {
+        return [this, handler](TRepText *sender, QString &text) { (this->*handler)(sender, text); };
+    };
+    source.NumberPrint = hook(&TSchFak::RepDBText1Print);
+    source.WordsPrint = hook(&TSchFak::RepExpr9Print);
+    source.VatPrint = hook(&TSchFak::RepExpr10Print);
+    source.SalesTaxPrint = hook(&TSchFak::RepExpr15Print);
+    source.MoneyPrint = hook(&TSchFak::SumPrint);
+    const std::unique_ptr<TReport> form = MakeDocForm(choice, source);
+    if (form) form->Preview();
+}
+
+namespace {
+
+// A sum rounded once to whole kopecks, an exact half to the even kopeck (as Okrugl
+// rounds): the one value a printed total shows in figures and in words.
+Currency kopecks(long double value) {
+    const long double cents = std::nearbyint(value * 100);
+    return Currency::fromRaw(static_cast<qint64>(cents) * 100);
+}
+
+// The sum a print hook is called for: the running total of its expression.
+long double sumOf(TRepText *sender) {
+    const auto *expr = dynamic_cast<const TRepExpr *>(sender);
+    return expr ? expr->Value() : 0;
+}
+
+// An amount under the mask "### ### ##0.00" with every blank of the mask kept, also
+// where no digit stands before it, as the tax lines print it: 180 gives "  180-00".
+QString withMaskBlanks(Currency amount) {
+    static const QString mask = QStringLiteral("### ### ##0");
+    const QString fixed = fmt::FormatFloat(QStringLiteral("0.00"), amount.abs().toDouble());
+    const qsizetype point = fixed.size() - 3;
+    const QString digits = fixed.left(point);
+    qsizetype left = digits.size();
+    QString out;
+    for (qsizetype i = mask.size() - 1; i >= 0; --i) {
+        if (mask[i] == QLatin1Char(' '))
+            out.prepend(QLatin1Char(' '));
+        else if (left > 0)
+            out.prepend(digits[--left]);
+    }
+    out.prepend(digits.left(left)); // digits beyond the mask's nine
+    if (amount.isNegative())
+        out.insert(out.indexOf(QRegularExpression(QStringLiteral("\\d"))), QLatin1Char('-'));
+    return out + fixed.mid(point);
+}
+
+} // namespace
+
+void TSchFak::RepDBText1Print(TRepText *, QString &Text) {
+    const QString dop = SpRasx->FieldByName(QStringLiteral("DopNumb"))->AsString();
+    if (!dop.isEmpty()) Text += QLatin1Char('/') + dop;
+}
+
+void TSchFak::RepExpr9Print(TRepText *Sender, QString &Text) {
+    Text = SumToWords(kopecks(sumOf(Sender)));
+}
+
+void TSchFak::RepExpr10Print(TRepText *Sender, QString &Text) {
+    const Currency vat = kopecks(sumOf(Sender));
+    Text = QStringLiteral("в том числе НДС - ") + withMaskBlanks(vat) + QLatin1Char('(') + SumToWords(vat) +
+           QLatin1Char(')');
+}
+
+// The tax on the total with VAT at the header's percent: the product first, then the
+// division, rounded once to kopecks.
+void TSchFak::RepExpr15Print(TRepText *Sender, QString &Text) {
+    const long double percent = SpRasx->FieldByName(QStringLiteral("NalogProd"))->AsFloat();
+    const Currency tax = kopecks(sumOf(Sender) * percent / 100);
+    Text.clear();
+    if (!Q_pri->CheckBox1->isChecked()) return;
+    Text = QStringLiteral("плюс налог с продаж - ") + withMaskBlanks(tax) + QLatin1Char('(') +
+           SumToWords(tax) + QLatin1Char(')');
+}
+
+void TSchFak::SumPrint(TRepText *Sender, QString &Text) {
+    Text = fmt::FormatFloat(QStringLiteral("### ### ##0.00"), kopecks(sumOf(Sender)).toDouble());
+}
 
 // ---- Pickers ----------------------------------------------------------------------------------
 

@@ -13,6 +13,7 @@
 //     SchFak->IsNewDoc = ...; SchFak->VidDoc = 2; SchFak->SvFlag = "s";
 //     SchFak->KliId = ...; SchFak->NumberDate = ...; ShowModal(SchFak);
 #include "controls/Forms.h"
+#include "print/Report.h"
 
 #include <QDate>
 
@@ -101,11 +102,28 @@ class TSchFak : public TForm {
     // ---- Commands -----------------------------------------------------------------------
     void BitBtn1Click(); // save; refused without the counterparty's name
     void BitBtn2Click(); // cancel: a new document is deleted
-    void BitBtn3Click(); // print: the chooser, then PrintDocument
-    // Prints the layout the chooser returned ("1" to "7"; "0" nothing), from SpRasx,
-    // PosRasx and Prim as they stand, unsaved changes included. The layouts are the
-    // print module's; until it fills this in, nothing is printed.
+    // Print: the line being edited is posted into the pending lines, the chooser asks
+    // for the form (its sales-tax box shown and checked when the header has a sales-tax
+    // percent), PrintDocument previews it. Printing changes nothing stored; the
+    // document counts as changed afterwards all the same, whatever was chosen, so that
+    // leaving asks "Записать документ?".
+    void BitBtn3Click();
+    // Previews the form the chooser returned ("1" to "7"; "0" nothing), from SpRasx,
+    // PosRasx and Prim as they stand, unsaved changes included (DocForms.h).
     void PrintDocument(const QString &choice);
+    // The print hooks; each receives the text about to print and may replace it.
+    // The invoice number: with "/" and DopNumb when the header has a suffix.
+    void RepDBText1Print(TRepText *Sender, QString &Text);
+    // A sum (Sender, a TRepExpr) in words, from the sum rounded once to kopecks.
+    void RepExpr9Print(TRepText *Sender, QString &Text);
+    // "в том числе НДС - " with the VAT sum in figures and, in brackets, in words.
+    void RepExpr10Print(TRepText *Sender, QString &Text);
+    // "плюс налог с продаж - " with the header's sales-tax percent of the total, in
+    // figures and in words; empty unless the chooser's sales-tax box is checked.
+    void RepExpr15Print(TRepText *Sender, QString &Text);
+    // A money total under the table: the figure of the sum rounded once to kopecks,
+    // the same value its words are made from.
+    void SumPrint(TRepText *Sender, QString &Text);
     // F5 print, F10 save, Esc leave (asking "Записать документ?" when there are changes).
     void AllPresKey(int &Key);
     void SpeedButton1Click();          // counterparty from the partners
@@ -126,7 +144,7 @@ class TSchFak : public TForm {
     void SelectFirstLineColumn();
     // Whether leaving now would lose something: the header's or the current line's
     // unposted changes, lines posted since the show, a changed note, or what a failed
-    // save left unwritten.
+    // save left unwritten, or a print since the show.
     bool HasChanges() const;
 
   protected:
@@ -143,6 +161,7 @@ class TSchFak : public TForm {
     TSpRasx *Documents;
     QList<QWidget *> m_shippingFields; // the fields of an invoice or waybill, with captions
     double m_key = 0;                  // FAKTUR_ZAG_ID of the header being edited
+    bool m_printed = false;            // printed since the show: leaving asks
 };
 
 extern TSchFak *SchFak;
