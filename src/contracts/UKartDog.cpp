@@ -1,6 +1,5 @@
 #include "contracts/UKartDog.h"
 
-#include "app/LogoMain.h"
 #include "app/UQuery_f.h"
 #include "app/Words.h"
 #include "contracts/ContractFiles.h"
@@ -263,6 +262,11 @@ QString TKartDog::bankValue(const char *field) const {
 
 QString TKartDog::kliValue(const char *field) const {
     return Kli->IsEmpty() ? QString() : Kli->FieldByName(QString::fromLatin1(field))->AsString();
+}
+
+// The editors raised from the card show this number: the contract may not be saved yet.
+QString TKartDog::ContractNumber() const {
+    return dog("NumbDog")->AsString();
 }
 
 // ---- Showing and closing -------------------------------------------------------------
@@ -550,8 +554,6 @@ void TKartDog::BitBtn4Click() {
     set("R_BANK_ACC", bankValue("KorSchet"));
     set("R_BANK_BIK", bankValue("Bik"));
     Plat->FieldByName(QStringLiteral("Dogovor_id"))->SetAsFloat(m_key);
-    // The editor shows the contract's number from the contracts table as stored.
-    LogoAppForm->Table2->Refresh();
     ShowModal(PlatPor);
     requeryPaymentOrders();
     Plat->Last();
@@ -561,7 +563,7 @@ void TKartDog::DBGrid3DblClick() {
     TQuery *Plat = SpPlat->Plat;
     if (!Plat->Active() || Plat->IsEmpty()) return;
     const double key = Plat->FieldByName(QStringLiteral("PlatPor_id"))->AsFloat();
-    LogoAppForm->Table2->Refresh();
+    Dog->UpdateRecord(); // the editor shows the number as typed
     ShowModal(PlatPor);
     requeryPaymentOrders();
     Plat->Locate(QStringLiteral("PlatPor_id"), key);
@@ -637,7 +639,6 @@ void TKartDog::BitBtn5Click() {
     SchFak->SvFlag = sv;
     SchFak->KliId = Contracts->KliId;
     SchFak->NumberDate = today;
-    LogoAppForm->Table2->Refresh();
     ShowModal(SchFak);
     requeryDocuments();
     docs->Locate(QStringLiteral("FAKTUR_ZAG_ID"), key);
@@ -656,7 +657,7 @@ void TKartDog::DBGrid2DblClick() {
     SchFak->SvFlag = sv;
     SchFak->KliId = own;
     SchFak->NumberDate = Clock::today();
-    LogoAppForm->Table2->Refresh();
+    Dog->UpdateRecord(); // the editor shows the number as typed
     ShowModal(SchFak);
     requeryDocuments();
     docs->Locate(QStringLiteral("FAKTUR_ZAG_ID"), key);

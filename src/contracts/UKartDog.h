@@ -81,6 +81,10 @@ class TKartDog : public TForm {
     void BitBtn1Click(); // OK: save and close
     void BitBtn2Click(); // Cancel
 
+    // The contract shown: its key and its number as typed on the card.
+    double ContractKey() const { return m_key; }
+    QString ContractNumber() const;
+
   protected:
     void FormShow() override;
     void FormClose() override;

@@ -1,6 +1,9 @@
 #include "contracts/USlDog.h"
 
+#include "app/LogoMain.h"
+#include "contracts/UKartDog.h"
 #include "controls/DBGrid.h"
+#include "db/Table.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -73,4 +76,14 @@ void TSlDog::BitBtn1Click() {
     DogId = Dog->IsEmpty() ? 0 : Dog->FieldByName(QStringLiteral("Dogovor_id"))->AsFloat();
     DogNumb = Dog->FieldByName(QStringLiteral("NumbDog"))->AsString();
     SetModalResult(mrOk);
+}
+
+QString ContractNumber(double dogovorId) {
+    if (dogovorId == 0) return QString();
+    if (KartDog && KartDog->isVisible() && KartDog->ContractKey() == dogovorId)
+        return KartDog->ContractNumber();
+    TTable *contracts = LogoAppForm ? LogoAppForm->Table2 : nullptr;
+    if (contracts && contracts->Active() && contracts->Locate(QStringLiteral("Dogovor_id"), dogovorId))
+        return contracts->FieldByName(QStringLiteral("NumbDog"))->AsString();
+    return QString();
 }

@@ -38,3 +38,9 @@ class TSlDog : public TForm {
 };
 
 extern TSlDog *SlDog;
+
+// The number the payment-order and document editors show for the contract `dogovorId`:
+// while the contract card is open on that contract, the number typed there (the
+// contract may be new or renumbered and not yet saved), else the stored number from
+// the main window's contracts table; empty when neither knows the contract.
+QString ContractNumber(double dogovorId);

@@ -1,6 +1,5 @@
 #include "payorders/UPlatPor.h"
 
-#include "app/LogoMain.h"
 #include "app/StrUtils.h"
 #include "contracts/USlDog.h"
 #include "controls/DBCtrls.h"
@@ -245,12 +244,8 @@ TPlatPor::~TPlatPor() {
 void TPlatPor::FormShow() {
     EditNUMBER->setFocus();
     BitBtn4->setVisible(FirstArgument == QStringLiteral("1"));
-    Edit1->clear();
-    const double dogovor = Plat->FieldByName(QStringLiteral("Dogovor_id"))->AsFloat();
-    TTable *contracts = LogoAppForm ? LogoAppForm->Table2 : nullptr;
-    if (dogovor > 0 && contracts && contracts->Active() &&
-        contracts->Locate(QStringLiteral("Dogovor_id"), dogovor))
-        Edit1->setText(contracts->FieldByName(QStringLiteral("NumbDog"))->AsString());
+    // Set, not typed: the box counts as edited only once the user changes it.
+    Edit1->setText(ContractNumber(Plat->FieldByName(QStringLiteral("Dogovor_id"))->AsFloat()));
     CheckBox1->setChecked(Plat->FieldByName(QStringLiteral("FlYes"))->AsBoolean());
 }
 
@@ -515,9 +510,10 @@ void TPlatPor::EditR_BANK_BIKExit() {
     Plat->FieldByName(QStringLiteral("R_BANK_ACC"))->SetAsString(AllBank->Table1KSNP->AsString());
 }
 
-// Emptying the box unlinks the contract; a typed number links nothing.
+// Emptying the box unlinks the contract; a typed number links nothing. A box only
+// passed through keeps the link, even when it shows no number.
 void TPlatPor::Edit1Exit() {
-    if (!Edit1->text().isEmpty()) return;
+    if (!Edit1->isModified() || !Edit1->text().isEmpty()) return;
     TField *dogovor = Plat->FieldByName(QStringLiteral("Dogovor_id"));
     if (dogovor->AsFloat() == 0) return;
     Plat->Edit();

@@ -1,6 +1,5 @@
 #include "sales/USchFak.h"
 
-#include "app/LogoMain.h"
 #include "app/UQ1.h"
 #include "app/Words.h"
 #include "contracts/USlDog.h"
@@ -371,12 +370,8 @@ void TSchFak::FormShow() {
     static_cast<TQuery *>(PosRasx)->ParamByName(QStringLiteral("ID"))->SetAsFloat(m_key);
     PosRasx->Open();
 
-    Edit1->clear();
-    const double dogovor = SpRasx->FieldByName(QStringLiteral("Dogovor_id"))->AsFloat();
-    TTable *contracts = LogoAppForm ? LogoAppForm->Table2 : nullptr;
-    if (dogovor != 0 && contracts && contracts->Active() &&
-        contracts->Locate(QStringLiteral("Dogovor_id"), dogovor))
-        Edit1->setText(contracts->FieldByName(QStringLiteral("NumbDog"))->AsString());
+    // Set, not typed: the box counts as edited only once the user changes it.
+    Edit1->setText(ContractNumber(SpRasx->FieldByName(QStringLiteral("Dogovor_id"))->AsFloat()));
 
     if (SvFlag == QLatin1String("s")) {
         PageControl1->setTabText(0, QStringLiteral("Покупатель"));
@@ -759,9 +754,10 @@ void TSchFak::SpeedButton6Click() {
     Edit1->setText(SlDog->DogNumb);
 }
 
-// Emptying the box unlinks the contract; a typed number links nothing.
+// Emptying the box unlinks the contract; a typed number links nothing. A box only
+// passed through keeps the link, even when it shows no number.
 void TSchFak::Edit1Exit() {
-    if (!Edit1->text().isEmpty()) return;
+    if (!Edit1->isModified() || !Edit1->text().isEmpty()) return;
     TField *dogovor = SpRasx->FieldByName(QStringLiteral("Dogovor_id"));
     if (dogovor->AsFloat() == 0) return;
     SpRasx->Edit();

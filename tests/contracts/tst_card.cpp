@@ -184,6 +184,67 @@ class TestCard : public ScriptedTestCase {
         QCOMPARE(count("select count(*) from PlatPor"), 3);
     }
 
+    // A contract not yet saved, new or renumbered: the order and the invoice raised from
+    // its card show the number typed on the card, and passing through their contract box
+    // keeps the link; emptying the box still unlinks.
+    void linkToAContractNotYetSaved() {
+        Folder f;
+        double old = 0;
+        CardApp app([&] {
+            f = fill();
+            old = addDog(f, "15", QDate(2024, 6, 15));
+        });
+        const auto raise = [](TKartDog *card, const QString &number) {
+            UiScript::OnShow<TPlatPor>([number](TPlatPor *e) {
+                QCOMPARE(e->Edit1->text(), number);
+                type(e->DBEdit1, QStringLiteral("500"));
+                e->Edit1->setFocus();
+                e->DBMemo3->setFocus();
+                QTest::keyClick(e->DBMemo3, Qt::Key_F10);
+                QVERIFY(!e->isVisible());
+            });
+            card->BitBtn4->click();
+            UiScript::OnShow<TQuery_f>([](TQuery_f *q) { q->BitBtn2->click(); }); // "Продажа"
+            UiScript::OnShow<TSchFak>([number](TSchFak *e) {
+                QCOMPARE(e->Edit1->text(), number);
+                e->Edit1->setFocus();
+                e->EditNUMB_FAKT->setFocus();
+                QTest::keyClick(e->EditNUMB_FAKT, Qt::Key_F10);
+                QVERIFY(!e->isVisible());
+            });
+            card->BitBtn5->click();
+        };
+        inCard(QString(), [&](TKartDog *card) {
+            choosePartner(f.partner);
+            card->SpeedButton1->click();
+            raise(card, QString()); // no number yet
+            type(card->DBEdit1, QStringLiteral("16"));
+            raise(card, QStringLiteral("16"));
+            card->BitBtn1->click();
+        });
+        const double key = value("select Dogovor_id from Dogovor where NumbDog = '16'").toDouble();
+        QCOMPARE(count("select count(*) from PlatPor where Dogovor_id = ? and SUMMA = 500", {key}), 2);
+        QCOMPARE(count("select count(*) from FAKTUR_ZAG where Dogovor_id = ?", {key}), 2);
+
+        inCard("15", [&](TKartDog *card) {
+            type(card->DBEdit1, QStringLiteral("15а"));
+            raise(card, QStringLiteral("15а"));
+            UiScript::OnShow<TSchFak>([](TSchFak *e) {
+                QCOMPARE(e->Edit1->text(), QStringLiteral("15а"));
+                e->Edit1->setFocus();
+                e->Edit1->clear();
+                e->EditNUMB_FAKT->setFocus();
+                QTest::keyClick(e->EditNUMB_FAKT, Qt::Key_F10);
+            });
+            card->DBGrid2DblClick();
+            card->BitBtn1->click();
+        });
+        QCOMPARE(count("select count(*) from Dogovor where NumbDog = '15а'"), 1);
+        QCOMPARE(count("select count(*) from PlatPor where Dogovor_id = ?", {old}), 1);
+        QCOMPARE(count("select count(*) from FAKTUR_ZAG where Dogovor_id = ?", {old}), 0);
+        QCOMPARE(count("select count(*) from FAKTUR_ZAG where Dogovor_id = 0"), 1);
+    }
+
     void closingWithoutOk_data() {
         QTest::addColumn<int>("way");
         QTest::newRow("Cancel") << 0;
