@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 
@@ -196,18 +197,26 @@ int TDataSetModel::columnCount(const QModelIndex &parent) const {
     return parent.isValid() ? 0 : m_grid->ColumnCount();
 }
 
+int TDataSetModel::RowOf(int number) const {
+    return number < 0 ? -1 : number - m_first;
+}
+
+int TDataSetModel::NumberOf(int row) const {
+    return m_first + row;
+}
+
 QVariant TDataSetModel::data(const QModelIndex &index, int role) const {
     TDataSet *ds = DataSet();
-    if (!index.isValid() || !ds || !ds->Active() || index.row() >= ds->FetchedRowCount()) return QVariant();
+    if (!index.isValid() || !ds || !ds->Active() || index.row() >= m_rows) return QVariant();
     TField *field = ColumnField(index.column());
     if (!field) return QVariant();
     switch (role) {
     case Qt::DisplayRole: {
-        ActiveRowScope scope(ds, index.row());
+        ActiveRowScope scope(ds, NumberOf(index.row()));
         return field->DisplayText();
     }
     case Qt::EditRole: {
-        ActiveRowScope scope(ds, index.row());
+        ActiveRowScope scope(ds, NumberOf(index.row()));
         return field->FieldKind() == TFieldKind::fkLookup ? field->DisplayText() : field->Text();
     }
     case Qt::TextAlignmentRole: {
@@ -260,7 +269,7 @@ bool TDataSetModel::setData(const QModelIndex &index, const QVariant &value, int
     // nothing is written, so the field's checks and recalculations do not run again.
     if (role == Qt::EditRole && value.toString() == data(index, Qt::EditRole).toString()) return true;
     const bool stored = Guarded([&] {
-        if (ds->RecNo() != index.row()) ds->SetRecNo(index.row());
+        if (ds->CursorRow() != NumberOf(index.row())) ds->SetCursorRow(NumberOf(index.row()));
         ds->Edit();
         if (role == LookupKeyRole && field->FieldKind() == TFieldKind::fkLookup)
             ds->FieldByName(field->KeyFields)->SetValue(value);
@@ -274,40 +283,67 @@ bool TDataSetModel::setData(const QModelIndex &index, const QVariant &value, int
 bool TDataSetModel::canFetchMore(const QModelIndex &parent) const {
     TDataSet *ds = DataSet();
     return !m_changing && !parent.isValid() && ds && ds->Active() &&
-           (!ds->AllRowsFetched() || m_rows < ds->FetchedRowCount());
+           (!ds->RowsEndKnown() || m_first + m_rows < ds->RowsEnd());
 }
 
 void TDataSetModel::fetchMore(const QModelIndex &parent) {
     TDataSet *ds = DataSet();
     if (parent.isValid() || !ds || !ds->Active()) return;
-    Guarded([&] { ds->FetchMore(m_rows + FetchChunk); });
+    Guarded([&] { ds->FetchMore(m_first + m_rows - ds->RowsBegin() + FetchChunk); });
     syncRows();
 }
 
+// The dataset knows more rows at either end than the model shows: they are added.
+// Rows added before the first keep the view on the rows it showed.
 void TDataSetModel::syncRows() {
     if (m_changing) return;
     TDataSet *ds = DataSet();
-    const int rows = ds && ds->Active() ? ds->FetchedRowCount() : 0;
-    if (rows > m_rows) {
+    if (!ds || !ds->Active()) {
+        if (m_rows > 0) resetRows();
+        return;
+    }
+    const int first = ds->RowsBegin(), end = ds->RowsEnd();
+    if (first > m_first || end < m_first + m_rows) {
+        resetRows();
+        return;
+    }
+    if (first < m_first) {
+        const int added = m_first - first;
         m_changing = true;
-        beginInsertRows(QModelIndex(), m_rows, rows - 1);
-        m_rows = rows;
+        beginInsertRows(QModelIndex(), 0, added - 1);
+        m_first = first;
+        m_rows += added;
         endInsertRows();
         m_changing = false;
-    } else if (rows < m_rows) {
-        resetRows();
+        m_grid->rowsAddedAbove(added);
+    }
+    if (end > m_first + m_rows) {
+        m_changing = true;
+        beginInsertRows(QModelIndex(), m_rows, end - m_first - 1);
+        m_rows = end - m_first;
+        endInsertRows();
+        m_changing = false;
     }
 }
 
-// Views answer a reset or an insertion by asking for more rows at once; those rows
-// come after the change, not inside it.
+// The dataset numbered its rows anew (it moved to its end or to a found row): the
+// model starts over from the rows it knows. A grid shows every row at its place, so
+// a dataset that does not know where its first row is learns it (count(*)).
 void TDataSetModel::resetRows() {
     m_changing = true;
     beginResetModel();
     TDataSet *ds = DataSet();
-    m_rows = ds && ds->Active() ? ds->FetchedRowCount() : 0;
+    if (ds && ds->Active() && ds->CursorRow() >= 0 && !ds->RowsBeginKnown() &&
+        ds->State() == TDataSetState::dsBrowse)
+        Guarded([&] { ds->RecordCount(); });
+    m_first = ds && ds->Active() ? ds->RowsBegin() : 0;
+    m_rows = ds && ds->Active() ? ds->RowsEnd() - m_first : 0;
     endResetModel();
     m_changing = false;
+}
+
+void TDataSetModel::renumbered(int by) {
+    m_first += by;
 }
 
 void TDataSetModel::resetColumns() {
@@ -356,6 +392,7 @@ void TDBGrid::SetDataSource(TDataSource *source) {
             m_model->syncRows();
             followCursor();
         });
+        connect(source, &TDataSource::rowsRenumbered, this, [this](int by) { m_model->renumbered(by); });
         connect(source, &TDataSource::recordChanged, this, [this](TField *) {
             if (m_model->rowCount() > 0)
                 emit m_model->dataChanged(m_model->index(0, 0), m_model->index(m_model->rowCount() - 1,
@@ -465,6 +502,14 @@ void TDBGrid::mouseDoubleClickEvent(QMouseEvent *event) {
 
 void TDBGrid::keyPressEvent(QKeyEvent *event) {
     TDataSet *ds = DataSet();
+    // Ctrl+End and Ctrl+Home go to the dataset's real last and first rows, also when
+    // the grid has read only some of them.
+    if ((event->key() == Qt::Key_End || event->key() == Qt::Key_Home) &&
+        event->modifiers() == Qt::ControlModifier && ds && ds->Active() && state() != EditingState) {
+        Guarded([&] { event->key() == Qt::Key_End ? ds->Last() : ds->First(); });
+        event->accept();
+        return;
+    }
     if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::ControlModifier && !m_readOnly && ds &&
         ds->Active() && ds->CanModify() && !ds->IsEmpty() && state() != EditingState) {
         // A row not stored yet is simply dropped; a stored one only after the question.
@@ -483,8 +528,7 @@ void TDBGrid::keyPressEvent(QKeyEvent *event) {
     }
     const bool inserting = ds->State() == TDataSetState::dsInsert;
     const bool editing = inserting || ds->State() == TDataSetState::dsEdit;
-    const bool onLastRow =
-        ds->IsEmpty() || (ds->AllRowsFetched() && ds->RecNo() == ds->FetchedRowCount() - 1);
+    const bool onLastRow = ds->IsEmpty() || (ds->RowsEndKnown() && ds->CursorRow() == ds->RowsEnd() - 1);
     std::function<void()> action;
     switch (event->key()) {
     case Qt::Key_Insert:
@@ -514,7 +558,11 @@ void TDBGrid::keyPressEvent(QKeyEvent *event) {
 void TDBGrid::followCursor() {
     TDataSet *ds = DataSet();
     if (!ds || !ds->Active() || ColumnCount() == 0) return;
-    const int row = ds->RecNo();
+    int row = m_model->RowOf(ds->CursorRow());
+    if (row < 0 || row >= m_model->rowCount()) {
+        m_model->syncRows();
+        row = m_model->RowOf(ds->CursorRow());
+    }
     if (row < 0 || row >= m_model->rowCount()) return;
     int column = currentIndex().isValid() ? currentIndex().column() : 0;
     while (column < ColumnCount() - 1 && isColumnHidden(column))
@@ -532,6 +580,30 @@ void TDBGrid::followCursor() {
 // first, which may fail: then the grid goes back to the row being edited).
 void TDBGrid::currentRowChanged(const QModelIndex &current) {
     TDataSet *ds = DataSet();
-    if (m_following || !current.isValid() || !ds || !ds->Active() || current.row() == ds->RecNo()) return;
-    if (!Guarded([&] { ds->SetRecNo(current.row()); })) followCursor();
+    const int number = m_model->NumberOf(current.row());
+    if (m_following || !current.isValid() || !ds || !ds->Active() || number == ds->CursorRow()) return;
+    if (!Guarded([&] { ds->SetCursorRow(number); })) followCursor();
+}
+
+// Rows were added above the first shown: the view keeps showing the same rows.
+void TDBGrid::rowsAddedAbove(int rows) {
+    QScrollBar *bar = verticalScrollBar();
+    const int step = verticalScrollMode() == QAbstractItemView::ScrollPerItem ? 1 : rowHeight(0);
+    m_following = true;
+    bar->setValue(bar->value() + rows * qMax(1, step));
+    m_following = false;
+}
+
+// Near the top of the rows the dataset knows, and its first row not among them: the
+// rows before are read.
+void TDBGrid::verticalScrollbarValueChanged(int value) {
+    QTableView::verticalScrollbarValueChanged(value);
+    TDataSet *ds = DataSet();
+    if (m_following || m_extending || !ds || !ds->Active() || ds->RowsBeginKnown()) return;
+    const int top = rowAt(0);
+    if (top < 0 || top > FetchChunk / 4) return;
+    m_extending = true;
+    Guarded([&] { ds->FetchBefore(FetchChunk); });
+    m_model->syncRows();
+    m_extending = false;
 }

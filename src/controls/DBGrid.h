@@ -85,6 +85,10 @@ class TDataSetModel : public QAbstractTableModel {
     // Rows the dataset has read beyond the model's, or a whole new set of rows.
     void syncRows();
     void resetRows();
+    void renumbered(int by);
+    // The model row of a dataset row number and back (-1: none).
+    int RowOf(int number) const;
+    int NumberOf(int row) const;
     // The columns changed: titles, fields, count.
     void resetColumns();
 
@@ -94,6 +98,7 @@ class TDataSetModel : public QAbstractTableModel {
   private:
     TDBGrid *m_grid;
     QPointer<TDataSource> m_source;
+    int m_first = 0; // the dataset's number of the model's first row
     int m_rows = 0;
     bool m_changing = false; // inside a reset or an insertion
 };
@@ -141,6 +146,7 @@ class TDBGrid : public QTableView {
     // a new row nobody has typed into), Esc drops the change of the current row, and
     // Ctrl+Delete deletes the current row after the question "Удалить запись?".
     void keyPressEvent(QKeyEvent *event) override;
+    void verticalScrollbarValueChanged(int value) override;
 
   private:
     friend class TColumn;
@@ -150,11 +156,13 @@ class TDBGrid : public QTableView {
     void defaultColumns();
     void followCursor();
     void currentRowChanged(const QModelIndex &current);
+    void rowsAddedAbove(int rows);
 
     QPointer<TDataSource> m_source;
     std::vector<std::unique_ptr<TColumn>> m_columns;
     bool m_defaultColumns = true;
     bool m_readOnly = false;
     bool m_following = false;
+    bool m_extending = false;
     TDataSetModel *m_model;
 };

@@ -3,8 +3,10 @@
 #include "db/Database.h"
 #include "db/FilterExpr.h"
 #include "db/Formats.h"
+#include "db/RowCursor.h"
 #include "db/RowStore.h"
 
+#include <QRegularExpression>
 #include <cmath>
 
 using db::Row;
@@ -367,13 +369,17 @@ TParam *TParams::CreateParam(const QString &name, TFieldType type) {
 
 // ---- TDataSet: fields -------------------------------------------------------------------
 
-TDataSet::TDataSet(QObject *owner) : QObject(owner), m_store(std::make_unique<db::RowStore>()) {
+TDataSet::TDataSet(QObject *owner)
+    : QObject(owner), m_store(std::make_unique<db::RowStore>()), m_source(std::make_unique<db::RowSource>()) {
     db::Database::registerDataSet(this);
 }
 
 TDataSet::~TDataSet() { db::Database::unregisterDataSet(this); }
 
 db::RowStore &TDataSet::store() { return *m_store; }
+db::RowSource &TDataSet::source() {
+    return *m_source;
+}
 
 TField *TDataSet::AddField(const QString &name, TFieldType type, int size) {
     checkInactive();
@@ -497,19 +503,59 @@ void TDataSet::bindFields(const std::vector<ColumnInfo> &columns) {
 
 // ---- TDataSet: values --------------------------------------------------------------------
 
+namespace {
+
+// Fields read a row that is not in the window (a filter or a search reading ahead).
+class ProbeScope {
+  public:
+    ProbeScope(TDataSet *dataSet, const db::Row *row, int &activeRow, const db::Row *&probe)
+        : m_activeRow(activeRow), m_probe(probe), m_savedRow(activeRow), m_savedProbe(probe) {
+        (void)dataSet;
+        activeRow = -1;
+        probe = row;
+    }
+    ~ProbeScope() {
+        m_activeRow = m_savedRow;
+        m_probe = m_savedProbe;
+    }
+    ProbeScope(const ProbeScope &) = delete;
+    ProbeScope &operator=(const ProbeScope &) = delete;
+
+  private:
+    int &m_activeRow;
+    const db::Row *&m_probe;
+    int m_savedRow;
+    const db::Row *m_savedProbe;
+};
+
+// Rows read in one go; the window keeps at most MaxWindow of them; every
+// CheckpointEvery-th row keeps its key so a run of rows left behind is found again.
+constexpr int Batch = 256;
+constexpr int MaxWindow = 1024;
+constexpr int CheckpointEvery = 256;
+// Numbers of a window reached from the end (or a search) before its position is known.
+constexpr int FloatingBase = 1 << 30;
+
+} // namespace
+
 bool TDataSet::editing() const {
     return m_state == TDataSetState::dsEdit || m_state == TDataSetState::dsInsert;
 }
 
 bool TDataSet::readsEditBuffer() const {
-    return editing() && (m_activeRow < 0 || m_activeRow == m_cur) && !m_readingStored;
+    return editing() && !m_probe && (m_activeRow < 0 || m_activeRow == m_cur) && !m_readingStored;
+}
+
+db::RowPtr TDataSet::activeRowPtr() const {
+    if (m_activeRow >= 0 && m_activeRow != m_cur) return const_cast<TDataSet *>(this)->rowAt(m_activeRow);
+    return m_curRow;
 }
 
 QVariant TDataSet::storedCell(const TField *field) const {
+    if (m_probe) return RowCodec::cell(m_probe->data, field->m_column);
     if (readsEditBuffer()) return m_editValues[size_t(field->m_column)];
-    const int row = ActiveRow();
-    if (row < 0 || row >= m_store->size()) return QVariant();
-    return RowCodec::cell(m_store->at(row).data, field->m_column);
+    const db::RowPtr row = activeRowPtr();
+    return row ? RowCodec::cell(row->data, field->m_column) : QVariant();
 }
 
 QVariant TDataSet::fieldValue(const TField *field) const {
@@ -520,25 +566,30 @@ QVariant TDataSet::fieldValue(const TField *field) const {
     }
     const size_t slot = size_t(field->m_column);
     if (m_calcTarget) return slot < m_calcTarget->size() ? (*m_calcTarget)[slot] : QVariant();
+    TDataSet *self = const_cast<TDataSet *>(this);
+    if (m_probe) {
+        Row &probe = const_cast<Row &>(*m_probe);
+        self->ensureCalc(probe);
+        return slot < probe.calc.size() ? probe.calc[slot] : QVariant();
+    }
     if (readsEditBuffer()) {
         if (!m_editCalcValid) {
             m_editCalcValid = true;
-            computeCalc(m_editCalc, m_cur);
+            computeCalc(m_editCalc, nullptr);
         }
         return slot < m_editCalc.size() ? m_editCalc[slot] : QVariant();
     }
-    const int row = ActiveRow();
-    if (row < 0 || row >= m_store->size()) return QVariant();
-    const_cast<TDataSet *>(this)->ensureCalc(row);
-    const Row &r = m_store->at(row);
-    return slot < r.calc.size() ? r.calc[slot] : QVariant();
+    const db::RowPtr row = activeRowPtr();
+    if (!row) return QVariant();
+    self->ensureCalc(*row);
+    return slot < row->calc.size() ? row->calc[slot] : QVariant();
 }
 
 QVariant TDataSet::fieldOldValue(const TField *field) const {
     if (field->m_kind != TFieldKind::fkData || m_state == TDataSetState::dsInactive) return QVariant();
-    const int row = ActiveRow();
-    if (row < 0 || row >= m_store->size()) return QVariant();
-    return db::FromStorage(field->m_type, m_store->at(row).oldCell(field->m_column));
+    if (m_probe) return db::FromStorage(field->m_type, m_probe->oldCell(field->m_column));
+    const db::RowPtr row = activeRowPtr();
+    return row ? db::FromStorage(field->m_type, row->oldCell(field->m_column)) : QVariant();
 }
 
 void TDataSet::setFieldValue(TField *field, const QVariant &value) {
@@ -552,7 +603,7 @@ void TDataSet::setFieldValue(TField *field, const QVariant &value) {
             throw EDatabaseError(QStringLiteral("Набор данных «%1» не в режиме редактирования").arg(Name()));
         if (!m_editCalcValid) {
             m_editCalcValid = true;
-            computeCalc(m_editCalc, m_cur);
+            computeCalc(m_editCalc, nullptr);
         }
         if (slot < m_editCalc.size()) m_editCalc[slot] = value;
         if (!m_disableCount) emit recordChanged(field);
@@ -585,22 +636,28 @@ void TDataSet::setFieldValue(TField *field, const QVariant &value) {
     if (field->OnChange) field->OnChange(field);
 }
 
-void TDataSet::ensureCalc(int row) {
-    if (m_calcCount == 0) return;
-    Row &r = m_store->at(row);
-    if (r.calcValid) return;
-    r.calcValid = true; // set first: a hook reading its own row must not recurse
-    computeCalc(r.calc, row);
+void TDataSet::ensureCalc(Row &row) {
+    if (m_calcCount == 0 || row.calcValid) return;
+    row.calcValid = true; // set first: a hook reading its own row must not recurse
+    computeCalc(row.calc, &row);
 }
 
-void TDataSet::computeCalc(std::vector<QVariant> &target, int row) const {
+// Computes the calculated and lookup fields of `row` (nullptr: the row under edit).
+void TDataSet::computeCalc(std::vector<QVariant> &target, const Row *row) const {
     target.assign(size_t(m_calcCount), QVariant());
     if (m_calcCount == 0) return;
     TDataSet *self = const_cast<TDataSet *>(this);
     const int savedActive = m_activeRow;
+    const Row *savedProbe = m_probe;
     std::vector<QVariant> *savedTarget = m_calcTarget;
-    self->m_activeRow = row;
+    self->m_activeRow = row ? -1 : m_cur;
+    self->m_probe = row;
     self->m_calcTarget = &target;
+    auto restore = [&] {
+        self->m_activeRow = savedActive;
+        self->m_probe = savedProbe;
+        self->m_calcTarget = savedTarget;
+    };
     try {
         for (const auto &f : m_fields) {
             if (f->m_kind != TFieldKind::fkLookup || !f->LookupDataSet) continue;
@@ -619,12 +676,10 @@ void TDataSet::computeCalc(std::vector<QVariant> &target, int row) const {
         }
         if (OnCalcFields) OnCalcFields(self);
     } catch (...) {
-        self->m_activeRow = savedActive;
-        self->m_calcTarget = savedTarget;
+        restore();
         throw;
     }
-    self->m_activeRow = savedActive;
-    self->m_calcTarget = savedTarget;
+    restore();
     // Calculated text is cut to its size like stored text.
     for (const auto &f : m_fields)
         if (f->m_kind != TFieldKind::fkData && f->m_type == TFieldType::ftString && f->m_size > 0) {
@@ -650,6 +705,8 @@ void TDataSet::Open() {
     m_store->clear();
     m_pendingRows.clear();
     m_deleted.clear();
+    m_buffer = false;
+    *m_source = db::RowSource();
     try {
         bindFields(openCursor());
     } catch (...) {
@@ -660,15 +717,20 @@ void TDataSet::Open() {
     m_state = TDataSetState::dsBrowse;
     m_modified = false;
     m_activeRow = -1;
+    m_probe = nullptr;
+    m_cur = -1;
+    m_curRow.reset();
+    m_generation = db::Database::DataGeneration();
     try {
-        FetchMore(1);
+        loadStart();
     } catch (...) {
+        dropReader();
         closeCursor();
         m_store->clear();
         m_state = TDataSetState::dsInactive;
         throw;
     }
-    m_cur = m_store->size() > 0 ? 0 : -1;
+    setCursor(m_store->size() > 0 ? m_store->begin : -1);
     m_bof = true;
     m_eof = m_cur < 0;
     for (const auto &f : m_fields)
@@ -687,13 +749,17 @@ void TDataSet::Close() {
     // Unposted rows and unapplied changes are dropped.
     m_editValues.clear();
     m_editCalc.clear();
+    dropReader();
     closeCursor();
     m_store->clear();
     m_pendingRows.clear();
     m_deleted.clear();
+    m_buffer = false;
     m_state = TDataSetState::dsInactive;
     m_cur = -1;
+    m_curRow.reset();
     m_activeRow = -1;
+    m_probe = nullptr;
     m_insertedAt = -1;
     m_modified = false;
     m_bof = m_eof = true;
@@ -707,66 +773,628 @@ void TDataSet::Close() {
 void TDataSet::Refresh() {
     checkActive();
     CheckBrowseMode();
-    const int cur = m_cur;
-    const qint64 rowid = cur >= 0 ? m_store->at(cur).rowid : 0;
-    reread([&](const Row &r) { return rowid != 0 && r.rowid == rowid; }, cur);
+    reread(true);
 }
 
-void TDataSet::reread(const std::function<bool(const Row &)> &isSameRow, int fallback) {
-    closeCursor();
-    m_store->clear();
-    m_pendingRows.clear();
-    m_deleted.clear();
-    bindFields(openCursor());
-    int found = -1;
-    for (int i = 0; found < 0; ++i) {
-        FetchMore(i + 1);
-        if (i >= m_store->size()) break;
-        if (isSameRow(m_store->at(i))) found = i;
+void TDataSet::reread(bool keepRow) {
+    // What the dataset stands on now: a failed re-read comes back to it, so the
+    // cursor never points at rows that are gone.
+    db::RowStore savedStore = *m_store;
+    const db::RowSource savedSource = *m_source;
+    const std::vector<db::Row *> savedPending = m_pendingRows;
+    const std::vector<db::RowPtr> savedDeleted = m_deleted;
+    const int savedCur = m_cur;
+    const db::RowPtr savedRow = m_curRow;
+    const bool savedBuffer = m_buffer, savedBof = m_bof, savedEof = m_eof;
+    const qint64 savedGeneration = m_generation;
+    const int position = savedStore.startKnown && savedCur >= 0 ? savedCur - savedStore.first : 0;
+    try {
+        dropReader();
+        closeCursor();
+        *m_source = db::RowSource();
+        bindFields(openCursor());
+        m_pendingRows.clear();
+        m_deleted.clear();
+        m_buffer = false;
+        m_generation = db::Database::DataGeneration();
+        m_curRow.reset();
+        m_cur = -1;
+        const QByteArray key =
+            keepRow && savedRow ? m_source->keyOf(*savedRow, m_store->columnNames) : QByteArray();
+        if (!key.isEmpty() && loadAroundKey(key, savedRow->rowid)) {
+            // loadAroundKey stood on the row, or on the one after where it was
+        } else {
+            m_store->clear();
+            loadStart();
+            int target = m_store->size() > 0 ? m_store->begin : -1;
+            if (keepRow && target >= 0 && position > 0) {
+                target = m_store->first + position;
+                if (!rowAt(target)) {
+                    FetchMore(position + 1);
+                    target = std::min(target, RowsEnd() - 1);
+                }
+            }
+            setCursor(target);
+        }
+    } catch (...) {
+        dropReader();
+        *m_store = std::move(savedStore);
+        *m_source = savedSource;
+        m_pendingRows = savedPending;
+        m_deleted = savedDeleted;
+        m_cur = savedCur;
+        m_curRow = savedRow;
+        m_buffer = savedBuffer;
+        m_bof = savedBof;
+        m_eof = savedEof;
+        m_generation = savedGeneration;
+        throw;
     }
-    if (found < 0) {
-        FetchMore(fallback + 1);
-        found = std::min(fallback, m_store->size() - 1);
-    }
-    m_cur = found;
-    m_bof = m_cur <= 0;
+    m_bof = m_cur < 0 || (m_store->startKnown && m_cur <= m_store->first);
     m_eof = m_cur < 0;
     if (!m_disableCount) emit dataChanged();
     if (!m_disableCount) emit scrolled();
 }
 
-// ---- TDataSet: fetching --------------------------------------------------------------------
+// ---- TDataSet: reading -----------------------------------------------------------------------
+//
+// The window holds a run of rows in order; reading adds to one end of it, a jump
+// replaces it. While the dataset has changes of its own that its source does not hold
+// (a row being edited or inserted, cached changes not committed, a buffer that never
+// reaches a table) it is pinned: nothing is let go or re-read, a jump reads the rows
+// between. Writes elsewhere make the window stale: the rows it holds stay as shown,
+// what lies beyond them is read anew.
 
-int TDataSet::FetchedRowCount() const { return m_store->size(); }
-bool TDataSet::AllRowsFetched() const { return m_store->complete; }
+struct TDataSet::Reader {
+    db::StatementPtr stmt;
+    std::shared_ptr<sqlite3_stmt> primed; // the statement the source was opened with
+    int next = 0;                         // the number the next row gets
+    bool rowPending = false;              // primed: a row is read but not taken yet
+    sqlite3_stmt *get() const { return stmt ? stmt.get() : primed.get(); }
+};
 
-void TDataSet::FetchMore(int atLeast) {
-    if (!Active() && m_state != TDataSetState::dsInactive) return;
-    while (m_store->size() < atLeast && !m_store->complete) {
-        const int want = std::max(256, atLeast - m_store->size());
-        if (!fetchRows(want)) m_store->complete = true;
+bool TDataSet::pinned() const {
+    return editing() || !m_pendingRows.empty() || !m_deleted.empty() || m_commitDeferred || m_buffer;
+}
+
+bool TDataSet::filtering() const {
+    return Filtered && (!Filter.trimmed().isEmpty() || OnFilterRecord);
+}
+
+void TDataSet::checkStale() {
+    const qint64 now = db::Database::DataGeneration();
+    if (now == m_generation || pinned()) return;
+    m_generation = now;
+    dropReader();
+    db::RowStore &s = *m_store;
+    s.checkpoints.clear();
+    s.spanBegin = s.begin;
+    s.spanEnd = s.windowEnd();
+    s.endKnown = false;
+    // Rows may have come or gone before the window: its numbers are no longer
+    // positions, unless they are offsets (a source without a key).
+    if (m_source->keyed) s.startKnown = false;
+}
+
+void TDataSet::dropReader() {
+    if (!m_reader) return;
+    m_reader.reset();
+    db::Database::unregisterReader(this);
+}
+
+void TDataSet::discardWindow(bool keepNumbers) {
+    dropReader();
+    db::RowStore &s = *m_store;
+    s.rows.clear();
+    if (keepNumbers) return;
+    s.checkpoints.clear();
+    s.startKnown = s.endKnown = false;
+    s.spanBegin = s.spanEnd = s.begin = 0;
+}
+
+void TDataSet::placeRow(db::RowPtr row, int number, bool front) {
+    db::RowStore &s = *m_store;
+    // The current row keeps its object (its calculated values, the edit it may be in).
+    if (number == m_cur && m_curRow && m_curRow->rowid == row->rowid) row = m_curRow;
+    if (m_source->keyed && number % CheckpointEvery == 0 && !row->key.isEmpty())
+        s.checkpoints[number] = row->key;
+    const bool spanEmpty = s.spanEnd <= s.spanBegin;
+    if (s.rows.empty()) s.begin = number;
+    if (front) {
+        s.rows.push_front(std::move(row));
+        s.begin = number;
+    } else {
+        s.rows.push_back(std::move(row));
+    }
+    s.spanBegin = spanEmpty ? number : std::min(s.spanBegin, number);
+    s.spanEnd = spanEmpty ? number + 1 : std::max(s.spanEnd, number + 1);
+}
+
+int TDataSet::readForward(int count) {
+    return readForward(count, db::Seek::After);
+}
+
+// Reads up to `count` rows after the window (from `seek` when the window is empty);
+// returns how many it added. At the end of the rows the end becomes known.
+int TDataSet::readForward(int count, db::Seek seek, const QByteArray &key) {
+    db::RowStore &s = *m_store;
+    if (s.endKnown && s.windowEnd() >= s.end) return 0;
+    checkStale();
+    if (s.rows.empty() && seek == db::Seek::After) {
+        // An empty window continues from its number.
+        if (s.startKnown && s.begin == s.first)
+            seek = db::Seek::Start;
+        else if (s.startKnown && !filtering() && m_source->keyed)
+            seek = db::Seek::Offset;
+        else if (m_source->keyed)
+            return 0;
+    }
+    const db::RowSource &src = *m_source;
+    const int columns = int(s.columnNames.size());
+    const bool fromScratch = s.rows.empty();
+    int added = 0;
+    if (src.keyed) {
+        QByteArray last = key;
+        if (!fromScratch) {
+            last = s.rows.back()->key;
+            seek = db::RowSource::Seek::After;
+            if (last.isEmpty()) return 0; // a row added here closes the window
+        }
+        while (added < count) {
+            const int want = std::max(count - added, 64);
+            db::StatementPtr stmt =
+                src.open(seek, last, seek == db::RowSource::Seek::Offset ? s.begin - s.first : 0, want);
+            int read = 0;
+            for (;;) {
+                auto row = std::make_shared<Row>();
+                if (!src.next(stmt.get(), *row, columns)) break;
+                ++read;
+                last = row->key;
+                seek = db::RowSource::Seek::After;
+                if (filtering() && !passesFilter(*row)) continue;
+                placeRow(std::move(row), s.windowEnd(), false);
+                ++added;
+            }
+            if (read < want) {
+                if (fromScratch && added == 0 && seek == db::RowSource::Seek::Start) {
+                    s.startKnown = true;
+                    s.first = s.begin;
+                }
+                s.endKnown = true;
+                s.end = s.windowEnd();
+                break;
+            }
+        }
+        return added;
+    }
+    // No key: one statement read forwards from an offset, let go before any write.
+    if (!m_reader || m_reader->next != s.windowEnd()) {
+        dropReader();
+        auto reader = std::make_unique<Reader>();
+        const qint64 offset = s.windowEnd() - s.first;
+        if (offset == 0 && src.primed) {
+            reader->primed = src.primed;
+            reader->rowPending = src.primedHasRow;
+            m_source->primed.reset();
+            if (!reader->rowPending) {
+                s.endKnown = true;
+                s.end = s.windowEnd();
+                return 0;
+            }
+        } else if (filtering() || offset == 0) {
+            reader->stmt = src.open(db::RowSource::Seek::Start);
+            for (qint64 skipped = 0; skipped < offset;) {
+                Row row;
+                if (!src.next(reader->stmt.get(), row, columns)) break;
+                if (!filtering() || passesFilter(row)) ++skipped;
+            }
+        } else {
+            reader->stmt = src.open(db::RowSource::Seek::Offset, {}, offset);
+        }
+        reader->next = s.windowEnd();
+        m_reader = std::move(reader);
+        db::Database::registerReader(this, [this] { dropReader(); });
+    }
+    while (added < count) {
+        auto row = std::make_shared<Row>();
+        bool got;
+        if (m_reader->rowPending) {
+            m_reader->rowPending = false;
+            src.readCurrent(m_reader->get(), *row, columns);
+            got = true;
+        } else {
+            got = src.next(m_reader->get(), *row, columns);
+        }
+        if (!got) {
+            s.endKnown = true;
+            s.end = s.windowEnd();
+            dropReader();
+            break;
+        }
+        if (filtering() && !passesFilter(*row)) continue;
+        placeRow(std::move(row), s.windowEnd(), false);
+        m_reader->next = s.windowEnd();
+        ++added;
+    }
+    return added;
+}
+
+// Reads up to `count` rows before the window; at the first row the start becomes known.
+int TDataSet::readBackward(int count) {
+    db::RowStore &s = *m_store;
+    if (s.startKnown && s.begin <= s.first) return 0;
+    checkStale();
+    if (s.rows.empty()) return 0;
+    const db::RowSource &src = *m_source;
+    const int columns = int(s.columnNames.size());
+    int added = 0;
+    if (src.keyed) {
+        QByteArray last = s.rows.front()->key;
+        if (last.isEmpty()) return 0;
+        while (added < count) {
+            const int want = std::max(count - added, 64);
+            db::StatementPtr stmt = src.open(db::RowSource::Seek::Before, last, 0, want);
+            int read = 0;
+            for (;;) {
+                auto row = std::make_shared<Row>();
+                if (!src.next(stmt.get(), *row, columns)) break;
+                ++read;
+                last = row->key;
+                if (filtering() && !passesFilter(*row)) continue;
+                placeRow(std::move(row), s.begin - 1, true);
+                ++added;
+            }
+            if (read < want) {
+                s.startKnown = true;
+                s.first = s.begin;
+                break;
+            }
+        }
+        return added;
+    }
+    // No key: the rows are numbered by offset from the first.
+    const int target = std::max(s.first, s.begin - count);
+    std::vector<db::RowPtr> run;
+    db::StatementPtr stmt;
+    if (filtering()) {
+        stmt = src.open(db::RowSource::Seek::Start);
+        int at = s.first;
+        for (;;) {
+            auto row = std::make_shared<Row>();
+            if (at >= s.begin || !src.next(stmt.get(), *row, columns)) break;
+            if (!passesFilter(*row)) continue;
+            if (at >= target) run.push_back(std::move(row));
+            ++at;
+        }
+    } else {
+        stmt = src.open(db::RowSource::Seek::Offset, {}, target - s.first, s.begin - target);
+        for (;;) {
+            auto row = std::make_shared<Row>();
+            if (!src.next(stmt.get(), *row, columns)) break;
+            run.push_back(std::move(row));
+        }
+    }
+    for (auto it = run.rbegin(); it != run.rend(); ++it) {
+        placeRow(*it, s.begin - 1, true);
+        ++added;
+    }
+    return added;
+}
+
+// The window at the first rows: numbered from 0, or from where the first row already is.
+void TDataSet::loadStart() {
+    db::RowStore &s = *m_store;
+    const bool keep = s.startKnown;
+    const int first = keep ? s.first : 0;
+    discardWindow(keep);
+    s.begin = first;
+    s.first = first;
+    s.startKnown = true;
+    if (!keep) s.spanBegin = s.spanEnd = first;
+    readForward(Batch, db::RowSource::Seek::Start);
+}
+
+// The window at the last rows, read backwards. Unless the count is known the rows get
+// numbers from an arbitrary base: nothing reads the rows before them.
+void TDataSet::loadEnd() {
+    db::RowStore &s = *m_store;
+    checkStale();
+    if (!m_source->keyed) {
+        RecordCount();
+        loadAt(s.end - 1);
+        return;
+    }
+    const bool keep = s.startKnown && s.endKnown;
+    const int end = keep ? s.end : FloatingBase;
+    discardWindow(keep);
+    s.begin = end;
+    if (!keep) s.spanBegin = s.spanEnd = end;
+    const db::RowSource &src = *m_source;
+    const int columns = int(s.columnNames.size());
+    QByteArray last;
+    db::RowSource::Seek seek = db::RowSource::Seek::End;
+    int added = 0;
+    while (added < Batch) {
+        const int want = Batch;
+        db::StatementPtr stmt = src.open(seek, last, 0, want);
+        int read = 0;
+        for (;;) {
+            auto row = std::make_shared<Row>();
+            if (!src.next(stmt.get(), *row, columns)) break;
+            ++read;
+            last = row->key;
+            seek = db::RowSource::Seek::Before;
+            if (filtering() && !passesFilter(*row)) continue;
+            placeRow(std::move(row), s.begin - 1, true);
+            ++added;
+        }
+        if (read < want) {
+            s.startKnown = true;
+            s.first = s.begin;
+            break;
+        }
+    }
+    s.endKnown = true;
+    s.end = end;
+    if (s.rows.empty()) s.begin = end;
+}
+
+// A new numbering around the row with `key`: the row (or the first after where it
+// was) is number FloatingBase and becomes current. False when the dataset has no rows.
+bool TDataSet::loadAroundKey(const QByteArray &key, qint64 rowid) {
+    db::RowStore &s = *m_store;
+    discardWindow(false);
+    s.begin = FloatingBase;
+    const db::RowSource &src = *m_source;
+    const int columns = int(s.columnNames.size());
+    readForward(Batch / 2, db::RowSource::Seek::AtOrAfter, key);
+    if (s.rows.empty()) {
+        // Nothing at or after the key: stand on the last row.
+        s.endKnown = true;
+        s.end = FloatingBase;
+        loadEnd();
+        setCursor(s.endKnown && s.end > RowsBegin() ? s.end - 1 : -1);
+        return m_cur >= 0;
+    }
+    // The rows before the key, read backwards.
+    QByteArray last = key;
+    db::StatementPtr stmt = src.open(db::RowSource::Seek::Before, last, 0, Batch / 2);
+    int read = 0;
+    for (;;) {
+        auto row = std::make_shared<Row>();
+        if (!src.next(stmt.get(), *row, columns)) break;
+        ++read;
+        if (filtering() && !passesFilter(*row)) continue;
+        placeRow(std::move(row), s.begin - 1, true);
+    }
+    if (read < Batch / 2) {
+        s.startKnown = true;
+        s.first = s.begin;
+    }
+    (void)rowid;
+    setCursor(FloatingBase);
+    return true;
+}
+
+// Brings the row with `number` into the window, in the numbering the window has.
+void TDataSet::loadAt(int number) {
+    db::RowStore &s = *m_store;
+    checkStale();
+    if (pinned()) {
+        while (!s.holds(number)) {
+            if (number >= s.windowEnd()) {
+                if (readForward(Batch) == 0) break;
+            } else if (readBackward(Batch) == 0) {
+                break;
+            }
+        }
+        return;
+    }
+    if (!s.rows.empty() && number >= s.windowEnd() && number < s.windowEnd() + Batch) {
+        readForward(number - s.windowEnd() + Batch / 2);
+    } else if (!s.rows.empty() && number < s.begin && number >= s.begin - Batch) {
+        readBackward(s.begin - number + Batch / 2);
+    } else if (m_source->keyed && m_curRow && !m_curRow->key.isEmpty() && std::abs(number - m_cur) < Batch) {
+        // Around the current row, which has its key.
+        const QByteArray key = m_curRow->key;
+        discardWindow(true);
+        s.begin = m_cur;
+        readForward(Batch / 2, db::RowSource::Seek::AtOrAfter, key);
+        if (s.rows.empty()) s.begin = m_cur;
+        readBackward(Batch / 2);
+    } else {
+        auto checkpoint = s.checkpoints.upper_bound(number);
+        const bool haveCheckpoint = m_source->keyed && checkpoint != s.checkpoints.begin() &&
+                                    std::prev(checkpoint)->first >= s.spanBegin;
+        if (haveCheckpoint) {
+            --checkpoint;
+            const int at = checkpoint->first;
+            const QByteArray key = checkpoint->second;
+            discardWindow(true);
+            s.begin = at;
+            readForward(number - at + Batch / 2, db::RowSource::Seek::AtOrAfter, key);
+        } else if (s.startKnown && !filtering()) {
+            const int at = std::max(s.first, number - Batch / 2);
+            discardWindow(true);
+            s.begin = at;
+            readForward(number - at + Batch / 2,
+                        at == s.first ? db::RowSource::Seek::Start : db::RowSource::Seek::Offset);
+        } else {
+            // Nothing to seek from: read the rows between, letting go of those behind.
+            while (!s.holds(number)) {
+                const int got = number >= s.windowEnd() ? readForward(Batch) : readBackward(Batch);
+                trimWindow(number);
+                if (got == 0) break;
+            }
+        }
+    }
+    trimWindow(number);
+}
+
+void TDataSet::trimWindow(int focus) {
+    if (pinned()) return;
+    db::RowStore &s = *m_store;
+    while (s.size() > MaxWindow) {
+        if (focus - s.begin > s.windowEnd() - 1 - focus) {
+            s.rows.pop_front();
+            ++s.begin;
+        } else {
+            s.rows.pop_back();
+        }
     }
 }
 
+db::RowPtr TDataSet::rowAt(int number) {
+    db::RowStore &s = *m_store;
+    if (s.holds(number)) return s.at(number);
+    if (number == m_cur && m_curRow) return m_curRow;
+    if (number < 0 || !Active()) return {};
+    if (s.startKnown && number < s.first) return {};
+    if (s.endKnown && number >= s.end) return {};
+    if (!s.startKnown && number < s.spanBegin - Batch) return {};
+    if (!s.startKnown && number >= s.spanEnd + Batch) return {};
+    loadAt(number);
+    return s.holds(number) ? s.at(number) : db::RowPtr();
+}
+
+// Every row into the window (a pinned dataset that must know all its rows).
+void TDataSet::loadAll() {
+    db::RowStore &s = *m_store;
+    if (s.rows.empty() && !(s.startKnown && s.endKnown)) loadStart();
+    while (readBackward(4096) > 0) {
+    }
+    while (readForward(4096) > 0) {
+    }
+}
+
+// Rows of the source that the dataset shows, the row under insert left out.
+qint64 TDataSet::sourceRows() {
+    if (filtering()) return scanCount(0) + pendingBalance();
+    return m_source->count() + pendingBalance();
+}
+
+// Rows passing the filter, from the first up to the one with `untilRowid` (0: all).
+qint64 TDataSet::scanCount(qint64 untilRowid) {
+    const db::RowSource &src = *m_source;
+    db::StatementPtr stmt = src.open(db::RowSource::Seek::Start);
+    const int columns = int(m_store->columnNames.size());
+    qint64 n = 0;
+    Row row;
+    while (src.next(stmt.get(), row, columns)) {
+        if (untilRowid != 0 && row.rowid == untilRowid) break;
+        row.calcValid = false;
+        if (!filtering() || passesFilter(row)) ++n;
+    }
+    return n;
+}
+
+// Cached rows the source does not hold yet, less cached deletions it still holds.
+int TDataSet::pendingBalance() const {
+    int n = 0;
+    for (const Row *row : m_pendingRows)
+        if (row->status == TUpdateStatus::usInserted && !row->applied) ++n;
+    for (const auto &row : m_deleted)
+        if (!row->applied) --n;
+    return n;
+}
+
+// Learns where the first row is, so numbers give positions.
+void TDataSet::anchor() {
+    db::RowStore &s = *m_store;
+    if (s.startKnown) return;
+    if (pinned()) {
+        while (readBackward(4096) > 0) {
+        }
+        if (s.startKnown) return;
+    }
+    if (s.rows.empty() || s.rows.front()->key.isEmpty()) {
+        const int cur = m_cur;
+        loadStart();
+        if (cur >= 0) setCursor(s.begin);
+        return;
+    }
+    const Row &front = *s.rows.front();
+    const qint64 before = filtering() ? scanCount(front.rowid) : m_source->count(front.key);
+    s.first = s.begin - int(before);
+    s.startKnown = true;
+}
+
+void TDataSet::renumber(int by) {
+    if (by == 0) return;
+    db::RowStore &s = *m_store;
+    s.begin += by;
+    s.first += by;
+    s.end += by;
+    s.spanBegin += by;
+    s.spanEnd += by;
+    std::map<int, QByteArray> moved;
+    for (auto &[at, key] : s.checkpoints)
+        moved.emplace(at + by, std::move(key));
+    s.checkpoints = std::move(moved);
+    if (m_cur >= 0) m_cur += by;
+    if (m_insertedAt >= 0) m_insertedAt += by;
+    if (m_activeRow >= 0) m_activeRow += by;
+    if (!m_disableCount) emit rowsRenumbered(by);
+}
+
+void TDataSet::setCursor(int number) {
+    m_curRow.reset();
+    m_cur = number;
+    if (number >= 0) m_curRow = rowAt(number);
+    if (!m_curRow) m_cur = -1;
+}
+
+int TDataSet::RowsBegin() const {
+    return m_store->startKnown ? m_store->first : m_store->spanBegin;
+}
+int TDataSet::RowsEnd() const {
+    return m_store->endKnown ? m_store->end : m_store->spanEnd;
+}
+bool TDataSet::RowsBeginKnown() const {
+    return m_store->startKnown;
+}
+bool TDataSet::RowsEndKnown() const {
+    return m_store->endKnown;
+}
+int TDataSet::FetchedRowCount() const {
+    return Active() ? RowsEnd() - RowsBegin() : 0;
+}
+bool TDataSet::AllRowsFetched() const {
+    return m_store->startKnown && m_store->endKnown;
+}
+
+void TDataSet::FetchMore(int atLeast) {
+    if (!Active()) return;
+    db::RowStore &s = *m_store;
+    while (FetchedRowCount() < atLeast && !s.endKnown) {
+        const int end = RowsEnd();
+        if (end > RowsBegin() && !s.holds(end - 1)) loadAt(end - 1);
+        if (s.windowEnd() != RowsEnd() && !s.endKnown) break;
+        const int got = readForward(std::max(Batch, atLeast - FetchedRowCount()));
+        trimWindow(s.windowEnd() - 1);
+        if (got == 0) break;
+    }
+}
+
+void TDataSet::FetchBefore(int rows) {
+    if (!Active()) return;
+    db::RowStore &s = *m_store;
+    if (s.startKnown) return;
+    const int begin = RowsBegin();
+    if (!s.holds(begin)) loadAt(begin);
+    if (s.begin != RowsBegin()) return;
+    readBackward(rows);
+    trimWindow(s.begin);
+}
+
 void TDataSet::FetchAll() {
-    while (!m_store->complete)
-        if (!fetchRows(4096)) m_store->complete = true;
+    if (!Active()) return;
+    RecordCount();
+    if (m_store->first != 0) renumber(-m_store->first);
 }
 
-void TDataSet::appendFetchedRow(Row &&row) {
-    m_store->rows.push_back(std::make_unique<Row>(std::move(row)));
-    if (!Filtered && !OnFilterRecord) return;
-    if (!passesFilter(m_store->size() - 1)) m_store->rows.pop_back();
-}
-
-void TDataSet::SetFiltered(bool filtered) {
-    Filtered = filtered;
-    m_filterExpr.reset();
-    if (Active()) Refresh();
-}
-
-bool TDataSet::passesFilter(int row) {
-    ActiveRowScope scope(this, row);
+bool TDataSet::passesFilter(const Row &row) {
+    ProbeScope scope(this, &row, m_activeRow, m_probe);
     if (Filtered && !Filter.trimmed().isEmpty()) {
         if (!m_filterExpr || m_filterText != Filter) {
             m_filterExpr = std::make_shared<db::FilterExpr>(Filter);
@@ -776,6 +1404,21 @@ bool TDataSet::passesFilter(int row) {
     }
     if (Filtered && OnFilterRecord) return OnFilterRecord(this);
     return true;
+}
+
+void TDataSet::SetFiltered(bool filtered) {
+    const bool was = Filtered;
+    Filtered = filtered;
+    m_filterExpr.reset();
+    if (!Active()) return;
+    try {
+        Refresh();
+    } catch (...) {
+        // The rows stay as they were shown, and so does the filter.
+        Filtered = was;
+        m_filterExpr.reset();
+        throw;
+    }
 }
 
 void TDataSet::DisableControls() { ++m_disableCount; }
@@ -790,20 +1433,37 @@ void TDataSet::EnableControls() {
 // ---- TDataSet: cursor ----------------------------------------------------------------------
 
 bool TDataSet::IsEmpty() const {
-    if (!Active()) return true;
-    const_cast<TDataSet *>(this)->FetchMore(1);
-    return m_store->size() == 0;
+    return !Active() || (!m_curRow && m_store->rows.empty());
 }
 
 int TDataSet::RecordCount() {
     if (!Active()) return 0;
-    FetchAll();
-    return m_store->size() - (m_state == TDataSetState::dsInsert ? 1 : 0);
+    db::RowStore &s = *m_store;
+    checkStale();
+    const int inserting = m_state == TDataSetState::dsInsert ? 1 : 0;
+    if (!(s.startKnown && s.endKnown) && pinned()) loadAll();
+    if (s.startKnown && s.endKnown) return s.end - s.first - inserting;
+    const int rows = int(sourceRows());
+    if (s.endKnown) {
+        s.first = s.end - rows - inserting;
+        s.startKnown = true;
+    } else {
+        anchor();
+        s.end = s.first + rows + inserting;
+        s.endKnown = true;
+    }
+    return rows;
+}
+
+int TDataSet::RecNo() const {
+    if (m_cur < 0 || !Active()) return -1;
+    const_cast<TDataSet *>(this)->anchor();
+    return m_cur - m_store->first;
 }
 
 void TDataSet::moveTo(int row) {
     if (BeforeScroll) BeforeScroll(this);
-    m_cur = row;
+    setCursor(row);
     if (!m_disableCount) emit scrolled();
     if (AfterScroll) AfterScroll(this);
 }
@@ -811,8 +1471,19 @@ void TDataSet::moveTo(int row) {
 void TDataSet::First() {
     checkActive();
     CheckBrowseMode();
-    FetchMore(1);
-    moveTo(m_store->size() > 0 ? 0 : -1);
+    db::RowStore &s = *m_store;
+    checkStale();
+    if (!(s.startKnown && s.holds(s.first))) {
+        if (pinned()) {
+            while (readBackward(Batch) > 0) {
+            }
+        } else {
+            const bool renumbered = !s.startKnown;
+            loadStart();
+            if (renumbered && !m_disableCount) emit dataChanged();
+        }
+    }
+    moveTo(s.startKnown && s.holds(s.first) ? s.first : -1);
     m_bof = true;
     m_eof = m_cur < 0;
 }
@@ -820,8 +1491,19 @@ void TDataSet::First() {
 void TDataSet::Last() {
     checkActive();
     CheckBrowseMode();
-    FetchAll();
-    moveTo(m_store->size() - 1);
+    db::RowStore &s = *m_store;
+    checkStale();
+    if (!(s.endKnown && (s.end == RowsBegin() || s.holds(s.end - 1)))) {
+        if (pinned()) {
+            while (readForward(Batch) > 0) {
+            }
+        } else {
+            const bool renumbered = !(s.startKnown && s.endKnown);
+            loadEnd();
+            if (renumbered && !m_disableCount) emit dataChanged();
+        }
+    }
+    moveTo(s.endKnown && s.holds(s.end - 1) ? s.end - 1 : -1);
     m_eof = true;
     m_bof = m_cur < 0;
 }
@@ -829,8 +1511,7 @@ void TDataSet::Last() {
 void TDataSet::Next() {
     checkActive();
     CheckBrowseMode();
-    FetchMore(m_cur + 2);
-    if (m_cur + 1 < m_store->size()) {
+    if (m_cur >= 0 && rowAt(m_cur + 1)) {
         moveTo(m_cur + 1);
         m_bof = false;
         m_eof = false;
@@ -842,7 +1523,7 @@ void TDataSet::Next() {
 void TDataSet::Prior() {
     checkActive();
     CheckBrowseMode();
-    if (m_cur > 0) {
+    if (m_cur >= 0 && rowAt(m_cur - 1)) {
         moveTo(m_cur - 1);
         m_bof = false;
         m_eof = false;
@@ -871,16 +1552,26 @@ int TDataSet::MoveBy(int distance) {
 void TDataSet::SetRecNo(int row) {
     checkActive();
     CheckBrowseMode();
-    FetchMore(row + 1);
-    if (row < 0 || row >= m_store->size()) return;
-    moveTo(row);
+    if (row < 0) return;
+    anchor();
+    const int number = m_store->first + row;
+    if (!rowAt(number)) return;
+    moveTo(number);
     m_bof = row == 0;
     m_eof = false;
 }
 
+void TDataSet::SetCursorRow(int row) {
+    checkActive();
+    CheckBrowseMode();
+    if (row == m_cur || !rowAt(row)) return;
+    moveTo(row);
+    m_bof = m_store->startKnown && row == m_store->first;
+    m_eof = false;
+}
+
 TUpdateStatus TDataSet::UpdateStatus() const {
-    if (m_cur < 0 || m_cur >= m_store->size()) return TUpdateStatus::usUnmodified;
-    return m_store->at(m_cur).status;
+    return m_curRow ? m_curRow->status : TUpdateStatus::usUnmodified;
 }
 
 // ---- TDataSet: editing -----------------------------------------------------------------------
@@ -898,19 +1589,38 @@ void TDataSet::beginInsert(bool append) {
     CheckBrowseMode();
     checkCanModify();
     if (BeforeInsert) BeforeInsert(this);
+    db::RowStore &s = *m_store;
     int at;
     if (append) {
-        FetchAll();
-        at = m_store->size();
+        // A new row goes after the last.
+        checkStale();
+        if (!(s.endKnown && s.windowEnd() == s.end)) {
+            if (pinned()) {
+                while (readForward(Batch) > 0) {
+                }
+            } else {
+                loadEnd();
+            }
+        }
+        at = s.windowEnd();
     } else {
-        at = m_cur < 0 ? 0 : m_cur;
+        if (m_cur >= 0 && !s.holds(m_cur)) loadAt(m_cur);
+        at = m_cur >= 0 && s.holds(m_cur) ? m_cur : (s.rows.empty() ? RowsBegin() : s.begin);
     }
-    auto row = std::make_unique<Row>();
+    auto row = std::make_shared<Row>();
     const size_t columns = m_store->columnNames.size();
     row->data = RowCodec::fromValues(std::vector<QVariant>(columns));
-    m_store->rows.insert(m_store->rows.begin() + at, std::move(row));
+    row->local = true;
+    if (s.rows.empty()) s.begin = at;
+    s.shiftFrom(at, 1);
+    s.rows.insert(s.rows.begin() + (at - s.begin), row);
+    if (s.spanEnd <= s.spanBegin) {
+        s.spanBegin = at;
+        s.spanEnd = at + 1;
+    }
     m_insertedAt = at;
     m_cur = at;
+    m_curRow = row;
     m_editValues.assign(columns, QVariant());
     m_editCalcValid = false;
     m_state = TDataSetState::dsInsert;
@@ -936,7 +1646,8 @@ void TDataSet::Edit() {
     }
     checkCanModify();
     if (BeforeEdit) BeforeEdit(this);
-    m_editValues = RowCodec::values(m_store->at(m_cur).data);
+    if (!m_curRow) setCursor(m_cur);
+    m_editValues = RowCodec::values(m_curRow->data);
     m_editValues.resize(m_store->columnNames.size());
     m_editCalcValid = false;
     m_state = TDataSetState::dsEdit;
@@ -964,11 +1675,14 @@ void TDataSet::Post() {
     if (!editing()) return;
     UpdateRecord();
     if (BeforePost) BeforePost(this);
-    Row &row = m_store->at(m_cur);
+    const db::RowPtr held = m_curRow;
+    Row &row = *held;
     const QByteArray newData = RowCodec::fromValues(m_editValues);
     const bool inserting = m_state == TDataSetState::dsInsert;
     if (CachedUpdates) {
         notePending(row);
+        // Changes that never reach a table keep the rows as they are until closing.
+        if (!writesToSource()) m_buffer = true;
         if (inserting) {
             row.data = newData;
             row.status = TUpdateStatus::usInserted;
@@ -989,6 +1703,7 @@ void TDataSet::Post() {
         }
     } else if (inserting) {
         writeInsert(row, newData);
+        row.local = false;
     } else {
         writeUpdate(row, newData);
     }
@@ -998,7 +1713,10 @@ void TDataSet::Post() {
     m_insertedAt = -1;
     m_editValues.clear();
     m_editCalcValid = false;
-    if (!CachedUpdates) placePostedRow();
+    if (!CachedUpdates) {
+        m_generation = db::Database::DataGeneration();
+        placePostedRow();
+    }
     if (!m_disableCount) emit stateChanged();
     if (!m_disableCount) {
         if (inserting)
@@ -1017,11 +1735,15 @@ void TDataSet::Cancel() {
     m_modified = false;
     m_editValues.clear();
     m_editCalcValid = false;
-    if (inserting && m_insertedAt >= 0 && m_insertedAt < m_store->size()) {
-        forgetPending(&m_store->at(m_insertedAt));
-        m_store->rows.erase(m_store->rows.begin() + m_insertedAt);
-        m_cur = std::min(m_insertedAt, m_store->size() - 1);
-        if (m_insertedAt >= m_store->size() && m_cur >= 0) m_cur = m_store->size() - 1;
+    db::RowStore &s = *m_store;
+    if (inserting && m_insertedAt >= 0 && s.holds(m_insertedAt)) {
+        forgetPending(s.at(m_insertedAt).get());
+        s.rows.erase(s.rows.begin() + (m_insertedAt - s.begin));
+        s.shiftFrom(m_insertedAt, -1);
+        const int at = m_insertedAt;
+        m_insertedAt = -1;
+        setCursor(at);
+        if (m_cur < 0 && at > RowsBegin()) setCursor(at - 1);
     }
     m_insertedAt = -1;
     m_eof = m_cur < 0;
@@ -1047,27 +1769,116 @@ void TDataSet::Delete() {
     checkCanModify();
     if (BeforeDelete) BeforeDelete(this);
     if (BeforeScroll) BeforeScroll(this);
-    Row &row = m_store->at(m_cur);
+    db::RowStore &s = *m_store;
+    const db::RowPtr row = m_curRow;
     if (CachedUpdates) {
-        forgetPending(&row);
-        if (!(row.status == TUpdateStatus::usInserted && !row.applied)) {
-            auto removed = std::move(m_store->rows[size_t(m_cur)]);
-            removed->status = TUpdateStatus::usDeleted;
-            removed->applied = false;
-            m_deleted.push_back(std::move(removed));
+        forgetPending(row.get());
+        if (!(row->status == TUpdateStatus::usInserted && !row->applied)) {
+            row->status = TUpdateStatus::usDeleted;
+            row->applied = false;
+            m_deleted.push_back(row);
         }
     } else {
-        writeDelete(row);
+        writeDelete(*row);
+        m_generation = db::Database::DataGeneration();
     }
-    m_store->rows.erase(m_store->rows.begin() + m_cur);
-    FetchMore(m_cur + 1);
-    if (m_cur >= m_store->size()) m_cur = m_store->size() - 1;
+    const int at = m_cur;
+    if (s.holds(at) && s.at(at) == row)
+        s.rows.erase(s.rows.begin() + (at - s.begin));
+    else if (at < s.begin)
+        --s.begin;
+    s.shiftFrom(at, -1);
+    m_curRow.reset();
+    setCursor(at);
+    if (m_cur < 0 && at > RowsBegin()) setCursor(at - 1);
     m_eof = m_cur < 0;
-    m_bof = m_cur <= 0;
+    m_bof = m_cur < 0 || (s.startKnown && m_cur <= s.first);
     if (!m_disableCount) emit dataChanged();
     if (!m_disableCount) emit scrolled();
     if (AfterDelete) AfterDelete(this);
     if (AfterScroll) AfterScroll(this);
+}
+
+// The current row, just written with a new key, moves among the rows of the window to
+// where the order puts it; outside the window the window moves to it.
+void TDataSet::relocateCurrentRow() {
+    db::RowStore &s = *m_store;
+    const db::RowPtr row = m_curRow;
+    if (!row || !m_source->keyed) return;
+    row->key = m_source->keyOf(*row, s.columnNames);
+    if (row->key.isEmpty()) return;
+    const int old = m_cur;
+    auto moveAway = [&] {
+        m_cur = -1;
+        m_curRow.reset();
+        loadAroundKey(row->key, row->rowid);
+        if (!m_disableCount) emit dataChanged();
+        if (!m_disableCount) emit scrolled();
+    };
+    if (!s.holds(old) || s.at(old) != row) {
+        moveAway();
+        return;
+    }
+    s.rows.erase(s.rows.begin() + (old - s.begin));
+    s.shiftFrom(old, -1);
+    size_t place = 0;
+    while (place < s.rows.size() &&
+           (s.rows[place]->key.isEmpty() || m_source->compareKeys(s.rows[place]->key, row->key) < 0))
+        ++place;
+    const bool atStart = s.startKnown && s.begin == s.first;
+    const bool atEnd = s.endKnown && s.windowEnd() == s.end;
+    if ((place == 0 && !atStart && !s.rows.empty()) ||
+        (place == s.rows.size() && !atEnd && !s.rows.empty())) {
+        moveAway();
+        return;
+    }
+    const int number = s.begin + int(place);
+    s.shiftFrom(number, 1);
+    s.rows.insert(s.rows.begin() + long(place), row);
+    m_cur = number;
+    if (number != old && !m_disableCount) emit scrolled();
+}
+
+bool TDataSet::moveToFirstWhere(const QString &condition, const QVariantList &binds) {
+    checkActive();
+    CheckBrowseMode();
+    db::RowStore &s = *m_store;
+    const db::RowSource &src = *m_source;
+    if (!src.keyed) return false;
+    db::StatementPtr stmt =
+        src.open(db::RowSource::Seek::Start, {}, 0, filtering() ? 0 : 1, condition, binds);
+    Row found;
+    bool got = false;
+    while (src.next(stmt.get(), found, int(s.columnNames.size())))
+        if (!filtering() || passesFilter(found)) {
+            got = true;
+            break;
+        }
+    stmt.reset();
+    if (!got) return false;
+    for (int number = s.begin; number < s.windowEnd(); ++number)
+        if (s.at(number)->rowid == found.rowid) {
+            moveTo(number);
+            m_bof = m_eof = false;
+            return true;
+        }
+    if (pinned()) {
+        loadAll();
+        for (int number = s.begin; number < s.windowEnd(); ++number)
+            if (s.at(number)->rowid == found.rowid) {
+                moveTo(number);
+                m_bof = m_eof = false;
+                return true;
+            }
+        return false;
+    }
+    if (BeforeScroll) BeforeScroll(this);
+    loadAroundKey(found.key, found.rowid);
+    if (!m_disableCount) emit dataChanged();
+    if (!m_disableCount) emit scrolled();
+    if (AfterScroll) AfterScroll(this);
+    m_bof = m_eof = false;
+    return true;
 }
 
 // ---- TDataSet: cached updates -------------------------------------------------------------
@@ -1089,9 +1900,12 @@ void TDataSet::ApplyUpdates() {
         row.beforeApply = row.data;
         applyRow(row);
         markApplied(row);
+        if (row.status == TUpdateStatus::usInserted && m_source->keyed)
+            row.key = m_source->keyOf(row, m_store->columnNames);
         row.calcValid = false;
     }
     transaction.Commit();
+    m_generation = db::Database::DataGeneration();
     if (!m_disableCount) emit recordChanged(nullptr);
 }
 
@@ -1120,6 +1934,7 @@ void TDataSet::commitCache() {
         row->hasOld = false;
         row->old.clear();
         row->beforeApply.clear();
+        if (writesToSource()) row->local = false;
     }
     m_pendingRows.clear();
     m_deleted.clear();
@@ -1127,20 +1942,36 @@ void TDataSet::commitCache() {
 
 void TDataSet::CancelUpdates() {
     Cancel();
+    db::RowStore &s = *m_store;
     for (Row *row : m_pendingRows)
         if (row->status == TUpdateStatus::usModified && row->hasOld) {
             row->data = row->old;
             row->calcValid = false;
         }
-    auto inserted = [](const Row *row) { return row->status == TUpdateStatus::usInserted; };
-    std::erase_if(m_pendingRows, inserted);
-    std::erase_if(m_store->rows, [&](const auto &row) { return inserted(row.get()); });
+    const db::RowPtr current = m_curRow;
+    for (int number = s.windowEnd() - 1; number >= s.begin; --number) {
+        Row *row = s.at(number).get();
+        if (row->status != TUpdateStatus::usInserted ||
+            std::find(m_pendingRows.begin(), m_pendingRows.end(), row) == m_pendingRows.end())
+            continue;
+        s.rows.erase(s.rows.begin() + (number - s.begin));
+        s.shiftFrom(number, -1);
+    }
+    std::erase_if(m_pendingRows, [](const Row *row) { return row->status == TUpdateStatus::usInserted; });
     for (auto &row : m_deleted) {
         row->data = row->hasOld ? row->old : row->data;
-        m_store->rows.push_back(std::move(row));
+        const int at = s.windowEnd();
+        s.shiftFrom(at, 1);
+        s.rows.push_back(row);
     }
     commitCache();
-    if (m_cur >= m_store->size()) m_cur = m_store->size() - 1;
+    // Back on the row it stood on when it is still there, else within the rows.
+    int at = -1;
+    for (int number = s.begin; number < s.windowEnd() && at < 0; ++number)
+        if (s.at(number) == current) at = number;
+    if (at < 0) at = std::min(m_cur, s.windowEnd() - 1);
+    if (at < s.begin) at = s.rows.empty() ? -1 : s.begin;
+    setCursor(at);
     if (!m_disableCount) emit dataChanged();
 }
 
@@ -1202,9 +2033,18 @@ bool sameValue(const TField *field, const QVariant &value, const QVariant &targe
     }
 }
 
+QRegularExpression plainName() {
+    static const QRegularExpression name(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    return name;
+}
+
 } // namespace
 
-int TDataSet::findRow(const QString &fields, const QVariant &values, TLocateOptions options) {
+// The first row, in order, whose fields match: its number in the window (the window
+// moves to it; -1 when none matches). With `found` set the window stays where it is
+// and the row is handed back instead (Lookup).
+int TDataSet::findRow(const QString &fields, const QVariant &values, TLocateOptions options,
+                      db::RowPtr *found) {
     checkActive();
     const QStringList names = fields.split(QLatin1Char(';'), Qt::SkipEmptyParts);
     std::vector<TField *> keyFields;
@@ -1216,11 +2056,8 @@ int TDataSet::findRow(const QString &fields, const QVariant &values, TLocateOpti
         targets << values;
     if (targets.size() != int(keyFields.size()))
         throw EDatabaseError(QStringLiteral("Число значений не совпадает с числом полей поиска"));
-    for (int r = 0;; ++r) {
-        FetchMore(r + 1);
-        if (r >= m_store->size()) return -1;
-        if (m_state == TDataSetState::dsInsert && r == m_insertedAt) continue;
-        ActiveRowScope scope(this, r);
+    auto matches = [&](const Row &row) {
+        ProbeScope scope(this, &row, m_activeRow, m_probe);
         bool match = true;
         for (size_t i = 0; match && i < keyFields.size(); ++i) {
             m_readingStored = true;
@@ -1228,14 +2065,98 @@ int TDataSet::findRow(const QString &fields, const QVariant &values, TLocateOpti
             m_readingStored = false;
             match = sameValue(keyFields[i], v, targets[int(i)], options);
         }
-        if (match) return r;
+        return match;
+    };
+    db::RowStore &s = *m_store;
+    if (pinned() && !s.complete()) loadAll();
+    auto inWindow = [&]() -> int {
+        for (int number = s.begin; number < s.windowEnd(); ++number) {
+            if (m_state == TDataSetState::dsInsert && number == m_insertedAt) continue;
+            if (matches(*s.at(number))) return number;
+        }
+        return -1;
+    };
+    if (s.complete()) {
+        const int number = inWindow();
+        if (found && number >= 0) *found = s.at(number);
+        return number;
     }
+    // Not every row is at hand: the source is searched from its first row. Plain equal
+    // values of stored columns are left to SQLite; each row it offers is checked here.
+    const db::RowSource &src = *m_source;
+    QStringList conditions;
+    QVariantList binds;
+    bool pushDown = src.keyed && options == 0 && src.columns.trimmed() == QLatin1String("*");
+    for (size_t i = 0; pushDown && i < keyFields.size(); ++i) {
+        const TField *f = keyFields[i];
+        const QString column = f->m_column >= 0 ? s.columnNames[size_t(f->m_column)] : QString();
+        if (f->FieldKind() != TFieldKind::fkData || !plainName().match(column).hasMatch()) {
+            pushDown = false;
+            break;
+        }
+        const QVariant &target = targets[int(i)];
+        QVariant stored;
+        if (db::IsTextType(f->DataType())) {
+            stored = target.isNull() ? QVariant() : QVariant(target.toString());
+        } else {
+            try {
+                stored = db::ToStorage(f->DataType(), f->Size(), target);
+            } catch (const EConvertError &) {
+                return -1; // no stored value can equal it
+            }
+        }
+        if (stored.isNull() || (stored.typeId() == QMetaType::QString && stored.toString().isEmpty())) {
+            conditions << (db::IsTextType(f->DataType()) && !target.isNull()
+                               ? QStringLiteral("(%1 IS NULL OR %1 = '')").arg(column)
+                               : column + QStringLiteral(" IS NULL"));
+        } else {
+            conditions << QStringLiteral("%1 = :orbek_x%2").arg(column).arg(binds.size());
+            binds << stored;
+        }
+    }
+    db::StatementPtr stmt = pushDown ? src.open(db::RowSource::Seek::Start, {}, 0, 0,
+                                                conditions.join(QStringLiteral(" AND ")), binds)
+                                     : src.open(db::RowSource::Seek::Start);
+    const int columns = int(s.columnNames.size());
+    qint64 position = 0;
+    auto hit = std::make_shared<Row>();
+    bool got = false;
+    while (src.next(stmt.get(), *hit, columns)) {
+        hit->calcValid = false;
+        if (filtering() && !passesFilter(*hit)) continue;
+        if (matches(*hit)) {
+            got = true;
+            break;
+        }
+        ++position;
+    }
+    stmt.reset();
+    if (!got) return -1;
+    if (found) {
+        *found = hit;
+        return 0;
+    }
+    for (int number = s.begin; number < s.windowEnd(); ++number)
+        if (src.keyed ? s.at(number)->rowid == hit->rowid : number - s.first == position) return number;
+    if (!pushDown && s.startKnown) {
+        const int number = s.first + int(position);
+        loadAt(number);
+        return s.holds(number) ? number : -1;
+    }
+    if (!src.keyed) return -1;
+    const int cur = m_cur;
+    loadAroundKey(hit->key, hit->rowid);
+    const int number = m_cur;
+    // The numbering changed: the cursor is where the search put it until moved on.
+    (void)cur;
+    if (!m_disableCount) emit dataChanged();
+    return number;
 }
 
 bool TDataSet::Locate(const QString &fields, const QVariant &values, TLocateOptions options) {
     checkActive();
     CheckBrowseMode();
-    const int row = findRow(fields, values, options);
+    const int row = findRow(fields, values, options, nullptr);
     if (row < 0) return false;
     moveTo(row);
     m_bof = m_eof = false;
@@ -1244,9 +2165,9 @@ bool TDataSet::Locate(const QString &fields, const QVariant &values, TLocateOpti
 
 QVariant TDataSet::Lookup(const QString &keyFields, const QVariant &keyValues, const QString &resultFields) {
     if (!Active()) return QVariant();
-    const int row = findRow(keyFields, keyValues, 0);
-    if (row < 0) return QVariant();
-    ActiveRowScope scope(this, row);
+    db::RowPtr found;
+    if (findRow(keyFields, keyValues, 0, &found) < 0 || !found) return QVariant();
+    ProbeScope scope(this, found.get(), m_activeRow, m_probe);
     const QStringList names = resultFields.split(QLatin1Char(';'), Qt::SkipEmptyParts);
     if (names.size() == 1) return FieldByName(names[0].trimmed())->Value();
     QVariantList out;
@@ -1292,11 +2213,16 @@ QStringList TDataSet::masterDetailFields() const { return m_masterFields; }
 // ---- ActiveRowScope, TDataSource ------------------------------------------------------------
 
 ActiveRowScope::ActiveRowScope(const TDataSet *dataSet, int row)
-    : m_dataSet(const_cast<TDataSet *>(dataSet)), m_saved(dataSet->m_activeRow) {
+    : m_dataSet(const_cast<TDataSet *>(dataSet)), m_saved(dataSet->m_activeRow),
+      m_savedProbe(dataSet->m_probe) {
     m_dataSet->m_activeRow = row;
+    m_dataSet->m_probe = nullptr;
 }
 
-ActiveRowScope::~ActiveRowScope() { m_dataSet->m_activeRow = m_saved; }
+ActiveRowScope::~ActiveRowScope() {
+    m_dataSet->m_activeRow = m_saved;
+    m_dataSet->m_probe = m_savedProbe;
+}
 
 TDataSource::TDataSource(QObject *owner, TDataSet *dataSet) : QObject(owner) { SetDataSet(dataSet); }
 
@@ -1309,6 +2235,8 @@ void TDataSource::SetDataSet(TDataSet *dataSet) {
         m_connections.push_back(connect(dataSet, &TDataSet::stateChanged, this, &TDataSource::stateChanged));
         m_connections.push_back(connect(dataSet, &TDataSet::recordChanged, this, &TDataSource::recordChanged));
         m_connections.push_back(connect(dataSet, &TDataSet::scrolled, this, &TDataSource::scrolled));
+        m_connections.push_back(
+            connect(dataSet, &TDataSet::rowsRenumbered, this, &TDataSource::rowsRenumbered));
         m_connections.push_back(
             connect(dataSet, &TDataSet::updateRecordRequested, this, &TDataSource::updateData));
         m_connections.push_back(connect(dataSet, &QObject::destroyed, this, [this] {

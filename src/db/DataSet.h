@@ -183,7 +183,10 @@ private:
 
 namespace db {
 class RowStore;
+class RowSource;
 struct Row;
+using RowPtr = std::shared_ptr<Row>;
+enum class Seek : int;
 class FilterExpr;
 class Database;
 class TTransaction;
@@ -219,7 +222,8 @@ public:
     bool Active() const { return m_state != TDataSetState::dsInactive; }
     void SetActive(bool active) { active ? Open() : Close(); }
     // Re-reads the rows with the same settings and returns to the row with the same
-    // key (or the nearest position).
+    // key (or the nearest position). When the re-read fails (a filter that does not
+    // parse, a table gone) the dataset stays on the rows it had and the error is thrown.
     void Refresh();
 
     // ---- Cursor -------------------------------------------------------------------
@@ -231,8 +235,8 @@ public:
     bool Bof() const { return m_bof; }
     bool Eof() const { return m_eof; }
     bool IsEmpty() const;
-    int RecordCount(); // reads every row
-    int RecNo() const { return m_cur; } // 0-based; -1 on no rows
+    int RecordCount(); // counts the rows in the database, reads none
+    int RecNo() const; // 0-based position; -1 on no rows
     void SetRecNo(int row);
 
     // ---- Editing ------------------------------------------------------------------
@@ -269,12 +273,33 @@ public:
     TDataSource *MasterSource() const { return m_masterSource; }
 
     // ---- Rows for grids and reports ----------------------------------------------
+    // A dataset holds a bounded window of its rows and re-reads the others when they
+    // are asked for, so what it costs follows what is shown. Rows are numbered in
+    // order (the next row has the next number). After opening, First and FetchAll the
+    // first row is number 0 and numbers are RecNo positions; after Last or a Locate far
+    // into a large dataset the numbers start at an arbitrary base until something
+    // needs the positions (RecNo, RecordCount, FetchAll).
+    //
     // Makes another row the one the fields read, without moving the cursor or firing
     // events (a grid painting a row, a report reading ahead). Use through ActiveRowScope.
     int ActiveRow() const { return m_activeRow >= 0 ? m_activeRow : m_cur; }
+    int CursorRow() const { return m_cur; } // number of the current row; -1 on no rows
+    void SetCursorRow(int row);             // moves to the row with that number
+    // The numbers known so far without a gap: [RowsBegin, RowsEnd). RowsBeginKnown:
+    // RowsBegin is the first row; RowsEndKnown: RowsEnd - 1 is the last.
+    int RowsBegin() const;
+    int RowsEnd() const;
+    bool RowsBeginKnown() const;
+    bool RowsEndKnown() const;
+    // Rows known (RowsEnd - RowsBegin); every row known (both ends).
     int FetchedRowCount() const;
     bool AllRowsFetched() const;
+    // Reads on until at least `atLeast` rows are known, or the end.
     void FetchMore(int atLeast);
+    // Reads back from RowsBegin up to `rows` further rows, or to the first.
+    void FetchBefore(int rows);
+    // Numbers the rows from 0 and learns their count (by count(*), not by reading
+    // them): rows 0 .. FetchedRowCount() - 1 can then be read through ActiveRowScope.
     void FetchAll();
     TUpdateStatus UpdateStatus() const; // of the current row
 
@@ -314,6 +339,8 @@ signals:
     void recordChanged(TField *field);
     // The cursor moved to another row.
     void scrolled();
+    // The same rows got numbers `by` higher (FetchAll learnt where the first row is).
+    void rowsRenumbered(int by);
     // Bound controls write their pending text (UpdateRecord).
     void updateRecordRequested();
 
@@ -324,13 +351,14 @@ protected:
         TFieldType type = TFieldType::ftUnknown;
         int size = 0;
     };
-    // Prepares the rows' source and returns the result's columns.
+    // Describes the rows' source (source()) and returns the result's columns.
     virtual std::vector<ColumnInfo> openCursor() = 0;
-    // Reads up to `count` further rows (appendFetchedRow); false when none are left.
-    virtual bool fetchRows(int count) = 0;
-    virtual void closeCursor() = 0;
+    // The source is let go (locks released).
+    virtual void closeCursor() {}
     // Direct writes of a posted row (tables); cached datasets keep changes instead.
     virtual bool writesDirectly() const { return false; }
+    // Applied cached rows reach the rows' source (a query with update statements).
+    virtual bool writesToSource() const { return writesDirectly(); }
     virtual void writeInsert(db::Row &row, const QByteArray &data) { (void)row; (void)data; }
     virtual void writeUpdate(db::Row &row, const QByteArray &data) { (void)row; (void)data; }
     virtual void writeDelete(db::Row &row) { (void)row; }
@@ -349,17 +377,21 @@ protected:
     virtual void transactionCommitted();
 
     db::RowStore &store();
+    db::RowSource &source();
     std::vector<TField *> dataFields() const;
-    void appendFetchedRow(db::Row &&row);
-    // Re-reads the rows and stands on the first that isSameRow accepts, else on the
-    // row at `fallback`.
-    void reread(const std::function<bool(const db::Row &)> &isSameRow, int fallback);
+    // Re-reads the rows (the settings changed) and stands on the same row when keepRow
+    // and it is still there, else on the first. A failure leaves the rows as they were.
+    void reread(bool keepRow);
+    // The current row was written with a new key: it moves to its place in the order.
+    void relocateCurrentRow();
+    // Moves to the first row in order that meets `condition` (SQL over the source,
+    // parameters :orbek_x0...); false and unmoved when none does.
+    bool moveToFirstWhere(const QString &condition, const QVariantList &binds);
     QVariantList masterValues() const;
     void checkActive() const;
     void checkInactive() const;
     bool editing() const;
     int currentIndex() const { return m_cur; }
-    void setCurrentIndex(int row) { m_cur = row; }
 
     TDataSource *m_masterSource = nullptr;
     QStringList m_masterFields;
@@ -369,35 +401,68 @@ private:
     friend class ActiveRowScope;
     friend class db::Database;
     friend class db::TTransaction;
+    struct Reader;
+    friend struct Reader;
 
     bool readsEditBuffer() const;
+    db::RowPtr activeRowPtr() const;
     QVariant storedCell(const TField *field) const;
     QVariant fieldValue(const TField *field) const;
     QVariant fieldOldValue(const TField *field) const;
     void setFieldValue(TField *field, const QVariant &value);
-    void ensureCalc(int row);
-    void computeCalc(std::vector<QVariant> &target, int row) const;
-    bool passesFilter(int row);
+    void ensureCalc(db::Row &row);
+    void computeCalc(std::vector<QVariant> &target, const db::Row *row) const;
+    bool filtering() const;
+    bool passesFilter(const db::Row &row);
     void bindFields(const std::vector<ColumnInfo> &columns);
     void beginInsert(bool append);
     void moveTo(int row);
     void checkCanModify() const;
     void markApplied(db::Row &row);
     void commitCache();
-    int findRow(const QString &fields, const QVariant &values, TLocateOptions options);
+    int findRow(const QString &fields, const QVariant &values, TLocateOptions options, db::RowPtr *found);
     void applyMasterValues();
     void notePending(db::Row &row);
     void forgetPending(const db::Row *row);
+
+    // The window of rows (DataSet.cpp, "Reading").
+    bool pinned() const;
+    void checkStale();
+    void dropReader();
+    void discardWindow(bool keepNumbers);
+    void placeRow(db::RowPtr row, int number, bool front);
+    int readForward(int count);
+    int readForward(int count, db::Seek seek, const QByteArray &key = {});
+    int readBackward(int count);
+    void loadStart();
+    void loadEnd();
+    bool loadAroundKey(const QByteArray &key, qint64 rowid);
+    void loadAt(int number);
+    void trimWindow(int focus);
+    db::RowPtr rowAt(int number);
+    void loadAll();
+    qint64 sourceRows();
+    qint64 scanCount(qint64 untilRowid);
+    int pendingBalance() const;
+    void anchor();
+    void renumber(int by);
+    void setCursor(int number);
 
     std::vector<std::unique_ptr<TField>> m_fields;
     bool m_dynamicFields = false;
     bool m_hasDeclaredFields = false;
     std::vector<TFieldType> m_columnTypes;
     std::unique_ptr<db::RowStore> m_store;
-    std::vector<std::unique_ptr<db::Row>> m_deleted; // cached deletions not yet committed
-    std::vector<db::Row *> m_pendingRows;           // rows of the store changed in the cache
+    std::unique_ptr<db::RowSource> m_source;
+    std::unique_ptr<Reader> m_reader;     // an offset read going on (sources without a key)
+    qint64 m_generation = 0;              // the database's writes when the window was read
+    bool m_buffer = false;                // holds rows that are not in the source
+    std::vector<db::RowPtr> m_deleted;    // cached deletions not yet committed
+    std::vector<db::Row *> m_pendingRows; // rows of the window changed in the cache
     int m_cur = -1;
+    db::RowPtr m_curRow;
     int m_activeRow = -1;
+    const db::Row *m_probe = nullptr; // a row read outside the window (filters, searches)
     bool m_bof = true;
     bool m_eof = true;
     bool m_modified = false;
@@ -428,6 +493,7 @@ public:
 private:
     TDataSet *m_dataSet;
     int m_saved;
+    const db::Row *m_savedProbe;
 };
 
 // Links controls and forms to a dataset; several forms may share one (an editor binds
@@ -446,6 +512,7 @@ signals:
     void stateChanged();     // browse / edit / insert
     void recordChanged(TField *field); // a value of the active row (nullptr: whole row)
     void scrolled();         // another row became current
+    void rowsRenumbered(int by); // the same rows, numbered `by` higher
     void updateData();       // controls write their pending text now
 
 private:

@@ -40,6 +40,7 @@ struct State {
     int savepointDepth = 0;
     int savepointCounter = 0;
     QSet<TDataSet *> appliedInTransaction;
+    qint64 rollbacks = 0; // rolled-back transactions: their rows changed back
 };
 
 State &state() {
@@ -707,7 +708,7 @@ sqlite3 *Database::handle() {
 }
 
 void Database::Exec(const QString &sql, const QVariantList &binds) {
-    finishReaders();
+    suspendReaders();
     StatementPtr stmt = Prepare(sql);
     for (int i = 0; i < binds.size(); ++i) BindValue(stmt.get(), i + 1, binds[i]);
     StepDone(stmt.get(), sql);
@@ -746,12 +747,18 @@ void Database::registerReader(TDataSet *dataSet, std::function<void()> finish) {
 
 void Database::unregisterReader(TDataSet *dataSet) { state().readers.erase(dataSet); }
 
-void Database::finishReaders() {
-    // Finishing a reader unregisters it; take the list first.
+void Database::suspendReaders() {
+    // Suspending a reader unregisters it; take the list first.
     std::vector<std::function<void()>> pending;
     for (auto &entry : state().readers) pending.push_back(entry.second);
     state().readers.clear();
-    for (auto &finish : pending) finish();
+    for (auto &suspend : pending)
+        suspend();
+}
+
+qint64 Database::DataGeneration() {
+    const State &s = state();
+    return (s.handle ? sqlite3_total_changes64(s.handle) : 0) + s.rollbacks;
 }
 
 void Database::registerDataSet(TDataSet *dataSet) { state().dataSets.insert(dataSet); }
@@ -794,7 +801,7 @@ void Database::noteAppliedInTransaction(TDataSet *dataSet) { state().appliedInTr
 
 TTransaction::TTransaction() {
     State &s = state();
-    Database::finishReaders();
+    Database::suspendReaders();
     if (s.savepointDepth == 0) {
         Database::Exec(QStringLiteral("BEGIN IMMEDIATE"));
     } else {
@@ -808,11 +815,12 @@ TTransaction::~TTransaction() {
     if (m_done) return;
     State &s = state();
     if (!s.handle) return;
-    Database::finishReaders();
+    Database::suspendReaders();
     const QString rollback = m_savepoint.isEmpty() ? QStringLiteral("ROLLBACK")
                                                    : QStringLiteral("ROLLBACK TO ") + m_savepoint +
                                                          QStringLiteral("; RELEASE ") + m_savepoint;
     sqlite3_exec(s.handle, rollback.toUtf8().constData(), nullptr, nullptr, nullptr);
+    ++s.rollbacks;
     --s.savepointDepth;
     // Rows applied inside the rolled-back writes are pending again; tables written
     // inside re-read what the database now holds.

@@ -60,11 +60,16 @@ public:
     // other characters by code. Returns <0, 0, >0.
     static int CompareText(const QString &a, const QString &b);
 
-    // The datasets keep read statements open while they fetch lazily; before any write
-    // they finish reading, so no cursor sees a half-written table.
-    static void registerReader(TDataSet *dataSet, std::function<void()> finish);
+    // A dataset reading forwards from an offset keeps its statement open between
+    // batches; before any write it lets go of it (and later resumes at its offset), so
+    // no statement runs across a write and a write never waits for a read.
+    static void registerReader(TDataSet *dataSet, std::function<void()> suspend);
     static void unregisterReader(TDataSet *dataSet);
-    static void finishReaders();
+    static void suspendReaders();
+    static void finishReaders() { suspendReaders(); }
+    // Grows with every row written or rolled back: a dataset whose rows were read at
+    // another value re-reads what lies beyond the rows it holds.
+    static qint64 DataGeneration();
     static void registerDataSet(TDataSet *dataSet);
     static void unregisterDataSet(TDataSet *dataSet);
 

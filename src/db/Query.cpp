@@ -12,8 +12,6 @@
 using db::Row;
 using db::RowCodec;
 
-struct TQuery::Cursor : db::RowCursor {};
-
 TQuery::TQuery(QObject *owner) : TDataSet(owner) {}
 
 TQuery::~TQuery() {
@@ -94,47 +92,60 @@ void TQuery::bindParams(sqlite3_stmt *stmt) {
 std::vector<TDataSet::ColumnInfo> TQuery::openCursor() {
     syncParams();
     const QString sql = TranslatedSQL();
-    m_cursor = std::make_unique<Cursor>();
-    m_cursor->stmt = db::Prepare(sql);
-    sqlite3_stmt *stmt = m_cursor->stmt.get();
-    bindParams(stmt);
-    m_cursor->columns = sqlite3_column_count(stmt);
+    db::StatementPtr stmt = db::Prepare(sql);
+    bindParams(stmt.get());
+    const int count = sqlite3_column_count(stmt.get());
     std::vector<ColumnInfo> columns;
     QStringList names;
-    for (int c = 0; c < m_cursor->columns; ++c) {
+    bool typesKnown = true;
+    for (int c = 0; c < count; ++c) {
         ColumnInfo info;
-        QString name = QString::fromUtf8(sqlite3_column_name(stmt, c));
+        QString name = QString::fromUtf8(sqlite3_column_name(stmt.get(), c));
         // "select *" over two tables: a clashing column of the second gets "_1".
         const QString base = name;
         for (int n = 1; names.contains(name, Qt::CaseInsensitive); ++n)
             name = base + QLatin1Char('_') + QString::number(n);
         names << name;
         info.name = name;
-        const char *table = sqlite3_column_table_name(stmt, c);
-        const char *origin = sqlite3_column_origin_name(stmt, c);
+        const char *table = sqlite3_column_table_name(stmt.get(), c);
+        const char *origin = sqlite3_column_origin_name(stmt.get(), c);
         const db::FieldDef *fd =
             table && origin ? db::FindFieldDef(db::FindTable(QString::fromUtf8(table)), QString::fromUtf8(origin)) : nullptr;
         if (fd)
             db::FieldTypeFromCode(QString::fromLatin1(fd->type), info.type, info.size);
-        else if (const char *decl = sqlite3_column_decltype(stmt, c))
+        else if (const char *decl = sqlite3_column_decltype(stmt.get(), c))
             db::FieldTypeFromDecl(QString::fromUtf8(decl), info.type, info.size);
+        typesKnown = typesKnown && info.type != TFieldType::ftUnknown;
         columns.push_back(info);
     }
-    // Expressions (max(...), sum(...)) carry no declared type: the first row tells.
-    const int rc = sqlite3_step(stmt);
-    if (rc == SQLITE_ROW) {
-        m_cursor->firstRowPending = true;
-    } else {
-        if (rc != SQLITE_DONE) db::ThrowEngineError(QStringLiteral("Ошибка в запросе «%1»").arg(sql.simplified()));
-        m_cursor->stmt.reset();
+    db::RowSource &src = source();
+    src.bind = [this](sqlite3_stmt *s) { bindParams(s); };
+    src.errorText = QStringLiteral("Ошибка чтения запроса «%1»").arg(Name());
+    // One table read in a known order is keyed: a window anywhere in it is re-read from
+    // the key of a row beside it. Anything else is read forwards from an offset.
+    if (db::SplitKeyedSelect(sql, src)) {
+        try {
+            src.open(db::Seek::Start);
+        } catch (const EDatabaseError &) {
+            src.keyed = false; // no rowid to key by (a view): read by offset
+        }
+    }
+    if (!src.keyed) src.text = sql;
+    int rc = SQLITE_DONE;
+    if (!typesKnown || !src.keyed) {
+        // Expressions (max(...), sum(...)) carry no declared type: the first row tells.
+        rc = sqlite3_step(stmt.get());
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+            db::ThrowEngineError(QStringLiteral("Ошибка в запросе «%1»").arg(sql.simplified()));
     }
     static const QRegularExpression isoDate(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
     for (int c = 0; c < int(columns.size()); ++c) {
         ColumnInfo &info = columns[size_t(c)];
         if (info.type != TFieldType::ftUnknown) continue;
-        const int type = m_cursor->firstRowPending ? sqlite3_column_type(stmt, c) : SQLITE_NULL;
+        const int type = rc == SQLITE_ROW ? sqlite3_column_type(stmt.get(), c) : SQLITE_NULL;
         if (type == SQLITE_TEXT) {
-            const QString v = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, c)));
+            const QString v =
+                QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt.get(), c)));
             if (isoDate.match(v).hasMatch()) {
                 info.type = TFieldType::ftDate;
             } else {
@@ -147,29 +158,20 @@ std::vector<TDataSet::ColumnInfo> TQuery::openCursor() {
             info.type = TFieldType::ftFloat;
         }
     }
-    if (m_cursor->stmt) db::Database::registerReader(this, [this] { FetchAll(); });
+    if (!src.keyed) {
+        // The statement that was stepped once gives the first rows.
+        src.primed = std::shared_ptr<sqlite3_stmt>(stmt.release(), db::StatementFinalizer());
+        src.primedHasRow = rc == SQLITE_ROW;
+    }
     return columns;
 }
 
-bool TQuery::fetchRows(int count) {
-    for (int i = 0; i < count; ++i) {
-        Row row;
-        if (!m_cursor || !m_cursor->next(this, row, QStringLiteral("Ошибка чтения запроса «%1»").arg(Name())))
-            return false;
-        appendFetchedRow(std::move(row));
-    }
-    return true;
+void TQuery::masterChanged() {
+    reread(false);
 }
-
-void TQuery::closeCursor() {
-    db::Database::unregisterReader(this);
-    m_cursor.reset();
-}
-
-void TQuery::masterChanged() { reread([](const Row &) { return false; }, 0); }
 
 void TQuery::ExecSQL() {
-    db::Database::finishReaders();
+    db::Database::suspendReaders();
     syncParams();
     const QString sql = TranslatedSQL();
     db::StatementPtr stmt = db::Prepare(sql);
@@ -222,11 +224,15 @@ void TQuery::runUpdate(const QStringList &statement, Row &row) {
                                          QRegularExpression::CaseInsensitiveOption);
     const auto m = into.match(sql);
     if (!m.hasMatch()) return;
+    const qint64 rowid = db::Database::LastInsertRowId();
+    QString from = source().from.section(QLatin1Char(' '), 0, 0);
+    from.remove(QLatin1Char('"'));
+    if (source().keyed && from.compare(m.captured(1), Qt::CaseInsensitive) == 0) row.rowid = rowid;
     const db::FieldDef *key = db::AutoIncField(db::FindTable(m.captured(1)));
     if (!key) return;
     const int col = store().columnIndex(QString::fromUtf8(key->name));
     if (col < 0) return;
     std::vector<QVariant> values = RowCodec::values(row.data);
-    values[size_t(col)] = db::Database::LastInsertRowId();
+    values[size_t(col)] = rowid;
     row.data = RowCodec::fromValues(values);
 }

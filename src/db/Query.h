@@ -49,8 +49,7 @@ public:
 
 protected:
     std::vector<ColumnInfo> openCursor() override;
-    bool fetchRows(int count) override;
-    void closeCursor() override;
+    bool writesToSource() const override { return UpdateObject != nullptr; }
     void applyRow(db::Row &row) override;
     void masterChanged() override;
 
@@ -62,7 +61,5 @@ private:
     QStringList m_sql;
     QString m_parsedText;
     TParams m_params;
-    struct Cursor;
-    std::unique_ptr<Cursor> m_cursor;
     int m_rowsAffected = 0;
 };

@@ -180,4 +180,18 @@ int RowStore::columnIndex(const QString &name) const {
     return -1;
 }
 
+void RowStore::shiftFrom(int number, int by) {
+    if (endKnown && end >= number) end += by;
+    if (spanEnd >= number) spanEnd += by;
+    if (startKnown && first > number) first += by;
+    if (spanBegin > number) spanBegin += by;
+    std::map<int, QByteArray> moved;
+    for (auto &[at, key] : checkpoints)
+        if (at < number)
+            moved.emplace(at, std::move(key));
+        else if (by > 0 || at >= number - by)
+            moved.emplace(at + by, std::move(key));
+    checkpoints = std::move(moved);
+}
+
 } // namespace db

@@ -1,11 +1,15 @@
 #pragma once
-// Inside the engine: how fetched rows are held. A row keeps the stored values of its
-// columns encoded in one byte buffer (one allocation a row, decoded on access), so a
-// register can read 100 000 rows without converting every cell it never shows.
+// Inside the engine: how the rows a dataset shows are held. A dataset keeps a bounded
+// window of rows in memory, numbered in result order; the rest is re-read on demand.
+// A row keeps the stored values of its columns encoded in one byte buffer (one
+// allocation a row, decoded on access), so reading a row costs no more than a copy.
 #include "db/DataSet.h"
 
 #include <QByteArray>
 #include <QVariant>
+#include <deque>
+#include <map>
+#include <memory>
 #include <vector>
 
 struct sqlite3_stmt;
@@ -29,7 +33,9 @@ struct Row {
     TUpdateStatus status = TUpdateStatus::usUnmodified;
     bool applied = false;       // written by ApplyUpdates, waiting for CommitUpdates
     bool appliedInTxn = false;  // applied inside a transaction that is still open
-    qint64 rowid = 0;           // tables: the row's identity in its table
+    bool local = false;         // added here and not (yet) in the rows' source
+    qint64 rowid = 0;           // the row's identity in its table (0: unknown)
+    QByteArray key;             // keyed sources: the order values then the rowid (empty: unknown)
     QByteArray beforeApply;     // values before ApplyUpdates gave the row its key
     std::vector<QVariant> calc; // calculated and lookup values
     bool calcValid = false;
@@ -37,20 +43,44 @@ struct Row {
     QVariant oldCell(int column) const { return RowCodec::cell(hasOld ? old : data, column); }
 };
 
+using RowPtr = std::shared_ptr<Row>;
+
+// The window: rows numbered begin .. begin + size() - 1, contiguous in result order.
+// Numbers are positions from the first row once `origin` is known; a dataset that
+// reached its end by reading backwards numbers its rows from an arbitrary base until
+// something tells where the first row is.
 class RowStore {
 public:
-    std::vector<std::unique_ptr<Row>> rows;
-    std::vector<QString> columnNames; // the result's column names (after "_1" renaming)
-    bool complete = false;            // every row of the source has been read
+  std::deque<RowPtr> rows;
+  int begin = 0;
+  std::vector<QString> columnNames; // the result's column names (after "_1" renaming)
 
-    int size() const { return int(rows.size()); }
-    Row &at(int i) { return *rows[size_t(i)]; }
-    const Row &at(int i) const { return *rows[size_t(i)]; }
-    int columnIndex(const QString &name) const; // case-insensitive; -1 when missing
-    void clear() {
-        rows.clear();
-        complete = false;
+  // What is known about the whole result, in row numbers.
+  bool startKnown = false; // rows start at `first`
+  bool endKnown = false;   // rows end before `end`
+  int first = 0;           // number of the first row (valid when startKnown)
+  int end = 0;             // one past the number of the last row (valid when endKnown)
+  // The numbers reached so far without a gap: rows between are re-read by key from
+  // the nearest checkpoint (the key of a row every few hundred).
+  int spanBegin = 0, spanEnd = 0;
+  std::map<int, QByteArray> checkpoints;
+
+  int size() const { return int(rows.size()); }
+  int windowEnd() const { return begin + size(); }
+  bool holds(int number) const { return number >= begin && number < windowEnd(); }
+  const RowPtr &at(int number) const { return rows[size_t(number - begin)]; }
+  int columnIndex(const QString &name) const; // case-insensitive; -1 when missing
+  // Every row of the result is in the window.
+  bool complete() const { return startKnown && endKnown && first == begin && end == windowEnd(); }
+
+  void clear() {
+      rows.clear();
+      begin = first = end = spanBegin = spanEnd = 0;
+      startKnown = endKnown = false;
+      checkpoints.clear();
     }
+    // A row inserted at `number` or removed from it: the numbers after it move.
+    void shiftFrom(int number, int by);
 };
 
 } // namespace db

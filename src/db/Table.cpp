@@ -9,8 +9,6 @@
 using db::Row;
 using db::RowCodec;
 
-struct TTable::Cursor : db::RowCursor {};
-
 namespace {
 
 QString quote(const QString &name) { return QLatin1Char('"') + name + QLatin1Char('"'); }
@@ -111,7 +109,7 @@ QString TTable::orderClause() const {
     return QStringLiteral(" ORDER BY ") + terms.join(QStringLiteral(", "));
 }
 
-QString TTable::selectSql(QVariantList &binds) const {
+QString TTable::whereClause(QVariantList &binds) const {
     QStringList where;
     const QStringList fields = IndexFields();
     auto column = [&](const QString &f) {
@@ -136,8 +134,13 @@ QString TTable::selectSql(QVariantList &binds) const {
             binds << db::ToStorage(fieldType(fields[i]), 0, values[i]);
         }
     }
+    return where.join(QStringLiteral(" AND "));
+}
+
+QString TTable::selectSql(QVariantList &binds) const {
+    const QString where = whereClause(binds);
     QString sql = QStringLiteral("SELECT rowid, * FROM ") + quotedName();
-    if (!where.isEmpty()) sql += QStringLiteral(" WHERE ") + where.join(QStringLiteral(" AND "));
+    if (!where.isEmpty()) sql += QStringLiteral(" WHERE ") + where;
     return sql + orderClause();
 }
 
@@ -147,7 +150,7 @@ void TTable::SetRange(const QVariantList &start, const QVariantList &end) {
     m_rangeStart = start;
     m_rangeEnd = end;
     m_rangeActive = true;
-    reread([](const Row &) { return false; }, 0);
+    reread(false);
 }
 
 void TTable::CancelRange() {
@@ -160,9 +163,7 @@ void TTable::CancelRange() {
 
 void TTable::rereadKeepingRow() {
     CheckBrowseMode();
-    const int cur = currentIndex();
-    const qint64 rowid = cur >= 0 && cur < store().size() ? store().at(cur).rowid : 0;
-    reread([rowid](const Row &r) { return rowid != 0 && r.rowid == rowid; }, 0);
+    reread(true);
 }
 
 void TTable::closed() {
@@ -172,80 +173,54 @@ void TTable::closed() {
     m_rangeEnd.clear();
 }
 
-void TTable::masterChanged() { reread([](const Row &) { return false; }, 0); }
+void TTable::masterChanged() {
+    reread(false);
+}
 
 QStringList TTable::masterDetailFields() const { return IndexFields().mid(0, m_masterFields.size()); }
 
 // ---- Comparing keys ---------------------------------------------------------------------
 
-QVariant TTable::rowValue(const Row &row, const QString &field) const {
-    const int col = const_cast<TTable *>(this)->store().columnIndex(field);
-    return col < 0 ? QVariant() : RowCodec::cell(row.data, col);
-}
-
-namespace {
-
-// Compares two stored values the way the ordering of the rows does: nulls first,
-// numbers by value, text by the Russian collation.
-int compareStored(const QVariant &a, const QVariant &b) {
-    if (a.isNull() || b.isNull()) return a.isNull() == b.isNull() ? 0 : (a.isNull() ? -1 : 1);
-    const bool aText = a.typeId() == QMetaType::QString, bText = b.typeId() == QMetaType::QString;
-    if (!aText && !bText) {
-        const double x = a.toDouble(), y = b.toDouble();
-        return x < y ? -1 : (x > y ? 1 : 0);
-    }
-    if (aText != bText) return aText ? 1 : -1; // numbers sort before text
-    return db::Database::CompareText(a.toString(), b.toString());
-}
-
-} // namespace
-
-int TTable::compareKey(const Row &row, const QVariantList &values, int count) const {
+// The rows whose first index fields are not below (or equal to) the values, in the
+// order of the index: nulls first, text by the Russian collation.
+QString TTable::keyCondition(const QVariantList &values, bool equal, QVariantList &binds) const {
     const QStringList fields = IndexFields();
-    for (int i = 0; i < count && i < fields.size(); ++i) {
-        const QVariant target = db::ToStorage(fieldType(fields[i]), 0, values[i]);
-        const int c = compareStored(rowValue(row, fields[i]), target);
-        if (c != 0) return c;
+    const int count = int(std::min<qsizetype>(values.size(), fields.size()));
+    QStringList alternatives, same;
+    for (int i = 0; i < count; ++i) {
+        const QString column = db::IsTextType(fieldType(fields[i]))
+                                   ? quote(fields[i]) + QStringLiteral(" COLLATE RU")
+                                   : quote(fields[i]);
+        const QVariant value = db::ToStorage(fieldType(fields[i]), 0, values[i]);
+        const QString mark = QStringLiteral(":orbek_x%1").arg(binds.size());
+        if (!value.isNull()) binds << value;
+        const QString above =
+            value.isNull() ? column + QStringLiteral(" IS NOT NULL") : column + QStringLiteral(" > ") + mark;
+        if (!equal)
+            alternatives << (same.isEmpty()
+                                 ? above
+                                 : same.join(QStringLiteral(" AND ")) + QStringLiteral(" AND ") + above);
+        same << (value.isNull() ? column + QStringLiteral(" IS NULL")
+                                : column + QStringLiteral(" = ") + mark);
     }
-    return 0;
-}
-
-int TTable::compareRows(const Row &a, const Row &b) const {
-    for (const QString &f : IndexFields()) {
-        const int c = compareStored(rowValue(a, f), rowValue(b, f));
-        if (c != 0) return c;
-    }
-    return a.rowid < b.rowid ? -1 : (a.rowid > b.rowid ? 1 : 0);
+    if (same.isEmpty()) return QStringLiteral("1");
+    alternatives << same.join(QStringLiteral(" AND "));
+    return QStringLiteral("(") + alternatives.join(QStringLiteral(" OR ")) + QStringLiteral(")");
 }
 
 void TTable::FindNearest(const QVariantList &values) {
     checkActive();
     CheckBrowseMode();
-    FetchAll();
-    const int count = int(std::min<qsizetype>(values.size(), IndexFields().size()));
-    int lo = 0, hi = store().size();
-    while (lo < hi) {
-        const int mid = (lo + hi) / 2;
-        if (compareKey(store().at(mid), values, count) < 0)
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
-    if (store().size() == 0) return;
-    SetRecNo(std::min(lo, store().size() - 1));
+    QVariantList binds;
+    const QString condition = keyCondition(values, false, binds);
+    if (!moveToFirstWhere(condition, binds)) Last();
 }
 
 bool TTable::FindKey(const QVariantList &values) {
     checkActive();
     CheckBrowseMode();
-    FetchAll();
-    const int count = int(std::min<qsizetype>(values.size(), IndexFields().size()));
-    for (int i = 0; i < store().size(); ++i)
-        if (compareKey(store().at(i), values, count) == 0) {
-            SetRecNo(i);
-            return true;
-        }
-    return false;
+    QVariantList binds;
+    return moveToFirstWhere(keyCondition(values, true, binds), binds);
 }
 
 // ---- Reading -------------------------------------------------------------------------------
@@ -256,52 +231,53 @@ std::vector<TDataSet::ColumnInfo> TTable::openCursor() {
     db::Database::AcquireTable(m_sqlName, this, Exclusive);
     m_holdsLock = true;
     QVariantList binds;
-    QString sql;
+    db::StatementPtr stmt;
     try {
         IndexFields(); // a missing named index is an error of opening
         m_columns.clear();
-        sql = selectSql(binds);
-        m_cursor = std::make_unique<Cursor>();
-        m_cursor->stmt = db::Prepare(sql);
+        stmt = db::Prepare(selectSql(binds));
     } catch (const EDatabaseError &) {
         if (!def)
             throw EDatabaseError(QStringLiteral("Таблица «%1» не найдена в папке данных").arg(m_tableName));
         throw;
     }
-    sqlite3_stmt *stmt = m_cursor->stmt.get();
-    for (int i = 0; i < binds.size(); ++i) db::BindValue(stmt, i + 1, binds[i]);
-    m_cursor->firstColumn = 1;
-    m_cursor->columns = sqlite3_column_count(stmt) - 1;
+    const int count = sqlite3_column_count(stmt.get()) - 1;
     std::vector<ColumnInfo> columns;
-    for (int c = 0; c < m_cursor->columns; ++c) {
+    for (int c = 0; c < count; ++c) {
         ColumnInfo info;
-        info.name = QString::fromUtf8(sqlite3_column_name(stmt, c + 1));
+        info.name = QString::fromUtf8(sqlite3_column_name(stmt.get(), c + 1));
         const db::FieldDef *fd = db::FindFieldDef(def, info.name);
         if (fd) {
             db::FieldTypeFromCode(QString::fromLatin1(fd->type), info.type, info.size);
-        } else if (const char *decl = sqlite3_column_decltype(stmt, c + 1)) {
+        } else if (const char *decl = sqlite3_column_decltype(stmt.get(), c + 1)) {
             db::FieldTypeFromDecl(QString::fromUtf8(decl), info.type, info.size);
         }
         columns.push_back(info);
     }
     m_columns = columns;
-    db::Database::registerReader(this, [this] { FetchAll(); });
+    // The rows in index order, the rowid breaking ties: a window anywhere is read from
+    // the key of a row beside it.
+    db::RowSource &src = source();
+    src.keyed = true;
+    src.columns = QStringLiteral("*");
+    src.from = quotedName();
+    src.rowid = QStringLiteral("rowid");
+    src.where = whereClause(binds = {});
+    for (const QString &f : IndexFields()) {
+        db::OrderTerm term;
+        term.expr = db::IsTextType(fieldType(f)) ? quote(f) + QStringLiteral(" COLLATE RU") : quote(f);
+        term.column = f;
+        src.order.push_back(term);
+    }
+    src.bind = [binds](sqlite3_stmt *s) {
+        for (int i = 0; i < binds.size(); ++i)
+            db::BindValue(s, i + 1, binds[i]);
+    };
+    src.errorText = QStringLiteral("Ошибка чтения таблицы «%1»").arg(m_tableName);
     return columns;
 }
 
-bool TTable::fetchRows(int count) {
-    for (int i = 0; i < count; ++i) {
-        Row row;
-        if (!m_cursor || !m_cursor->next(this, row, QStringLiteral("Ошибка чтения таблицы «%1»").arg(m_tableName)))
-            return false;
-        appendFetchedRow(std::move(row));
-    }
-    return true;
-}
-
 void TTable::closeCursor() {
-    db::Database::unregisterReader(this);
-    m_cursor.reset();
     if (m_holdsLock) {
         db::Database::ReleaseTable(m_sqlName, this);
         m_holdsLock = false;
@@ -315,7 +291,7 @@ void TTable::noteWrite() {
 }
 
 void TTable::writeInsert(Row &row, const QByteArray &data) {
-    db::Database::finishReaders();
+    db::Database::suspendReaders();
     const std::vector<QVariant> values = RowCodec::values(data);
     QStringList names, marks;
     QVariantList binds;
@@ -345,7 +321,7 @@ void TTable::writeInsert(Row &row, const QByteArray &data) {
 }
 
 void TTable::writeUpdate(Row &row, const QByteArray &data) {
-    db::Database::finishReaders();
+    db::Database::suspendReaders();
     const std::vector<QVariant> values = RowCodec::values(data);
     QStringList sets;
     QVariantList binds;
@@ -364,29 +340,13 @@ void TTable::writeUpdate(Row &row, const QByteArray &data) {
 }
 
 void TTable::writeDelete(Row &row) {
-    db::Database::finishReaders();
+    db::Database::suspendReaders();
     db::Database::Exec(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quotedName()), {row.rowid});
     noteWrite();
 }
 
 void TTable::placePostedRow() {
-    // Keep the rows in index order without re-reading the table: the posted row moves
-    // to its place among the others.
-    FetchAll();
-    const int cur = currentIndex();
-    if (cur < 0) return;
-    auto moving = std::move(store().rows[size_t(cur)]);
-    store().rows.erase(store().rows.begin() + cur);
-    int lo = 0, hi = store().size();
-    while (lo < hi) {
-        const int mid = (lo + hi) / 2;
-        if (compareRows(store().at(mid), *moving) < 0)
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
-    store().rows.insert(store().rows.begin() + lo, std::move(moving));
-    setCurrentIndex(lo);
+    relocateCurrentRow();
 }
 
 void TTable::transactionRolledBack() {
@@ -398,7 +358,7 @@ void TTable::EmptyTable() {
     if (Active()) CheckBrowseMode();
     db::Database::Exec(QStringLiteral("DELETE FROM %1").arg(quotedName()));
     noteWrite();
-    if (Active()) reread([](const Row &) { return false; }, 0);
+    if (Active()) reread(false);
 }
 
 void TTable::ReindexTable() { db::Database::Exec(QStringLiteral("REINDEX %1").arg(quotedName())); }

@@ -45,27 +45,25 @@ public:
     ~TTable() override;
 
 protected:
-    std::vector<ColumnInfo> openCursor() override;
-    bool fetchRows(int count) override;
-    void closeCursor() override;
-    bool writesDirectly() const override { return true; }
-    void writeInsert(db::Row &row, const QByteArray &data) override;
-    void writeUpdate(db::Row &row, const QByteArray &data) override;
-    void writeDelete(db::Row &row) override;
-    void placePostedRow() override;
-    void masterChanged() override;
-    void closed() override;
-    QStringList masterDetailFields() const override;
-    void transactionRolledBack() override;
+  std::vector<ColumnInfo> openCursor() override;
+  void closeCursor() override;
+  bool writesDirectly() const override { return true; }
+  void writeInsert(db::Row &row, const QByteArray &data) override;
+  void writeUpdate(db::Row &row, const QByteArray &data) override;
+  void writeDelete(db::Row &row) override;
+  void placePostedRow() override;
+  void masterChanged() override;
+  void closed() override;
+  QStringList masterDetailFields() const override;
+  void transactionRolledBack() override;
 
 private:
     QString quotedName() const;
     QString selectSql(QVariantList &binds) const;
+    QString whereClause(QVariantList &binds) const;
     QString orderClause() const;
-    // <0, 0, >0: the row's index key against `values` over the first `count` fields.
-    int compareKey(const db::Row &row, const QVariantList &values, int count) const;
-    int compareRows(const db::Row &a, const db::Row &b) const;
-    QVariant rowValue(const db::Row &row, const QString &field) const;
+    // SQL for the rows whose first index fields are not below (equal: equal to) values.
+    QString keyCondition(const QVariantList &values, bool equal, QVariantList &binds) const;
     TFieldType fieldType(const QString &field) const;
     void rereadKeepingRow();
     void noteWrite();
@@ -76,8 +74,6 @@ private:
     QString m_indexFieldNames;
     bool m_rangeActive = false;
     QVariantList m_rangeStart, m_rangeEnd;
-    struct Cursor;
-    std::unique_ptr<Cursor> m_cursor;
     bool m_holdsLock = false;
     std::vector<ColumnInfo> m_columns;
 };
