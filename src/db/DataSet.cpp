@@ -866,14 +866,11 @@ void TDataSet::checkStale() {
     if (now == m_generation || pinned()) return;
     m_generation = now;
     dropReader();
+    // The rows held stay as shown and keep their numbers; keys kept for rows left
+    // behind may be gone, and rows may have come after the last: the end is read anew.
     db::RowStore &s = *m_store;
     s.checkpoints.clear();
-    s.spanBegin = s.begin;
-    s.spanEnd = s.windowEnd();
     s.endKnown = false;
-    // Rows may have come or gone before the window: its numbers are no longer
-    // positions, unless they are offsets (a source without a key).
-    if (m_source->keyed) s.startKnown = false;
 }
 
 void TDataSet::dropReader() {
@@ -1249,6 +1246,7 @@ db::RowPtr TDataSet::rowAt(int number) {
     if (s.holds(number)) return s.at(number);
     if (number == m_cur && m_curRow) return m_curRow;
     if (number < 0 || !Active()) return {};
+    checkStale();
     if (s.startKnown && number < s.first) return {};
     if (s.endKnown && number >= s.end) return {};
     if (!s.startKnown && number < s.spanBegin - Batch) return {};

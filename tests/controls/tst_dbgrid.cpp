@@ -114,6 +114,69 @@ private slots:
         QCOMPARE(grid.Model()->index(99999, 2).data().toString(), QStringLiteral("150000"));
     }
 
+    // Ctrl+End over a table read lazily goes to its real last row at once, Ctrl+Home
+    // back to the first; scrolling up from the end reads the rows before.
+    void ctrlEndReachesTheRealLastRow() {
+        OrdersTable orders(100000);
+        TDBGrid grid(nullptr, &orders.source);
+        grid.SetReadOnly(true);
+        grid.AddColumn("NUMBER", QStringLiteral("№"), 60);
+        grid.resize(400, 300);
+        grid.show();
+        grid.setFocus();
+        QVERIFY(!orders.plat.AllRowsFetched());
+        QTest::keyClick(&grid, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(orders.plat.FieldByName("NUMBER")->AsInteger(), 100000);
+        QCOMPARE(grid.currentIndex().row(), 99999);
+        QCOMPARE(grid.currentIndex().data().toString(), QStringLiteral("100000"));
+        for (int i = 0; i < 300; ++i)
+            QTest::keyClick(&grid, Qt::Key_Up);
+        QCOMPARE(orders.plat.FieldByName("NUMBER")->AsInteger(), 99700);
+        QCOMPARE(grid.currentIndex().data().toString(), QStringLiteral("99700"));
+        QTest::keyClick(&grid, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(orders.plat.FieldByName("NUMBER")->AsInteger(), 1);
+        QCOMPARE(grid.currentIndex().row(), 0);
+    }
+
+    // A row written while the grid stands halfway through 100 000: the grid keeps the
+    // rows it shows, and the new row appears where the order puts it, current.
+    void writeWhileScrolledHalfway() {
+        OrdersTable orders(100000);
+        TTable &plat = orders.plat;
+        plat.SetIndexFieldNames("NUMBER");
+        TDBGrid grid(nullptr, &orders.source);
+        grid.SetReadOnly(true);
+        grid.AddColumn("NUMBER", QStringLiteral("№"), 60);
+        grid.AddColumn("SUMMA", QStringLiteral("Сумма"), 90);
+        grid.resize(400, 300);
+        grid.show();
+        plat.SetRecNo(50000);
+        grid.scrollTo(grid.currentIndex(), QAbstractItemView::PositionAtTop);
+        QCoreApplication::processEvents();
+        const QString top = grid.indexAt(QPoint(1, 1)).data().toString();
+        QCOMPARE(grid.currentIndex().data().toString(), QStringLiteral("50001"));
+        plat.Insert();
+        plat.FieldByName("NUMBER")->SetAsFloat(50003.5);
+        plat.FieldByName("SUMMA")->SetAsFloat(7);
+        plat.Post();
+        QCoreApplication::processEvents();
+        QCOMPARE(grid.indexAt(QPoint(1, 1)).data().toString(), top);
+        QCOMPARE(plat.RecNo(), 50003);
+        QCOMPARE(grid.currentIndex().row(), 50003);
+        QCOMPARE(grid.currentIndex().siblingAtColumn(1).data().toString(), QStringLiteral("7"));
+        QCOMPARE(grid.Model()->index(50002, 0).data().toString(), QStringLiteral("50003"));
+        QCOMPARE(grid.Model()->index(50004, 0).data().toString(), QStringLiteral("50004"));
+        QCOMPARE(plat.RecordCount(), 100001);
+        // Written elsewhere and read again: the grid stays on its row.
+        db::Database::Exec("insert into PlatPor (NUMBER, SUMMA) values (50002.5, 8)");
+        plat.Refresh();
+        QCoreApplication::processEvents();
+        QCOMPARE(grid.currentIndex().siblingAtColumn(1).data().toString(), QStringLiteral("7"));
+        QCOMPARE(grid.currentIndex().row(), 50004);
+        QCOMPARE(grid.Model()->index(50002, 1).data().toString(), QStringLiteral("8"));
+        QCOMPARE(grid.Model()->rowCount(), 100002);
+    }
+
     void currentRowIsTheCursorBothWays() {
         OrdersTable orders(5);
         TTable &plat = orders.plat;
