@@ -17,6 +17,7 @@
 #include "controls/HelpWindow.h"
 #include "db/Database.h"
 #include "db/Formats.h"
+#include "ledger/UBalans.h"
 #include "ledger/UKasOrd.h"
 #include "ledger/UKassa.h"
 #include "ledger/UOpKassa.h"
@@ -143,7 +144,7 @@ void TLogoAppForm::CreateCash() {
 
 void TLogoAppForm::CreateBalance() {
     if (!CreateFlags.Balance) return;
-    // TBalans
+    CreateForm(Balans, this);
     CreateFlags.Balance = false;
 }
 
@@ -179,6 +180,7 @@ void TLogoAppForm::EnableCommands() {
         QStringLiteral("N10"),          QStringLiteral("N18"),       QStringLiteral("N19"),
         QStringLiteral("N20"),          QStringLiteral("N21"),       QStringLiteral("N24"),
         QStringLiteral("N25"),          QStringLiteral("N26"),       QStringLiteral("N44"),
+        QStringLiteral("N39"),          QStringLiteral("N40"),
     };
     for (QAction *item : menuBar()->findChildren<QAction *>()) {
         if (!item->objectName().isEmpty()) item->setEnabled(built.contains(item->objectName()));
@@ -570,10 +572,16 @@ void TLogoAppForm::N10Click() {
 }
 void TLogoAppForm::N39Click() {
     CreateBalance();
+    Balans->ReportMode = QStringLiteral("1");
+    Balans->SetCaption(ItemCaption(QStringLiteral("N39")));
+    ShowModal(Balans);
 }
 void TLogoAppForm::N46Click() {}
 void TLogoAppForm::N40Click() {
     CreateBalance();
+    Balans->ReportMode = QStringLiteral("2");
+    Balans->SetCaption(ItemCaption(QStringLiteral("N40")));
+    ShowModal(Balans);
 }
 void TLogoAppForm::N41Click() {
     CreateTurnOver();

@@ -366,7 +366,10 @@ const std::vector<TableDef> &Schema() {
         // Work table of the balance and the turnover-balance sheet.
         {"BalOtch", "BalOtch.db",
          {
-             {"SchetBal", "A10"},
+             // As wide as the account codes it holds. Folders made when it was ten
+             // wide declare VARCHAR(10), which the database does not enforce: the width
+             // a field holds is the one declared here.
+             {"SchetBal", "A20"},
              {"SaldVx", "$"},
              {"DebOb", "$"},
              {"KreOb", "$"},
@@ -374,8 +377,7 @@ const std::vector<TableDef> &Schema() {
          },
          "",
          {
-             // The order the reports print the accounts in; codes cut to ten characters
-             // may repeat, so the table has no key on them.
+             // The order the reports print the accounts in.
              {"SchetBal", "SchetBal"},
          }},
 
@@ -384,7 +386,7 @@ const std::vector<TableDef> &Schema() {
          {
              {"ConfBal", "+"},
              {"GroupId", "N"},
-             {"BalSchet", "A10"},
+             {"BalSchet", "A20"}, // an account code, as wide as the codes of the journal
              {"StrokaId", "N"},
              {"NameStr", "A100"},
              {"FirstSum", "$"},

@@ -48,8 +48,8 @@ const char *const kExpectedFields[][2] = {
     {"PlanSch.DB", "PlanId +, Schet A20, NameSchet A100, TypeSchet A2"},
     {"Provodka.DB", "ProvodkaId +, DateProv D, Debet A20, Kredit A20, Summa $, Primech A50, Organis N"},
     {"Kassa.db", "KassaId +, ProvodkaId N, Primech A100, Prilog A100, Dokument A150, Komu A70, NumbDok N"},
-    {"BalOtch.db", "SchetBal A10, SaldVx $, DebOb $, KreOb $, SaldIs $"},
-    {"ConfBal.db", "ConfBal +, GroupId N, BalSchet A10, StrokaId N, NameStr A100, FirstSum $, LastSum $"},
+    {"BalOtch.db", "SchetBal A20, SaldVx $, DebOb $, KreOb $, SaldIs $"},
+    {"ConfBal.db", "ConfBal +, GroupId N, BalSchet A20, StrokaId N, NameStr A100, FirstSum $, LastSum $"},
 };
 
 QStringList splitFields(const char *fields) {

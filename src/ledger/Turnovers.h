@@ -1,0 +1,40 @@
+#pragma once
+// What the balance, the turnover-balance sheet, the turnover by account and the
+// accounting balance sheet share: the turnover of each account of the own organisation
+// over a period, read by one grouped query per side over the journal, and the day from
+// which every saldo counts, so that one account shows one saldo in every report.
+#include "db/Currency.h"
+#include "db/Query.h"
+
+#include <QDate>
+
+#include <vector>
+
+// Every saldo counts the entries from this day to the report date.
+inline QDate SaldoStart() {
+    return QDate(1998, 1, 1);
+}
+
+// The turnovers of one side, "debet" or "Kredit": one row per account code, with the
+// code and the sum of its entries, for the parameters datVx, datIs (dates) and org.
+void SetTurnoverSQL(TQuery *query, const QString &side);
+
+// Re-opens the query for the entries of organisation `org` dated from `from` to `to`,
+// both whole days included.
+void OpenTurnovers(TQuery *query, const QDate &from, const QDate &to, double org);
+
+// The rows of an open turnover query. A sum is taken to the ten-thousandth of a rouble,
+// so saldos made of kopeck amounts come out exact: turnovers that cancel give 0.
+struct AccountSum {
+    QString code; // empty for entries without an account on that side
+    Currency sum;
+};
+std::vector<AccountSum> ReadTurnovers(TQuery *query);
+
+// a + b and a - b exactly.
+inline Currency operator+(Currency a, Currency b) {
+    return Currency::fromRaw(a.raw() + b.raw());
+}
+inline Currency operator-(Currency a, Currency b) {
+    return Currency::fromRaw(a.raw() - b.raw());
+}
