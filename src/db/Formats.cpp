@@ -293,6 +293,27 @@ QString FloatToStr(double value) {
 
 QString MoneyToStr(double value) { return FormatFloat(QStringLiteral(",0.00"), value); }
 
+QString MoneyWithMaskBlanks(double value) {
+    static const QString mask = QStringLiteral("### ### ##0");
+    const QString fixed = FormatFloat(QStringLiteral("0.00"), std::fabs(value));
+    const int point = int(fixed.size()) - 3;
+    const QString digits = fixed.left(point);
+    int left = int(digits.size());
+    QString out;
+    for (int i = int(mask.size()) - 1; i >= 0; --i) {
+        if (mask[i] == QLatin1Char(' '))
+            out.prepend(QLatin1Char(' '));
+        else if (left > 0)
+            out.prepend(digits[--left]);
+    }
+    out.prepend(digits.left(left)); // digits beyond the mask's nine
+    if (value < 0 && fixed != QStringLiteral("0") + DecimalSeparator() + QStringLiteral("00")) {
+        const int first = int(out.indexOf(QRegularExpression(QStringLiteral("\\d"))));
+        out.insert(first, QLatin1Char('-'));
+    }
+    return out + fixed.mid(point);
+}
+
 bool TryStrToFloat(const QString &text, double &value) {
     QString t;
     t.reserve(text.size());

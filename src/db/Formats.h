@@ -39,6 +39,10 @@ QString FormatFloat(const QString &mask, double value);
 QString FloatToStr(double value);
 // Money as shown by default: grouped thousands and two decimals ("1 234-50").
 QString MoneyToStr(double value);
+// Money under the mask "### ### ##0.00" with every blank of the mask kept, also where
+// no digit stands before it, as a text line writes a sum ("в т.ч. НДС", the tax lines
+// of the printed documents): 180 gives "  180-00", 1234.5 gives " 1 234-50".
+QString MoneyWithMaskBlanks(double value);
 
 // Parses a typed number. The decimal point may be the current separator, "." or ","
 // (one of them, once), so "1234567,89" and "1234567.89" read alike under every setting.

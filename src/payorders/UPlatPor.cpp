@@ -32,30 +32,6 @@ TPlatPor *PlatPor = nullptr;
 
 namespace {
 
-// The VAT amount as the remark writes it: the mask "### ### ##0.00" with every blank
-// of the mask kept, also where no digit stands before it, so 180 gives "  180-00" and
-// 1234.5 gives " 1 234-50".
-QString vatText(double vat) {
-    static const QString mask = QStringLiteral("### ### ##0");
-    const QString fixed = fmt::FormatFloat(QStringLiteral("0.00"), double(std::fabs(vat)));
-    const int point = int(fixed.size()) - 3;
-    const QString digits = fixed.left(point);
-    int left = int(digits.size());
-    QString out;
-    for (int i = int(mask.size()) - 1; i >= 0; --i) {
-        if (mask[i] == QLatin1Char(' '))
-            out.prepend(QLatin1Char(' '));
-        else if (left > 0)
-            out.prepend(digits[--left]);
-    }
-    out.prepend(digits.left(left)); // digits beyond the mask's nine
-    if (vat < 0 && fixed != QStringLiteral("0") + fmt::DecimalSeparator() + QStringLiteral("00")) {
-        const int first = int(out.indexOf(QRegularExpression(QStringLiteral("\\d"))));
-        out.insert(first, QLatin1Char('-'));
-    }
-    return out + fixed.mid(point);
-}
-
 QPushButton *button(QWidget *parent, const QString &caption) {
     auto *b = new QPushButton(caption, parent);
     b->setAutoDefault(false);
@@ -461,8 +437,8 @@ void TPlatPor::SpeedButton8Click() {
         Currency::MulDiv(summa, Currency::fromDouble(percent), Currency::fromDouble(percent + 100));
     TField *remark = Plat->FieldByName(QStringLiteral("REMARK"));
     Plat->Edit();
-    remark->SetAsString(remark->AsString() + QStringLiteral(" в т.ч. НДС ") + vatText(vat.toDouble()) +
-                        QStringLiteral(" руб."));
+    remark->SetAsString(remark->AsString() + QStringLiteral(" в т.ч. НДС ") +
+                        fmt::MoneyWithMaskBlanks(vat.toDouble()) + QStringLiteral(" руб."));
 }
 
 void TPlatPor::ClearSrokClick() {

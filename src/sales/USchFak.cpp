@@ -28,7 +28,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -621,38 +620,17 @@ void TSchFak::PrintDocument(const QString &choice) {
 
 namespace {
 
-// A sum rounded once to whole kopecks, an exact half to the even kopeck (as Okrugl
-// rounds): the one value a printed total shows in figures and in words.
-Currency kopecks(long double value) {
-    const long double cents = std::nearbyint(value * 100);
-    return Currency::fromRaw(static_cast<qint64>(cents) * 100);
-}
-
-// The sum a print hook is called for: the running total of its expression.
-long double sumOf(TRepText *sender) {
+// The sum a print hook is called for (the running total of its expression), rounded
+// once to kopecks: the one value a printed total shows in figures and in words.
+Currency sumOf(TRepText *sender) {
     const auto *expr = dynamic_cast<const TRepExpr *>(sender);
-    return expr ? expr->Value() : 0;
+    return Currency::fromDoubleKopecks(expr ? expr->Value() : 0);
 }
 
-// An amount under the mask "### ### ##0.00" with every blank of the mask kept, also
-// where no digit stands before it, as the tax lines print it: 180 gives "  180-00".
-QString withMaskBlanks(Currency amount) {
-    static const QString mask = QStringLiteral("### ### ##0");
-    const QString fixed = fmt::FormatFloat(QStringLiteral("0.00"), amount.abs().toDouble());
-    const qsizetype point = fixed.size() - 3;
-    const QString digits = fixed.left(point);
-    qsizetype left = digits.size();
-    QString out;
-    for (qsizetype i = mask.size() - 1; i >= 0; --i) {
-        if (mask[i] == QLatin1Char(' '))
-            out.prepend(QLatin1Char(' '));
-        else if (left > 0)
-            out.prepend(digits[--left]);
-    }
-    out.prepend(digits.left(left)); // digits beyond the mask's nine
-    if (amount.isNegative())
-        out.insert(out.indexOf(QRegularExpression(QStringLiteral("\\d"))), QLatin1Char('-'));
-    return out + fixed.mid(point);
+// "caption sum(sum in words)", the sum with the blanks of its mask.
+QString taxLine(const QString &caption, Currency sum) {
+    return caption + fmt::MoneyWithMaskBlanks(sum.toDouble()) + QLatin1Char('(') + SumToWords(sum) +
+           QLatin1Char(')');
 }
 
 } // namespace
@@ -663,28 +641,25 @@ void TSchFak::RepDBText1Print(TRepText *, QString &Text) {
 }
 
 void TSchFak::RepExpr9Print(TRepText *Sender, QString &Text) {
-    Text = SumToWords(kopecks(sumOf(Sender)));
+    Text = SumToWords(sumOf(Sender));
 }
 
 void TSchFak::RepExpr10Print(TRepText *Sender, QString &Text) {
-    const Currency vat = kopecks(sumOf(Sender));
-    Text = QStringLiteral("в том числе НДС - ") + withMaskBlanks(vat) + QLatin1Char('(') + SumToWords(vat) +
-           QLatin1Char(')');
+    Text = taxLine(QStringLiteral("в том числе НДС - "), sumOf(Sender));
 }
 
-// The tax on the total with VAT at the header's percent: the product first, then the
-// division, rounded once to kopecks.
+// The tax on the total with VAT at the header's percent, worked out exactly (the
+// product first, then the division) and rounded once to kopecks.
 void TSchFak::RepExpr15Print(TRepText *Sender, QString &Text) {
-    const long double percent = SpRasx->FieldByName(QStringLiteral("NalogProd"))->AsFloat();
-    const Currency tax = kopecks(sumOf(Sender) * percent / 100);
+    const double percent = SpRasx->FieldByName(QStringLiteral("NalogProd"))->AsFloat();
+    const Currency tax =
+        Currency::MulDiv(sumOf(Sender), Currency::fromDouble(percent), Currency::fromDouble(100));
     Text.clear();
-    if (!Q_pri->CheckBox1->isChecked()) return;
-    Text = QStringLiteral("плюс налог с продаж - ") + withMaskBlanks(tax) + QLatin1Char('(') +
-           SumToWords(tax) + QLatin1Char(')');
+    if (Q_pri->CheckBox1->isChecked()) Text = taxLine(QStringLiteral("плюс налог с продаж - "), tax);
 }
 
 void TSchFak::SumPrint(TRepText *Sender, QString &Text) {
-    Text = fmt::FormatFloat(QStringLiteral("### ### ##0.00"), kopecks(sumOf(Sender)).toDouble());
+    Text = fmt::FormatFloat(QStringLiteral("### ### ##0.00"), sumOf(Sender).toDouble());
 }
 
 // ---- Pickers ----------------------------------------------------------------------------------
