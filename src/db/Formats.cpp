@@ -4,6 +4,7 @@
 #include "db/Errors.h"
 
 #include <QRegularExpression>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -14,7 +15,9 @@ FormatSettings &Settings() {
     return settings;
 }
 
-void SetDecimalSeparator(QChar separator) { Settings().decimalSeparator = separator; }
+void SetDecimalSeparator(QChar separator) {
+    Settings().decimalSeparator = separator;
+}
 
 bool ApplySeparatorName(const QString &name) {
     const QString n = name.trimmed();
@@ -48,12 +51,16 @@ Decimal toDecimal(double value, int decimals) {
     if (!std::isfinite(value)) return d;
     // 18 significant digits, as extended precision gives them, then the rounding.
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.17e", std::fabs(value));
+    // As "%.17e" prints it, without going through printf for every amount of a report.
+    const auto written =
+        std::to_chars(buf, buf + sizeof buf - 1, std::fabs(value), std::chars_format::scientific, 17);
+    *written.ptr = '\0';
     // buf: d.ddddddddddddddddde±XX
     QString mant;
     mant.append(QLatin1Char(buf[0]));
     int i = 2;
-    while (buf[i] != 'e') mant.append(QLatin1Char(buf[i++]));
+    while (buf[i] != 'e')
+        mant.append(QLatin1Char(buf[i++]));
     const int exp = std::atoi(buf + i + 1);
     int point = exp + 1; // digits before the decimal point
     // Round at position point + decimals.
@@ -81,7 +88,8 @@ Decimal toDecimal(double value, int decimals) {
     }
     // Strip leading zeros.
     int lead = 0;
-    while (lead < mant.size() && mant[lead] == QLatin1Char('0')) ++lead;
+    while (lead < mant.size() && mant[lead] == QLatin1Char('0'))
+        ++lead;
     mant.remove(0, lead);
     point -= lead;
     if (mant.isEmpty()) {
@@ -134,6 +142,7 @@ QString applySection(const QString &mask, double absValue, bool showMinus) {
     const int shownInt = std::max(valueIntDigits, intZeros);
 
     QString out;
+    out.reserve(mask.size() + 24);
     const FormatSettings &s = Settings();
     // Integer digits go out as placeholders are met; the first placeholder also takes
     // every surplus digit of a value longer than the mask.
@@ -169,7 +178,8 @@ QString applySection(const QString &mask, double absValue, bool showMinus) {
             const int power = placeholdersLeft - 1;
             if (placeholdersLeft == intPlaceholders) {
                 // First placeholder: print every digit above its power too.
-                for (int p = intLeft - 1; p > power; --p) putIntDigit(p);
+                for (int p = intLeft - 1; p > power; --p)
+                    putIntDigit(p);
             }
             if (power < intLeft) putIntDigit(power);
             --placeholdersLeft;
@@ -179,7 +189,8 @@ QString applySection(const QString &mask, double absValue, bool showMinus) {
             if (!seenPoint) {
                 seenPoint = true;
                 if (intPlaceholders == 0) {
-                    for (int p = intLeft - 1; p >= 0; --p) putIntDigit(p);
+                    for (int p = intLeft - 1; p >= 0; --p)
+                        putIntDigit(p);
                 }
             }
             continue;
@@ -189,7 +200,8 @@ QString applySection(const QString &mask, double absValue, bool showMinus) {
             const int power = -1 - fracPos;
             const QChar digit = digitAt(d, power);
             ++fracPos;
-            if (fracPos <= fracZeros || digit != QLatin1Char('0') || fracOut.size() > 0) fracOut.append(digit);
+            if (fracPos <= fracZeros || digit != QLatin1Char('0') || fracOut.size() > 0)
+                fracOut.append(digit);
             continue;
         }
         // Literal character; blanks before the first digit are dropped.
@@ -291,7 +303,9 @@ QString FloatToStr(double value) {
     return s;
 }
 
-QString MoneyToStr(double value) { return FormatFloat(QStringLiteral(",0.00"), value); }
+QString MoneyToStr(double value) {
+    return FormatFloat(QStringLiteral(",0.00"), value);
+}
 
 QString MoneyWithMaskBlanks(double value) {
     static const QString mask = QStringLiteral("### ### ##0");
@@ -387,7 +401,9 @@ qint64 StrToInt(const QString &text) {
     return v;
 }
 
-QDate ZeroDate() { return QDate(1899, 12, 30); }
+QDate ZeroDate() {
+    return QDate(1899, 12, 30);
+}
 
 namespace {
 
@@ -403,16 +419,24 @@ const char *const kDaysLong[7] = {"понедельник", "вторник", "�
 
 int countRun(const QString &p, int i, QChar c) {
     int n = 0;
-    while (i + n < p.size() && p[i + n].toLower() == c) ++n;
+    while (i + n < p.size() && p[i + n].toLower() == c)
+        ++n;
     return n;
 }
 
 } // namespace
 
-QString FormatDateTime(const QString &pattern, const QDateTime &value) {
-    const QDate date = value.date();
-    const QTime time = value.time();
+namespace {
+
+void appendTwoDigits(QString &out, int value) {
+    out += QLatin1Char(char('0' + value / 10 % 10));
+    out += QLatin1Char(char('0' + value % 10));
+}
+
+// A date and a time of day by a pattern, read as they are: no time zone is consulted.
+QString formatDateTime(const QString &pattern, const QDate &date, const QTime &time) {
     QString out;
+    out.reserve(pattern.size() + 8);
     bool afterDay = false;  // a month name right after a day number takes the genitive
     bool afterHour = false; // "m" after an hour is minutes
     for (int i = 0; i < pattern.size();) {
@@ -430,7 +454,7 @@ QString FormatDateTime(const QString &pattern, const QDateTime &value) {
             if (n == 1)
                 out += QString::number(date.day());
             else if (n == 2)
-                out += QStringLiteral("%1").arg(date.day(), 2, 10, QLatin1Char('0'));
+                appendTwoDigits(out, date.day());
             else if (n == 3)
                 out += QString::fromUtf8(kDaysShort[date.dayOfWeek() - 1]);
             else
@@ -453,7 +477,7 @@ QString FormatDateTime(const QString &pattern, const QDateTime &value) {
             if (n == 1)
                 out += QString::number(m);
             else if (n == 2)
-                out += QStringLiteral("%1").arg(m, 2, 10, QLatin1Char('0'));
+                appendTwoDigits(out, m);
             else if (n == 3)
                 out += QString::fromUtf8(kMonthsShort[m - 1]);
             else
@@ -508,8 +532,14 @@ QString FormatDateTime(const QString &pattern, const QDateTime &value) {
     return out;
 }
 
+} // namespace
+
+QString FormatDateTime(const QString &pattern, const QDateTime &value) {
+    return formatDateTime(pattern, value.date(), value.time());
+}
+
 QString FormatDateTime(const QString &pattern, const QDate &value) {
-    return FormatDateTime(pattern, QDateTime(value, QTime(0, 0)));
+    return formatDateTime(pattern, value, QTime(0, 0));
 }
 
 QString DateToStr(const QDate &value) {

@@ -70,9 +70,10 @@ struct TPageFrame {
 // the engine's tests check with it that streamed output holds only the page at hand.
 class TLivePages {
   public:
-    TLivePages() { up(); }
-    TLivePages(const TLivePages &) { up(); }
-    TLivePages &operator=(const TLivePages &) { return *this; }
+    // noexcept, so a vector of pages moves its pages when it grows instead of copying them.
+    TLivePages() noexcept { up(); }
+    TLivePages(const TLivePages &) noexcept { up(); }
+    TLivePages &operator=(const TLivePages &) noexcept { return *this; }
     ~TLivePages() { --s_live; }
 
     static int Live() { return s_live; }
@@ -80,7 +81,7 @@ class TLivePages {
     static void ResetPeak() { s_peak = s_live; }
 
   private:
-    static void up() {
+    static void up() noexcept {
         if (++s_live > s_peak) s_peak = s_live;
     }
     inline static int s_live = 0;

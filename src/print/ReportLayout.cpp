@@ -35,6 +35,10 @@ struct CompiledElement {
     const rep::FontMetrics *metrics = nullptr;
     // A copy for this pass, so state a hook keeps in its captures starts afresh.
     std::function<void(TRepText *, QString &)> onPrint;
+    // The lines the text last wrapped into: a heading wraps once, not on every page.
+    QString wrappedText;
+    double wrappedWidth = -1;
+    QStringList wrapped;
     // Of a stretching band: the text worked out (hook run) before the band is placed,
     // and how much lower and taller than designed the box prints this time.
     std::optional<QString> prepared;
@@ -493,10 +497,19 @@ void TReportLayout::placeText(CompiledElement &element, QRectF box, double limit
         e->Padding > 0 && box.width() > 2 * e->Padding ? box.adjusted(e->Padding, 0, -e->Padding, 0) : box;
 
     static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-    QStringList lines = e->WordWrap && !e->AutoSize ? metrics.WrapLines(text, area.width())
-                        : text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))
-                            ? text.split(lineBreak)
-                            : QStringList{text};
+    QStringList lines;
+    if (e->WordWrap && !e->AutoSize) {
+        if (element.wrappedWidth != area.width() || element.wrappedText != text) {
+            element.wrapped = metrics.WrapLines(text, area.width());
+            element.wrappedText = text;
+            element.wrappedWidth = area.width();
+        }
+        lines = element.wrapped;
+    } else if (text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))) {
+        lines = text.split(lineBreak);
+    } else {
+        lines = QStringList{text};
+    }
     const double boxBottom = qMin(area.bottom(), limit);
     const double spacing = metrics.LineSpacing();
     // The lines that fit: the first always, a further one when it ends inside the box.

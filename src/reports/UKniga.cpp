@@ -50,6 +50,8 @@ TKniga::TKniga(QWidget *parent)
     Oplat->AddCalcField(QStringLiteral("Sum_Nds"), TFieldType::ftCurrency);
     Oplat->AddCalcField(QStringLiteral("Sum_Bez"), TFieldType::ftCurrency);
     Oplat->OnCalcFields = [this](TDataSet *ds) { OplatCalcFields(ds); };
+    // Its fields are made afresh from the columns at every opening.
+    Oplat->BeforeOpen = [this](TDataSet *) { m_oplatFields = CalcFields(); };
 
     // The header's fields but its SummaOpl, whose place the calculated total takes.
     Fakt = new TQuery(this);
@@ -63,6 +65,7 @@ TKniga::TKniga(QWidget *parent)
     Fakt->AddCalcField(QStringLiteral("Sum_Bez"), TFieldType::ftCurrency);
     Fakt->AddCalcField(QStringLiteral("SummaOpl"), TFieldType::ftCurrency);
     Fakt->OnCalcFields = [this](TDataSet *ds) { FaktCalcFields(ds); };
+    Fakt->BeforeOpen = [this](TDataSet *) { m_faktFields = CalcFields(); };
 
     Org = new TQuery(this);
     Org->setObjectName(QStringLiteral("Org"));
@@ -184,27 +187,40 @@ void TKniga::FormClose() {
 
 // ---- Calculated fields and the number hook ------------------------------------------
 
+void TKniga::findCalcFields(TDataSet *DataSet, CalcFields &fields, const char *base) {
+    if (fields.base) return;
+    fields.base = DataSet->FieldByName(QString::fromLatin1(base));
+    fields.nds = DataSet->FieldByName(QStringLiteral("SummaNDS"));
+    fields.itogo = DataSet->FieldByName(QStringLiteral("Itogo"));
+    fields.procNds = DataSet->FieldByName(QStringLiteral("Proc_Nds"));
+    fields.sumBez = DataSet->FieldByName(QStringLiteral("Sum_Bez"));
+    fields.sumNds = DataSet->FieldByName(QStringLiteral("Sum_Nds"));
+    fields.summaOpl = DataSet->FieldByName(QStringLiteral("SummaOpl"));
+}
+
 // Per payment: its VAT share in percent of the payment (none for a payment of 0), the
 // payment less its VAT, the VAT.
 void TKniga::OplatCalcFields(TDataSet *DataSet) {
-    const double summaOpl = DataSet->FieldByName(QStringLiteral("SummaOpl"))->AsFloat();
-    const double summaNds = DataSet->FieldByName(QStringLiteral("SummaNDS"))->AsFloat();
-    if (summaOpl != 0)
-        DataSet->FieldByName(QStringLiteral("Proc_Nds"))->SetAsFloat(summaNds / summaOpl * 100);
-    DataSet->FieldByName(QStringLiteral("Sum_Bez"))->SetAsFloat(summaOpl - summaNds);
-    DataSet->FieldByName(QStringLiteral("Sum_Nds"))->SetAsFloat(summaNds);
+    CalcFields &f = m_oplatFields;
+    findCalcFields(DataSet, f, "SummaOpl");
+    const double summaOpl = f.base->AsFloat();
+    const double summaNds = f.nds->AsFloat();
+    if (summaOpl != 0) f.procNds->SetAsFloat(summaNds / summaOpl * 100);
+    f.sumBez->SetAsFloat(summaOpl - summaNds);
+    f.sumNds->SetAsFloat(summaNds);
 }
 
 // Per document: the VAT in percent of the amount before VAT, that amount, the VAT, and
 // the total with VAT under "Всего".
 void TKniga::FaktCalcFields(TDataSet *DataSet) {
-    const double summa = DataSet->FieldByName(QStringLiteral("Summa"))->AsFloat();
-    const double summaNds = DataSet->FieldByName(QStringLiteral("SummaNDS"))->AsFloat();
-    if (summa != 0) DataSet->FieldByName(QStringLiteral("Proc_Nds"))->SetAsFloat(summaNds / summa * 100);
-    DataSet->FieldByName(QStringLiteral("Sum_Bez"))->SetAsFloat(summa);
-    DataSet->FieldByName(QStringLiteral("Sum_Nds"))->SetAsFloat(summaNds);
-    DataSet->FieldByName(QStringLiteral("SummaOpl"))
-        ->SetAsFloat(DataSet->FieldByName(QStringLiteral("Itogo"))->AsFloat());
+    CalcFields &f = m_faktFields;
+    findCalcFields(DataSet, f, "Summa");
+    const double summa = f.base->AsFloat();
+    const double summaNds = f.nds->AsFloat();
+    if (summa != 0) f.procNds->SetAsFloat(summaNds / summa * 100);
+    f.sumBez->SetAsFloat(summa);
+    f.sumNds->SetAsFloat(summaNds);
+    f.summaOpl->SetAsFloat(f.itogo->AsFloat());
 }
 
 // The book by shipment prints a document's number with its suffix.

@@ -8,6 +8,7 @@
 class QGroupBox;
 class QRadioButton;
 class TDataSet;
+class TField;
 
 class TKniga : public TTradeReportForm {
     Q_OBJECT
@@ -48,6 +49,12 @@ class TKniga : public TTradeReportForm {
     void FaktCalcFields(TDataSet *DataSet);
     void RepDBText2Print(TRepText *Sender, QString &Value);
     TQuery *m_book = nullptr; // the query printed last
+    // The fields the calculations read and write, found once per opening.
+    struct CalcFields {
+        TField *base = nullptr, *nds = nullptr, *itogo = nullptr;
+        TField *procNds = nullptr, *sumBez = nullptr, *sumNds = nullptr, *summaOpl = nullptr;
+    } m_oplatFields, m_faktFields;
+    static void findCalcFields(TDataSet *DataSet, CalcFields &fields, const char *base);
 };
 
 extern TKniga *Kniga;
