@@ -8,6 +8,7 @@
 #include "contracts/USlDog.h"
 #include "controls/DBCtrls.h"
 #include "controls/DBGrid.h"
+#include "controls/Dialogs.h"
 #include "db/Formats.h"
 #include "db/Query.h"
 #include "payorders/UPlatPor.h"
@@ -350,11 +351,16 @@ class TestEditor : public ScriptedTestCase {
     }
 
     // Leaving the recipient's INN of a known organisation fills an order naming no
-    // recipient; an order that names one stays as it is.
+    // recipient; an order that names one stays as it is; an empty INN names nobody
+    // (not the first partner without one).
     void recipientByInn() {
         Ids ids;
         App app([&] { ids = fillBooks(); });
         newOrder([&](TPlatPor *e) {
+            typeAndLeave(e->DBEdit7, QString(), e->DBMemo5);
+            QCOMPARE(str("R_NAME"), QString());
+            QCOMPARE(Plat()->FieldByName("Id_Pol")->AsFloat(), 0.0);
+            QCOMPARE(str("R_ACCOUNT"), QString());
             typeAndLeave(e->DBEdit7, QStringLiteral("5000000005"), e->DBMemo5);
             QCOMPARE(str("R_NAME"), QStringLiteral("ООО \"Берёзка\""));
             QCOMPARE(Plat()->FieldByName("Id_Pol")->AsFloat(), ids.partner);
@@ -368,17 +374,25 @@ class TestEditor : public ScriptedTestCase {
     }
 
     void vatRemark_data() {
+        QTest::addColumn<double>("percent");
         QTest::addColumn<double>("amount");
         QTest::addColumn<QString>("added");
-        QTest::newRow("1180") << 1180.0 << QStringLiteral(" в т.ч. НДС   180-00 руб.");
-        QTest::newRow("11800") << 11800.0 << QStringLiteral(" в т.ч. НДС  1 800-00 руб.");
-        QTest::newRow("11800000") << 11800000.0 << QStringLiteral(" в т.ч. НДС 1 800 000-00 руб.");
-        QTest::newRow("100") << 100.0 << QStringLiteral(" в т.ч. НДС   15-25 руб.");
+        QTest::newRow("1180") << 18.0 << 1180.0 << QStringLiteral(" в т.ч. НДС   180-00 руб.");
+        QTest::newRow("11800") << 18.0 << 11800.0 << QStringLiteral(" в т.ч. НДС  1 800-00 руб.");
+        QTest::newRow("11800000") << 18.0 << 11800000.0 << QStringLiteral(" в т.ч. НДС 1 800 000-00 руб.");
+        QTest::newRow("100") << 18.0 << 100.0 << QStringLiteral(" в т.ч. НДС   15-25 руб.");
+        // 205 761.315 exactly: one kopeck more than binary fractions gave.
+        QTest::newRow("1 234 567.89 at 20 %") << 20.0 << 1234567.89
+                                              << QStringLiteral(" в т.ч. НДС  205 761-32 руб.");
     }
     void vatRemark() {
+        QFETCH(double, percent);
         QFETCH(double, amount);
         QFETCH(QString, added);
-        App app([] { fillBooks(); });
+        App app([&] {
+            fillBooks();
+            db::Database::Exec(QStringLiteral("update Config set ProcNDS = ?"), {percent});
+        });
         newOrder([&](TPlatPor *e) {
             set("REMARK", QStringLiteral("Оплата"));
             set("SUMMA", amount);
@@ -387,6 +401,86 @@ class TestEditor : public ScriptedTestCase {
             e->SpeedButton8->click(); // each press adds again
             QCOMPARE(str("REMARK"), QStringLiteral("Оплата") + added + added);
         });
+    }
+
+    // VAT at -100 % has no share in the amount: a message, and the remark stays.
+    void vatAtMinusHundredIsRefused() {
+        App app([] {
+            fillBooks();
+            db::Database::Exec(QStringLiteral("update Config set ProcNDS = -100"));
+        });
+        newOrder([](TPlatPor *e) {
+            set("REMARK", QStringLiteral("Оплата"));
+            set("SUMMA", 1180.0);
+            UiScript::ExpectError(QStringLiteral("Процент НДС в установках равен -100: НДС в сумме не выделяется"));
+            e->SpeedButton8->click();
+            QCOMPARE(str("REMARK"), QStringLiteral("Оплата"));
+        });
+    }
+
+    // "Сумма" takes "1234567,89" and "1234567.89" under the dash separator; a 20-digit
+    // account pasted into it and F5 bring a message, not a crash, and nothing prints.
+    void amountAsTheUserTypesIt() {
+        App app([] { fillBooks(); });
+        std::vector<TPreparedReport> previews;
+        TReport::PreviewHook = [&](TReport &, const TPreparedReport &pages) { previews.push_back(pages); };
+        firstOrder([](TPlatPor *e) {
+            Plat()->Edit();
+            for (const QString &typed : {QStringLiteral("1234567,89"), QStringLiteral("1234567.89")}) {
+                set("SUMMA", 1.0);
+                typeAndLeave(e->DBEdit1, typed, e->EditP_ACCOUNT);
+                QCOMPARE(Plat()->FieldByName("SUMMA")->AsFloat(), 1234567.89);
+            }
+            e->DBEdit1->setFocus();
+            e->DBEdit1->setText(QStringLiteral("40702810000000000001"));
+            e->DBEdit1->DataLink->SetModified();
+            UiScript::ExpectError(
+                ErrorBoxText(fmt::InvalidMoneyMessage(QStringLiteral("40702810000000000001"))));
+            QTest::keyClick(e->DBEdit1, Qt::Key_F5);
+            QVERIFY(e->isVisible());
+            QVERIFY(e->DBEdit1->hasFocus());
+            QCOMPARE(Plat()->FieldByName("SUMMA")->AsFloat(), 1234567.89);
+        });
+        TReport::PreviewHook = nullptr;
+        QVERIFY(previews.empty());
+        QCOMPARE(value("select SUMMA from PlatPor").toDouble(), 100.0);
+    }
+
+    // After an impossible date, Esc and "Cancel" leave the editor without the error
+    // box coming back again and again; nothing is written.
+    void badDateDoesNotHoldTheEditor() {
+        App app([] { fillBooks(); });
+        for (const bool byEsc : {true, false}) {
+            firstOrder([byEsc](TPlatPor *e) {
+                e->EditDATE->setFocus();
+                e->EditDATE->setText(QStringLiteral("31.02.2026"));
+                emit e->EditDATE->textEdited(e->EditDATE->text());
+                if (byEsc)
+                    QTest::keyClick(e->EditDATE, Qt::Key_Escape);
+                else
+                    QTest::mouseClick(e->BitBtn2, Qt::LeftButton);
+                QVERIFY(!e->isVisible());
+            });
+        }
+        QVERIFY(UiScript::Messages().isEmpty());
+        QCOMPARE(value("select DATE_PLAT from PlatPor").toString(), QStringLiteral("2024-01-15"));
+    }
+
+    // Without an own organisation a new order has no payer: the save names what is
+    // missing and stores nothing.
+    void noPayerNoSave() {
+        App app([] {
+            fillBooks();
+            db::Database::Exec(QStringLiteral("update Klient set FlSvoy = 'F'"));
+        });
+        newOrder([](TPlatPor *e) {
+            typeRecipient(QStringLiteral("ООО \"Берёзка\""), QStringLiteral("5000000005"),
+                          QStringLiteral("40702810000000000005"), QStringLiteral("044525593"));
+            UiScript::ExpectError(QStringLiteral("Не заполнено название плательщика"));
+            e->BitBtn1Click();
+            QVERIFY(e->isVisible());
+        });
+        QCOMPARE(count("select count(*) from PlatPor"), 1);
     }
 
     // Esc on a new order asks: Yes saves, No drops it, Cancel stays in the editor.
@@ -456,6 +550,19 @@ class TestEditor : public ScriptedTestCase {
             });
             QTest::keyClick(e->DBMemo3, Qt::Key_F2);
             QCOMPARE(str("P_ACCOUNT"), QStringLiteral("40702810000000000001"));
+
+            // A recipient without accounts: OK on the empty list keeps what was typed.
+            set("Id_Pol", ids.noInn + 1000);
+            UiScript::OnShow<TSlBankP>([](TSlBankP *b) {
+                QVERIFY(b->RekvPol->IsEmpty());
+                b->BitBtn1->click();
+            });
+            QTest::keyClick(e->DBMemo3, Qt::Key_F4);
+            QCOMPARE(str("R_ACCOUNT"), QStringLiteral("40702810000000000555"));
+            QCOMPARE(str("R_BANK_BIK"), QStringLiteral("044525225"));
+            QCOMPARE(str("R_BANK_ACC"), QStringLiteral("30101810400000000225"));
+            QCOMPARE(str("R_BANK"), QStringLiteral("ПАО Сбербанк"));
+            set("Id_Pol", ids.partner);
 
             UiScript::OnShow<TSlDog>([&](TSlDog *d) {
                 QCOMPARE(d->PartnerId, ids.partner);
