@@ -42,7 +42,6 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QLibraryInfo>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
@@ -50,7 +49,6 @@
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTranslator>
 
 #include <utility>
 
@@ -190,18 +188,6 @@ void TLogoAppForm::EnableCommands() {
 // =================================================================================
 // Start-up
 // =================================================================================
-
-void LoadRussianTranslations() {
-    auto *translator = new QTranslator(qApp);
-    for (const QString &folder : {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
-                                  QStringLiteral("/usr/share/qt6/translations")}) {
-        if (translator->load(QStringLiteral("qtbase_ru"), folder)) {
-            QApplication::installTranslator(translator);
-            return;
-        }
-    }
-    delete translator;
-}
 
 bool StartUp(const QString &dataFolder) {
     // The application's title is set by the application object; help is built in.

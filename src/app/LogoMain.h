@@ -143,5 +143,3 @@ extern TLogoAppForm *LogoAppForm;
 bool StartUp(const QString &dataFolder = QStringLiteral("dat"));
 // Destroys the main window with every form and closes the data folder.
 void ShutDown();
-// Qt's own dialogs and messages in Russian.
-void LoadRussianTranslations();

@@ -3,7 +3,6 @@
 
 int main(int argc, char *argv[]) {
     TApplication app(argc, argv);
-    LoadRussianTranslations();
     if (!StartUp()) return 1;
     const int code = app.exec();
     ShutDown();

@@ -8,7 +8,12 @@ inline QString AppTitle() {
     return QStringLiteral("ОРБЕК: \"Вереск\"");
 }
 
-// The application: sets its title, and routes an exception that escapes an event
+// The toolkit's own texts (calendar, file dialog, standard buttons) in Russian: the
+// Russian locale and the toolkit's Russian translations. Run by every application
+// object as it is created, the program's and the tests' alike.
+void UseRussianInterface();
+
+// The application: routes an exception that escapes an event
 // handler to the error box, so no error ends the program or passes unseen.
 class TApplication : public QApplication {
     Q_OBJECT

@@ -9,10 +9,13 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
+#include <QTranslator>
 
 namespace {
 
@@ -186,9 +189,50 @@ bool Guarded(const std::function<void()> &command) {
 
 // ---- TApplication -----------------------------------------------------------------
 
-TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv) {
-    setApplicationDisplayName(AppTitle());
+// The title is not the application's display name: the window system would add it to
+// every window's caption, and each form's caption is its own.
+TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+
+namespace {
+
+// The few toolkit texts the toolkit's own Russian translations leave in English (the
+// file dialog's kinds of entry). Asked after them.
+class MissingToolkitTexts : public QTranslator {
+  public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char *context, const char *sourceText, const char *, int) const override {
+        const QLatin1String ctx(context), text(sourceText);
+        if (ctx == QLatin1String("QAbstractFileIconProvider")) {
+            if (text == QLatin1String("Folder")) return QStringLiteral("Папка");
+            if (text == QLatin1String("Drive")) return QStringLiteral("Диск");
+            if (text == QLatin1String("File")) return QStringLiteral("Файл");
+            if (text == QLatin1String("%1 File")) return QStringLiteral("Файл %1");
+        }
+        return QString();
+    }
+};
+
+} // namespace
+
+void UseRussianInterface() {
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    // Translators are asked last installed first: the toolkit's own, then the gaps.
+    QCoreApplication::installTranslator(new MissingToolkitTexts(qApp));
+    auto *translator = new QTranslator(qApp);
+    for (const QString &folder : {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+                                  QStringLiteral("/usr/share/qt6/translations")}) {
+        if (translator->load(QStringLiteral("qtbase_ru"), folder)) {
+            QCoreApplication::installTranslator(translator);
+            return;
+        }
+    }
+    delete translator;
 }
+
+// Every application object of the program and of its tests speaks Russian from the
+// moment it exists.
+Q_COREAPP_STARTUP_FUNCTION(UseRussianInterface)
 
 bool TApplication::notify(QObject *receiver, QEvent *event) {
     try {

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QTextBrowser>
@@ -53,6 +54,14 @@ void THelpWindow::ShowTopic(int topic) {
         Browser->setSource(QUrl(QStringLiteral("qrc") + file));
     else
         Browser->setHtml(QStringLiteral("<p>Раздел справки %1 не найден.</p>").arg(topic));
+}
+
+void THelpWindow::keyPressEvent(QKeyEvent *event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 QUrl THelpWindow::Source() const {

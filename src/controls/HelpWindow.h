@@ -15,6 +15,9 @@ public:
     void ShowTopic(int topic);
     QUrl Source() const;
     QTextBrowser *Browser = nullptr;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override; // Esc closes the window
 };
 
 namespace Help {
