@@ -326,16 +326,19 @@ void TDataSetModel::syncRows() {
     }
 }
 
+int TDBGrid::ExactCountLimit = 200000;
+
 // The dataset numbered its rows anew (it moved to its end or to a found row): the
-// model starts over from the rows it knows. A grid shows every row at its place, so
-// a dataset that does not know where its first row is learns it (count(*)).
+// model starts over from the rows it knows. Up to ExactCountLimit rows it learns where
+// they start (count(*)), so every row stands at its place under the scroll bar; over
+// more the grid shows the rows read so far and reads on at either end as it scrolls.
 void TDataSetModel::resetRows() {
     m_changing = true;
     beginResetModel();
     TDataSet *ds = DataSet();
     if (ds && ds->Active() && ds->CursorRow() >= 0 && !ds->RowsBeginKnown() &&
         ds->State() == TDataSetState::dsBrowse)
-        Guarded([&] { ds->RecordCount(); });
+        Guarded([&] { ds->CountRowsUpTo(TDBGrid::ExactCountLimit); });
     m_first = ds && ds->Active() ? ds->RowsBegin() : 0;
     m_rows = ds && ds->Active() ? ds->RowsEnd() - m_first : 0;
     endResetModel();

@@ -129,6 +129,10 @@ class TDBGrid : public QTableView {
 
     TDataSetModel *Model() const { return m_model; }
 
+    // Datasets of up to this many rows are counted when the grid jumps into them (to
+    // their end, to a found row), so the scroll bar spans every row.
+    static int ExactCountLimit;
+
     // Ends the editing of a cell: with `keep` the editor's text goes into its field as
     // leaving the cell would write it, otherwise it is dropped. A form calls it before
     // a command stores the row (OK, a save) or drops it (Cancel).

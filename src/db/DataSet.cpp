@@ -1266,13 +1266,14 @@ void TDataSet::loadAll() {
 }
 
 // Rows of the source that the dataset shows, the row under insert left out.
-qint64 TDataSet::sourceRows() {
-    if (filtering()) return scanCount(0) + pendingBalance();
-    return m_source->count() + pendingBalance();
+qint64 TDataSet::sourceRows(qint64 limit) {
+    if (filtering()) return scanCount(0, limit) + pendingBalance();
+    return m_source->count({}, limit) + pendingBalance();
 }
 
-// Rows passing the filter, from the first up to the one with `untilRowid` (0: all).
-qint64 TDataSet::scanCount(qint64 untilRowid) {
+// Rows passing the filter, from the first up to the one with `untilRowid` (0: all),
+// at most `limit` of them (0: no limit).
+qint64 TDataSet::scanCount(qint64 untilRowid, qint64 limit) {
     const db::RowSource &src = *m_source;
     db::StatementPtr stmt = src.open(db::RowSource::Seek::Start);
     const int columns = int(m_store->columnNames.size());
@@ -1282,6 +1283,7 @@ qint64 TDataSet::scanCount(qint64 untilRowid) {
         if (untilRowid != 0 && row.rowid == untilRowid) break;
         row.calcValid = false;
         if (!filtering() || passesFilter(row)) ++n;
+        if (limit > 0 && n >= limit) break;
     }
     return n;
 }
@@ -1451,6 +1453,30 @@ int TDataSet::RecordCount() {
         s.endKnown = true;
     }
     return rows;
+}
+
+bool TDataSet::CountRowsUpTo(int limit) {
+    if (!Active()) return false;
+    db::RowStore &s = *m_store;
+    checkStale();
+    if (s.startKnown && s.endKnown) return true;
+    if (pinned() || (!s.startKnown && (s.rows.empty() || s.rows.front()->key.isEmpty()))) return false;
+    const int inserting = m_state == TDataSetState::dsInsert ? 1 : 0;
+    const qint64 rows = sourceRows(qint64(limit) + 1);
+    if (rows > limit) return false;
+    if (s.endKnown) {
+        s.first = s.end - int(rows) - inserting;
+        s.startKnown = true;
+        return true;
+    }
+    if (!s.startKnown) {
+        const Row &front = *s.rows.front();
+        s.first = s.begin - int(filtering() ? scanCount(front.rowid) : m_source->count(front.key));
+        s.startKnown = true;
+    }
+    s.end = s.first + int(rows) + inserting;
+    s.endKnown = true;
+    return true;
 }
 
 int TDataSet::RecNo() const {

@@ -298,6 +298,9 @@ public:
     void FetchMore(int atLeast);
     // Reads back from RowsBegin up to `rows` further rows, or to the first.
     void FetchBefore(int rows);
+    // Learns where the rows start and end, counting at most `limit` rows (count(*)
+    // stopped there); false, and nothing learnt, when there are more.
+    bool CountRowsUpTo(int limit);
     // Numbers the rows from 0 and learns their count (by count(*), not by reading
     // them): rows 0 .. FetchedRowCount() - 1 can then be read through ActiveRowScope.
     void FetchAll();
@@ -441,8 +444,8 @@ private:
     void trimWindow(int focus);
     db::RowPtr rowAt(int number);
     void loadAll();
-    qint64 sourceRows();
-    qint64 scanCount(qint64 untilRowid);
+    qint64 sourceRows(qint64 limit = 0);
+    qint64 scanCount(qint64 untilRowid, qint64 limit = 0);
     int pendingBalance() const;
     void anchor();
     void renumber(int by);

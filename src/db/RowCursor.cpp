@@ -136,17 +136,20 @@ StatementPtr RowSource::open(Seek seek, const QByteArray &key, qint64 offset, in
     return stmt;
 }
 
-qint64 RowSource::count(const QByteArray &beforeKey) const {
+qint64 RowSource::count(const QByteArray &beforeKey, qint64 limit) const {
     QString sql;
     if (keyed) {
         QStringList conditions;
         if (!where.trimmed().isEmpty()) conditions << QStringLiteral("(") + where + QStringLiteral(")");
         if (!beforeKey.isEmpty()) conditions << seekCondition(beforeKey, true, false);
-        sql = QStringLiteral("SELECT count(*) FROM ") + from;
+        sql = (limit > 0 ? QStringLiteral("SELECT 1 FROM ") : QStringLiteral("SELECT count(*) FROM ")) + from;
         if (!conditions.isEmpty())
             sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
+        if (limit > 0) sql = QStringLiteral("SELECT count(*) FROM (%1 LIMIT %2)").arg(sql).arg(limit);
     } else {
-        sql = QStringLiteral("SELECT count(*) FROM (") + text + QStringLiteral(")");
+        sql = limit > 0
+                  ? QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM (%1) LIMIT %2)").arg(text).arg(limit)
+                  : QStringLiteral("SELECT count(*) FROM (") + text + QStringLiteral(")");
     }
     StatementPtr stmt = Prepare(sql);
     if (bind) bind(stmt.get());

@@ -54,8 +54,9 @@ class RowSource {
     // is a further condition (keyed only) whose parameters are :orbek_x0, :orbek_x1...
     StatementPtr open(Seek seek, const QByteArray &key = {}, qint64 offset = 0, int limit = 0,
                       const QString &extra = {}, const QVariantList &extraBinds = {}) const;
-    // Rows of the source (count(*)); with a key, only those before it in order.
-    qint64 count(const QByteArray &beforeKey = {}) const;
+    // Rows of the source (count(*)); with a key, only those before it in order; with a
+    // limit, at most that many are counted (the work stops there).
+    qint64 count(const QByteArray &beforeKey = {}, qint64 limit = 0) const;
 
     int keyColumns() const { return keyed ? 1 + int(order.size()) : 0; }
     // Steps `stmt`: true with the row filled in, false at the end. Throws EDatabaseError.

@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -136,6 +137,35 @@ private slots:
         QTest::keyClick(&grid, Qt::Key_Home, Qt::ControlModifier);
         QCOMPARE(orders.plat.FieldByName("NUMBER")->AsInteger(), 1);
         QCOMPARE(grid.currentIndex().row(), 0);
+    }
+
+    // Over more rows than the grid counts: Ctrl+End shows the last rows at once, and
+    // moving and scrolling up reads the rows before, in order, until the first.
+    void uncountedRowsReadUpwards() {
+        OrdersTable orders(3000);
+        const int limit = TDBGrid::ExactCountLimit;
+        TDBGrid::ExactCountLimit = 1000;
+        TDBGrid grid(nullptr, &orders.source);
+        grid.SetReadOnly(true);
+        grid.AddColumn("NUMBER", QStringLiteral("№"), 60);
+        grid.resize(400, 300);
+        grid.show();
+        grid.setFocus();
+        QTest::keyClick(&grid, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(grid.currentIndex().data().toString(), QStringLiteral("3000"));
+        QVERIFY(grid.Model()->rowCount() < 3000);
+        for (int i = 0; i < 600; ++i)
+            QTest::keyClick(&grid, Qt::Key_Up);
+        QCOMPARE(orders.plat.FieldByName("NUMBER")->AsInteger(), 2400);
+        QCOMPARE(grid.currentIndex().data().toString(), QStringLiteral("2400"));
+        QCOMPARE(grid.Model()->index(grid.currentIndex().row() + 1, 0).data().toString(),
+                 QStringLiteral("2401"));
+        for (int i = 0; i < 40 && grid.verticalScrollBar()->value() > 0; ++i)
+            grid.verticalScrollBar()->setValue(0);
+        QCOMPARE(grid.Model()->rowCount(), 3000);
+        QCOMPARE(grid.Model()->index(0, 0).data().toString(), QStringLiteral("1"));
+        QCOMPARE(orders.plat.RecNo(), 2399);
+        TDBGrid::ExactCountLimit = limit;
     }
 
     // A row written while the grid stands halfway through 100 000: the grid keeps the
