@@ -17,7 +17,10 @@
 #include "controls/HelpWindow.h"
 #include "db/Database.h"
 #include "db/Formats.h"
+#include "ledger/UBalBuh.h"
 #include "ledger/UBalans.h"
+#include "ledger/UCBal.h"
+#include "ledger/UItogOb.h"
 #include "ledger/UKasOrd.h"
 #include "ledger/UKassa.h"
 #include "ledger/UOpKassa.h"
@@ -79,7 +82,6 @@ void CreateFormsBeforeSplash(QWidget *owner) {
 
 // Created behind the splash, in this order. The settings come first: their table is
 // the first one opened, and no other table opens while these forms are created.
-// Still to come, as their modules land: TCBal, TBalBuh after TProvodka.
 void CreateStartupForms(QWidget *owner) {
     CreateForm(Config, owner);
     CreateForm(SlPoluch, owner);
@@ -94,6 +96,8 @@ void CreateStartupForms(QWidget *owner) {
     CreateForm(Otchet, owner);
     CreateForm(VedPok, owner);
     CreateForm(Provodka, owner);
+    CreateForm(CBal, owner);
+    CreateForm(BalBuh, owner);
 }
 
 } // namespace
@@ -154,7 +158,7 @@ void TLogoAppForm::CreateBooks() {
 
 void TLogoAppForm::CreateTurnOver() {
     if (!CreateFlags.TurnOver) return;
-    // TItogOb
+    CreateForm(ItogOb, this);
     CreateFlags.TurnOver = false;
 }
 
@@ -178,7 +182,8 @@ void TLogoAppForm::EnableCommands() {
         QStringLiteral("N10"),          QStringLiteral("N18"),       QStringLiteral("N19"),
         QStringLiteral("N20"),          QStringLiteral("N21"),       QStringLiteral("N24"),
         QStringLiteral("N25"),          QStringLiteral("N26"),       QStringLiteral("N44"),
-        QStringLiteral("N39"),          QStringLiteral("N40"),
+        QStringLiteral("N39"),          QStringLiteral("N40"),       QStringLiteral("N41"),
+        QStringLiteral("N45"),          QStringLiteral("N46"),
     };
     for (QAction *item : menuBar()->findChildren<QAction *>()) {
         if (!item->objectName().isEmpty()) item->setEnabled(built.contains(item->objectName()));
@@ -562,7 +567,10 @@ void TLogoAppForm::N39Click() {
     Balans->SetCaption(ItemCaption(QStringLiteral("N39")));
     ShowModal(Balans);
 }
-void TLogoAppForm::N46Click() {}
+void TLogoAppForm::N46Click() {
+    BalBuh->SetCaption(ItemCaption(QStringLiteral("N46")));
+    ShowModal(BalBuh);
+}
 void TLogoAppForm::N40Click() {
     CreateBalance();
     Balans->ReportMode = QStringLiteral("2");
@@ -571,6 +579,8 @@ void TLogoAppForm::N40Click() {
 }
 void TLogoAppForm::N41Click() {
     CreateTurnOver();
+    ItogOb->SetCaption(ItemCaption(QStringLiteral("N41")));
+    ShowModal(ItogOb);
 }
 void TLogoAppForm::N17Click() {
     CreateOverdueStages();
@@ -636,7 +646,10 @@ void TLogoAppForm::N14Click() {
 void TLogoAppForm::N43Click() {
     ShowModal(Plan);
 }
-void TLogoAppForm::N45Click() {}
+void TLogoAppForm::N45Click() {
+    CBal->SetCaption(ItemCaption(QStringLiteral("N45")));
+    ShowModal(CBal);
+}
 void TLogoAppForm::N15Click() {}
 void TLogoAppForm::N16Click() {}
 void TLogoAppForm::N7Click() {}

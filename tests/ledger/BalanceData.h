@@ -126,6 +126,14 @@ inline QStringList rowOf(const TPage &page, const QString &text, int occurrence 
     return texts;
 }
 
+// Every text of the page that reads `text`, in the order laid out.
+inline std::vector<const TPageText *> findTexts(const TPage &page, const QString &text) {
+    std::vector<const TPageText *> found;
+    for (const TPageText &t : page.Texts)
+        if (t.Text == text) found.push_back(&t);
+    return found;
+}
+
 // Every text of every page, in the order laid out.
 inline QStringList allTexts(const TPreparedReport &report) {
     QStringList texts;
