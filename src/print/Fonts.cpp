@@ -85,6 +85,14 @@ double FontMetrics::TextWidth(const QString &text) const {
 
 QStringList FontMetrics::WrapLines(const QString &text, double width) const {
     static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    // Most texts of a table are one short line: no breaking to do.
+    if (!text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')) && !text.trimmed().isEmpty() &&
+        TextWidth(text) <= width) {
+        QString line = text;
+        while (line.back().isSpace())
+            line.chop(1);
+        return {line};
+    }
     QStringList lines;
     const double widthPx = qMax(0.0, width / MmPerPixel);
     for (const QString &paragraph : text.split(lineBreak)) {

@@ -56,16 +56,28 @@ void PaintPage(QPainter &painter, const TPage &page, double dotsPerMm) {
         return QPen(Qt::black, qMax(widthMm * dotsPerMm, 0.5), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
     };
 
+    // The pen changes only with the width; a frame of four sides is one rectangle.
+    double penWidth = -1;
+    const auto usePen = [&](double width) {
+        if (width == penWidth) return;
+        painter.setPen(pen(width));
+        penWidth = width;
+    };
+    painter.setBrush(Qt::NoBrush);
     for (const TPageFrame &frame : page.Frames) {
-        painter.setPen(pen(frame.Sides.Width));
+        usePen(frame.Sides.Width);
         const QRectF r = frame.Rect;
+        if (frame.Sides.Top && frame.Sides.Bottom && frame.Sides.Left && frame.Sides.Right) {
+            painter.drawRect(QRectF(at(r.topLeft()), at(r.bottomRight())));
+            continue;
+        }
         if (frame.Sides.Top) painter.drawLine(at(r.topLeft()), at(r.topRight()));
         if (frame.Sides.Bottom) painter.drawLine(at(r.bottomLeft()), at(r.bottomRight()));
         if (frame.Sides.Left) painter.drawLine(at(r.topLeft()), at(r.bottomLeft()));
         if (frame.Sides.Right) painter.drawLine(at(r.topRight()), at(r.bottomRight()));
     }
     for (const TPageLine &line : page.Lines) {
-        painter.setPen(pen(line.Width));
+        usePen(line.Width);
         painter.drawLine(at(line.From), at(line.To));
     }
 
