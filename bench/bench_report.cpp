@@ -22,13 +22,12 @@
 
 #include "../tests/print/PlatList.h"
 #include "PayOrderBench.h"
+#include "PdfFloor.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QPainter>
-#include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -59,17 +58,9 @@ long long peakKiB() {
 
 // The list's texts in the boxes the report declares, drawn as the rows are stepped.
 int writeFloor(const QString &fileName) {
-    QPdfWriter writer(fileName);
-    writer.setResolution(1200);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
-    QPainter painter(&writer);
-    const double dots = 1200 / 25.4;
-    QFont font(rep::ResolveFamily(QStringLiteral("Arial")));
-    font.setPointSizeF(10);
-    QFont title = font;
-    title.setPointSizeF(14);
+    bench::PdfFloor pdf(fileName, QPageLayout::Portrait);
     auto draw = [&](double left, double top, double width, int align, const QString &text) {
-        painter.drawText(QRectF(left * dots, top * dots, width * dots, 5 * dots), align | Qt::AlignTop, text);
+        pdf.Text(left, top, width, 5, align, text);
     };
     const struct {
         const char *caption;
@@ -82,12 +73,12 @@ int writeFloor(const QString &fileName) {
     int pages = 1;
     double y = 10;
     auto startPage = [&] {
-        painter.setFont(font);
+        pdf.SetFont(10);
         for (const auto &c : columns)
             draw(c.left, y + 1, c.width, Qt::AlignHCenter, QString::fromUtf8(c.caption));
         y += 6;
     };
-    painter.setFont(title);
+    pdf.SetFont(14);
     draw(10, 12, 190, Qt::AlignHCenter, QStringLiteral("Платежные поручения"));
     y += 12;
     startPage();
@@ -113,7 +104,7 @@ int writeFloor(const QString &fileName) {
     double total = 0;
     while (sqlite3_step(st) == SQLITE_ROW) {
         if (y + 5 > 287.001) {
-            writer.newPage();
+            pdf.NewPage();
             ++pages;
             y = 10;
             startPage();

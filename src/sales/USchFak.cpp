@@ -601,6 +601,10 @@ void TSchFak::BitBtn3Click() {
 }
 
 void TSchFak::PrintDocument(const QString &choice) {
+    if (const std::unique_ptr<TReport> form = MakeLayout(choice)) form->Preview();
+}
+
+std::unique_ptr<TReport> TSchFak::MakeLayout(const QString &choice) {
     TDocFormSource source;
     source.Header = SpRasx;
     source.Lines = PosRasx;
@@ -614,8 +618,7 @@ void TSchFak::PrintDocument(const QString &choice) {
     source.VatPrint = hook(&TSchFak::RepExpr10Print);
     source.SalesTaxPrint = hook(&TSchFak::RepExpr15Print);
     source.MoneyPrint = hook(&TSchFak::SumPrint);
-    const std::unique_ptr<TReport> form = MakeDocForm(choice, source);
-    if (form) form->Preview();
+    return MakeDocForm(choice, source);
 }
 
 namespace {

@@ -17,6 +17,8 @@
 
 #include <QDate>
 
+#include <memory>
+
 class QCloseEvent;
 class QFrame;
 class QLabel;
@@ -111,6 +113,9 @@ class TSchFak : public TForm {
     // Previews the form the chooser returned ("1" to "7"; "0" nothing), from SpRasx,
     // PosRasx and Prim as they stand, unsaved changes included (DocForms.h).
     void PrintDocument(const QString &choice);
+    // The form of a choice with the editor's hooks, built from the header as it stands
+    // now; nullptr for "0" or any other choice.
+    std::unique_ptr<TReport> MakeLayout(const QString &choice);
     // The print hooks; each receives the text about to print and may replace it.
     // The invoice number: with "/" and DopNumb when the header has a suffix.
     void RepDBText1Print(TRepText *Sender, QString &Text);
