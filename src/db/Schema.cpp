@@ -169,6 +169,9 @@ const std::vector<TableDef> &Schema() {
              // An own organisation's invoices in number order: the invoice register's
              // list and the highest number of a year, read without sorting every header.
              {"PostNumb", "ID_POST;NUMB_FAKT"},
+             // One direction of an own organisation's documents by date and number:
+             // the books and the list by numbers read a period in this order.
+             {"PostDate", "ID_POST;FL_SVOY;DATE_FAKT;NUMB_FAKT"},
          }},
 
         // Lines of trade documents.

@@ -34,10 +34,11 @@ const QStringList OtgrSQL = {
     QStringLiteral("Group by F.Name_tov"),
 };
 
+// By date and number, the order the documents were written in.
 const QStringList PerechSQL = {
     QStringLiteral("select * from Faktur_zag Z"), QStringLiteral("Where z.Date_Fakt >= :DatV"),
     QStringLiteral("and z.Date_Fakt <= :DatI"),   QStringLiteral("and z.Fl_svoy = 's'"),
-    QStringLiteral("and z.id_post = :org"),
+    QStringLiteral("and z.id_post = :org"),       QStringLiteral("order by z.Date_Fakt, z.NUMB_FAKT"),
 };
 
 // DateOpl is a column of both tables: the payment's is meant.
