@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QDate>
 #include <QElapsedTimer>
+#include <QFile>
 #include <cstdio>
 #include <sqlite3.h>
 
@@ -94,6 +95,15 @@ inline double BareRegisterWalk(int year) {
     ReadEveryRow(st);
     sqlite3_finalize(st);
     return ms(t);
+}
+
+// The process's peak resident memory (VmHWM) in MiB.
+inline double PeakMemoryMiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    return 0;
 }
 
 } // namespace bench

@@ -326,7 +326,7 @@ void TDataSetModel::syncRows() {
     }
 }
 
-int TDBGrid::ExactCountLimit = 200000;
+int TDBGrid::ExactCountLimit = 100000;
 
 // The dataset numbered its rows anew (it moved to its end or to a found row): the
 // model starts over from the rows it knows. Up to ExactCountLimit rows it learns where

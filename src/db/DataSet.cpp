@@ -6,6 +6,7 @@
 #include "db/RowCursor.h"
 #include "db/RowStore.h"
 
+#include <QHash>
 #include <QRegularExpression>
 #include <cmath>
 
@@ -1455,6 +1456,24 @@ int TDataSet::RecordCount() {
     return rows;
 }
 
+namespace {
+
+// Counts learnt by grids, by the count's text with its values: how many rows there were
+// (at least, when the count stopped) at which generation of the data. Each row written
+// since can change a count by one at most.
+struct KnownCount {
+    qint64 rows = 0;
+    qint64 generation = 0;
+    bool exact = false;
+};
+
+QHash<QString, KnownCount> &knownCounts() {
+    static QHash<QString, KnownCount> counts;
+    return counts;
+}
+
+} // namespace
+
 bool TDataSet::CountRowsUpTo(int limit) {
     if (!Active()) return false;
     db::RowStore &s = *m_store;
@@ -1462,7 +1481,26 @@ bool TDataSet::CountRowsUpTo(int limit) {
     if (s.startKnown && s.endKnown) return true;
     if (pinned() || (!s.startKnown && (s.rows.empty() || s.rows.front()->key.isEmpty()))) return false;
     const int inserting = m_state == TDataSetState::dsInsert ? 1 : 0;
-    const qint64 rows = sourceRows(qint64(limit) + 1);
+    const qint64 now = db::Database::DataGeneration();
+    const QString text = filtering() ? QString() : m_source->countText();
+    qint64 rows = -1;
+    if (!text.isEmpty()) {
+        const auto known = knownCounts().constFind(text);
+        if (known != knownCounts().cend()) {
+            const qint64 drift = now - known->generation;
+            if (!known->exact && known->rows - drift > limit) return false;
+            if (known->exact && drift == 0) rows = known->rows + pendingBalance();
+        }
+    }
+    if (rows < 0) {
+        // Counted a quarter beyond the limit, so a few writes later it still tells.
+        const qint64 counted = sourceRows(qint64(limit) + limit / 4 + 1) - pendingBalance();
+        if (!text.isEmpty()) {
+            if (knownCounts().size() > 256) knownCounts().clear();
+            knownCounts().insert(text, {counted, now, counted <= qint64(limit) + limit / 4});
+        }
+        rows = counted + pendingBalance();
+    }
     if (rows > limit) return false;
     if (s.endKnown) {
         s.first = s.end - int(rows) - inserting;

@@ -167,6 +167,18 @@ qint64 RowSource::count(const QByteArray &beforeKey, qint64 limit) const {
     return sqlite3_column_int64(stmt.get(), 0);
 }
 
+QString RowSource::countText() const {
+    const QString sql = keyed ? QStringLiteral("SELECT count(*) FROM %1 WHERE (%2)")
+                                    .arg(from, where.isEmpty() ? QStringLiteral("1") : where)
+                              : QStringLiteral("SELECT count(*) FROM (%1)").arg(text);
+    StatementPtr stmt = Prepare(sql);
+    if (bind) bind(stmt.get());
+    char *expanded = sqlite3_expanded_sql(stmt.get());
+    const QString out = QString::fromUtf8(expanded ? expanded : "");
+    sqlite3_free(expanded);
+    return out;
+}
+
 bool RowSource::next(sqlite3_stmt *stmt, Row &row, int columnCount) const {
     const int rc = sqlite3_step(stmt);
     if (rc == SQLITE_DONE) return false;

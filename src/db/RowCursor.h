@@ -58,6 +58,9 @@ class RowSource {
     // limit, at most that many are counted (the work stops there).
     qint64 count(const QByteArray &beforeKey = {}, qint64 limit = 0) const;
 
+    // The count's statement with its values written in: the same text, the same rows.
+    QString countText() const;
+
     int keyColumns() const { return keyed ? 1 + int(order.size()) : 0; }
     // Steps `stmt`: true with the row filled in, false at the end. Throws EDatabaseError.
     bool next(sqlite3_stmt *stmt, Row &row, int columnCount) const;

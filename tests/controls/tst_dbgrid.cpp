@@ -201,10 +201,13 @@ private slots:
         db::Database::Exec("insert into PlatPor (NUMBER, SUMMA) values (50002.5, 8)");
         plat.Refresh();
         QCoreApplication::processEvents();
-        QCOMPARE(grid.currentIndex().siblingAtColumn(1).data().toString(), QStringLiteral("7"));
-        QCOMPARE(grid.currentIndex().row(), 50004);
-        QCOMPARE(grid.Model()->index(50002, 1).data().toString(), QStringLiteral("8"));
-        QCOMPARE(grid.Model()->rowCount(), 100002);
+        const QModelIndex current = grid.currentIndex();
+        QCOMPARE(current.siblingAtColumn(1).data().toString(), QStringLiteral("7"));
+        QCOMPARE(grid.Model()->index(current.row() - 1, 0).data().toString(), QStringLiteral("50003"));
+        QCOMPARE(grid.Model()->index(current.row() - 2, 1).data().toString(), QStringLiteral("8"));
+        QCOMPARE(grid.Model()->index(current.row() + 1, 0).data().toString(), QStringLiteral("50004"));
+        QCOMPARE(plat.RecNo(), 50004);
+        QCOMPARE(plat.RecordCount(), 100002);
     }
 
     void currentRowIsTheCursorBothWays() {
