@@ -2,9 +2,11 @@
 // data folder (with the bank directory), an own organisation added and chosen, an
 // invoice to a new buyer written in "Счета-Фактуры" with three lines typed by quantity,
 // price and VAT, saved, the buyer found among the partners, a part payment recorded,
-// and the register's sums, VAT and payment right without a refresh; Esc loses nothing.
+// and the register's sums, VAT and payment right without a refresh; the invoice printed
+// in all seven forms without a change stored; Esc loses nothing.
 #include "SalesData.h"
 
+#include "app/UQ1.h"
 #include "controls/DBCtrls.h"
 #include "refbooks/UKartKli.h"
 #include "refbooks/USlBankP.h"
@@ -153,6 +155,36 @@ class TestEndToEnd : public ScriptedTestCase {
             });
             QTest::keyClick(reg->DBGrid1, Qt::Key_F3);
             QCOMPARE(shownRow(reg).last(), QStringLiteral("1 000-00"));
+
+            // F4, F5: the invoice prints in each of the seven forms on one page with its
+            // total; nothing is stored by printing, yet Esc then asks, and No keeps the
+            // document as saved.
+            UiScript::OnShow<TSchFak>([](TSchFak *e) {
+                QStringList totals;
+                TReport::PreviewHook = [&](TReport &, const TPreparedReport &pages) {
+                    QCOMPARE(pages.Pages.size(), size_t(1));
+                    for (const TPageText &t : pages.Pages[0].Texts)
+                        if (t.Text == QStringLiteral("3 145-86") || t.Text == QStringLiteral("3 303-16"))
+                            totals << t.Text;
+                };
+                for (QPushButton *TQ_pri::*button :
+                     {&TQ_pri::SpeedButton1, &TQ_pri::SpeedButton2, &TQ_pri::SpeedButton3,
+                      &TQ_pri::SpeedButton7, &TQ_pri::SpeedButton4, &TQ_pri::SpeedButton5,
+                      &TQ_pri::SpeedButton6}) {
+                    UiScript::OnShow<TQ_pri>([button](TQ_pri *q) { (q->*button)->click(); });
+                    QTest::keyClick(e->EditNUMB_FAKT, Qt::Key_F5);
+                }
+                TReport::PreviewHook = nullptr;
+                // Every form's total with VAT; the waybill with sales tax also its total with
+                // 5 % added line by line (3 156-30 + 75-56 + 71-30).
+                QCOMPARE(totals.count(QStringLiteral("3 145-86")), 7);
+                QCOMPARE(totals.count(QStringLiteral("3 303-16")), 1);
+                UiScript::Answer(mrNo, QStringLiteral("Записать документ?"));
+                QTest::keyClick(e->EditNUMB_FAKT, Qt::Key_Escape);
+                QVERIFY(!e->isVisible());
+            });
+            QTest::keyClick(reg->DBGrid1, Qt::Key_F4);
+            QCOMPARE(count("select count(*) from FAKTUR_ZAG where GRUZOOTPR is null and Itogo = 3145.86"), 1);
 
             // F4 and Esc on the unchanged document: no question, nothing changes.
             UiScript::OnShow<TSchFak>([](TSchFak *e) {
