@@ -348,6 +348,10 @@ const std::vector<TableDef> &Schema() {
          {
              // Every list of entries is one organisation's over a period, in date order.
              {"OrgDate", "Organis;DateProv"},
+             // The balances sum one organisation's entries by account on either side:
+             // these hold every value they read, in the order they group by.
+             {"DebetSums", "Organis;Debet;DateProv;Summa"},
+             {"KreditSums", "Organis;Kredit;DateProv;Summa"},
          }},
 
         // Cash-order details of journal entries.
