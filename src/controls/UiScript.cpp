@@ -20,6 +20,7 @@ struct ScriptState {
     QList<UiScript::Message> messages;
     QHash<QString, QQueue<UiScript::FormScript>> forms;
     QStringList formsShown;
+    QQueue<QString> chosenFiles;
     QList<int> help;
     QStringList problems;
 };
@@ -49,6 +50,7 @@ void UiScript::Reset() {
     s.messages.clear();
     s.forms.clear();
     s.formsShown.clear();
+    s.chosenFiles.clear();
     s.help.clear();
     s.problems.clear();
 }
@@ -81,13 +83,27 @@ const QStringList &UiScript::FormsShown() {
     return state().formsShown;
 }
 
+void UiScript::ChooseFile(const QString &path) {
+    state().chosenFiles.enqueue(path);
+}
+
+bool UiScript::takeChosenFile(QString &path) {
+    ScriptState &s = state();
+    if (s.chosenFiles.isEmpty()) {
+        problem(QStringLiteral("open-file dialog shown without a file to choose"));
+        return false;
+    }
+    path = s.chosenFiles.dequeue();
+    return true;
+}
+
 const QList<int> &UiScript::HelpShown() {
     return state().help;
 }
 
 bool UiScript::Clean() {
     const ScriptState &s = state();
-    if (!s.problems.isEmpty() || !s.answers.isEmpty()) return false;
+    if (!s.problems.isEmpty() || !s.answers.isEmpty() || !s.chosenFiles.isEmpty()) return false;
     for (const auto &queue : s.forms)
         if (!queue.isEmpty()) return false;
     return true;
@@ -100,6 +116,8 @@ QString UiScript::Problems() {
         all << QStringLiteral("answer %1 was never asked for (expected text \"%2\")")
                    .arg(a.result)
                    .arg(a.text);
+    for (const QString &path : s.chosenFiles)
+        all << QStringLiteral("file \"%1\" was never chosen").arg(path);
     for (auto it = s.forms.cbegin(); it != s.forms.cend(); ++it)
         if (!it.value().isEmpty())
             all << QStringLiteral("form %1 was never shown (%2 script(s) left)")

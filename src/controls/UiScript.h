@@ -55,6 +55,10 @@ public:
     // Class names of the forms shown modally, in order.
     static const QStringList &FormsShown();
 
+    // ---- Open-file dialogs --------------------------------------------------------
+    // The file the next open-file dialog returns; an empty name cancels it.
+    static void ChooseFile(const QString &path);
+
     // ---- Help -------------------------------------------------------------------
     // Topics asked for (0 = the contents).
     static const QList<int> &HelpShown();
@@ -67,6 +71,7 @@ public:
     static int answerMessage(const QString &text, const QString &caption, int kind, int buttons,
                              int unexpectedAnswer, const QString &detail = QString());
     static FormScript takeFormScript(QDialog *form);
+    static bool takeChosenFile(QString &path); // false, a problem recorded, when none was queued
     static void recordHelp(int topic);
     static void problem(const QString &text);
 };

@@ -797,6 +797,73 @@ void Database::ReleaseTable(const QString &sqlName, TDataSet *user) {
 
 void Database::noteAppliedInTransaction(TDataSet *dataSet) { state().appliedInTransaction.insert(dataSet); }
 
+// ---- The data folder as files --------------------------------------------------------
+
+QList<TDataSet *> Database::Suspend() {
+    State &s = state();
+    if (!s.handle) return {};
+    if (s.savepointDepth > 0)
+        throw EDatabaseError(QStringLiteral("Папку данных нельзя закрыть посреди записи"));
+    finishReaders();
+    QList<TDataSet *> open;
+    for (TDataSet *ds : std::as_const(s.dataSets))
+        if (ds->Active()) open << ds;
+    // A reader elsewhere keeps the log from being emptied: then nothing is closed.
+    int logFrames = -1, copied = -1;
+    const int rc = sqlite3_wal_checkpoint_v2(s.handle, nullptr, SQLITE_CHECKPOINT_TRUNCATE, &logFrames, &copied);
+    if (rc != SQLITE_OK || logFrames > 0)
+        throw EDatabaseError(QStringLiteral("База данных занята другой программой: ее нельзя закрыть для копирования"));
+    const QString folder = s.folder;
+    Close();
+    s.folder = folder;
+    const QString log = QDir(folder).filePath(fileName() + QStringLiteral("-wal"));
+    if (QFileInfo::exists(log)) {
+        Open(folder);
+        throw EDatabaseError(QStringLiteral("База данных занята другой программой: ее нельзя закрыть для копирования"));
+    }
+    return open;
+}
+
+void Database::Resume() {
+    if (!IsOpen()) Open(state().folder);
+}
+
+bool Database::IsServiceFile(const QString &name) {
+    for (const char *suffix : {"-wal", "-shm", "-journal", ".lock"})
+        if (name.endsWith(QLatin1String(suffix), Qt::CaseInsensitive)) return true;
+    return false;
+}
+
+QString Database::CheckFile(const QString &path) {
+    if (!QFileInfo(path).isFile()) return QStringLiteral("файла «%1» нет").arg(QDir::toNativeSeparators(path));
+    // Immutable: no lock, no log, no shared memory file made beside it.
+    QUrl uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+    uri.setQuery(QStringLiteral("immutable=1"));
+    sqlite3 *h = nullptr;
+    const int rc = sqlite3_open_v2(uri.toString(QUrl::FullyEncoded).toUtf8().constData(), &h,
+                                   SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_FULLMUTEX, nullptr);
+    const std::unique_ptr<sqlite3, int (*)(sqlite3 *)> holder(h, sqlite3_close_v2);
+    if (rc != SQLITE_OK) return QStringLiteral("файл «%1» не открывается").arg(QDir::toNativeSeparators(path));
+    const auto scalar = [h](const char *sql, QString &out) {
+        sqlite3_stmt *stmt = nullptr;
+        int rc = sqlite3_prepare_v2(h, sql, -1, &stmt, nullptr);
+        if (rc == SQLITE_OK) rc = sqlite3_step(stmt);
+        if (rc == SQLITE_ROW)
+            out = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
+        sqlite3_finalize(stmt);
+        return rc == SQLITE_ROW || rc == SQLITE_DONE;
+    };
+    QString settings;
+    if (!scalar("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'Config'", settings))
+        return QStringLiteral("файл «%1» не является базой данных").arg(QDir::toNativeSeparators(path));
+    if (settings != QLatin1String("1"))
+        return QStringLiteral("файл «%1» не является базой данных программы").arg(QDir::toNativeSeparators(path));
+    QString verdict;
+    if (!scalar("PRAGMA integrity_check(1)", verdict) || verdict != QLatin1String("ok"))
+        return QStringLiteral("база данных «%1» повреждена").arg(QDir::toNativeSeparators(path));
+    return QString();
+}
+
 // ---- Transactions ---------------------------------------------------------------------
 
 TTransaction::TTransaction() {

@@ -4,6 +4,7 @@
 // the schema when missing), closed and reopened by the maintenance commands.
 #include "db/Errors.h"
 
+#include <QList>
 #include <QString>
 #include <QVariant>
 #include <functional>
@@ -48,6 +49,23 @@ public:
     // data can be written.
     static QString ReadOnlyNotice();
     static sqlite3 *handle(); // throws when closed
+
+    // The data folder as files, for archive and restore. Suspend finishes every reader,
+    // writes the write-ahead log into the database file, closes every open dataset and
+    // the connection, and returns the datasets that were open: the folder then holds one
+    // closed database file that may be copied or replaced. It throws EDatabaseError, with
+    // the database left open, inside a transaction or when the log stays behind. Resume
+    // opens the same folder again; reopening the datasets is the caller's.
+    static QList<TDataSet *> Suspend();
+    static void Resume();
+    // Files of the data folder that belong to a running program rather than to the
+    // data: the write-ahead log, its shared memory, a rollback journal, a lock file.
+    // They are never archived or restored.
+    static bool IsServiceFile(const QString &fileName);
+    // Checks a database file that is not open, without changing it: that it opens, is
+    // this program's database and passes SQLite's integrity check. Returns an empty
+    // text when it does, else what is wrong, in Russian. Safe on any thread.
+    static QString CheckFile(const QString &path);
 
     // Runs a statement with positional values (for the engine and maintenance code).
     static void Exec(const QString &sql, const QVariantList &binds = {});
