@@ -26,6 +26,9 @@
 #include "ledger/UOpKassa.h"
 #include "ledger/UPlan.h"
 #include "ledger/UProvodka.h"
+#include "maintenance/DataFolder.h"
+#include "maintenance/Import20.h"
+#include "maintenance/UExpOld.h"
 #include "payorders/UPlatOrd.h"
 #include "payorders/UPlatPor.h"
 #include "payorders/USpPlat.h"
@@ -74,10 +77,11 @@ template <class Form, class... Args> void CreateForm(Form *&global, Args &&...ar
 }
 
 // Created right after the main window, before the splash shows (the about box is the
-// splash). Next here, as its module lands: TExpOld.
+// splash).
 void CreateFormsBeforeSplash(QWidget *owner) {
     CreateForm(AboutBox, owner);
     CreateForm(SlPrim, owner);
+    CreateForm(ExpOld, owner);
 }
 
 // Created behind the splash, in this order. The settings come first: their table is
@@ -184,6 +188,8 @@ void TLogoAppForm::EnableCommands() {
         QStringLiteral("N25"),          QStringLiteral("N26"),       QStringLiteral("N44"),
         QStringLiteral("N39"),          QStringLiteral("N40"),       QStringLiteral("N41"),
         QStringLiteral("N45"),          QStringLiteral("N46"),
+        QStringLiteral("N15"),          QStringLiteral("N16"),       QStringLiteral("N7"),
+        QStringLiteral("N201"),         QStringLiteral("N47"),
     };
     for (QAction *item : menuBar()->findChildren<QAction *>()) {
         if (!item->objectName().isEmpty()) item->setEnabled(built.contains(item->objectName()));
@@ -650,11 +656,21 @@ void TLogoAppForm::N45Click() {
     CBal->SetCaption(ItemCaption(QStringLiteral("N45")));
     ShowModal(CBal);
 }
-void TLogoAppForm::N15Click() {}
-void TLogoAppForm::N16Click() {}
-void TLogoAppForm::N7Click() {}
-void TLogoAppForm::N201Click() {}
-void TLogoAppForm::N47Click() {}
+void TLogoAppForm::N15Click() {
+    ArchiveCommand();
+}
+void TLogoAppForm::N16Click() {
+    RestoreCommand();
+}
+void TLogoAppForm::N7Click() {
+    ReindexCommand();
+}
+void TLogoAppForm::N201Click() {
+    ImportVersion20Command();
+}
+void TLogoAppForm::N47Click() {
+    ExpOldCommand(ItemCaption(QStringLiteral("N47")));
+}
 
 // ---- Menu "Help" ------------------------------------------------------------------
 

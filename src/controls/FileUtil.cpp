@@ -64,7 +64,8 @@ void CopyFileWithOptions(const QString &source, const QString &destination, bool
 
     const QFileInfo targetInfo(target);
     QDir().mkpath(targetInfo.absolutePath());
-    if (targetInfo.exists() && !targetInfo.isWritable()) {
+    // The read-only flag is the owner's write permission, as the file manager shows it.
+    if (targetInfo.exists() && !(QFile::permissions(target) & QFileDevice::WriteOwner)) {
         if (!overwriteReadOnly || targetInfo.isDir())
             throw EFCreateError(
                 QStringLiteral("Cannot create file %1").arg(QDir::toNativeSeparators(target)));

@@ -818,6 +818,13 @@ QList<TDataSet *> Database::Suspend() {
     s.folder = folder;
     const QString log = QDir(folder).filePath(fileName() + QStringLiteral("-wal"));
     if (QFileInfo::exists(log)) {
+        // The log of a database file deleted while it was open belongs to nothing; beside
+        // a file restored under that name it would be replayed into it.
+        if (!QFileInfo::exists(QDir(folder).filePath(fileName()))) {
+            QFile::remove(log);
+            QFile::remove(QDir(folder).filePath(fileName() + QStringLiteral("-shm")));
+            return open;
+        }
         Open(folder);
         throw EDatabaseError(QStringLiteral("База данных занята другой программой: ее нельзя закрыть для копирования"));
     }

@@ -1,0 +1,295 @@
+#include "maintenance/DataFolder.h"
+
+#include "app/LogoMain.h"
+#include "app/UConfig.h"
+#include "controls/Dialogs.h"
+#include "controls/FileUtil.h"
+#include "controls/ProgressCtl.h"
+#include "controls/TableUtils.h"
+#include "db/Database.h"
+#include "maintenance/UCopyProgress.h"
+#include "refbooks/UAllBank.h"
+#include "refbooks/USlPoluch.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QPointer>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// Where a copy of several files is gathered before it replaces anything.
+const QString StagingName = QStringLiteral(".orbek-copy");
+
+QString dataFolder() {
+    return QFileInfo(QDir::cleanPath(db::Database::Folder())).absoluteFilePath();
+}
+
+QString native(const QString &path) {
+    return QDir::toNativeSeparators(path);
+}
+
+void syncFolder(const QString &folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// The database closed for copying: every dataset that was open is reopened with it,
+// the shared ones first, in their order, and masters before their details.
+class ClosedDatabase {
+  public:
+    ClosedDatabase() {
+        for (TDataSet *ds : db::Database::Suspend())
+            m_open << ds;
+    }
+    ~ClosedDatabase() {
+        if (m_reopened) return;
+        // Already on the way out with an error: a failure to reopen is shown beside it.
+        Guarded([this] { Reopen(); });
+    }
+    ClosedDatabase(const ClosedDatabase &) = delete;
+    ClosedDatabase &operator=(const ClosedDatabase &) = delete;
+
+    void Reopen() {
+        m_reopened = true;
+        db::Database::Resume();
+        QList<TDataSet *> order;
+        const QList<TDataSet *> shared = SharedDataSets();
+        for (int i : {0, 3, 2, 1})
+            if (i < shared.size() && shared[i]) order << shared[i];
+        QList<TDataSet *> rest;
+        for (const QPointer<TDataSet> &ds : std::as_const(m_open))
+            if (ds && !order.contains(ds.data())) rest << ds.data();
+        // Masters first: a detail waits for its master when the master is still to come.
+        while (!rest.isEmpty()) {
+            bool moved = false;
+            for (int i = 0; i < rest.size(); ++i) {
+                TDataSet *master = rest[i]->MasterSource() ? rest[i]->MasterSource()->DataSet() : nullptr;
+                if (!master || !rest.contains(master)) {
+                    order << rest.takeAt(i);
+                    moved = true;
+                    break;
+                }
+            }
+            if (!moved) order << rest.takeFirst();
+        }
+        std::exception_ptr first;
+        for (TDataSet *ds : order) {
+            bool wasOpen = false;
+            for (const QPointer<TDataSet> &open : std::as_const(m_open))
+                wasOpen |= open.data() == ds;
+            if (!wasOpen || ds->Active()) continue;
+            try {
+                ds->Open();
+            } catch (...) {
+                if (!first) first = std::current_exception();
+            }
+        }
+        if (first) std::rethrow_exception(first);
+    }
+
+  private:
+    QList<QPointer<TDataSet>> m_open;
+    bool m_reopened = false;
+};
+
+// The current directory as it was when the command started, made current again at its
+// end: dialogs and file lists may change it.
+class KeepCurrentDirectory {
+  public:
+    ~KeepCurrentDirectory() { QDir::setCurrent(m_dir); }
+
+  private:
+    QString m_dir = QDir::currentPath();
+};
+
+// Copies the files from one folder into a hidden staging folder inside the other,
+// behind the progress window. Throws what the copy threw; the staging folder is then
+// removed.
+QString stageCopies(const QString &from, const QStringList &files, const QString &to,
+                    const QString &caption) {
+    const QString staging = QDir(to).filePath(StagingName);
+    QDir(staging).removeRecursively(); // what a killed run left
+    if (!QDir().mkpath(staging))
+        throw EOrbekError(QStringLiteral("Не удалось создать папку «%1»").arg(native(to)));
+    TCopyProgress *window = CopyProgressWindow();
+    try {
+        window->Run(caption, [&] {
+            for (const QString &name : files) {
+                window->ShowFileName(name);
+                CopyFileWithProgress(QDir(from).filePath(name), QDir(staging).filePath(name), window->Gauge1);
+            }
+        });
+    } catch (...) {
+        QDir(staging).removeRecursively();
+        throw;
+    }
+    return staging;
+}
+
+// Renames the staged files over those of the folder, then removes the staging folder.
+void moveIntoPlace(const QString &staging, const QStringList &files, const QString &folder) {
+    for (const QString &name : files) {
+        const QByteArray from = QFile::encodeName(QDir(staging).filePath(name));
+        const QByteArray to = QFile::encodeName(QDir(folder).filePath(name));
+        if (std::rename(from.constData(), to.constData()) != 0)
+            throw EOrbekError(
+                QStringLiteral("Не удалось записать файл «%1»").arg(native(QDir(folder).filePath(name))));
+    }
+    syncFolder(folder);
+    QDir(staging).removeRecursively();
+}
+
+// Runs a copy step and puts the lead of the command's failure before its message.
+template <class F> void failingWith(const QString &lead, F step) {
+    try {
+        step();
+    } catch (const EAbort &) {
+        throw;
+    } catch (const EOrbekError &e) {
+        throw EOrbekError(lead + e.message());
+    }
+}
+
+} // namespace
+
+// ---- The shared datasets ---------------------------------------------------------------
+
+QList<TDataSet *> SharedDataSets() {
+    QList<TDataSet *> shared;
+    shared << (AllBank ? AllBank->Table1 : nullptr);
+    shared << (Config ? Config->Conf : nullptr);
+    shared << (SlPoluch ? SlPoluch->Klient : nullptr);
+    // The chart of accounts, PlSch of TProvodka, joins here when its form is part of
+    // the program: shared << (Provodka ? Provodka->PlSch : nullptr);
+    shared << nullptr;
+    return shared;
+}
+
+void CloseSharedDataSets() {
+    for (TDataSet *ds : SharedDataSets())
+        if (ds) ds->Close();
+}
+
+void ReopenSharedDataSets() {
+    const QList<TDataSet *> shared = SharedDataSets();
+    std::exception_ptr first;
+    for (int i : {0, 3, 2, 1}) {
+        if (!shared[i]) continue;
+        try {
+            shared[i]->Open();
+        } catch (...) {
+            if (!first) first = std::current_exception();
+        }
+    }
+    if (first) std::rethrow_exception(first);
+}
+
+// ---- Files ---------------------------------------------------------------------------------
+
+QString ArchiveFolder() {
+    return QFileInfo(dataFolder()).absolutePath() + QStringLiteral("/arhiv");
+}
+
+QStringList DataFiles(const QString &folder) {
+    QStringList files;
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name))
+        if (!db::Database::IsServiceFile(name)) files << name;
+    return files;
+}
+
+// ---- Archive and restore -------------------------------------------------------------------
+
+void ArchiveDataFolder() {
+    KeepCurrentDirectory keep;
+    const QString folder = dataFolder(), archive = ArchiveFolder();
+    ClosedDatabase closed;
+    const QStringList files = DataFiles(folder);
+    const QString lead = QStringLiteral("Архив не создан, прежний архив не изменен.\n");
+    failingWith(lead, [&] {
+        if (!QDir().mkpath(archive))
+            throw EOrbekError(QStringLiteral("Не удалось создать папку «%1»").arg(native(archive)));
+        const QString staging = stageCopies(folder, files, archive, QStringLiteral("Создание архива"));
+        moveIntoPlace(staging, files, archive);
+    });
+    closed.Reopen();
+}
+
+void RestoreDataFolder() {
+    KeepCurrentDirectory keep;
+    const QString folder = dataFolder(), archive = ArchiveFolder();
+    const QString lead = QStringLiteral("Данные не восстановлены, папка данных не изменена.\n");
+    const QStringList files = DataFiles(archive);
+    if (!QFileInfo(archive).isDir())
+        throw EOrbekError(lead + QStringLiteral("Архива нет: папка «%1» не найдена").arg(native(archive)));
+    if (!files.contains(db::Database::fileName()))
+        throw EOrbekError(lead + QStringLiteral("В архиве «%1» нет файла базы данных %2")
+                                     .arg(native(archive), db::Database::fileName()));
+    // The archived database is read whole by the check: behind the progress window.
+    QString fault;
+    TCopyProgress *window = CopyProgressWindow();
+    window->Run(QStringLiteral("Восстановление из архива"), [&] {
+        window->ShowFileName(QStringLiteral("Проверка архива"));
+        fault = db::Database::CheckFile(QDir(archive).filePath(db::Database::fileName()));
+    });
+    if (!fault.isEmpty()) throw EOrbekError(lead + QStringLiteral("Архив не годится: %1").arg(fault));
+
+    ClosedDatabase closed;
+    failingWith(lead, [&] {
+        const QString staging =
+            stageCopies(archive, files, folder, QStringLiteral("Восстановление из архива"));
+        // Nothing of the replaced database may stay beside the restored one.
+        for (const char *suffix : {"-wal", "-shm", "-journal"})
+            QFile::remove(QDir(folder).filePath(db::Database::fileName() + QLatin1String(suffix)));
+        moveIntoPlace(staging, files, folder);
+    });
+    closed.Reopen();
+}
+
+void ReindexDataFolder() {
+    const QList<TTable *> tables = {LogoAppForm->Table1,  LogoAppForm->Table2,  LogoAppForm->Table3,
+                                    LogoAppForm->Table4,  LogoAppForm->Table5,  LogoAppForm->Table6,
+                                    LogoAppForm->Table7,  LogoAppForm->Table8,  LogoAppForm->Table9,
+                                    LogoAppForm->Table10, LogoAppForm->Table11, LogoAppForm->Table12,
+                                    LogoAppForm->Table13, LogoAppForm->Table14};
+    TCopyProgress *window = CopyProgressWindow();
+    window->Begin(QStringLiteral("Переиндексация"));
+    window->Gauge1->setRange(0, int(tables.size()));
+    CloseSharedDataSets();
+    try {
+        for (TTable *table : tables) {
+            window->Step(table->TableName());
+            ReindexTableFile(table);
+            window->Gauge1->setValue(window->Gauge1->value() + 1);
+        }
+    } catch (...) {
+        window->End();
+        Guarded([] { ReopenSharedDataSets(); });
+        throw;
+    }
+    window->End();
+    ReopenSharedDataSets();
+}
+
+// ---- Commands -------------------------------------------------------------------------------
+
+void ArchiveCommand() {
+    if (MessageDlg(QStringLiteral("Создать архив?"), mtConfirmation, mbYesNo) != mrYes) return;
+    ArchiveDataFolder();
+}
+
+void RestoreCommand() {
+    if (MessageDlg(QStringLiteral("Восстанавливать данные из архива?"), mtConfirmation, mbYesNo) != mrYes)
+        return;
+    RestoreDataFolder();
+}
+
+void ReindexCommand() {
+    ReindexDataFolder();
+}

@@ -1,0 +1,48 @@
+#pragma once
+// The data folder as a whole: its archive in "arhiv" beside it, the restore from that
+// archive, the rebuilding of the tables' indexes, and the datasets that stay open while
+// the program runs, which these commands close and reopen.
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class TDataSet;
+
+// ---- The datasets open for the whole run ------------------------------------------
+// The bank directory, the settings, the partners and the chart of accounts, in the
+// order they are closed. The one place that names them.
+QList<TDataSet *> SharedDataSets();
+// Reopened in the order: bank directory, chart of accounts, partners, settings. Every
+// one is tried; the first error is thrown afterwards.
+void ReopenSharedDataSets();
+void CloseSharedDataSets();
+
+// ---- Files ---------------------------------------------------------------------------
+// The archive folder: "arhiv" beside the data folder.
+QString ArchiveFolder();
+// The files of a folder that archive and restore copy: ordinary files (not hidden, no
+// folders, none that belongs to a running program, see Database::IsServiceFile) in
+// name order.
+QStringList DataFiles(const QString &folder);
+
+// ---- The work of the commands ------------------------------------------------------
+// Copies every file of the data folder into the archive folder, behind the progress
+// window. Every connection to the database is closed meanwhile and reopened with every
+// dataset that was open, also after an error. The archive is replaced only when every
+// file has been copied and flushed: an error or a killed program leaves the previous
+// archive as it was. Throws EOrbekError with a Russian message.
+void ArchiveDataFolder();
+// Restores the archive's files into the data folder, all or nothing: first it checks
+// that the archive holds the database and that the archived database opens and passes
+// an integrity check, and says what is wrong, changing nothing, when it does not;
+// then it copies the files beside the data and renames them over it. Connections and
+// datasets as for the archive. Throws EOrbekError.
+void RestoreDataFolder();
+// Rebuilds the indexes of the main window's Table1 to Table14 with the shared datasets
+// closed; they are reopened also after an error.
+void ReindexDataFolder();
+
+// ---- The commands of the menu "Администратор" -------------------------------------
+void ArchiveCommand(); // "Создание архива"
+void RestoreCommand(); // "Восстановление из архива"
+void ReindexCommand(); // "Переиндексация"

@@ -1,0 +1,106 @@
+#include "maintenance/UCopyProgress.h"
+
+#include "app/LogoMain.h"
+#include "controls/Animate.h"
+#include "controls/ProgressCtl.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QLabel>
+#include <QThread>
+#include <QVBoxLayout>
+
+TCopyProgress *CopyProgress = nullptr;
+
+TCopyProgress *CopyProgressWindow() {
+    if (!CopyProgress) {
+        CopyProgress = new TCopyProgress(LogoAppForm);
+        QObject::connect(CopyProgress, &QObject::destroyed, [] { CopyProgress = nullptr; });
+    }
+    return CopyProgress;
+}
+
+TCopyProgress::TCopyProgress(QWidget *parent) : TForm(parent) {
+    setObjectName(QStringLiteral("CopyProgress"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    Label1 = new QLabel(QStringLiteral("Копирование файлов"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Gauge1 = new TGauge(this);
+    Gauge1->setObjectName(QStringLiteral("Gauge1"));
+    Gauge1->setTextVisible(true);
+    Anim = new TAnimate(this, TCommonAVI::aviCopyFiles);
+    Anim->setObjectName(QStringLiteral("Anim"));
+    Anim->SetStopFrame(34);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Anim, 0, Qt::AlignHCenter);
+    layout->addWidget(Label1);
+    layout->addWidget(Gauge1);
+    setMinimumWidth(420);
+
+    // The name reaches the label on the window's thread, whichever thread sent it.
+    connect(this, &TCopyProgress::fileNameShown, Label1, &QLabel::setText, Qt::QueuedConnection);
+}
+
+void TCopyProgress::ShowFileName(const QString &name) {
+    emit fileNameShown(name);
+}
+
+void TCopyProgress::done(int modalResult) {
+    if (m_running) return; // the copy goes on to its end
+    TForm::done(modalResult);
+}
+
+void TCopyProgress::Run(const QString &caption, const std::function<void()> &work) {
+    SetCaption(caption);
+    Label1->setText(QStringLiteral("Копирование файлов"));
+    Gauge1->setValue(0);
+    std::exception_ptr error;
+    QEventLoop loop;
+    QThread *worker = QThread::create([&work, &error] {
+        try {
+            work();
+        } catch (...) {
+            error = std::current_exception();
+        }
+    });
+    connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
+    setWindowModality(Qt::ApplicationModal);
+    m_running = true;
+    show();
+    Anim->Play();
+    worker->start();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker->wait();
+    delete worker;
+    // Names and positions still on their way belong to the work that ended.
+    QCoreApplication::sendPostedEvents(Label1);
+    QCoreApplication::sendPostedEvents(Gauge1);
+    QCoreApplication::sendPostedEvents(this);
+    m_running = false;
+    Anim->Stop();
+    hide();
+    if (error) std::rethrow_exception(error);
+}
+
+void TCopyProgress::Begin(const QString &caption) {
+    SetCaption(caption);
+    Label1->clear();
+    Gauge1->setValue(0);
+    setWindowModality(Qt::ApplicationModal);
+    m_running = true;
+    show();
+    Anim->Play();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TCopyProgress::Step(const QString &name) {
+    Label1->setText(name);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TCopyProgress::End() {
+    m_running = false;
+    Anim->Stop();
+    hide();
+}
