@@ -7,6 +7,7 @@
 #include "controls/ProgressCtl.h"
 #include "controls/TableUtils.h"
 #include "db/Database.h"
+#include "ledger/UProvodka.h"
 #include "maintenance/UCopyProgress.h"
 #include "refbooks/UAllBank.h"
 #include "refbooks/USlPoluch.h"
@@ -166,9 +167,7 @@ QList<TDataSet *> SharedDataSets() {
     shared << (AllBank ? AllBank->Table1 : nullptr);
     shared << (Config ? Config->Conf : nullptr);
     shared << (SlPoluch ? SlPoluch->Klient : nullptr);
-    // The chart of accounts, PlSch of TProvodka, joins here when its form is part of
-    // the program: shared << (Provodka ? Provodka->PlSch : nullptr);
-    shared << nullptr;
+    shared << (Provodka ? Provodka->PlSch : nullptr);
     return shared;
 }
 

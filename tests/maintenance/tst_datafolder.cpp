@@ -8,6 +8,7 @@
 #include "controls/UiScript.h"
 #include "db/Database.h"
 #include "db/Table.h"
+#include "ledger/UProvodka.h"
 #include "maintenance/DataFolder.h"
 #include "maintenance/UCopyProgress.h"
 #include "refbooks/UAllBank.h"
@@ -64,6 +65,7 @@ class DataFolderTest : public ScriptedTestCase {
         QVERIFY(Config->Conf->Active());
         QVERIFY(AllBank->Table1->Active());
         QVERIFY(SlPoluch->Klient->Active());
+        QVERIFY(Provodka->PlSch->Active());
     }
 
   private slots:

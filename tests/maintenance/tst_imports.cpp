@@ -8,6 +8,7 @@
 #include "db/Database.h"
 #include "db/PreparedStatement.h"
 #include "db/Schema.h"
+#include "ledger/UProvodka.h"
 #include "maintenance/Import20.h"
 #include "maintenance/UCopyProgress.h"
 #include "maintenance/UExpOld.h"
@@ -388,7 +389,8 @@ class ImportsTest : public ScriptedTestCase {
         QCOMPARE(scalar("select Id_Post || '/' || Id_Pol from PlatPor where NUMBER = 7").toString(),
                  QStringLiteral("%1.0/%2.0").arg(romashka).arg(lyutik));
         // The shared datasets are open again and the own organisation is taken anew.
-        QVERIFY(Config->Conf->Active() && AllBank->Table1->Active() && SlPoluch->Klient->Active());
+        QVERIFY(Config->Conf->Active() && AllBank->Table1->Active() && SlPoluch->Klient->Active() &&
+                Provodka->PlSch->Active());
         QCOMPARE(LogoAppForm->SvoyKlientId, vereskk);
         QCOMPARE(LogoAppForm->OrganisationName(), QStringLiteral("ООО \"Вереск\""));
 
@@ -459,7 +461,8 @@ class ImportsTest : public ScriptedTestCase {
         QCOMPARE(contents(), before);
         // Unfitting tables are found before the archive is made.
         QCOMPARE(QFileInfo::exists(m_dir->filePath("arhiv")), fault == "value");
-        QVERIFY(Config->Conf->Active() && AllBank->Table1->Active() && SlPoluch->Klient->Active());
+        QVERIFY(Config->Conf->Active() && AllBank->Table1->Active() && SlPoluch->Klient->Active() &&
+                Provodka->PlSch->Active());
         QCOMPARE(LogoAppForm->SvoyInn, QStringLiteral("1111"));
     }
 };
