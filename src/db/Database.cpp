@@ -406,7 +406,7 @@ bool journalLeft(const QString &path) {
 
 // Checks an existing data file without writing to it (see Database::Open) and says
 // what it lacks. Throws EDatabaseError with the Russian sentence of a refusal.
-FileCheck checkFile(const QString &path, bool folderWritable) {
+FileCheck checkFile(const QString &path, bool folderWritable, bool thorough = false) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw EDatabaseError(
@@ -484,7 +484,7 @@ FileCheck checkFile(const QString &path, bool folderWritable) {
                     check.missingIndexes.emplace_back(&t, &ix);
         }
 
-        const QStringList problems = firstColumn(raw, "PRAGMA quick_check");
+        const QStringList problems = firstColumn(raw, thorough ? "PRAGMA integrity_check" : "PRAGMA quick_check");
         if (problems != QStringList{QStringLiteral("ok")})
             refuse(QStringLiteral("Файл «%1» повреждён.").arg(shownPath(path)),
                    problems.mid(0, 20).join(QLatin1Char('\n')));
@@ -678,9 +678,10 @@ void Database::Open(const QString &folder) {
     s.readOnlyNotice = readOnlyNotice;
 }
 
-void Database::Close() {
-    State &s = state();
-    if (!s.handle) return;
+namespace {
+
+// Closes every open dataset and the connection; the folder stays locked.
+void closeConnection(State &s) {
     const QList<TDataSet *> open(s.dataSets.begin(), s.dataSets.end());
     for (TDataSet *ds : open)
         if (ds->Active()) ds->Close();
@@ -690,9 +691,17 @@ void Database::Close() {
     s.savepointDepth = 0;
     sqlite3_close_v2(s.handle);
     s.handle = nullptr;
+    s.readOnlyNotice.clear();
+}
+
+} // namespace
+
+void Database::Close() {
+    State &s = state();
+    if (!s.handle) return;
+    closeConnection(s);
     ::close(s.folderLock);
     s.folderLock = -1;
-    s.readOnlyNotice.clear();
 }
 
 QString Database::ReadOnlyNotice() {
@@ -802,72 +811,59 @@ void Database::noteAppliedInTransaction(TDataSet *dataSet) { state().appliedInTr
 QList<TDataSet *> Database::Suspend() {
     State &s = state();
     if (!s.handle) return {};
-    if (s.savepointDepth > 0)
-        throw EDatabaseError(QStringLiteral("Папку данных нельзя закрыть посреди записи"));
-    finishReaders();
+    if (s.savepointDepth > 0) throw EDatabaseError(QStringLiteral("Папку данных нельзя закрыть посреди записи."));
+    suspendReaders();
     QList<TDataSet *> open;
     for (TDataSet *ds : std::as_const(s.dataSets))
         if (ds->Active()) open << ds;
+    const QString busy = QStringLiteral("Базу данных сейчас читает другая программа, и закрыть её для копирования "
+                                        "нельзя. Повторите через несколько секунд.");
     // A reader elsewhere keeps the log from being emptied: then nothing is closed.
     int logFrames = -1, copied = -1;
     const int rc = sqlite3_wal_checkpoint_v2(s.handle, nullptr, SQLITE_CHECKPOINT_TRUNCATE, &logFrames, &copied);
-    if (rc != SQLITE_OK || logFrames > 0)
-        throw EDatabaseError(QStringLiteral("База данных занята другой программой: ее нельзя закрыть для копирования"));
-    const QString folder = s.folder;
-    Close();
-    s.folder = folder;
-    const QString log = QDir(folder).filePath(fileName() + QStringLiteral("-wal"));
+    if (rc != SQLITE_OK || logFrames > 0) throw EDatabaseError(busy);
+    // The folder stays locked by this program while its file is copied or replaced.
+    closeConnection(s);
+    const QString log = QDir(s.folder).filePath(fileName() + QStringLiteral("-wal"));
     if (QFileInfo::exists(log)) {
         // The log of a database file deleted while it was open belongs to nothing; beside
         // a file restored under that name it would be replayed into it.
-        if (!QFileInfo::exists(QDir(folder).filePath(fileName()))) {
+        if (!QFileInfo::exists(QDir(s.folder).filePath(fileName()))) {
             QFile::remove(log);
-            QFile::remove(QDir(folder).filePath(fileName() + QStringLiteral("-shm")));
+            QFile::remove(QDir(s.folder).filePath(fileName() + QStringLiteral("-shm")));
             return open;
         }
-        Open(folder);
-        throw EDatabaseError(QStringLiteral("База данных занята другой программой: ее нельзя закрыть для копирования"));
+        Resume();
+        throw EDatabaseError(busy);
     }
     return open;
 }
 
 void Database::Resume() {
-    if (!IsOpen()) Open(state().folder);
+    State &s = state();
+    if (s.handle) return;
+    if (s.folderLock < 0) {
+        Open(s.folder);
+        return;
+    }
+    QString readOnlyNotice;
+    s.handle = openDataFile(s.folder, readOnlyNotice);
+    s.readOnlyNotice = readOnlyNotice;
 }
 
 bool Database::IsServiceFile(const QString &name) {
-    for (const char *suffix : {"-wal", "-shm", "-journal", ".lock"})
+    for (const char *suffix : {"-wal", "-shm", "-journal"})
         if (name.endsWith(QLatin1String(suffix), Qt::CaseInsensitive)) return true;
     return false;
 }
 
 QString Database::CheckFile(const QString &path) {
-    if (!QFileInfo(path).isFile()) return QStringLiteral("файла «%1» нет").arg(QDir::toNativeSeparators(path));
-    // Immutable: no lock, no log, no shared memory file made beside it.
-    QUrl uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
-    uri.setQuery(QStringLiteral("immutable=1"));
-    sqlite3 *h = nullptr;
-    const int rc = sqlite3_open_v2(uri.toString(QUrl::FullyEncoded).toUtf8().constData(), &h,
-                                   SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_FULLMUTEX, nullptr);
-    const std::unique_ptr<sqlite3, int (*)(sqlite3 *)> holder(h, sqlite3_close_v2);
-    if (rc != SQLITE_OK) return QStringLiteral("файл «%1» не открывается").arg(QDir::toNativeSeparators(path));
-    const auto scalar = [h](const char *sql, QString &out) {
-        sqlite3_stmt *stmt = nullptr;
-        int rc = sqlite3_prepare_v2(h, sql, -1, &stmt, nullptr);
-        if (rc == SQLITE_OK) rc = sqlite3_step(stmt);
-        if (rc == SQLITE_ROW)
-            out = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
-        sqlite3_finalize(stmt);
-        return rc == SQLITE_ROW || rc == SQLITE_DONE;
-    };
-    QString settings;
-    if (!scalar("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'Config'", settings))
-        return QStringLiteral("файл «%1» не является базой данных").arg(QDir::toNativeSeparators(path));
-    if (settings != QLatin1String("1"))
-        return QStringLiteral("файл «%1» не является базой данных программы").arg(QDir::toNativeSeparators(path));
-    QString verdict;
-    if (!scalar("PRAGMA integrity_check(1)", verdict) || verdict != QLatin1String("ok"))
-        return QStringLiteral("база данных «%1» повреждена").arg(QDir::toNativeSeparators(path));
+    if (!QFileInfo(path).isFile()) return QStringLiteral("Файла «%1» нет.").arg(shownPath(path));
+    try {
+        checkFile(path, true, true);
+    } catch (const EDatabaseError &e) {
+        return e.message();
+    }
     return QString();
 }
 

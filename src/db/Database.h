@@ -53,18 +53,21 @@ public:
     // The data folder as files, for archive and restore. Suspend finishes every reader,
     // writes the write-ahead log into the database file, closes every open dataset and
     // the connection, and returns the datasets that were open: the folder then holds one
-    // closed database file that may be copied or replaced. It throws EDatabaseError, with
-    // the database left open, inside a transaction or when the log stays behind. Resume
-    // opens the same folder again; reopening the datasets is the caller's.
+    // closed database file that may be copied or replaced, and stays locked by this
+    // program. It throws EDatabaseError, with the database left open, inside a
+    // transaction or when another program keeps the log from being emptied. Resume
+    // opens the folder's file again, checked as at start-up; reopening the datasets is
+    // the caller's.
     static QList<TDataSet *> Suspend();
     static void Resume();
-    // Files of the data folder that belong to a running program rather than to the
-    // data: the write-ahead log, its shared memory, a rollback journal, a lock file.
-    // They are never archived or restored.
+    // Files of the data folder that belong to an open database rather than to the data:
+    // the write-ahead log, its shared memory, a rollback journal. Never archived or
+    // restored.
     static bool IsServiceFile(const QString &fileName);
-    // Checks a database file that is not open, without changing it: that it opens, is
-    // this program's database and passes SQLite's integrity check. Returns an empty
-    // text when it does, else what is wrong, in Russian. Safe on any thread.
+    // Checks a database file that is not open, without changing it: that it is this
+    // program's database, of a version this program reads, and passes SQLite's full
+    // integrity check. Returns an empty text when it does, else the Russian sentence of
+    // what is wrong. Safe on any thread.
     static QString CheckFile(const QString &path);
 
     // Runs a statement with positional values (for the engine and maintenance code).

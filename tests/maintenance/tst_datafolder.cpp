@@ -22,6 +22,9 @@
 
 #include <atomic>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
@@ -35,6 +38,14 @@ QByteArray bytesOf(const QString &path) {
 }
 
 const char *ChildArgument = "--archive-child";
+
+// Whether another program could take the data folder now.
+bool folderFree(const QString &folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    ::close(fd);
+    return free;
+}
 
 } // namespace
 
@@ -84,11 +95,12 @@ class DataFolderTest : public ScriptedTestCase {
         TTable orders(nullptr, QStringLiteral("PlatPor.DB"));
         orders.Open();
         TCopyProgress *window = CopyProgressWindow();
-        std::atomic<bool> closedWhileCopying{true}, sidecarWhileCopying{false};
+        std::atomic<bool> closedWhileCopying{true}, sidecarWhileCopying{false}, freeWhileCopying{false};
         connect(
             window, &TCopyProgress::fileNameShown, this,
             [&](const QString &) {
                 closedWhileCopying = closedWhileCopying && !db::Database::IsOpen();
+                freeWhileCopying = freeWhileCopying || folderFree(dat());
                 for (const char *s : {"-wal", "-shm", "-journal"})
                     sidecarWhileCopying = sidecarWhileCopying || QFileInfo::exists(dbFile() + s);
             },
@@ -105,6 +117,7 @@ class DataFolderTest : public ScriptedTestCase {
         QVERIFY(QFileInfo::exists(arhiv() + "/orbek.db"));
         QVERIFY(closedWhileCopying);
         QVERIFY(!sidecarWhileCopying);
+        QVERIFY(!freeWhileCopying); // the folder stays this program's
         QVERIFY2(std::any_of(seen.begin(), seen.end(), [](int v) { return v > 0 && v < (48 << 20); }),
                  "the gauge moved while the file was copied");
         QCOMPARE(names, QStringList({"big.bin", "orbek.db"}));
@@ -123,6 +136,7 @@ class DataFolderTest : public ScriptedTestCase {
         QCOMPARE(scalar("select count(*) from PlatPor").toInt(), 40000);
         QCOMPARE(partners("Лишний"), 0);
         checkSharedOpen();
+        QVERIFY(!folderFree(dat()));
         QVERIFY(orders.Active());
         orders.Close();
 
@@ -156,10 +170,6 @@ class DataFolderTest : public ScriptedTestCase {
         QVERIFY(note.open(QIODevice::WriteOnly));
         note.write("first");
         note.close();
-        // Files of the running program are not data.
-        QFile lock(dat() + "/orbek.lock");
-        QVERIFY(lock.open(QIODevice::WriteOnly));
-        lock.close();
         ArchiveDataFolder();
         QVERIFY(note.open(QIODevice::WriteOnly | QIODevice::Truncate));
         note.write("second");
