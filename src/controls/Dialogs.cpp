@@ -119,7 +119,7 @@ QDialog *CreateErrorBox(const QString &text, const QString &detail, QWidget *par
     label->setObjectName(QStringLiteral("Text"));
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
-    label->setMinimumWidth(360);
+    label->setMinimumWidth(420);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto *ok = new QPushButton(QStringLiteral("OK"), box);
     ok->setDefault(true);

@@ -1,13 +1,12 @@
-// The program's start on a data folder it must not use as it is: a file it refuses
-// ends the start with the error box, a read-only file is said so and the program runs,
-// and a second program on a folder already open ends without touching the data until
-// the first one is gone, however it ended.
+// The program's start on a data folder it must not use as it is: a refused file ends
+// the start with the error box; a read-only file or folder is said so, is read, and a
+// write to it is refused in Russian; a second program on a folder already open ends
+// without touching the data until the first one is gone, however it ended.
 #include "app/LogoMain.h"
 #include "controls/Application.h"
 #include "controls/Dialogs.h"
 #include "controls/UiScript.h"
 #include "db/Database.h"
-#include "support/OrdinaryUser.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -20,6 +19,7 @@
 #include <csignal>
 #include <cstdio>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -28,7 +28,7 @@ QByteArray bytesOf(const QString &path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// A data folder with one partner, closed.
+// A data folder with one own organisation, closed.
 QString prepareFolder(const QTemporaryDir &dir) {
     const QString folder = dir.filePath(QStringLiteral("dat"));
     db::Database::Open(folder);
@@ -37,6 +37,20 @@ QString prepareFolder(const QTemporaryDir &dir) {
     db::Database::Close();
     return folder;
 }
+
+// Root writes whatever the permission bits say: while this lives, a test run as root
+// has the rights of the user "nobody" (real and effective ids, so access() agrees).
+struct OrdinaryUser {
+    const bool switched = ::geteuid() == 0;
+    OrdinaryUser() {
+        if (switched && (::setresgid(65534, 65534, 0) != 0 || ::setresuid(65534, 65534, 0) != 0))
+            qFatal("cannot take the rights of the user nobody");
+    }
+    ~OrdinaryUser() {
+        if (switched && (::setresuid(0, 0, 0) != 0 || ::setresgid(0, 0, 0) != 0))
+            qFatal("cannot be root again");
+    }
+};
 
 // The first program: started on the folder, it waits until its input closes.
 int runFirstProgram(const QString &folder) {
@@ -68,38 +82,60 @@ class StartUpChecksTest : public ScriptedTestCase {
         QCOMPARE(box.kind, int(mtError));
         QVERIFY2(box.text.contains(QStringLiteral("записан более новой версией программы (версия данных 7")),
                  qPrintable(box.text));
-        QVERIFY(!LogoAppForm);
-        QVERIFY(!db::Database::IsOpen());
+        QVERIFY(!LogoAppForm && !db::Database::IsOpen());
         QVERIFY(bytesOf(folder + QStringLiteral("/orbek.db")) == before);
     }
 
-    void readOnlyFileIsSaidAtStart() {
+    void readOnlyFileOrFolder_data() {
+        QTest::addColumn<bool>("folderReadOnly");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("file") << false << "Файл базы данных «";
+        QTest::newRow("folder") << true << "Папка данных «";
+    }
+    void readOnlyFileOrFolder() {
+        QFETCH(bool, folderReadOnly);
+        QFETCH(QString, notice);
         QTemporaryDir dir;
         const QString folder = prepareFolder(dir);
+        const QString file = folder + QStringLiteral("/orbek.db");
         ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
-        ::chmod(QFile::encodeName(folder).constData(), 0777);
-        ::chmod(QFile::encodeName(folder + QStringLiteral("/orbek.db")).constData(), 0444);
-        OrdinaryUser user;
-        UiScript::Answer(mrOk);
-        QVERIFY(StartUp(folder));
-        QCOMPARE(UiScript::Messages().size(), 1);
-        QCOMPARE(UiScript::Messages()[0].kind, int(mtWarning));
-        QVERIFY2(
-            UiScript::Messages()[0].text.contains(QStringLiteral("доступен только для чтения: данные можно "
-                                                                 "просматривать и печатать")),
-            qPrintable(UiScript::Messages()[0].text));
-        QCOMPARE(LogoAppForm->OrganisationName(), QStringLiteral("ООО \"Ромашка\""));
-        ShutDown();
+        ::chmod(QFile::encodeName(folder).constData(), folderReadOnly ? 0555 : 0777);
+        ::chmod(QFile::encodeName(file).constData(), folderReadOnly ? 0666 : 0444);
+        const QByteArray before = bytesOf(file);
+        const QStringList files = QDir(folder).entryList(QDir::Files);
+        {
+            OrdinaryUser user;
+            UiScript::Answer(mrOk);
+            QVERIFY(StartUp(folder));
+            const UiScript::Message &warning = UiScript::Messages().constFirst();
+            QCOMPARE(warning.kind, int(mtWarning));
+            QVERIFY2(
+                warning.text.startsWith(notice) &&
+                    warning.text.contains(QStringLiteral(
+                        "только для чтения: данные можно просматривать и печатать, но изменения сохранить")),
+                qPrintable(warning.text));
+            QCOMPARE(LogoAppForm->OrganisationName(), QStringLiteral("ООО \"Ромашка\""));
+            UiScript::ExpectError(
+                QStringLiteral("Данные открыты только для чтения, изменения не сохранены. Чтобы "
+                               "сохранять изменения, разрешите запись в папку данных и в файл "
+                               "orbek.db и запустите программу снова."));
+            QVERIFY(!Guarded([] {
+                TTransaction transaction;
+                db::Database::Exec(QStringLiteral("update Klient set Name = 'Лютик'"));
+                transaction.Commit();
+            }));
+            ShutDown();
+        }
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+        QVERIFY(bytesOf(file) == before);
+        if (folderReadOnly) QCOMPARE(QDir(folder).entryList(QDir::Files), files);
     }
 
     void secondProgramOnTheFolder() {
         QTemporaryDir dir;
         const QString folder = prepareFolder(dir);
         QProcess first;
-        first.setProgram(QCoreApplication::applicationFilePath());
-        first.setArguments({QStringLiteral("--first"), folder});
-        first.start();
-        QVERIFY(first.waitForStarted());
+        first.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--first"), folder});
         QVERIFY(first.waitForReadyRead(20000));
         QCOMPARE(first.readLine().trimmed(), QByteArray("started"));
         const QStringList files = QDir(folder).entryList(QDir::Files);

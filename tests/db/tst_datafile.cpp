@@ -1,10 +1,8 @@
 // The data file checked before it is used, and the database's failures in words: a
 // file that is not ours, newer, incomplete or damaged is refused and left byte for
-// byte as it was; one of ours is completed and marked; a read-only file or folder is
-// opened for reading; engine failures read as Russian sentences with the statement
-// kept for the detail.
+// byte as it was; one of ours is completed and marked; engine failures read as Russian
+// sentences with the statement kept for the detail.
 #include "db/Database.h"
-#include "support/OrdinaryUser.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,7 +13,6 @@
 
 #include <csignal>
 #include <sys/resource.h>
-#include <sys/stat.h>
 
 using db::Database;
 
@@ -159,50 +156,6 @@ class TestDataFile : public QObject {
                  QStringLiteral("Ромашка"));
         QCOMPARE(Database::ScalarValue(QStringLiteral("select count(*) from PlatPor")).toInt(), 200);
         Database::Close();
-    }
-
-    // A file or folder the user may not write: opened for reading with the notice to
-    // show, the data readable, a write refused in Russian, and nothing changed.
-    void readOnlyFileOrFolder_data() {
-        QTest::addColumn<bool>("folderReadOnly");
-        QTest::newRow("file") << false;
-        QTest::newRow("folder") << true;
-    }
-    void readOnlyFileOrFolder() {
-        QFETCH(bool, folderReadOnly);
-        QTemporaryDir dir;
-        const QString folder = dir.filePath(QStringLiteral("dat"));
-        const QString file = folder + QStringLiteral("/orbek.db");
-        fillOwnFolder(folder);
-        ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
-        ::chmod(QFile::encodeName(folder).constData(), folderReadOnly ? 0555 : 0777);
-        ::chmod(QFile::encodeName(file).constData(), folderReadOnly ? 0666 : 0444);
-        const QByteArray before = bytesOf(file);
-        const QStringList filesBefore = listing(folder);
-        {
-            OrdinaryUser user;
-            Database::Open(folder);
-            QVERIFY2(Database::ReadOnlyNotice().startsWith(folderReadOnly
-                                                               ? QStringLiteral("Папка данных")
-                                                               : QStringLiteral("Файл базы данных")),
-                     qPrintable(Database::ReadOnlyNotice()));
-            QVERIFY(Database::ReadOnlyNotice().contains(QStringLiteral("изменения сохранить не удастся")));
-            QCOMPARE(Database::ScalarValue(QStringLiteral("select Name from Klient")).toString(),
-                     QStringLiteral("Ромашка"));
-            try {
-                TTransaction transaction;
-                Database::Exec(QStringLiteral("update Klient set Name = 'Лютик'"));
-                transaction.Commit();
-                QFAIL("a read-only file was written");
-            } catch (const EDatabaseError &e) {
-                QVERIFY2(e.message().startsWith(QStringLiteral("Данные открыты только для чтения")),
-                         qPrintable(e.message()));
-            }
-            Database::Close();
-        }
-        ::chmod(QFile::encodeName(folder).constData(), 0755);
-        QVERIFY(bytesOf(file) == before);
-        if (folderReadOnly) QCOMPARE(listing(folder), filesBefore);
     }
 
     // A key taken twice and a disk that takes no more: Russian sentences without the
