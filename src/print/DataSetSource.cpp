@@ -11,23 +11,32 @@
 
 namespace {
 
+constexpr int ReadAhead = 768;
+
 class DataSetSource : public TRowSource {
   public:
     explicit DataSetSource(TDataSet *dataSet) : m_dataSet(dataSet) {}
 
     QString Name() const override { return m_dataSet->Name(); }
 
-    // FetchAll makes the rows' numbers their positions from the first (a dataset
-    // standing on its last row may number them otherwise) and tells how many there are.
+    // The rows' numbers must be their positions from the first: a dataset standing on
+    // its last row may number them otherwise, and FetchAll renumbers them (it counts
+    // the rows too, which for a grouping query means running it twice, so a dataset
+    // numbered from its first row is left as it is).
     void BeginPass() override {
         if (!m_dataSet->Active())
             throw EDatabaseError(QStringLiteral("Набор данных %1 не открыт").arg(m_dataSet->Name()));
-        m_dataSet->FetchAll();
+        if (!m_dataSet->RowsBeginKnown() || m_dataSet->RowsBegin() != 0) m_dataSet->FetchAll();
     }
 
+    // Rows are read ahead in runs well inside what a dataset keeps at once, so a long
+    // report re-reads a keyed dataset once a run rather than once every few rows, and
+    // the row before (a group footer's) is still at hand.
     bool SelectRow(int row) override {
         m_scope.reset();
-        if (row < 0 || row >= m_dataSet->FetchedRowCount()) return false;
+        if (row < 0) return false;
+        if (row >= m_dataSet->FetchedRowCount()) m_dataSet->FetchMore(row + ReadAhead);
+        if (row >= m_dataSet->FetchedRowCount()) return false;
         m_scope.emplace(m_dataSet, row);
         return true;
     }
