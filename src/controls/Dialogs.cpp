@@ -218,8 +218,8 @@ class MissingToolkitTexts : public QTranslator {
 void UseRussianInterface() {
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     // Translators are asked last installed first: the toolkit's own, then the gaps.
-    QCoreApplication::installTranslator(new MissingToolkitTexts(qApp));
-    auto *translator = new QTranslator(qApp);
+    QCoreApplication::installTranslator(new MissingToolkitTexts(QCoreApplication::instance()));
+    auto *translator = new QTranslator(QCoreApplication::instance());
     for (const QString &folder : {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
                                   QStringLiteral("/usr/share/qt6/translations")}) {
         if (translator->load(QStringLiteral("qtbase_ru"), folder)) {

@@ -782,7 +782,7 @@ void TDataSet::reread(bool keepRow) {
     // cursor never points at rows that are gone.
     db::RowStore savedStore = *m_store;
     const db::RowSource savedSource = *m_source;
-    const std::vector<db::Row *> savedPending = m_pendingRows;
+    const std::vector<db::RowPtr> savedPending = m_pendingRows;
     const std::vector<db::RowPtr> savedDeleted = m_deleted;
     const int savedCur = m_cur;
     const db::RowPtr savedRow = m_curRow;
@@ -1292,7 +1292,7 @@ qint64 TDataSet::scanCount(qint64 untilRowid, qint64 limit) {
 // Cached rows the source does not hold yet, less cached deletions it still holds.
 int TDataSet::pendingBalance() const {
     int n = 0;
-    for (const Row *row : m_pendingRows)
+    for (const auto &row : m_pendingRows)
         if (row->status == TUpdateStatus::usInserted && !row->applied) ++n;
     for (const auto &row : m_deleted)
         if (!row->applied) --n;
@@ -1742,7 +1742,7 @@ void TDataSet::Post() {
     const QByteArray newData = RowCodec::fromValues(m_editValues);
     const bool inserting = m_state == TDataSetState::dsInsert;
     if (CachedUpdates) {
-        notePending(row);
+        notePending(held);
         // Changes that never reach a table keep the rows as they are until closing.
         if (!writesToSource()) m_buffer = true;
         if (inserting) {
@@ -1956,7 +1956,7 @@ void TDataSet::ApplyUpdates() {
             markApplied(*row);
         }
     // Only the rows changed since the last commit: a register may hold 100 000.
-    for (Row *pending : std::vector<Row *>(m_pendingRows)) {
+    for (const db::RowPtr &pending : std::vector<db::RowPtr>(m_pendingRows)) {
         Row &row = *pending;
         if (row.status == TUpdateStatus::usUnmodified || row.applied) continue;
         row.beforeApply = row.data;
@@ -1989,7 +1989,7 @@ void TDataSet::CommitUpdates() {
 
 void TDataSet::commitCache() {
     m_commitDeferred = false;
-    for (Row *row : m_pendingRows) {
+    for (const auto &row : m_pendingRows) {
         row->status = TUpdateStatus::usUnmodified;
         row->applied = false;
         row->appliedInTxn = false;
@@ -2005,21 +2005,23 @@ void TDataSet::commitCache() {
 void TDataSet::CancelUpdates() {
     Cancel();
     db::RowStore &s = *m_store;
-    for (Row *row : m_pendingRows)
+    for (const auto &row : m_pendingRows)
         if (row->status == TUpdateStatus::usModified && row->hasOld) {
             row->data = row->old;
             row->calcValid = false;
         }
     const db::RowPtr current = m_curRow;
+    // Rows added in the cache go; the pending list forgets them before they are freed.
+    std::vector<const Row *> inserted;
+    for (const auto &row : m_pendingRows)
+        if (row->status == TUpdateStatus::usInserted) inserted.push_back(row.get());
+    std::erase_if(m_pendingRows,
+                  [](const db::RowPtr &row) { return row->status == TUpdateStatus::usInserted; });
     for (int number = s.windowEnd() - 1; number >= s.begin; --number) {
-        Row *row = s.at(number).get();
-        if (row->status != TUpdateStatus::usInserted ||
-            std::find(m_pendingRows.begin(), m_pendingRows.end(), row) == m_pendingRows.end())
-            continue;
+        if (std::find(inserted.begin(), inserted.end(), s.at(number).get()) == inserted.end()) continue;
         s.rows.erase(s.rows.begin() + (number - s.begin));
         s.shiftFrom(number, -1);
     }
-    std::erase_if(m_pendingRows, [](const Row *row) { return row->status == TUpdateStatus::usInserted; });
     for (auto &row : m_deleted) {
         row->data = row->hasOld ? row->old : row->data;
         const int at = s.windowEnd();
@@ -2039,23 +2041,25 @@ void TDataSet::CancelUpdates() {
 
 bool TDataSet::UpdatesPending() const {
     if (!m_deleted.empty()) return true;
-    for (const Row *row : m_pendingRows)
+    for (const auto &row : m_pendingRows)
         if (row->status != TUpdateStatus::usUnmodified) return true;
     return false;
 }
 
-void TDataSet::notePending(Row &row) {
-    if (std::find(m_pendingRows.begin(), m_pendingRows.end(), &row) == m_pendingRows.end())
-        m_pendingRows.push_back(&row);
+void TDataSet::notePending(const db::RowPtr &row) {
+    if (std::find(m_pendingRows.begin(), m_pendingRows.end(), row) == m_pendingRows.end())
+        m_pendingRows.push_back(row);
 }
 
-void TDataSet::forgetPending(const Row *row) { std::erase(m_pendingRows, row); }
+void TDataSet::forgetPending(const Row *row) {
+    std::erase_if(m_pendingRows, [row](const db::RowPtr &pending) { return pending.get() == row; });
+}
 
 void TDataSet::transactionRolledBack() {
     m_commitDeferred = false;
     for (auto &row : m_deleted)
         if (row->appliedInTxn) row->applied = row->appliedInTxn = false;
-    for (Row *row : m_pendingRows)
+    for (const auto &row : m_pendingRows)
         if (row->appliedInTxn) {
             row->applied = row->appliedInTxn = false;
             if (!row->beforeApply.isEmpty()) row->data = row->beforeApply; // the key it was given is gone
@@ -2066,7 +2070,8 @@ void TDataSet::transactionRolledBack() {
 
 void TDataSet::transactionCommitted() {
     for (auto &row : m_deleted) row->appliedInTxn = false;
-    for (Row *row : m_pendingRows) row->appliedInTxn = false;
+    for (const auto &row : m_pendingRows)
+        row->appliedInTxn = false;
     if (m_commitDeferred) commitCache();
 }
 

@@ -425,7 +425,7 @@ private:
     void commitCache();
     int findRow(const QString &fields, const QVariant &values, TLocateOptions options, db::RowPtr *found);
     void applyMasterValues();
-    void notePending(db::Row &row);
+    void notePending(const db::RowPtr &row);
     void forgetPending(const db::Row *row);
 
     // The window of rows (DataSet.cpp, "Reading").
@@ -461,7 +461,7 @@ private:
     qint64 m_generation = 0;              // the database's writes when the window was read
     bool m_buffer = false;                // holds rows that are not in the source
     std::vector<db::RowPtr> m_deleted;    // cached deletions not yet committed
-    std::vector<db::Row *> m_pendingRows; // rows of the window changed in the cache
+    std::vector<db::RowPtr> m_pendingRows; // rows changed in the cache
     int m_cur = -1;
     db::RowPtr m_curRow;
     int m_activeRow = -1;
