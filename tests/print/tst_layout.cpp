@@ -438,7 +438,7 @@ void TestLayout::fontsResolveToMetricTwins() {
     QCOMPARE(QFontInfo(rep::DeviceFont(TRepFont{QStringLiteral("Times New Roman"), 10, false, true}, 4, 96))
                  .family(),
              QStringLiteral("Liberation Serif"));
-    // Same advance widths as the originals: "0" of Arial is 0.556 em.
+    // The substitute font measures as Arial does: "0" is 0.556 em wide.
     QVERIFY(qAbs(rep::Metrics(TRepFont{QStringLiteral("Arial"), 10}).TextWidth(QStringLiteral("0")) -
                  0.556 * 10 * 25.4 / 72) < 0.01);
 }
