@@ -72,8 +72,9 @@ TConfig::TConfig(QWidget *parent) : TForm(parent) {
     DBEdit2 = new TDBEdit(this, DataSource1, QStringLiteral("SizeFont"));
     SpinButton2 = makeSpinButton(this);
     DBEdit3 = new TDBEdit(this, DataSource1, QStringLiteral("ProcNDS"));
-    for (TDBEdit *e : {DBEdit1, DBEdit2, DBEdit3})
-        e->setFixedWidth(60);
+    // Copies, a font size and a percent: six characters show any sensible value.
+    for (TField *f : {ConfKolCopy, ConfSizeFont, ConfProcNDS})
+        f->DisplayWidth = 6;
     DBCheckBox1 = new TDBCheckBox(QStringLiteral("Добавлять в название банка город"), this, DataSource1,
                                   QStringLiteral("AppBank"));
     DBComboBox3 = new TDBComboBox(this, DataSource1, QStringLiteral("FormatDat"), TComboBoxStyle::csDropDown);

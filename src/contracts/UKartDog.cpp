@@ -117,10 +117,10 @@ TKartDog::TKartDog(TSpDogov *contracts, QWidget *parent)
     DBEdit1 = new TDBEdit(this, DSDog, QStringLiteral("NumbDog"));
     DBEdit2 = new TDBDateEdit(this, DSDog, QStringLiteral("DateDog"));
     DBEdit3 = new TDBDateEdit(this, DSDog, QStringLiteral("DateFin"));
-    DBEdit4 = new TDBEdit(this, DSDog, QStringLiteral("NameDog"));
+    DBEdit4 = new TDBMemo(this, DSDog, QStringLiteral("NameDog"));
     DBEdit5 = new TDBEdit(this, DSDog, QStringLiteral("Summa"));
-    DBEdit6 = new TDBEdit(this, DSDog, QStringLiteral("Primech"));
-    DBEdit7 = new TDBEdit(this, DSDog, QStringLiteral("FullName"));
+    DBEdit6 = new TDBMemo(this, DSDog, QStringLiteral("Primech"));
+    DBEdit7 = new TDBMemo(this, DSDog, QStringLiteral("FullName"));
     DBEdit7->SetReadOnly(true); // the partner is chosen, never typed: a typed name is not stored
     SpeedButton1 = dictionaryButton(this);
     Edit1 = shownOnly(this);
@@ -128,8 +128,11 @@ TKartDog::TKartDog(TSpDogov *contracts, QWidget *parent)
     Edit2 = shownOnly(this);
     SpeedButton5 = dictionaryButton(this);
     DBLookupComboBox1 = new TDBLookupComboBox(this, DSDog, QStringLiteral("NameEtap"));
-    DBEdit8 = new TDBEdit(this, DSDog, QStringLiteral("NameFile"));
+    DBEdit8 = new TDBMemo(this, DSDog, QStringLiteral("NameFile"));
     SpeedButton3 = dictionaryButton(this, QStringLiteral("Проводник"));
+    // The long one-line texts wrap instead of running out of sight.
+    for (TDBMemo *memo : {DBEdit4, DBEdit6, DBEdit7, DBEdit8})
+        memo->SetWantReturns(false);
     DBCheckBox1 = new TDBCheckBox(QStringLiteral("Договор закрыт"), this, DSDog, QStringLiteral("FlClose"));
     BitBtn3 = commandButton(QStringLiteral("Текст договора"), this);
 

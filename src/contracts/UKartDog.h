@@ -18,6 +18,7 @@ class QPushButton;
 class QToolButton;
 class TDBCheckBox;
 class TDBEdit;
+class TDBMemo;
 class TDBGrid;
 class TDBLookupComboBox;
 class TDataSource;
@@ -45,17 +46,17 @@ class TKartDog : public TForm {
     TDBEdit *DBEdit1 = nullptr;                     // "№ договора"
     TDBEdit *DBEdit2 = nullptr;                     // "Дата начала договора"
     TDBEdit *DBEdit3 = nullptr;                     // "Дата окончания договора"
-    TDBEdit *DBEdit4 = nullptr;                     // "Название договора"
+    TDBMemo *DBEdit4 = nullptr;                     // "Название договора"
     TDBEdit *DBEdit5 = nullptr;                     // "Сумма договора"
-    TDBEdit *DBEdit6 = nullptr;                     // "Примечание"
-    TDBEdit *DBEdit7 = nullptr;                     // "Партнер" (shown only: chosen with the picker)
+    TDBMemo *DBEdit6 = nullptr;                     // "Примечание"
+    TDBMemo *DBEdit7 = nullptr;                     // "Партнер" (shown only: chosen with the picker)
     QToolButton *SpeedButton1 = nullptr;            // partner picker
     QLineEdit *Edit1 = nullptr;                     // "Банк": the partner's account (shown only)
     QToolButton *SpeedButton2 = nullptr;            // partner's account picker
     QLineEdit *Edit2 = nullptr;                     // "Наш банк": the own account (shown only)
     QToolButton *SpeedButton5 = nullptr;            // own account picker
     TDBLookupComboBox *DBLookupComboBox1 = nullptr; // "Состояние"
-    TDBEdit *DBEdit8 = nullptr;                     // "Файл"
+    TDBMemo *DBEdit8 = nullptr;                     // "Файл"
     QToolButton *SpeedButton3 = nullptr;            // "Проводник"
     TDBCheckBox *DBCheckBox1 = nullptr;             // "Договор закрыт"
     QPushButton *BitBtn3 = nullptr;                 // "Текст договора"

@@ -56,7 +56,7 @@ TSlDog::TSlDog(QWidget *parent) : TForm(parent) {
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(DBGrid1);
     layout->addLayout(buttons);
-    resize(520, 360);
+    resize(sizeHint().width(), 360); // every column in view
 
     OnClick(BitBtn1, [this] { BitBtn1Click(); });
     Connect(DBGrid1, &TDBGrid::dblClick, [this] { BitBtn1Click(); });

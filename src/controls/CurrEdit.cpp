@@ -340,6 +340,23 @@ void TCustomNumEdit::Beep() const {
     if (m_beepOnError) QApplication::beep();
 }
 
+QSize TCustomNumEdit::sizeHint() const {
+    QSize hint = TCustomComboEdit::sizeHint();
+    if (m_core.maxMagnitude <= 0) return hint;
+    NumEditCore widest = m_core;
+    widest.value = -m_core.maxMagnitude;
+    const QFontMetrics fm = fontMetrics();
+    hint.setWidth(hint.width() - 17 * fm.horizontalAdvance(QLatin1Char('x')) +
+                  fm.horizontalAdvance(widest.DisplayText()) + fm.horizontalAdvance(QLatin1Char(' ')));
+    return hint;
+}
+
+QSize TCustomNumEdit::minimumSizeHint() const {
+    QSize hint = TCustomComboEdit::minimumSizeHint();
+    if (m_core.maxMagnitude > 0) hint.setWidth(qMax(hint.width(), sizeHint().width()));
+    return hint;
+}
+
 void TCustomNumEdit::SetPopup(TPopupWindow *popup) {
     TCustomComboEdit::SetPopup(popup);
     UpdatePopup();

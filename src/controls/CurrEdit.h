@@ -121,6 +121,11 @@ class TCustomNumEdit : public TCustomComboEdit {
 
     void SetPopup(TPopupWindow *popup) override;
 
+    // A field with a largest magnitude is wide enough to show it, negative, in the
+    // display format ("-999 999 999 999-99" for money).
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
   protected:
     virtual void FormatValueText();
     virtual QString DefaultDisplayFormat() const;

@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QRegularExpression>
 #include <QTextCursor>
+#include <QTextDocument>
 
 namespace {
 
@@ -88,6 +89,11 @@ TField *TFieldDataLink::Field() const {
 void TFieldDataLink::SetReadOnly(bool readOnly) {
     m_readOnly = readOnly;
     Load();
+}
+
+TField *TFieldDataLink::DeclaredField() const {
+    TDataSet *ds = DataSet();
+    return ds && !m_fieldName.isEmpty() ? ds->FindField(m_fieldName) : nullptr;
 }
 
 bool TFieldDataLink::CanModify() const {
@@ -180,6 +186,28 @@ int TextLimitOf(const TField *field) {
     return field && field->DataType() == TFieldType::ftString && field->Size() > 0 ? field->Size() : 0;
 }
 
+int DisplayCharsOf(const TField *field) {
+    if (!field) return 0;
+    if (field->DisplayWidth > 0) return field->DisplayWidth;
+    switch (field->DataType()) {
+    case TFieldType::ftString:
+        return field->Size();
+    case TFieldType::ftDate:
+        return 10;
+    case TFieldType::ftDateTime:
+        return 19;
+    case TFieldType::ftCurrency:
+        return 15;
+    case TFieldType::ftFloat:
+    case TFieldType::ftSmallint:
+    case TFieldType::ftInteger:
+    case TFieldType::ftAutoInc:
+        return 12;
+    default:
+        return 0;
+    }
+}
+
 bool DropLoneSurrogates(QString &text) {
     bool changed = false;
     for (int i = int(text.size()) - 1; i >= 0; --i) {
@@ -262,6 +290,8 @@ QString QtInputMask(const QString &editMask) {
 
 TDBEdit::TDBEdit(QWidget *parent, TDataSource *source, const QString &field)
     : QLineEdit(parent), DataLink(new TFieldDataLink(this)) {
+    // As wide as its content, no wider: the room left goes to names and remarks.
+    setSizePolicy(QSizePolicy::Preferred, sizePolicy().verticalPolicy());
     DataLink->OnLoad = [this] { load(); };
     DataLink->OnWrite = [this] {
         QString value = text();
@@ -297,6 +327,10 @@ void TDBEdit::SetEditMask(const QString &editMask) {
 }
 
 void TDBEdit::load() {
+    if (const int chars = shownChars(); chars != m_hintChars) {
+        m_hintChars = chars;
+        updateGeometry();
+    }
     TField *field = DataLink->Field();
     const QString mask = m_ownMask ? m_editMask : (field ? field->EditMask : QString());
     const QString qtMask = QtInputMask(mask);
@@ -314,6 +348,45 @@ void TDBEdit::load() {
                                                                  : int(Qt::AlignLeft);
     setAlignment(Qt::Alignment(alignment) | Qt::AlignVCenter);
     setText(hasFocus() && editable ? field->Text() : field->DisplayText());
+}
+
+// The mask's own length ("!99/99/0000" shows ten characters), else the field's.
+int TDBEdit::shownChars() const {
+    const QString mask = m_ownMask ? m_editMask : QString();
+    if (!mask.isEmpty() || !inputMask().isEmpty()) {
+        int chars = 0;
+        const QString section = mask.isEmpty() ? inputMask().section(QLatin1Char(';'), 0, 0)
+                                               : mask.section(QLatin1Char(';'), 0, 0);
+        for (int i = 0; i < section.size(); ++i) {
+            const QChar c = section[i];
+            if (c == QLatin1Char('!') || c == QLatin1Char('<') || c == QLatin1Char('>')) continue;
+            if (c == QLatin1Char('\\')) ++i;
+            ++chars;
+        }
+        return chars;
+    }
+    return DisplayCharsOf(DataLink->DeclaredField());
+}
+
+int TDBEdit::widthFor(int chars) const {
+    const QFontMetrics fm = fontMetrics();
+    // QLineEdit's own hint holds 17 "x"; the frame and margins around them stay.
+    return QLineEdit::sizeHint().width() - 17 * fm.horizontalAdvance(QLatin1Char('x')) +
+           chars * fm.horizontalAdvance(QLatin1Char('0')) + fm.horizontalAdvance(QLatin1Char(' '));
+}
+
+QSize TDBEdit::sizeHint() const {
+    const int chars = shownChars();
+    QSize hint = QLineEdit::sizeHint();
+    if (chars > 0) hint.setWidth(widthFor(chars));
+    return hint;
+}
+
+QSize TDBEdit::minimumSizeHint() const {
+    const int chars = qMin(shownChars(), 40);
+    QSize hint = QLineEdit::minimumSizeHint();
+    if (chars > 0) hint.setWidth(qMax(hint.width(), widthFor(chars)));
+    return hint;
 }
 
 void TDBEdit::focusInEvent(QFocusEvent *event) {
@@ -357,6 +430,11 @@ TDBMemo::TDBMemo(QWidget *parent, TDataSource *source, const QString &field)
     DataLink->OnWrite = [this] { DataLink->Field()->SetText(toStoredLines(toPlainText())); };
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (m_loading) return;
+        if (!m_wantReturns && toPlainText().contains(QLatin1Char('\n'))) {
+            QTextCursor cursor = document()->find(QStringLiteral("\n"));
+            cursor.insertText(QStringLiteral(" ")); // changes the text again: that call goes on
+            return;
+        }
         keepWithinField();
         if (DataLink->BeginEdit()) DataLink->SetModified();
     });
@@ -397,6 +475,30 @@ void TDBMemo::keepWithinField() {
     QApplication::beep();
 }
 
+QSize TDBMemo::sizeHint() const {
+    const int chars = DisplayCharsOf(DataLink->DeclaredField());
+    if (chars <= 0) return QPlainTextEdit::sizeHint();
+    const QFontMetrics fm = fontMetrics();
+    const int columns = qMin(chars, 50);
+    // One line more than the characters fill, for the words that wrap early.
+    const int lines = qBound(2, (chars + columns - 1) / columns + 1, 8);
+    const int frame = 2 * frameWidth() + 2 * int(document()->documentMargin());
+    return QSize((columns + 1) * fm.horizontalAdvance(QLatin1Char('0')) + frame,
+                 lines * fm.lineSpacing() + frame);
+}
+
+QSize TDBMemo::minimumSizeHint() const {
+    return DisplayCharsOf(DataLink->DeclaredField()) > 0 ? sizeHint() : QPlainTextEdit::minimumSizeHint();
+}
+
+void TDBMemo::keyPressEvent(QKeyEvent *event) {
+    if (!m_wantReturns && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        event->ignore();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
 void TDBMemo::focusOutEvent(QFocusEvent *event) {
     QPlainTextEdit::focusOutEvent(event);
     if (leavesWithinForm(event)) DataLink->Exit();
@@ -417,6 +519,8 @@ TDBComboBox::TDBComboBox(QWidget *parent, TDataSource *source, const QString &fi
             setCurrentIndex(findText(value));
         m_loading = false;
         if (lineEdit()) lineEdit()->setMaxLength(TextLimitOf(f) > 0 ? TextLimitOf(f) : 32767);
+        // Wide enough for what the field holds, not only for the listed items.
+        setMinimumContentsLength(qMin(DisplayCharsOf(DataLink->DeclaredField()), 40));
         setEnabled(f != nullptr);
     };
     DataLink->OnWrite = [this] {

@@ -40,6 +40,10 @@ public:
     TDataSet *DataSet() const;
     // The bound field while the dataset is open; nullptr otherwise.
     TField *Field() const;
+    // The bound field as declared, also while the dataset is closed (a form is laid
+    // out before its dataset opens); nullptr when the dataset makes its fields on
+    // opening and is closed.
+    TField *DeclaredField() const;
     // The control itself may be made read-only.
     void SetReadOnly(bool readOnly);
     bool ReadOnly() const { return m_readOnly; }
@@ -83,6 +87,10 @@ private:
 // (no limit). Every bound text input and grid cell keeps to it, so a text is never cut
 // unseen when it is stored.
 int TextLimitOf(const TField *field);
+// How many characters a box shows for `field` at its default size: the field's
+// DisplayWidth when set, a text field's size, a date's ten, an amount's fifteen
+// ("999999999999-99"), other numbers' twelve. 0 without a field.
+int DisplayCharsOf(const TField *field);
 // Removes halves of characters (a surrogate without its partner) that a cut at a
 // length limit left; true when it removed any.
 bool DropLoneSurrogates(QString &text);
@@ -105,6 +113,12 @@ public:
     void SetEditMask(const QString &editMask);
     TFieldDataLink *const DataLink;
 
+    // Wide enough for the field's longest content (DisplayCharsOf, or the mask), so a
+    // 20-digit account is never cut; the layout may not squeeze a box of up to 40
+    // characters below that.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
 protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
@@ -112,8 +126,11 @@ protected:
 
 private:
     void load();
+    int shownChars() const;
+    int widthFor(int chars) const;
     QString m_editMask;
     bool m_ownMask = false;
+    int m_hintChars = -1;
 };
 
 // A masked date edit: a TDBEdit with the date mask "!99/99/0000;1;_".
@@ -136,12 +153,22 @@ public:
     void SetReadOnly(bool readOnly) { DataLink->SetReadOnly(readOnly); }
     TFieldDataLink *const DataLink;
 
+    // Lines enough for the field's longest content at up to 50 characters a line.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+    // Without returns the memo is a long one-line text shown wrapped: Enter goes to the
+    // form and a pasted line break becomes a blank.
+    void SetWantReturns(bool want) { m_wantReturns = want; }
+
 protected:
     void focusOutEvent(QFocusEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void keepWithinField();
     bool m_loading = false;
+    bool m_wantReturns = true;
 };
 
 enum class TComboBoxStyle { csDropDown, csDropDownList };

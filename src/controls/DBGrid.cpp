@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QToolButton>
 
@@ -467,9 +468,14 @@ void TDBGrid::applyColumnLayout() {
                                                                                  : 12;
             width = chars * charWidth + 8;
         }
+        // Never narrower than its title.
+        const QString title = m_model->headerData(i, Qt::Horizontal).toString();
+        const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, horizontalHeader());
+        width = qMax(width, horizontalHeader()->fontMetrics().horizontalAdvance(title) + 2 * margin + 6);
         setColumnWidth(i, width);
         setColumnHidden(i, !column->Visible());
     }
+    updateGeometry();
 }
 
 void TDBGrid::SetReadOnly(bool readOnly) {
@@ -479,6 +485,15 @@ void TDBGrid::SetReadOnly(bool readOnly) {
                              : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                                    QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
     followCursor();
+}
+
+QSize TDBGrid::sizeHint() const {
+    QSize hint = QTableView::sizeHint();
+    int width = 2 * frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    for (int i = 0; i < ColumnCount(); ++i)
+        if (!isColumnHidden(i)) width += columnWidth(i);
+    hint.setWidth(qMax(hint.width(), width));
+    return hint;
 }
 
 int TDBGrid::SelectedIndex() const {

@@ -133,6 +133,10 @@ class TDBGrid : public QTableView {
     // their end, to a found row), so the scroll bar spans every row.
     static int ExactCountLimit;
 
+    // Wide enough for every visible column side by side, so a form laid out from its
+    // hints shows each column with its title.
+    QSize sizeHint() const override;
+
     // Ends the editing of a cell: with `keep` the editor's text goes into its field as
     // leaving the cell would write it, otherwise it is dropped. A form calls it before
     // a command stores the row (OK, a save) or drops it (Cancel).

@@ -70,6 +70,7 @@ TPlatPor::TPlatPor(TDataSource *source, QWidget *parent)
     head->addWidget(EditDATE);
     head->addWidget(label("Тип платежа"));
     head->addWidget(DBComboBox1);
+    head->addStretch();
 
     auto *payer = new QGroupBox(QStringLiteral("Плательщик"), this);
     auto *pg = new QGridLayout(payer);

@@ -230,7 +230,7 @@ TSpPlat::TSpPlat(QWidget *parent) : TForm(parent) {
     layout->addLayout(top);
     layout->addWidget(SortGrid1, 1);
     layout->addWidget(bar);
-    resize(900, 560);
+    resize(1100, 560); // every column in view
 
     buildReport();
 

@@ -19,7 +19,6 @@ bool AppBankSetting() {
 TAllBank::TAllBank(QWidget *parent) : TForm(parent) {
     setObjectName(QStringLiteral("AllBank"));
     SetCaption(QStringLiteral("AllBank"));
-    resize(640, 420);
 
     Table1 = new TTable(this, QStringLiteral("Bnkseek.db"));
     Table1->setObjectName(QStringLiteral("Table1"));
@@ -43,6 +42,7 @@ TAllBank::TAllBank(QWidget *parent) : TForm(parent) {
     const TPickerButtons buttons = LayOutPicker(this, DBGrid1);
     BitBtn1 = buttons.Ok;
     BitBtn2 = buttons.Cancel;
+    resize(sizeHint().width(), 420); // every column in view
     OnClick(BitBtn1, [this] { BitBtn1Click(); });
     Connect(DBGrid1, &TDBGrid::dblClick, [this] {
         BitBtn1Click();

@@ -29,12 +29,13 @@ double ClientId() {
 TKartKli::TKartKli(QWidget *parent) : TForm(parent) {
     setObjectName(QStringLiteral("KartKli"));
     SetCaption(QStringLiteral("Клиент"));
-    resize(680, 520);
 
     TDataSource *client = SlPoluch->DataSource1;
     EditName = new TDBEdit(this, client, QStringLiteral("Name"));
-    EditFullName = new TDBEdit(this, client, QStringLiteral("FullName"));
-    EditAdress = new TDBEdit(this, client, QStringLiteral("Adress"));
+    EditFullName = new TDBMemo(this, client, QStringLiteral("FullName"));
+    EditAdress = new TDBMemo(this, client, QStringLiteral("Adress"));
+    EditFullName->SetWantReturns(false);
+    EditAdress->SetWantReturns(false);
     EditTelephon = new TDBEdit(this, client, QStringLiteral("Telephon"));
     EditCyti = new TDBEdit(this, client, QStringLiteral("Cyti"));
     EditInn = new TDBEdit(this, client, QStringLiteral("Inn"));
@@ -66,6 +67,7 @@ TKartKli::TKartKli(QWidget *parent) : TForm(parent) {
     layout->addLayout(fields);
     layout->addWidget(DBGrid1);
     layout->addLayout(buttons);
+    resize(sizeHint().width(), 560);
 
     SetModalResult(BitBtn1, mrOk);
     SetModalResult(BitBtn2, mrCancel);

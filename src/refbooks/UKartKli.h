@@ -6,6 +6,7 @@
 
 class QPushButton;
 class TDBEdit;
+class TDBMemo;
 class TDBGrid;
 
 class TKartKli : public TForm {
@@ -15,8 +16,9 @@ class TKartKli : public TForm {
 
     // On the partners list's current row (SlPoluch->DataSource1).
     TDBEdit *EditName = nullptr; // "Название для поиска"
-    TDBEdit *EditFullName = nullptr;
-    TDBEdit *EditAdress = nullptr;
+    // The long texts wrap over three lines instead of running out of sight.
+    TDBMemo *EditFullName = nullptr;
+    TDBMemo *EditAdress = nullptr;
     TDBEdit *EditTelephon = nullptr;
     TDBEdit *EditCyti = nullptr;
     TDBEdit *EditInn = nullptr;

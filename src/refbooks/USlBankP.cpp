@@ -20,7 +20,6 @@ TSlBankP::TSlBankP(QWidget *parent) : TForm(parent) {
     setObjectName(QStringLiteral("SlBankP"));
     SetCaption(QStringLiteral("Банки"));
     SetHelpContext(9);
-    resize(640, 300);
 
     RekvPol = new TTable(this, QStringLiteral("Bank.db"));
     RekvPol->setObjectName(QStringLiteral("RekvPol"));
@@ -51,6 +50,7 @@ TSlBankP::TSlBankP(QWidget *parent) : TForm(parent) {
     const TPickerButtons buttons = LayOutPicker(this, DBGrid1);
     BitBtn1 = buttons.Ok;
     BitBtn2 = buttons.Cancel;
+    resize(sizeHint().width(), 300); // every column in view
     OnClick(BitBtn1, [this] { BitBtn1Click(); });
     Connect(DBGrid1, &TDBGrid::editButtonClick, [this] { DBGrid1EditButtonClick(); });
 }

@@ -5,6 +5,7 @@
 #include "sales/SalesData.h"
 
 #include "contracts/ContractFiles.h"
+#include "controls/DBCtrls.h"
 #include "db/CodePage.h"
 #include "refbooks/USlBankP.h"
 #include "refbooks/USlPoluch.h"
@@ -63,6 +64,12 @@ inline void type(QLineEdit *box, const QString &text) {
     box->setFocus();
     box->setText(text);
     emit box->textEdited(text);
+}
+
+// The same into a long text shown wrapped.
+inline void type(TDBMemo *box, const QString &text) {
+    box->setFocus();
+    box->setPlainText(text);
 }
 
 // The next partner picker chooses the organisation, the next account picker the account.

@@ -347,7 +347,7 @@ class TestCard : public ScriptedTestCase {
             type(card->DBEdit1, "15");
             SpDogov->Dog->FieldByName("DateDog")->Clear();
             card->BitBtn3->click();
-            QCOMPARE(card->DBEdit8->text(), QStringLiteral("dog\\Dog15_1.RTF"));
+            QCOMPARE(card->DBEdit8->toPlainText(), QStringLiteral("dog\\Dog15_1.RTF"));
             card->BitBtn1->click();
         });
         inCard("17", [](TKartDog *card) {

@@ -74,7 +74,7 @@ class TestEndToEnd : public ScriptedTestCase {
                 choosePartner(partner);
                 card->SpeedButton1->click();
                 QVERIFY(card->BitBtn1->isEnabled());
-                QCOMPARE(card->DBEdit7->text(), QStringLiteral("ООО \"Ландыш\""));
+                QCOMPARE(card->DBEdit7->toPlainText(), QStringLiteral("ООО \"Ландыш\""));
                 chooseAccount(partnerAccount);
                 card->SpeedButton2->click();
                 QCOMPARE(card->Edit1->text(), QStringLiteral("АО Альфа-Банк"));
@@ -113,7 +113,7 @@ class TestEndToEnd : public ScriptedTestCase {
                     picker->BitBtn1->click(); // the row being typed is stored and chosen
                 });
                 card->BitBtn3->click();
-                QCOMPARE(card->DBEdit8->text(), QStringLiteral("dog\\Dog15.RTF"));
+                QCOMPARE(card->DBEdit8->toPlainText(), QStringLiteral("dog\\Dog15.RTF"));
 
                 // "Создать платежку": the next order of the year, to the partner's account.
                 UiScript::OnShow<TPlatPor>([](TPlatPor *e) {

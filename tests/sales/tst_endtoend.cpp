@@ -30,6 +30,12 @@ void type(QLineEdit *box, const QString &text) {
     emit box->textEdited(text);
 }
 
+// The same into a long text shown wrapped (the client card's full name).
+void type(TDBMemo *box, const QString &text) {
+    box->setFocus();
+    box->setPlainText(text);
+}
+
 // The register's row as its columns show it: number, buyer, sum, VAT, total, paid.
 QStringList shownRow(TSpRasx *reg) {
     QStringList row;
