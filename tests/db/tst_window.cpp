@@ -142,6 +142,30 @@ class TestWindow : public QObject {
         QCOMPARE(plat.RecordCount(), 20000);
     }
 
+    // A text filter over several windows: the rows it lets through, counted and
+    // walked both ways, found and not found.
+    void filteredRowsAcrossWindows() {
+        TempDataFolder folder;
+        addOrders(6000);
+        TTable plat(nullptr, "PlatPor.DB");
+        plat.SetIndexFieldNames("NUMBER");
+        plat.Filter = QStringLiteral("SUMMA > 3000 and SUMMA <= 7500");
+        plat.Open();
+        plat.SetFiltered(true);
+        const QList<int> expected = range(2001, 5000);
+        QCOMPARE(plat.RecordCount(), expected.size());
+        QCOMPARE(walkBackward(plat), expected);
+        QCOMPARE(walkForward(plat), expected);
+        plat.Last();
+        QCOMPARE(plat.RecNo(), expected.size() - 1);
+        QVERIFY(plat.Locate("NUMBER", 2500));
+        QCOMPARE(plat.RecNo(), 499);
+        QVERIFY(!plat.Locate("NUMBER", 5500));
+        plat.SetFiltered(false);
+        QCOMPARE(plat.FieldByName("NUMBER")->AsInteger(), 2500);
+        QCOMPARE(plat.RecordCount(), 6000);
+    }
+
     // A table finds the nearest key and a key outside its window.
     void tableFindsKeysOutsideTheWindow() {
         TempDataFolder folder;
