@@ -5,7 +5,6 @@
 
 #include "app/Words.h"
 #include "controls/DBCtrls.h"
-#include "controls/Dialogs.h"
 #include "controls/UiScript.h"
 #include "db/Database.h"
 #include "db/Formats.h"
@@ -280,22 +279,6 @@ class TestPrintForms : public ScriptedTestCase {
         QCOMPARE(f.print.Summa_Words->Caption, words); // wrapped over two lines when long
         QVERIFY(findText(f.platOrderPage(), figure));
         QCOMPARE(f.print.SumWord->Caption, words);
-    }
-
-    // An amount no form can hold is refused with the error box; nothing is previewed.
-    void unprintableAmount_data() {
-        QTest::addColumn<double>("summa");
-        QTest::newRow("9.3e14") << 9.3e14;
-        QTest::newRow("nan") << qQNaN();
-    }
-    void unprintableAmount() {
-        QFETCH(double, summa);
-        PrintFixture f;
-        f.set("SUMMA", summa);
-        f.previews.clear();
-        UiScript::ExpectError(ErrorBoxText(fmt::MoneyRangeMessage(summa)));
-        QVERIFY(!Guarded([&] { f.print.PrintMission(&f.Plat); }));
-        QVERIFY(f.previews.empty());
     }
 
     // 0401066: the dialog's four fields go into the row being edited and onto the form.
