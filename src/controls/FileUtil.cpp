@@ -86,14 +86,20 @@ void CopyFileWithOptions(const QString &source, const QString &destination, bool
     } unfinished{out};
 
     std::vector<char> buffer(CopyBlockSize);
-    qint64 total = 0;
+    qint64 total = 0, shown = 0;
+    // The position moves by a thousandth of the file at least: a gauge shows no finer
+    // steps, and a large file is not slowed by a hundred thousand of them.
+    const qint64 step = qMax(qint64(CopyBlockSize), size / 1000);
     for (;;) {
         const qint64 got = in.read(buffer.data(), CopyBlockSize);
         if (got < 0) throw EReadError(QStringLiteral("Stream read error"));
         total += got;
         if (got > 0 && out.write(buffer.data(), got) != got)
             throw EWriteError(QStringLiteral("Stream write error"));
-        ProgressSetPosition(progress, scale(total));
+        if (total - shown >= step || got < CopyBlockSize) {
+            ProgressSetPosition(progress, scale(total));
+            shown = total;
+        }
         if (got < CopyBlockSize) break;
     }
     // On the disk, with the source's date, before it takes the target's name.

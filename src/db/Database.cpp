@@ -406,7 +406,11 @@ bool journalLeft(const QString &path) {
 
 // Checks an existing data file without writing to it (see Database::Open) and says
 // what it lacks. Throws EDatabaseError with the Russian sentence of a refusal.
-FileCheck checkFile(const QString &path, bool folderWritable, bool thorough = false) {
+// How much of a file's pages a check reads: none (its tables and fields only), SQLite's
+// quick check, or its full integrity check.
+enum class PageCheck { None, Quick, Full };
+
+FileCheck checkFile(const QString &path, bool folderWritable, PageCheck pages = PageCheck::Quick) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw EDatabaseError(
@@ -484,7 +488,10 @@ FileCheck checkFile(const QString &path, bool folderWritable, bool thorough = fa
                     check.missingIndexes.emplace_back(&t, &ix);
         }
 
-        const QStringList problems = firstColumn(raw, thorough ? "PRAGMA integrity_check" : "PRAGMA quick_check");
+        const QStringList problems =
+            pages == PageCheck::None
+                ? QStringList{QStringLiteral("ok")}
+                : firstColumn(raw, pages == PageCheck::Full ? "PRAGMA integrity_check" : "PRAGMA quick_check");
         if (problems != QStringList{QStringLiteral("ok")})
             refuse(QStringLiteral("Файл «%1» повреждён.").arg(shownPath(path)),
                    problems.mid(0, 20).join(QLatin1Char('\n')));
@@ -525,14 +532,20 @@ void configure(sqlite3 *h, bool writable) {
 
 // Opens the folder's data file once the folder is locked: checked, completed and
 // marked when it can be written, else opened for reading with `readOnlyNotice` set.
-sqlite3 *openDataFile(const QString &folder, QString &readOnlyNotice) {
+// `reopen`: how a file this program closed for maintenance is checked again.
+sqlite3 *openDataFile(const QString &folder, QString &readOnlyNotice,
+                      Database::ReopenCheck reopen = Database::ReopenCheck::AsAtStartUp) {
     const QString path = QDir(folder).filePath(Database::fileName());
     const bool folderWritable = writableByUs(folder);
     const QFileInfo info(path);
     FileCheck check;
     bool writable = folderWritable;
-    if (info.exists() && info.size() > 0) {
-        check = checkFile(path, folderWritable);
+    if (reopen == Database::ReopenCheck::None && info.exists()) {
+        check.marked = true;
+        writable = folderWritable && writableByUs(path);
+    } else if (info.exists() && info.size() > 0) {
+        check = checkFile(path, folderWritable,
+                          reopen == Database::ReopenCheck::TablesOnly ? PageCheck::None : PageCheck::Quick);
         writable = folderWritable && writableByUs(path);
     } else if (!folderWritable) {
         throw EDatabaseError(
@@ -833,13 +846,13 @@ QList<TDataSet *> Database::Suspend() {
             QFile::remove(QDir(s.folder).filePath(fileName() + QStringLiteral("-shm")));
             return open;
         }
-        Resume();
+        Resume(ReopenCheck::None);
         throw EDatabaseError(busy);
     }
     return open;
 }
 
-void Database::Resume() {
+void Database::Resume(ReopenCheck check) {
     State &s = state();
     if (s.handle) return;
     if (s.folderLock < 0) {
@@ -847,7 +860,7 @@ void Database::Resume() {
         return;
     }
     QString readOnlyNotice;
-    s.handle = openDataFile(s.folder, readOnlyNotice);
+    s.handle = openDataFile(s.folder, readOnlyNotice, check);
     s.readOnlyNotice = readOnlyNotice;
 }
 
@@ -860,7 +873,7 @@ bool Database::IsServiceFile(const QString &name) {
 QString Database::CheckFile(const QString &path) {
     if (!QFileInfo(path).isFile()) return QStringLiteral("Файла «%1» нет.").arg(shownPath(path));
     try {
-        checkFile(path, true, true);
+        checkFile(path, true, PageCheck::Full);
     } catch (const EDatabaseError &e) {
         return e.message();
     }

@@ -56,10 +56,15 @@ public:
     // closed database file that may be copied or replaced, and stays locked by this
     // program. It throws EDatabaseError, with the database left open, inside a
     // transaction or when another program keeps the log from being emptied. Resume
-    // opens the folder's file again, checked as at start-up; reopening the datasets is
-    // the caller's.
+    // opens the folder's file again, checked as the caller says; reopening the datasets
+    // is the caller's.
     static QList<TDataSet *> Suspend();
-    static void Resume();
+    enum class ReopenCheck {
+        AsAtStartUp, // a file put in place from elsewhere
+        TablesOnly,  // a file whose every page passed CheckFile: its tables completed as at start-up
+        None,        // the very file Suspend closed, unchanged
+    };
+    static void Resume(ReopenCheck check = ReopenCheck::AsAtStartUp);
     // Files of the data folder that belong to an open database rather than to the data:
     // the write-ahead log, its shared memory, a rollback journal. Never archived or
     // restored.

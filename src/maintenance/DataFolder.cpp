@@ -19,6 +19,7 @@
 
 #include <cstdio>
 #include <fcntl.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -57,9 +58,12 @@ class ClosedDatabase {
     ClosedDatabase(const ClosedDatabase &) = delete;
     ClosedDatabase &operator=(const ClosedDatabase &) = delete;
 
+    // The database file is about to be replaced by one whose pages were checked.
+    void Replacing() { m_check = db::Database::ReopenCheck::TablesOnly; }
+
     void Reopen() {
         m_reopened = true;
-        db::Database::Resume();
+        db::Database::Resume(m_check);
         QList<TDataSet *> order;
         const QList<TDataSet *> shared = SharedDataSets();
         for (int i : {0, 3, 2, 1})
@@ -98,6 +102,7 @@ class ClosedDatabase {
   private:
     QList<QPointer<TDataSet>> m_open;
     bool m_reopened = false;
+    db::Database::ReopenCheck m_check = db::Database::ReopenCheck::None;
 };
 
 // The current directory as it was when the command started, made current again at its
@@ -110,28 +115,23 @@ class KeepCurrentDirectory {
     QString m_dir = QDir::currentPath();
 };
 
-// Copies the files from one folder into a hidden staging folder inside the other,
-// behind the progress window. Throws what the copy threw; the staging folder is then
-// removed.
-QString stageCopies(const QString &from, const QStringList &files, const QString &to,
-                    const QString &caption) {
+// The hidden folder inside `to` where copies are gathered before they replace anything;
+// what a killed run left there is cleared first.
+QString makeStaging(const QString &to) {
     const QString staging = QDir(to).filePath(StagingName);
-    QDir(staging).removeRecursively(); // what a killed run left
+    QDir(staging).removeRecursively();
     if (!QDir().mkpath(staging))
         throw EOrbekError(QStringLiteral("Не удалось создать папку «%1»").arg(native(to)));
-    TCopyProgress *window = CopyProgressWindow();
-    try {
-        window->Run(caption, [&] {
-            for (const QString &name : files) {
-                window->ShowFileName(name);
-                CopyFileWithProgress(QDir(from).filePath(name), QDir(staging).filePath(name), window->Gauge1);
-            }
-        });
-    } catch (...) {
-        QDir(staging).removeRecursively();
-        throw;
-    }
     return staging;
+}
+
+// On the progress window's worker: copies the files from one folder into the staging
+// folder, showing each name.
+void copyInto(const QString &from, const QStringList &files, const QString &staging, TCopyProgress *window) {
+    for (const QString &name : files) {
+        window->ShowFileName(name);
+        CopyFileWithProgress(QDir(from).filePath(name), QDir(staging).filePath(name), window->Gauge1);
+    }
 }
 
 // Renames the staged files over those of the folder, then removes the staging folder.
@@ -210,11 +210,17 @@ void ArchiveDataFolder() {
     const QString folder = dataFolder(), archive = ArchiveFolder();
     ClosedDatabase closed;
     const QStringList files = DataFiles(folder);
-    const QString lead = QStringLiteral("Архив не создан, прежний архив не изменен.\n");
-    failingWith(lead, [&] {
+    failingWith(QStringLiteral("Архив не создан, прежний архив не изменен.\n"), [&] {
         if (!QDir().mkpath(archive))
             throw EOrbekError(QStringLiteral("Не удалось создать папку «%1»").arg(native(archive)));
-        const QString staging = stageCopies(folder, files, archive, QStringLiteral("Создание архива"));
+        const QString staging = makeStaging(archive);
+        TCopyProgress *window = CopyProgressWindow();
+        try {
+            window->Run(QStringLiteral("Создание архива"), [&] { copyInto(folder, files, staging, window); });
+        } catch (...) {
+            QDir(staging).removeRecursively();
+            throw;
+        }
         moveIntoPlace(staging, files, archive);
     });
     closed.Reopen();
@@ -230,19 +236,36 @@ void RestoreDataFolder() {
     if (!files.contains(db::Database::fileName()))
         throw EOrbekError(lead + QStringLiteral("В архиве «%1» нет файла базы данных %2")
                                      .arg(native(archive), db::Database::fileName()));
-    // The archived database is read whole by the check: behind the progress window.
-    QString fault;
-    TCopyProgress *window = CopyProgressWindow();
-    window->Run(QStringLiteral("Восстановление из архива"), [&] {
-        window->ShowFileName(QStringLiteral("Проверка архива"));
-        fault = db::Database::CheckFile(QDir(archive).filePath(db::Database::fileName()));
+    // The archive is copied beside the data while its database is checked; the data
+    // and the program stay as they are until both have ended well.
+    QString staging, fault;
+    failingWith(lead, [&] {
+        staging = makeStaging(folder);
+        TCopyProgress *window = CopyProgressWindow();
+        try {
+            window->Run(QStringLiteral("Восстановление из архива"), [&] {
+                std::jthread check([&] {
+                    try {
+                        fault = db::Database::CheckFile(QDir(archive).filePath(db::Database::fileName()));
+                    } catch (...) {
+                        fault = QStringLiteral("Архив не читается.");
+                    }
+                });
+                copyInto(archive, files, staging, window);
+            });
+        } catch (...) {
+            QDir(staging).removeRecursively();
+            throw;
+        }
     });
-    if (!fault.isEmpty()) throw EOrbekError(lead + QStringLiteral("Архив не годится: %1").arg(fault));
+    if (!fault.isEmpty()) {
+        QDir(staging).removeRecursively();
+        throw EOrbekError(lead + QStringLiteral("Архив не годится: %1").arg(fault));
+    }
 
     ClosedDatabase closed;
+    closed.Replacing();
     failingWith(lead, [&] {
-        const QString staging =
-            stageCopies(archive, files, folder, QStringLiteral("Восстановление из архива"));
         // Nothing of the replaced database may stay beside the restored one.
         for (const char *suffix : {"-wal", "-shm", "-journal"})
             QFile::remove(QDir(folder).filePath(db::Database::fileName() + QLatin1String(suffix)));

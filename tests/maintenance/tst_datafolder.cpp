@@ -220,6 +220,7 @@ class DataFolderTest : public ScriptedTestCase {
                  qPrintable(shown));
         QVERIFY2(shown.contains(reason), qPrintable(shown));
         QCOMPARE(bytesOf(dbFile()) + bytesOf(dbFile() + "-wal"), before);
+        QVERIFY(!QFileInfo::exists(dat() + "/.orbek-copy"));
         QCOMPARE(partners("После архива"), 1);
         checkSharedOpen();
     }
