@@ -2198,7 +2198,13 @@ int TDataSet::findRow(const QString &fields, const QVariant &values, TLocateOpti
         ++position;
     }
     stmt.reset();
-    if (!got) return -1;
+    if (!got) {
+        // A row held here that the source does not list (one added outside the
+        // query's conditions, kept on show after it was written) is still a row.
+        const int number = inWindow();
+        if (found && number >= 0) *found = s.at(number);
+        return number;
+    }
     if (found) {
         *found = hit;
         return 0;

@@ -248,6 +248,32 @@ class TestWindow : public QObject {
         QCOMPARE(plat.RecordCount(), 5001);
     }
 
+    // A row added outside the query's conditions stays on show once written, and a
+    // search by its new key finds it among many rows (the editor of a new document).
+    void rowWrittenOutsideTheConditionsIsFound() {
+        TempDataFolder folder;
+        addOrders(3000);
+        TUpdateSQL upd;
+        upd.InsertSQL << QStringLiteral("insert into PlatPor (NUMBER) values (:NUMBER)");
+        TQuery plat;
+        plat.CachedUpdates = true;
+        plat.UpdateObject = &upd;
+        plat.SetSQLText("select * from PlatPor where Id_Post = 1 order by NUMBER");
+        plat.Open();
+        plat.Last();
+        plat.Append();
+        plat.FieldByName("NUMBER")->SetAsInteger(3001);
+        plat.Post();
+        plat.ApplyUpdates();
+        plat.CommitUpdates();
+        const qint64 key = plat.FieldByName("PlatPor_id")->AsInteger();
+        plat.Prior();
+        QVERIFY(plat.Locate("PlatPor_id", key));
+        QCOMPARE(plat.FieldByName("NUMBER")->AsInteger(), 3001);
+        QCOMPARE(plat.Lookup("PlatPor_id", key, "NUMBER").toInt(), 3001);
+        QVERIFY(!plat.Locate("PlatPor_id", key + 1));
+    }
+
     // A filter that does not parse: the error, then the rows as they were; Edit and
     // Post change the row in place instead of adding one.
     void failedRereadKeepsTheRows() {
