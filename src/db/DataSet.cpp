@@ -851,6 +851,7 @@ struct TDataSet::Reader {
     std::shared_ptr<sqlite3_stmt> primed; // the statement the source was opened with
     int next = 0;                         // the number the next row gets
     bool rowPending = false;              // primed: a row is read but not taken yet
+    std::weak_ptr<Row> lastPlaced;        // keyed: the row it placed last, the window's last
     sqlite3_stmt *get() const { return stmt ? stmt.get() : primed.get(); }
 };
 
@@ -932,11 +933,34 @@ int TDataSet::readForward(int count, db::Seek seek, const QByteArray &key) {
     const bool fromScratch = s.rows.empty();
     int added = 0;
     if (src.keyed) {
+        // Reading on from where the open statement stopped: the window still ends with
+        // the row it placed last, under the same number.
+        if (m_reader && !fromScratch && m_reader->next == s.windowEnd() &&
+            m_reader->lastPlaced.lock() == s.rows.back())
+            return readKeyedOn(count);
+        dropReader();
         QByteArray last = key;
         if (!fromScratch) {
             last = s.rows.back()->key;
             seek = db::RowSource::Seek::After;
             if (last.isEmpty()) return 0; // a row added here closes the window
+        }
+        if (src.streams()) {
+            // Rows come in the order of an index: one statement read as far as wanted,
+            // kept open for reading on and let go before any write.
+            auto reader = std::make_unique<Reader>();
+            reader->stmt =
+                src.open(seek, last, seek == db::RowSource::Seek::Offset ? s.begin - s.first : 0);
+            reader->next = s.windowEnd();
+            if (!fromScratch) reader->lastPlaced = s.rows.back();
+            m_reader = std::move(reader);
+            db::Database::registerReader(this, [this] { dropReader(); });
+            const int got = readKeyedOn(count);
+            if (fromScratch && s.endKnown && got == 0 && seek == db::RowSource::Seek::Start) {
+                s.startKnown = true;
+                s.first = s.begin;
+            }
+            return got;
         }
         while (added < count) {
             const int want = std::max(count - added, 64);
@@ -953,6 +977,7 @@ int TDataSet::readForward(int count, db::Seek seek, const QByteArray &key) {
                 placeRow(std::move(row), s.windowEnd(), false);
                 ++added;
             }
+            src.learnPlan(stmt.get());
             if (read < want) {
                 if (fromScratch && added == 0 && seek == db::RowSource::Seek::Start) {
                     s.startKnown = true;
@@ -1011,6 +1036,30 @@ int TDataSet::readForward(int count, db::Seek seek, const QByteArray &key) {
         }
         if (filtering() && !passesFilter(*row)) continue;
         placeRow(std::move(row), s.windowEnd(), false);
+        m_reader->next = s.windowEnd();
+        ++added;
+    }
+    return added;
+}
+
+// Reads up to `count` further rows through the open keyed statement; at its end the
+// end of the rows becomes known and the statement goes.
+int TDataSet::readKeyedOn(int count) {
+    db::RowStore &s = *m_store;
+    const db::RowSource &src = *m_source;
+    const int columns = int(s.columnNames.size());
+    int added = 0;
+    while (added < count) {
+        auto row = std::make_shared<Row>();
+        if (!src.next(m_reader->stmt.get(), *row, columns)) {
+            s.endKnown = true;
+            s.end = s.windowEnd();
+            dropReader();
+            break;
+        }
+        if (filtering() && !passesFilter(*row)) continue;
+        placeRow(std::move(row), s.windowEnd(), false);
+        m_reader->lastPlaced = s.rows.back();
         m_reader->next = s.windowEnd();
         ++added;
     }

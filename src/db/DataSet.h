@@ -436,6 +436,7 @@ private:
     void placeRow(db::RowPtr row, int number, bool front);
     int readForward(int count);
     int readForward(int count, db::Seek seek, const QByteArray &key = {});
+    int readKeyedOn(int count);
     int readBackward(int count);
     void loadStart();
     void loadEnd();
@@ -457,7 +458,7 @@ private:
     std::vector<TFieldType> m_columnTypes;
     std::unique_ptr<db::RowStore> m_store;
     std::unique_ptr<db::RowSource> m_source;
-    std::unique_ptr<Reader> m_reader;     // an offset read going on (sources without a key)
+    std::unique_ptr<Reader> m_reader;     // a forward read going on, let go before any write
     qint64 m_generation = 0;              // the database's writes when the window was read
     bool m_buffer = false;                // holds rows that are not in the source
     std::vector<db::RowPtr> m_deleted;    // cached deletions not yet committed

@@ -179,6 +179,11 @@ QString RowSource::countText() const {
     return out;
 }
 
+void RowSource::learnPlan(sqlite3_stmt *stmt) const {
+    if (m_plan != Plan::Unknown || !keyed) return;
+    m_plan = sqlite3_stmt_status(stmt, SQLITE_STMTSTATUS_SORT, 0) > 0 ? Plan::Sorts : Plan::Streams;
+}
+
 bool RowSource::next(sqlite3_stmt *stmt, Row &row, int columnCount) const {
     const int rc = sqlite3_step(stmt);
     if (rc == SQLITE_DONE) return false;

@@ -62,6 +62,12 @@ class RowSource {
     QString countText() const;
 
     int keyColumns() const { return keyed ? 1 + int(order.size()) : 0; }
+    // Keyed: whether rows come from SQLite in the order of an index rather than sorted
+    // (learnt from the first statement stepped); such a statement is read lazily, as
+    // far as wanted, and may stay open for reading on, while a sorting one is read in
+    // batches that SQLite sorts only as far as each batch needs.
+    bool streams() const { return m_plan == Plan::Streams; }
+    void learnPlan(sqlite3_stmt *stmt) const;
     // Steps `stmt`: true with the row filled in, false at the end. Throws EDatabaseError.
     bool next(sqlite3_stmt *stmt, Row &row, int columnCount) const;
     // The row the statement stands on.
@@ -73,6 +79,8 @@ class RowSource {
     QByteArray keyOf(const Row &row, const std::vector<QString> &columnNames) const;
 
   private:
+    enum class Plan { Unknown, Streams, Sorts };
+    mutable Plan m_plan = Plan::Unknown;
     QString keyedSelect(const QString &condition, bool backward) const;
     QString seekCondition(const QByteArray &key, bool backward, bool inclusive) const;
 };

@@ -210,6 +210,29 @@ class TestWindow : public QObject {
         QCOMPARE(keyed.FieldByName("NUMBER")->AsInteger(), 50001);
     }
 
+    // A keyed query walked forwards through its open statement, a row written and
+    // one deleted ahead of it: the walk goes on over the rows as they are now.
+    void keyedWalkGoesOnOverAWrite() {
+        TempDataFolder folder;
+        addOrders(5000);
+        TQuery keyed;
+        keyed.SetSQLText("select * from PlatPor where Id_Post = 1 order by NUMBER");
+        keyed.Open();
+        QList<double> walked;
+        for (int i = 0; i < 2000; ++i, keyed.Next())
+            walked << keyed.FieldByName("NUMBER")->AsFloat();
+        db::Database::Exec("insert into PlatPor (NUMBER, Id_Post) values (2500.5, 1)");
+        db::Database::Exec("delete from PlatPor where NUMBER = 2501");
+        for (; !keyed.Eof(); keyed.Next())
+            walked << keyed.FieldByName("NUMBER")->AsFloat();
+        QList<double> expected;
+        for (int n = 1; n <= 5000; ++n)
+            if (n % 10 != 0 && n != 2501) expected << n;
+        expected.insert(expected.indexOf(2502), 2500.5);
+        QCOMPARE(walked, expected);
+        QCOMPARE(keyed.RecNo(), expected.size() - 1);
+    }
+
     // The register's way of adding: a cached query over many rows appends, posts,
     // applies and commits; counts, the end and a re-read agree with the table.
     void cachedAppendAtTheEndOfManyRows() {
