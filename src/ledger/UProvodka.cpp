@@ -248,12 +248,12 @@ QVariant TProvodka::AccountName(const QString &schet) {
         for (int row = 0; row < PlSch->FetchedRowCount(); ++row) {
             ActiveRowScope scope(PlSch, row);
             const QString code = PlSchSchet->AsString();
-            if (!m_names.contains(code)) m_names.insert(code, PlSchNameSchet->Value());
+            m_names.emplace(code, PlSchNameSchet->Value()); // the first of a code counts
         }
         m_namesRead = true;
     }
-    const auto name = m_names.constFind(schet);
-    return name == m_names.constEnd() ? QVariant() : *name;
+    const auto name = m_names.find(schet);
+    return name == m_names.end() ? QVariant() : name->second;
 }
 
 void TProvodka::ProvCalcFields(TDataSet *) {

@@ -10,7 +10,7 @@
 #include "db/Table.h"
 #include "print/Report.h"
 
-#include <QHash>
+#include <map>
 
 class QLineEdit;
 class QPushButton;
@@ -97,7 +97,9 @@ class TProvodka : public TForm {
     // Posts the row being typed and writes every cached change.
     void applyChanges();
 
-    QHash<QString, QVariant> m_names;
+    // Names by account code; an ordered map, as hashing a QString costs several times
+    // more than the few comparisons of short codes (read twice for every row shown).
+    std::map<QString, QVariant> m_names;
     bool m_namesRead = false;
 };
 
