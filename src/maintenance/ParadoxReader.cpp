@@ -24,7 +24,10 @@ quint32 le32(const uchar *p) {
 // The header of a table file, at the offsets its format fixes.
 constexpr int RecordSizeAt = 0x00, HeaderSizeAt = 0x02, FileTypeAt = 0x04, MaxTableSizeAt = 0x05,
               NumRecordsAt = 0x06, FileBlocksAt = 0x0C, FirstBlockAt = 0x0E, NumFieldsAt = 0x21,
-              VersionAt = 0x39, CodePageAt = 0x6A;
+              VersionAt = 0x39, CodePageAt = 0x6A, EncryptionAt = 0x25, Encryption2At = 0x5C;
+// The first encryption word of a table that is not encrypted: 0, or this mark in the
+// versions that keep the real word in the extended header.
+constexpr quint32 NotEncrypted = 0xFF00FF00;
 // Each data block starts with the next and previous block numbers and the offset of
 // its last record.
 constexpr int BlockHeaderSize = 6;
@@ -145,6 +148,10 @@ void TParadoxTable::CheckStructure(const QByteArray &bytes, qint64 fileSize) {
     if (version < 3 || version > 12) Fail(QStringLiteral("не является таблицей Paradox"));
     if (h[FileTypeAt] != pxfFileTypIndexDB && h[FileTypeAt] != pxfFileTypNonIndexDB)
         Fail(QStringLiteral("не является таблицей Paradox"));
+    // The library decrypts a table with a password without end on a damaged word.
+    const quint32 encryption = le32(h + EncryptionAt);
+    if ((encryption != 0 && encryption != NotEncrypted) || (version >= 5 && le32(h + Encryption2At) != 0))
+        Fail(QStringLiteral("таблица защищена паролем или ее заголовок поврежден"));
     const int maxTableSize = h[MaxTableSizeAt];
     if (maxTableSize < 1 || maxTableSize > 32 || (maxTableSize > 4 && maxTableSize % 8 != 0))
         Fail(QStringLiteral("заголовок таблицы поврежден"));

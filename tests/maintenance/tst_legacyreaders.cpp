@@ -170,6 +170,8 @@ class LegacyReadersTest : public QObject {
         QTest::newRow("field type") << 0x78 + 2 << 0x33 << "неизвестного типа";
         QTest::newRow("record size") << 0x00 << 0x10 << "длина записи";
         QTest::newRow("record count") << 0x06 << 0x50 << "число записей";
+        // The library would try to decrypt it without end.
+        QTest::newRow("encryption word") << 0x25 << 1 << "защищена паролем";
         QTest::newRow("block loop") << 2048 << 1 << "цепочка блоков";
         QTest::newRow("last record offset") << 2048 + 4 << 0x7F << "блок данных";
     }
