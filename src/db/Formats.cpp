@@ -4,9 +4,14 @@
 #include "db/Errors.h"
 
 #include <QRegularExpression>
+#include <QVarLengthArray>
+
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 namespace fmt {
 
@@ -37,10 +42,12 @@ bool ApplySeparatorName(const QString &name) {
 namespace {
 
 // The decimal digits of |value| rounded half away from zero to `decimals` places:
-// the digits string holds no leading zeros (empty for zero) and `intDigits` tells how
-// many of them stand before the point (may be <= 0 for 0.00x values).
+// the digits hold no leading zeros (none for zero) and `intDigits` tells how many of
+// them stand before the point (may be <= 0 for 0.00x values). Kept in place: a report
+// formats every amount it prints.
 struct Decimal {
-    QString digits;
+    char digits[24];
+    int size = 0;
     int intDigits = 0;
     bool negative = false;
 };
@@ -55,125 +62,148 @@ Decimal toDecimal(double value, int decimals) {
     const auto written =
         std::to_chars(buf, buf + sizeof buf - 1, std::fabs(value), std::chars_format::scientific, 17);
     *written.ptr = '\0';
-    // buf: d.ddddddddddddddddde±XX
-    QString mant;
-    mant.append(QLatin1Char(buf[0]));
+    // buf: d.ddddddddddddddddde±XX; the mantissa's digits go to d.digits from index 1,
+    // leaving room for a carry into a new first digit.
+    char *mant = d.digits + 1;
+    int n = 0;
+    mant[n++] = buf[0];
     int i = 2;
     while (buf[i] != 'e')
-        mant.append(QLatin1Char(buf[i++]));
+        mant[n++] = buf[i++];
     const int exp = std::atoi(buf + i + 1);
     int point = exp + 1; // digits before the decimal point
     // Round at position point + decimals.
-    int keep = point + decimals;
-    if (keep < 0) return Decimal{QString(), 0, false};
-    if (keep < mant.size()) {
-        const bool up = mant[keep].unicode() >= '5';
-        mant.truncate(keep);
+    const int keep = point + decimals;
+    if (keep < 0) return Decimal{};
+    if (keep < n) {
+        const bool up = mant[keep] >= '5';
+        n = keep;
         if (up) {
             int j = keep - 1;
             while (j >= 0) {
-                if (mant[j] == QLatin1Char('9')) {
-                    mant[j] = QLatin1Char('0');
+                if (mant[j] == '9') {
+                    mant[j] = '0';
                     --j;
                 } else {
-                    mant[j] = QChar(mant[j].unicode() + 1);
+                    ++mant[j];
                     break;
                 }
             }
             if (j < 0) {
-                mant.prepend(QLatin1Char('1'));
+                --mant;
+                mant[0] = '1';
+                ++n;
                 ++point;
             }
         }
     }
     // Strip leading zeros.
     int lead = 0;
-    while (lead < mant.size() && mant[lead] == QLatin1Char('0'))
+    while (lead < n && mant[lead] == '0')
         ++lead;
-    mant.remove(0, lead);
     point -= lead;
-    if (mant.isEmpty()) {
+    n -= lead;
+    if (n == 0) {
         d.negative = false;
         return d;
     }
-    d.digits = mant;
+    std::memmove(d.digits, mant + lead, size_t(n));
+    d.size = n;
     d.intDigits = point;
     return d;
 }
 
-QChar digitAt(const Decimal &d, int pos) {
+char16_t digitAt(const Decimal &d, int pos) {
     // pos: 0 = first digit after the point, -1 = units, -2 = tens ... as power of ten
     // index counted from the point: power p gives digit index intDigits - 1 - p.
     const int idx = d.intDigits - 1 - pos;
-    if (idx < 0 || idx >= d.digits.size()) return QLatin1Char('0');
-    return d.digits[idx];
+    if (idx < 0 || idx >= d.size) return u'0';
+    return char16_t(d.digits[idx]);
 }
 
-QString applySection(const QString &mask, double absValue, bool showMinus) {
+QString applySection(QStringView mask, double absValue, bool showMinus) {
     // Analyse the mask: placeholders before and after the point, thousands flag.
     int intPlaceholders = 0, fracZeros = 0, fracAll = 0, intZeros = 0;
     bool thousands = false, seenPoint = false, firstZeroSeen = false;
-    QChar quote;
-    for (int i = 0; i < mask.size(); ++i) {
-        const QChar c = mask[i];
-        if (!quote.isNull()) {
-            if (c == quote) quote = QChar();
+    char16_t quote = 0;
+    for (const QChar qc : mask) {
+        const char16_t c = qc.unicode();
+        if (quote) {
+            if (c == quote) quote = 0;
             continue;
         }
-        if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+        if (c == u'"' || c == u'\'') {
             quote = c;
-        } else if (c == QLatin1Char('.')) {
-            if (!seenPoint) seenPoint = true;
-        } else if (c == QLatin1Char(',')) {
+        } else if (c == u'.') {
+            seenPoint = true;
+        } else if (c == u',') {
             if (!seenPoint) thousands = true;
-        } else if (c == QLatin1Char('0') || c == QLatin1Char('#')) {
+        } else if (c == u'0' || c == u'#') {
             if (seenPoint) {
                 ++fracAll;
-                if (c == QLatin1Char('0')) fracZeros = fracAll;
+                if (c == u'0') fracZeros = fracAll;
             } else {
                 ++intPlaceholders;
-                if (c == QLatin1Char('0')) firstZeroSeen = true;
+                if (c == u'0') firstZeroSeen = true;
                 if (firstZeroSeen) ++intZeros;
             }
         }
+    }
+    if (intPlaceholders == 0 && fracAll == 0) {
+        // A mask without placeholders prints its literal text.
+        QString literal;
+        char16_t q = 0;
+        for (const QChar c : mask) {
+            if (q) {
+                if (c.unicode() == q)
+                    q = 0;
+                else
+                    literal += c;
+            } else if (c == u'"' || c == u'\'') {
+                q = c.unicode();
+            } else {
+                literal += c;
+            }
+        }
+        return literal;
     }
     const Decimal d = toDecimal(absValue, fracAll);
     const int valueIntDigits = std::max(d.intDigits, 0);
     const int shownInt = std::max(valueIntDigits, intZeros);
 
-    QString out;
-    out.reserve(mask.size() + 24);
+    QVarLengthArray<char16_t, 64> out;
+    QVarLengthArray<char16_t, 32> fracOut;
     const FormatSettings &s = Settings();
+    const char16_t thousandSeparator = s.thousandSeparator.unicode();
     // Integer digits go out as placeholders are met; the first placeholder also takes
     // every surplus digit of a value longer than the mask.
-    int intLeft = shownInt; // digits still to print in the integer part
+    const int intLeft = shownInt; // digits to print in the integer part
     int placeholdersLeft = intPlaceholders;
     bool started = false;
     seenPoint = false;
     int fracPos = 0;
-    quote = QChar();
-    QString fracOut;
+    quote = 0;
     auto putIntDigit = [&](int power) {
-        if (thousands && power > 0 && power % 3 == 0 && s.thousandSeparator != QChar())
-            out.append(digitAt(d, power)).append(s.thousandSeparator);
-        else
-            out.append(digitAt(d, power));
+        out.append(digitAt(d, power));
+        if (thousands && power > 0 && power % 3 == 0 && thousandSeparator != 0) out.append(thousandSeparator);
         started = true;
     };
-    for (int i = 0; i < mask.size(); ++i) {
-        const QChar c = mask[i];
-        if (!quote.isNull()) {
+    for (const QChar qc : mask) {
+        const char16_t c = qc.unicode();
+        if (quote) {
             if (c == quote)
-                quote = QChar();
-            else if (started || seenPoint)
-                (seenPoint ? fracOut : out).append(c);
+                quote = 0;
+            else if (seenPoint)
+                fracOut.append(c);
+            else if (started)
+                out.append(c);
             continue;
         }
-        if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+        if (c == u'"' || c == u'\'') {
             quote = c;
             continue;
         }
-        if (!seenPoint && (c == QLatin1Char('0') || c == QLatin1Char('#'))) {
+        if (!seenPoint && (c == u'0' || c == u'#')) {
             // This placeholder stands for power `placeholdersLeft - 1`.
             const int power = placeholdersLeft - 1;
             if (placeholdersLeft == intPlaceholders) {
@@ -185,7 +215,7 @@ QString applySection(const QString &mask, double absValue, bool showMinus) {
             --placeholdersLeft;
             continue;
         }
-        if (c == QLatin1Char('.')) {
+        if (c == u'.') {
             if (!seenPoint) {
                 seenPoint = true;
                 if (intPlaceholders == 0) {
@@ -195,61 +225,63 @@ QString applySection(const QString &mask, double absValue, bool showMinus) {
             }
             continue;
         }
-        if (c == QLatin1Char(',')) continue;
-        if (seenPoint && (c == QLatin1Char('0') || c == QLatin1Char('#'))) {
+        if (c == u',') continue;
+        if (seenPoint && (c == u'0' || c == u'#')) {
             const int power = -1 - fracPos;
-            const QChar digit = digitAt(d, power);
+            const char16_t digit = digitAt(d, power);
             ++fracPos;
-            if (fracPos <= fracZeros || digit != QLatin1Char('0') || fracOut.size() > 0)
-                fracOut.append(digit);
+            if (fracPos <= fracZeros || digit != u'0' || fracOut.size() > 0) fracOut.append(digit);
             continue;
         }
         // Literal character; blanks before the first digit are dropped.
         if (seenPoint)
             fracOut.append(c);
-        else if (started || !c.isSpace())
+        else if (started || !qc.isSpace())
             out.append(c);
-    }
-    if (intPlaceholders == 0 && fracAll == 0) {
-        // A mask without placeholders prints its literal text.
-        QString literal;
-        QChar q;
-        for (const QChar c : mask) {
-            if (!q.isNull()) {
-                if (c == q)
-                    q = QChar();
-                else
-                    literal += c;
-            } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
-                q = c;
-            } else {
-                literal += c;
-            }
-        }
-        return literal;
     }
     // Trailing '#' digits that are zero are dropped.
     if (fracAll > fracZeros) {
-        int keep = fracOut.size();
+        qsizetype keep = fracOut.size();
         // remove trailing zeros beyond the mandatory ones
         int digitsSeen = 0;
-        for (int k = 0; k < fracOut.size(); ++k)
-            if (fracOut[k].isDigit()) ++digitsSeen;
-        while (keep > 0 && digitsSeen > fracZeros && fracOut[keep - 1] == QLatin1Char('0')) {
+        for (const char16_t c : fracOut)
+            if (QChar(c).isDigit()) ++digitsSeen;
+        while (keep > 0 && digitsSeen > fracZeros && fracOut[keep - 1] == u'0') {
             --keep;
             --digitsSeen;
         }
-        fracOut.truncate(keep);
+        fracOut.resize(keep);
     }
-    QString result = out;
-    if (!fracOut.isEmpty()) result += s.decimalSeparator + fracOut;
-    if (result.isEmpty()) result = QString();
-    if (showMinus && !d.digits.isEmpty()) result.prepend(QLatin1Char('-'));
+    const bool minus = showMinus && d.size > 0;
+    const qsizetype length = (minus ? 1 : 0) + out.size() + (fracOut.isEmpty() ? 0 : 1 + fracOut.size());
+    if (length == 0) return QString();
+    QString result(length, Qt::Uninitialized);
+    char16_t *p = reinterpret_cast<char16_t *>(result.data());
+    if (minus) *p++ = u'-';
+    p = std::copy(out.begin(), out.end(), p);
+    if (!fracOut.isEmpty()) {
+        *p++ = s.decimalSeparator.unicode();
+        std::copy(fracOut.begin(), fracOut.end(), p);
+    }
     return result;
 }
 
-QStringList splitSections(const QString &mask) {
-    QStringList sections;
+// The mask's sections "pos;neg;zero" (quoted ';' belong to their section). The last
+// few masks are remembered: a report prints every amount of a column through one.
+struct Sections {
+    QString mask;
+    std::vector<QString> items;
+};
+
+const std::vector<QString> &splitSections(const QString &mask) {
+    thread_local std::array<Sections, 8> cache;
+    thread_local size_t nextSlot = 0;
+    for (const Sections &known : cache)
+        if (!known.items.empty() && known.mask == mask) return known.items;
+    Sections &slot = cache[nextSlot];
+    nextSlot = (nextSlot + 1) % cache.size();
+    slot.mask = mask;
+    slot.items.clear();
     QString cur;
     QChar quote;
     for (const QChar c : mask) {
@@ -260,21 +292,21 @@ QStringList splitSections(const QString &mask) {
             quote = c;
             cur.append(c);
         } else if (c == QLatin1Char(';')) {
-            sections << cur;
+            slot.items.push_back(cur);
             cur.clear();
         } else {
             cur.append(c);
         }
     }
-    sections << cur;
-    return sections;
+    slot.items.push_back(cur);
+    return slot.items;
 }
 
 } // namespace
 
 QString FormatFloat(const QString &mask, double value) {
     if (mask.isEmpty()) return FloatToStr(value);
-    const QStringList sections = splitSections(mask);
+    const std::vector<QString> &sections = splitSections(mask);
     // Which section: the zero section only for a value that rounds to zero in the
     // first section's precision.
     if (value < 0 && sections.size() >= 2 && !sections[1].isEmpty())
@@ -292,14 +324,16 @@ QString FormatFloat(const QString &mask, double value) {
 QString FloatToStr(double value) {
     if (!std::isfinite(value)) return QString::number(value);
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15g", value);
-    QString s = QString::fromLatin1(buf);
-    if (s.contains(QLatin1Char('e'))) {
+    // As "%.15g" prints it.
+    const auto written = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
+    const qsizetype length = written.ptr - buf;
+    if (length == 2 && buf[0] == '-' && buf[1] == '0') return QStringLiteral("0");
+    QString s(length, Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(s.data());
+    const char16_t separator = Settings().decimalSeparator.unicode();
+    for (qsizetype i = 0; i < length; ++i)
         // The exponent form in capitals with the separator: 1-5E+20
-        s = s.toUpper();
-    }
-    if (s == QLatin1String("-0")) s = QStringLiteral("0");
-    s.replace(QLatin1Char('.'), Settings().decimalSeparator);
+        out[i] = buf[i] == '.' ? separator : (buf[i] == 'e' ? u'E' : char16_t(buf[i]));
     return s;
 }
 
