@@ -267,6 +267,8 @@ void TExpOld::BitBtn1Click() {
 }
 
 void TExpOld::BitBtn3Click() {
+    if (Path1->text().trimmed().isEmpty())
+        throw EOrbekError(QStringLiteral("Укажите папку со старыми базами"));
     const QString folder = QDir::cleanPath(Path1->text().trimmed());
     if (MessageDlg(ReplaceQuestion(folder), mtConfirmation, mbYesNo) != mrYes) return;
     CheckEarlierTables(folder);
