@@ -8,6 +8,8 @@
 #include "contracts/UTypDog.h"
 #include "controls/DBCtrls.h"
 #include "controls/DBGrid.h"
+#include "controls/StdCtrls.h"
+#include "controls/TableUtils.h"
 #include "db/Clock.h"
 #include "db/Database.h"
 #include "db/Formats.h"
@@ -52,8 +54,8 @@ QPushButton *commandButton(const QString &caption, QWidget *parent) {
     return button;
 }
 
-QLineEdit *shownOnly(QWidget *parent) {
-    auto *box = new QLineEdit(parent);
+TWrapEdit *shownOnlyBank(QWidget *parent) {
+    auto *box = new TWrapEdit(parent, TextSizeOf(QStringLiteral("Bank"), QStringLiteral("NameBank")));
     box->setReadOnly(true);
     return box;
 }
@@ -123,9 +125,9 @@ TKartDog::TKartDog(TSpDogov *contracts, QWidget *parent)
     DBEdit7 = new TDBMemo(this, DSDog, QStringLiteral("FullName"));
     DBEdit7->SetReadOnly(true); // the partner is chosen, never typed: a typed name is not stored
     SpeedButton1 = dictionaryButton(this);
-    Edit1 = shownOnly(this);
+    Edit1 = shownOnlyBank(this);
     SpeedButton2 = dictionaryButton(this);
-    Edit2 = shownOnly(this);
+    Edit2 = shownOnlyBank(this);
     SpeedButton5 = dictionaryButton(this);
     DBLookupComboBox1 = new TDBLookupComboBox(this, DSDog, QStringLiteral("NameEtap"));
     DBEdit8 = new TDBMemo(this, DSDog, QStringLiteral("NameFile"));
@@ -222,7 +224,7 @@ TKartDog::TKartDog(TSpDogov *contracts, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(tools);
     layout->addLayout(columns, 1);
-    resize(1040, 640);
+    resize(1040, 800); // the stages list keeps a few rows under the wrapped names
 
     OnClick(SpeedButton1, [this] { SpeedButton1Click(); });
     OnClick(SpeedButton2, [this] { SpeedButton2Click(); });

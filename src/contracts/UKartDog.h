@@ -9,11 +9,11 @@
 // is chosen. Closing the card any way but OK discards: a new contract goes again with
 // its stages, an existing one keeps what was stored.
 #include "controls/Forms.h"
+#include "controls/StdCtrls.h"
 #include "db/Query.h"
 #include "db/Table.h"
 
 class QCheckBox;
-class QLineEdit;
 class QPushButton;
 class QToolButton;
 class TDBCheckBox;
@@ -51,9 +51,9 @@ class TKartDog : public TForm {
     TDBMemo *DBEdit6 = nullptr;                     // "Примечание"
     TDBMemo *DBEdit7 = nullptr;                     // "Партнер" (shown only: chosen with the picker)
     QToolButton *SpeedButton1 = nullptr;            // partner picker
-    QLineEdit *Edit1 = nullptr;                     // "Банк": the partner's account (shown only)
+    TWrapEdit *Edit1 = nullptr;                     // "Банк": the partner's account (shown only)
     QToolButton *SpeedButton2 = nullptr;            // partner's account picker
-    QLineEdit *Edit2 = nullptr;                     // "Наш банк": the own account (shown only)
+    TWrapEdit *Edit2 = nullptr;                     // "Наш банк": the own account (shown only)
     QToolButton *SpeedButton5 = nullptr;            // own account picker
     TDBLookupComboBox *DBLookupComboBox1 = nullptr; // "Состояние"
     TDBMemo *DBEdit8 = nullptr;                     // "Файл"

@@ -6,6 +6,8 @@
 #include "contracts/USpEtap.h"
 #include "controls/DBCtrls.h"
 #include "controls/DBGrid.h"
+#include "controls/StdCtrls.h"
+#include "controls/TableUtils.h"
 #include "db/Clock.h"
 #include "refbooks/USlPoluch.h"
 
@@ -89,6 +91,9 @@ TSpDogov::TSpDogov(QWidget *parent) : TForm(parent) {
     Dog->ParamByName(QStringLiteral("dati"))->SetDataType(TFieldType::ftDate);
     Dog->ParamByName(QStringLiteral("org"))->SetDataType(TFieldType::ftFloat);
     Dog->ParamByName(QStringLiteral("nam"))->SetDataType(TFieldType::ftString);
+    // The contract's fields, then the partner's but its key, which the contract holds.
+    AddTableFields(Dog, QStringLiteral("Dogovor"));
+    AddTableFields(Dog, QStringLiteral("Klient"), {QStringLiteral("Klient_id")});
     UpdateSQL1 = new TUpdateSQL(this);
     UpdateSQL1->ModifySQL = modifySql();
     UpdateSQL1->InsertSQL = insertSql();
@@ -103,17 +108,23 @@ TSpDogov::TSpDogov(QWidget *parent) : TForm(parent) {
     // Filters.
     DatV = new TDateTimePicker(this);
     DatI = new TDateTimePicker(this);
-    Edit1 = new QLineEdit(this);
-    Edit2 = new QLineEdit(this);
+    // Full names over three lines: the filters stay low above the list.
+    const int fullName = TextSizeOf(QStringLiteral("Klient"), QStringLiteral("FullName"));
+    Edit1 = new TWrapEdit(this, fullName, 75);
+    Edit2 = new TWrapEdit(this, fullName, 75);
     SpeedButton1 = dictionaryButton(this);
     SpeedButton2 = dictionaryButton(this);
     SpeedButton7 = new QPushButton(QStringLiteral("Выбрать"), this);
     SpeedButton7->setAutoDefault(false);
     auto *filters = new QGridLayout;
+    // The dates in a row of their own, not as wide as the names under them.
+    auto *dates = new QHBoxLayout;
+    dates->addWidget(DatV);
+    dates->addWidget(new QLabel(QStringLiteral("по"), this));
+    dates->addWidget(DatI);
+    dates->addStretch();
     filters->addWidget(new QLabel(QStringLiteral("Период с"), this), 0, 0);
-    filters->addWidget(DatV, 0, 1);
-    filters->addWidget(new QLabel(QStringLiteral("по"), this), 0, 2);
-    filters->addWidget(DatI, 0, 3);
+    filters->addLayout(dates, 0, 1, 1, 3);
     filters->addWidget(SpeedButton7, 0, 5);
     filters->addWidget(new QLabel(QStringLiteral("Организация"), this), 1, 0);
     filters->addWidget(Edit1, 1, 1, 1, 3);

@@ -3,9 +3,9 @@
 // narrowed to partners whose full name matches a pattern, ordered by number. The
 // contract card edits the register's current row of Dog in place.
 #include "controls/Forms.h"
+#include "controls/StdCtrls.h"
 #include "db/Query.h"
 
-class QLineEdit;
 class QPushButton;
 class QToolButton;
 class TDBGrid;
@@ -36,8 +36,8 @@ class TSpDogov : public TForm {
 
     TDateTimePicker *DatV = nullptr; // period from
     TDateTimePicker *DatI = nullptr; // period to
-    QLineEdit *Edit1 = nullptr; // "Организация": its full name (the card prints what is typed here)
-    QLineEdit *Edit2 = nullptr;          // "Партнер": pattern, "*" any characters, "?" one character
+    TWrapEdit *Edit1 = nullptr; // "Организация": its full name (the card prints what is typed here)
+    TWrapEdit *Edit2 = nullptr;          // "Партнер": pattern, "*" any characters, "?" one character
     QToolButton *SpeedButton1 = nullptr; // organisation picker
     QToolButton *SpeedButton2 = nullptr; // partner picker
     QPushButton *SpeedButton7 = nullptr; // "Выбрать"

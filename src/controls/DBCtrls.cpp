@@ -2,6 +2,7 @@
 
 #include "controls/Dialogs.h"
 #include "controls/Forms.h"
+#include "controls/StdCtrls.h"
 #include "db/Formats.h"
 
 #include <QApplication>
@@ -368,24 +369,17 @@ int TDBEdit::shownChars() const {
     return DisplayCharsOf(DataLink->DeclaredField());
 }
 
-int TDBEdit::widthFor(int chars) const {
-    const QFontMetrics fm = fontMetrics();
-    // QLineEdit's own hint holds 17 "x"; the frame and margins around them stay.
-    return QLineEdit::sizeHint().width() - 17 * fm.horizontalAdvance(QLatin1Char('x')) +
-           chars * fm.horizontalAdvance(QLatin1Char('0')) + fm.horizontalAdvance(QLatin1Char(' '));
-}
-
 QSize TDBEdit::sizeHint() const {
     const int chars = shownChars();
     QSize hint = QLineEdit::sizeHint();
-    if (chars > 0) hint.setWidth(widthFor(chars));
+    if (chars > 0) hint.setWidth(LineBoxWidth(this, chars));
     return hint;
 }
 
 QSize TDBEdit::minimumSizeHint() const {
     const int chars = qMin(shownChars(), 40);
     QSize hint = QLineEdit::minimumSizeHint();
-    if (chars > 0) hint.setWidth(qMax(hint.width(), widthFor(chars)));
+    if (chars > 0) hint.setWidth(qMax(hint.width(), LineBoxWidth(this, chars)));
     return hint;
 }
 
@@ -443,48 +437,20 @@ TDBMemo::TDBMemo(QWidget *parent, TDataSource *source, const QString &field)
 }
 
 // The stored text (each line break two characters) may not outgrow the field: what
-// was typed or pasted beyond it is taken back at the caret, whole characters only, with
-// a beep, so the user sees the limit instead of losing the end on saving.
+// was typed or pasted beyond it is taken back, so the user sees the limit instead of
+// losing the end on saving.
 void TDBMemo::keepWithinField() {
-    const int limit = TextLimitOf(DataLink->Field());
-    if (limit <= 0) return;
-    const QString text = toPlainText();
-    int stored = int(text.size() + text.count(QLatin1Char('\n')));
-    if (stored <= limit) return;
-    QTextCursor cursor = textCursor();
-    const int end = cursor.position();
-    int from = end;
-    while (from > 0 && stored > limit) {
-        --from;
-        stored -= text[from] == QLatin1Char('\n') ? 2 : 1;
-    }
-    if (from > 0 && text[from].isLowSurrogate()) --from;
-    cursor.setPosition(from);
-    cursor.setPosition(end, QTextCursor::KeepAnchor);
-    if (stored > limit) { // the excess does not stand before the caret: cut the end
-        cursor.setPosition(0);
-        cursor.setPosition(int(text.size()), QTextCursor::KeepAnchor);
-        QString kept = text;
-        while (!kept.isEmpty() && int(kept.size() + kept.count(QLatin1Char('\n'))) > limit)
-            kept.chop(1);
-        DropLoneSurrogates(kept);
-        cursor.insertText(kept);
-    } else {
-        cursor.removeSelectedText();
-    }
-    QApplication::beep();
+    KeepWithinLimit(this, TextLimitOf(DataLink->Field()), 2);
 }
 
 QSize TDBMemo::sizeHint() const {
     const int chars = DisplayCharsOf(DataLink->DeclaredField());
-    if (chars <= 0) return QPlainTextEdit::sizeHint();
-    const QFontMetrics fm = fontMetrics();
-    const int columns = qMin(chars, 50);
-    // One line more than the characters fill, for the words that wrap early.
-    const int lines = qBound(2, (chars + columns - 1) / columns + 1, 8);
-    const int frame = 2 * frameWidth() + 2 * int(document()->documentMargin());
-    return QSize((columns + 1) * fm.horizontalAdvance(QLatin1Char('0')) + frame,
-                 lines * fm.lineSpacing() + frame);
+    return chars > 0 ? WrappedBoxSize(this, chars, m_columns) : QPlainTextEdit::sizeHint();
+}
+
+void TDBMemo::SetColumns(int columns) {
+    m_columns = columns;
+    updateGeometry();
 }
 
 QSize TDBMemo::minimumSizeHint() const {

@@ -127,7 +127,6 @@ protected:
 private:
     void load();
     int shownChars() const;
-    int widthFor(int chars) const;
     QString m_editMask;
     bool m_ownMask = false;
     int m_hintChars = -1;
@@ -153,9 +152,12 @@ public:
     void SetReadOnly(bool readOnly) { DataLink->SetReadOnly(readOnly); }
     TFieldDataLink *const DataLink;
 
-    // Lines enough for the field's longest content at up to 50 characters a line.
+    // Lines enough for the field's longest content at up to Columns() characters a line
+    // (50 unless set).
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+    int Columns() const { return m_columns; }
+    void SetColumns(int columns);
 
     // Without returns the memo is a long one-line text shown wrapped: Enter goes to the
     // form and a pasted line break becomes a blank.
@@ -169,6 +171,7 @@ private:
     void keepWithinField();
     bool m_loading = false;
     bool m_wantReturns = true;
+    int m_columns = 50;
 };
 
 enum class TComboBoxStyle { csDropDown, csDropDownList };

@@ -1,6 +1,18 @@
 #pragma once
 // Table-level routines over the table engine.
+#include <QString>
+#include <QStringList>
+
+class TDataSet;
 class TTable;
+
+// Declares the data fields of `table` on `dataSet`, in physical order with the types
+// and sizes of the schema, but those named in `except` (a key a join reads twice);
+// date fields get the date edit mask. Throws EDatabaseError for a table not declared.
+void AddTableFields(TDataSet *dataSet, const QString &table, const QStringList &except = {});
+// The characters a text field of `table` holds as the schema declares it; 0 for a
+// field that is not text or not declared.
+int TextSizeOf(const QString &table, const QString &field);
 
 // Rebuilds every index of the table's file. The table may be open or closed: its bound
 // controls are told nothing meanwhile, and it is left as it was found, an open table

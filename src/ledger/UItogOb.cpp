@@ -3,6 +3,8 @@
 #include "app/LogoMain.h"
 #include "app/StrUtils.h"
 #include "controls/DBCtrls.h"
+#include "controls/StdCtrls.h"
+#include "controls/TableUtils.h"
 #include "db/Clock.h"
 #include "db/Formats.h"
 #include "ledger/ReportCells.h"
@@ -117,7 +119,7 @@ TItogOb::TItogOb(QWidget *parent) : TForm(parent) {
 
     DatV = new TDateTimePicker(this);
     DatI = new TDateTimePicker(this);
-    Edit1 = new QLineEdit(this);
+    Edit1 = new TEdit(this, TextSizeOf(QStringLiteral("PlanSch"), QStringLiteral("Schet")));
     BitBtn1 = new QPushButton(QStringLiteral("Печать"), this);
     BitBtn2 = new QPushButton(QStringLiteral("Cancel"), this);
     BitBtn1->setAutoDefault(false);

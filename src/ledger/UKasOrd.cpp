@@ -18,10 +18,13 @@ TKasOrd::TKasOrd(TDataSource *source, QWidget *parent) : TForm(parent), m_source
     DBEdit1 = new TDBEdit(this, m_source, QStringLiteral("NumbDok"));
     Label2 = new QLabel(QStringLiteral("Принять от"), this);
     DBEdit2 = new TDBEdit(this, m_source, QStringLiteral("Komu"));
-    DBEdit3 = new TDBEdit(this, m_source, QStringLiteral("Primech"));
-    DBEdit4 = new TDBEdit(this, m_source, QStringLiteral("Prilog"));
+    DBEdit3 = new TDBMemo(this, m_source, QStringLiteral("Primech"));
+    DBEdit4 = new TDBMemo(this, m_source, QStringLiteral("Prilog"));
     Label5 = new QLabel(QStringLiteral("Документ"), this);
-    DBEdit5 = new TDBEdit(this, m_source, QStringLiteral("Dokument"));
+    DBEdit5 = new TDBMemo(this, m_source, QStringLiteral("Dokument"));
+    // The long one-line texts wrap instead of running out of sight.
+    for (TDBMemo *memo : {DBEdit3, DBEdit4, DBEdit5})
+        memo->SetWantReturns(false);
     Memo1 = new QPlainTextEdit(this);
     Memo1->setTabChangesFocus(true);
 
@@ -30,11 +33,11 @@ TKasOrd::TKasOrd(TDataSource *source, QWidget *parent) : TForm(parent), m_source
     fields->addWidget(DBEdit1, 0, 1);
     fields->addWidget(Label2, 1, 0);
     fields->addWidget(DBEdit2, 1, 1);
-    fields->addWidget(new QLabel(QStringLiteral("Основание"), this), 2, 0);
+    fields->addWidget(new QLabel(QStringLiteral("Основание"), this), 2, 0, Qt::AlignTop);
     fields->addWidget(DBEdit3, 2, 1);
-    fields->addWidget(new QLabel(QStringLiteral("Приложение"), this), 3, 0);
+    fields->addWidget(new QLabel(QStringLiteral("Приложение"), this), 3, 0, Qt::AlignTop);
     fields->addWidget(DBEdit4, 3, 1);
-    fields->addWidget(Label5, 4, 0);
+    fields->addWidget(Label5, 4, 0, Qt::AlignTop);
     fields->addWidget(DBEdit5, 4, 1);
     fields->addWidget(new QLabel(QStringLiteral("Сумма прописью"), this), 5, 0, Qt::AlignTop);
     fields->addWidget(Memo1, 5, 1);
@@ -49,7 +52,7 @@ TKasOrd::TKasOrd(TDataSource *source, QWidget *parent) : TForm(parent), m_source
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addLayout(buttons);
-    resize(560, 320);
+    resize(sizeHint());
 
     OnClick(BitBtn1, [this] { BitBtn1Click(); });
     SetModalResult(BitBtn2, mrCancel);

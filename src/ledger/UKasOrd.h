@@ -10,6 +10,7 @@ class QPlainTextEdit;
 class QPushButton;
 class TDataSource;
 class TDBEdit;
+class TDBMemo;
 
 class TKasOrd : public TForm {
     Q_OBJECT
@@ -28,10 +29,10 @@ class TKasOrd : public TForm {
     TDBEdit *DBEdit1 = nullptr;      // "Номер документа"
     QLabel *Label2 = nullptr;        // "Принять от" / "Выдать"
     TDBEdit *DBEdit2 = nullptr;      // Komu
-    TDBEdit *DBEdit3 = nullptr;      // "Основание"
-    TDBEdit *DBEdit4 = nullptr;      // "Приложение"
+    TDBMemo *DBEdit3 = nullptr;      // "Основание"
+    TDBMemo *DBEdit4 = nullptr;      // "Приложение"
     QLabel *Label5 = nullptr;        // "Документ"
-    TDBEdit *DBEdit5 = nullptr;      // Dokument
+    TDBMemo *DBEdit5 = nullptr;      // Dokument
     QPlainTextEdit *Memo1 = nullptr; // "Сумма прописью"
     QPushButton *BitBtn1 = nullptr;  // "Печать"
     QPushButton *BitBtn2 = nullptr;  // "Cancel"

@@ -145,7 +145,7 @@ TKassa::TKassa(QWidget *parent) : TForm(parent) {
     Datv = new TDateTimePicker(this);
     DatI = new TDateTimePicker(this);
     ComboBox1 = new QComboBox(this);
-    ComboBox1->setMinimumWidth(90);
+    ComboBox1->setMinimumContentsLength(TextSizeOf(QStringLiteral("PlanSch"), QStringLiteral("Schet")));
     BitBtn8 = button(this, QStringLiteral("Выбрать"));
     top->addWidget(new QLabel(QStringLiteral("с"), this));
     top->addWidget(Datv);

@@ -41,7 +41,7 @@ TOpKassa::TOpKassa(TDataSource *source, QWidget *parent) : TForm(parent), m_sour
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addLayout(buttons);
-    resize(420, 200);
+    resize(sizeHint().width(), 200);
 
     SetDefaultButton(BitBtn1);
     OnClick(BitBtn1, [this] { BitBtn1Click(); });

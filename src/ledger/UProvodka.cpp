@@ -4,9 +4,9 @@
 #include "app/StrUtils.h"
 #include "controls/DBCtrls.h"
 #include "controls/DBGrid.h"
+#include "controls/StdCtrls.h"
 #include "db/Clock.h"
 #include "db/Formats.h"
-#include "db/Schema.h"
 #include "ledger/UPlan.h"
 
 #include <QGridLayout>
@@ -62,11 +62,6 @@ QToolButton *toolButton(QToolBar *bar, const QString &caption) {
 }
 
 } // namespace
-
-void AddTableFields(TDataSet *dataSet, const char *table) {
-    for (const db::FieldDef &f : db::FindTable(QString::fromLatin1(table))->fields)
-        dataSet->AddField(QString::fromLatin1(f.name), TFieldType::ftUnknown);
-}
 
 void SetEntryUpdates(TUpdateSQL *update) {
     update->ModifySQL = ModifySQL;
@@ -128,8 +123,8 @@ TProvodka::TProvodka(QWidget *parent) : TForm(parent) {
     auto *top = new QHBoxLayout;
     DatV = new TDateTimePicker(this);
     DatI = new TDateTimePicker(this);
-    Edit1 = new QLineEdit(this);
-    Edit2 = new QLineEdit(this);
+    Edit1 = new TEdit(this, TextSizeOf(QStringLiteral("PlanSch"), QStringLiteral("Schet")));
+    Edit2 = new TEdit(this, TextSizeOf(QStringLiteral("PlanSch"), QStringLiteral("Schet")));
     BitBtn1 = new QPushButton(QStringLiteral("Выбрать"), this);
     BitBtn1->setAutoDefault(false);
     // The date labels are the Latin "c" of the form's layout.

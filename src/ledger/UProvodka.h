@@ -6,6 +6,7 @@
 // chart editor and picker (TPlan) show it, and the journal and the cash view look
 // account names up in it.
 #include "controls/Forms.h"
+#include "controls/TableUtils.h"
 #include "db/Query.h"
 #include "db/Table.h"
 #include "print/Report.h"
@@ -19,9 +20,6 @@ class TDBGrid;
 class TDBText;
 class TDateTimePicker;
 
-// Declares the data fields of `table` on a dataset as the schema lists them, in
-// physical order; their types come from the table when the dataset opens.
-void AddTableFields(TDataSet *dataSet, const char *table);
 // The three statements that write a cached journal entry; the cash view writes its
 // operations through the same.
 void SetEntryUpdates(TUpdateSQL *update);

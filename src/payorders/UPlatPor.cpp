@@ -3,6 +3,8 @@
 #include "app/StrUtils.h"
 #include "contracts/USlDog.h"
 #include "controls/DBCtrls.h"
+#include "controls/StdCtrls.h"
+#include "controls/TableUtils.h"
 #include "db/Currency.h"
 #include "db/Database.h"
 #include "db/Formats.h"
@@ -149,7 +151,7 @@ TPlatPor::TPlatPor(TDataSource *source, QWidget *parent)
 
     DBMemo3 = memo("REMARK");
     SpeedButton8 = button(this, QStringLiteral("в т.ч. НДС"));
-    Edit1 = new QLineEdit(this);
+    Edit1 = new TEdit(this, TextSizeOf(QStringLiteral("Dogovor"), QStringLiteral("NumbDog")));
     SpeedButton4 = new QToolButton(this);
     SpeedButton4->setText(QStringLiteral("..."));
     SpeedButton4->setToolTip(QStringLiteral("Словарь"));

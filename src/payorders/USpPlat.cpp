@@ -5,6 +5,8 @@
 #include "controls/CurrEdit.h"
 #include "controls/DBCtrls.h"
 #include "controls/DBGrid.h"
+#include "controls/StdCtrls.h"
+#include "controls/TableUtils.h"
 #include "db/Clock.h"
 #include "db/Formats.h"
 #include "payorders/UPlatPor.h"
@@ -183,10 +185,11 @@ TSpPlat::TSpPlat(QWidget *parent) : TForm(parent) {
     auto *top = new QGridLayout;
     DatV = new TDateTimePicker(this);
     DatI = new TDateTimePicker(this);
-    Edit1 = new QLineEdit(this);
+    const int fullName = TextSizeOf(QStringLiteral("Klient"), QStringLiteral("FullName"));
+    Edit1 = new TWrapEdit(this, fullName);
     Edit1->setReadOnly(true);
     SpeedButton1 = pickerButton(this);
-    Edit2 = new QLineEdit(this);
+    Edit2 = new TWrapEdit(this, fullName);
     SpeedButton9 = pickerButton(this);
     SumMn = new TCurrencyEdit(this);
     SumMx = new TCurrencyEdit(this);
@@ -230,7 +233,7 @@ TSpPlat::TSpPlat(QWidget *parent) : TForm(parent) {
     layout->addLayout(top);
     layout->addWidget(SortGrid1, 1);
     layout->addWidget(bar);
-    resize(1100, 560); // every column in view
+    resize(1100, 620); // every column in view, and the list as high as before the names wrapped
 
     buildReport();
 

@@ -5,10 +5,10 @@
 // orders' dataset `Plat`: the editor, the printed forms and the contract card work on
 // its current row.
 #include "controls/Forms.h"
+#include "controls/StdCtrls.h"
 #include "db/Query.h"
 #include "print/Report.h"
 
-class QLineEdit;
 class QPushButton;
 class QToolButton;
 class TCurrencyEdit;
@@ -41,9 +41,9 @@ class TSpPlat : public TForm {
 
     TDateTimePicker *DatV = nullptr; // "с"
     TDateTimePicker *DatI = nullptr; // "по"
-    QLineEdit *Edit1 = nullptr;      // "Плательщик" (read-only)
+    TWrapEdit *Edit1 = nullptr;      // "Плательщик" (read-only)
     QToolButton *SpeedButton1 = nullptr;
-    QLineEdit *Edit2 = nullptr; // "Получатель": a name pattern
+    TWrapEdit *Edit2 = nullptr; // "Получатель": a name pattern
     QToolButton *SpeedButton9 = nullptr;
     TCurrencyEdit *SumMn = nullptr;
     TCurrencyEdit *SumMx = nullptr;

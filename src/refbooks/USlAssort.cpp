@@ -1,6 +1,7 @@
 #include "refbooks/USlAssort.h"
 
 #include "controls/DBGrid.h"
+#include "controls/StdCtrls.h"
 #include "refbooks/PickerLayout.h"
 
 #include <QHBoxLayout>
@@ -33,7 +34,7 @@ TSlAssort::TSlAssort(QWidget *parent) : TForm(parent) {
 
     auto *top = new QHBoxLayout;
     auto *label = new QLabel(QStringLiteral("Поиск"), this);
-    Edit1 = new QLineEdit(this);
+    Edit1 = new TEdit(this, Query1Name_tov->Size());
     label->setBuddy(Edit1);
     top->addWidget(label);
     top->addWidget(Edit1);

@@ -1,6 +1,7 @@
 #include "refbooks/USlPoluch.h"
 
 #include "controls/DBGrid.h"
+#include "controls/StdCtrls.h"
 #include "refbooks/UKartKli.h"
 
 #include <QGridLayout>
@@ -32,7 +33,7 @@ TSlPoluch::TSlPoluch(QWidget *parent) : TForm(parent) {
     DBGrid1 = new TDBGrid(this, DataSource1);
     DBGrid1->AddColumn(QStringLiteral("Name"), QStringLiteral("Наименование"), 260);
     DBGrid1->SetReadOnly(true);
-    Edit1 = new QLineEdit(this);
+    Edit1 = new TEdit(this, KlientName->Size());
     BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
     BitBtn2 = new QPushButton(QStringLiteral("Cancel"), this);
     BitBtn3 = new QPushButton(QStringLiteral("Редактировать"), this);

@@ -3,6 +3,8 @@
 #include "app/LogoMain.h"
 #include "app/StrUtils.h"
 #include "controls/DBCtrls.h"
+#include "controls/StdCtrls.h"
+#include "controls/TableUtils.h"
 #include "db/Clock.h"
 #include "db/Query.h"
 #include "print/Report.h"
@@ -29,7 +31,7 @@ QToolButton *PickerButton(QWidget *parent) {
     return button;
 }
 
-bool PickKlient(const QString &caption, const QString &group, QLineEdit *box, double &id) {
+bool PickKlient(const QString &caption, const QString &group, TWrapEdit *box, double &id) {
     SlPoluch->SetCaption(caption);
     SlPoluch->KlientGroup = group;
     ShowModal(SlPoluch);
@@ -89,9 +91,8 @@ TTradeReportForm::TTradeReportForm(QWidget *parent, const QString &name, const Q
     DatI = new TDateTimePicker(this);
     Label1 = new QLabel(startLabel, this);
     Label2 = new QLabel(QStringLiteral("по"), this);
-    Edit1 = new QLineEdit(this);
+    Edit1 = new TWrapEdit(this, TextSizeOf(QStringLiteral("Klient"), QStringLiteral("FullName")));
     Edit1->setReadOnly(true);
-    Edit1->setMinimumWidth(320);
     SpeedButton1 = reports::PickerButton(this);
     BitBtn1 = new QPushButton(QStringLiteral("Печать"), this);
     BitBtn2 = new QPushButton(QStringLiteral("Отмена"), this);

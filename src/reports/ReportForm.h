@@ -4,6 +4,7 @@
 // routines their reports use (query parameters, money compared in kopecks, names
 // cut to a work table's width).
 #include "controls/Forms.h"
+#include "controls/StdCtrls.h"
 
 #include <QString>
 
@@ -11,7 +12,6 @@
 
 class QGridLayout;
 class QLabel;
-class QLineEdit;
 class QPushButton;
 class QToolButton;
 class TDateTimePicker;
@@ -29,7 +29,7 @@ class TTradeReportForm : public TForm {
     TDateTimePicker *DatI = nullptr; // the end
     QLabel *Label1 = nullptr;        // the start's label
     QLabel *Label2 = nullptr;        // "по"
-    QLineEdit *Edit1 = nullptr;      // "Организация" (read-only)
+    TWrapEdit *Edit1 = nullptr;      // "Организация" (read-only)
     QToolButton *SpeedButton1 = nullptr;
     QPushButton *BitBtn1 = nullptr; // "Печать"
     QPushButton *BitBtn2 = nullptr; // closes the form
@@ -55,7 +55,7 @@ QToolButton *PickerButton(QWidget *parent);
 // Shows the organisation picker over `group` ("T" own organisations, "F" partners)
 // under `caption`; when a row was chosen its full name goes into `box` and its key
 // into `id`, and true comes back.
-bool PickKlient(const QString &caption, const QString &group, QLineEdit *box, double &id);
+bool PickKlient(const QString &caption, const QString &group, TWrapEdit *box, double &id);
 
 // Parameters: a date without time of day, a number, a text.
 void SetDate(TQuery *query, const QString &param, const QDate &date);

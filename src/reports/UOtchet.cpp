@@ -2,6 +2,7 @@
 
 #include "app/StrUtils.h"
 #include "controls/DBCtrls.h"
+#include "controls/StdCtrls.h"
 #include "db/Clock.h"
 #include "db/Currency.h"
 #include "db/Database.h"

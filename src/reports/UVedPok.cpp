@@ -1,6 +1,8 @@
 #include "reports/UVedPok.h"
 
 #include "controls/DBCtrls.h"
+#include "controls/StdCtrls.h"
+#include "controls/TableUtils.h"
 #include "db/Currency.h"
 #include "db/Database.h"
 #include "db/Formats.h"
@@ -118,7 +120,7 @@ TVedPok::TVedPok(QWidget *parent)
     OtchWrite = new TQuery(this);
     OtchWrite->setObjectName(QStringLiteral("OtchWrite"));
 
-    Edit2 = new QLineEdit(this);
+    Edit2 = new TWrapEdit(this, TextSizeOf(QStringLiteral("Klient"), QStringLiteral("FullName")));
     Edit2->setReadOnly(true);
     SpeedButton2 = reports::PickerButton(this);
     Controls->addWidget(new QLabel(QStringLiteral("Покупатель"), this), NextControlRow, 0);

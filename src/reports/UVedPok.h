@@ -24,7 +24,7 @@ class TVedPok : public TTradeReportForm {
     QDate PrevDate;
     bool NewDocRow = false;
 
-    QLineEdit *Edit2 = nullptr; // "Покупатель" (read-only)
+    TWrapEdit *Edit2 = nullptr; // "Покупатель" (read-only)
     QToolButton *SpeedButton2 = nullptr;
 
     TTable *Otch = nullptr;  // OtchKli.db under the index Num

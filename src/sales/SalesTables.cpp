@@ -26,16 +26,6 @@ QStringList writtenFields(const db::TableDef &def) {
 
 } // namespace
 
-void AddTableFields(TDataSet *dataSet, const QString &table) {
-    for (const db::FieldDef &f : tableDef(table).fields) {
-        TFieldType type;
-        int size = 0;
-        db::FieldTypeFromCode(QString::fromLatin1(f.type), type, size);
-        TField *field = dataSet->AddField(QString::fromLatin1(f.name), type, size);
-        if (type == TFieldType::ftDate) field->EditMask = QStringLiteral("!99/99/0000;1;_");
-    }
-}
-
 void SetUpdateStatements(TUpdateSQL *update, const QString &table) {
     const db::TableDef &def = tableDef(table);
     const QString name = QString::fromLatin1(def.sqlName);

@@ -1,15 +1,12 @@
 #pragma once
-// What the sales-document forms share about their tables: the fields of a table as the
-// schema declares them, the update statements of a query over one table, and the two
-// party blocks of a document header with what fills them from the reference books.
+// What the sales-document forms share about their tables: the update statements of a query over one table,
+// and the two party blocks of a document header with what fills them from the reference books.
+#include "controls/TableUtils.h"
+
 #include <QString>
 
 class TDataSet;
 class TUpdateSQL;
-
-// Declares the data fields of `table` on `dataSet`, in physical order with the types
-// and sizes of the schema; date fields get the date edit mask.
-void AddTableFields(TDataSet *dataSet, const QString &table);
 
 // Modify: every field but the key set in the row whose key equals the old key; insert:
 // every field but the key, in physical order; delete: the row with the old key.

@@ -5,6 +5,8 @@
 #include "contracts/USlDog.h"
 #include "controls/DBCtrls.h"
 #include "controls/DBGrid.h"
+#include "controls/StdCtrls.h"
+#include "controls/TableUtils.h"
 #include "db/Database.h"
 #include "db/Formats.h"
 #include "db/Query.h"
@@ -65,7 +67,9 @@ QPushButton *commandButton(const QString &caption, QWidget *parent) {
 
 // The boxes of one party tab, in its tab order.
 struct PartyBoxes {
-    TDBEdit *inn, *name, *adress, *bik, *schet, *kschet, *bank, *cyti, *tel, *okpo, *okonx;
+    TDBEdit *inn;
+    TDBMemo *name, *adress;
+    TDBEdit *bik, *schet, *kschet, *bank, *cyti, *tel, *okpo, *okonx;
     QToolButton *nameButton, *bankButton;
 };
 
@@ -73,10 +77,17 @@ PartyBoxes partyTab(QWidget *tab, TDataSource *source, TPartyBlock block) {
     const auto edit = [&](const char *part) {
         return new TDBEdit(tab, source, PartyField(block, QString::fromLatin1(part)));
     };
+    // A name and an address wrap over lines as wide as the tab gives them.
+    const auto wrapped = [&](const char *part) {
+        auto *memo = new TDBMemo(tab, source, PartyField(block, QString::fromLatin1(part)));
+        memo->SetWantReturns(false);
+        memo->SetColumns(75);
+        return memo;
+    };
     PartyBoxes b;
     b.inn = edit("INN");
-    b.name = edit("NAME");
-    b.adress = edit("ADRESS");
+    b.name = wrapped("NAME");
+    b.adress = wrapped("ADRESS");
     b.bik = edit("MFO");
     b.schet = edit("SCHET");
     b.kschet = edit("KSCHET");
@@ -148,32 +159,32 @@ TSchFak::TSchFak(TSpRasx *documents, QWidget *parent)
     // ---- Number row ---------------------------------------------------------------------
     EditNUMB_FAKT = edit("NUMB_FAKT");
     DBEdit3 = edit("DopNumb");
-    DBEdit3->setMaximumWidth(50);
     MaxN = commandButton(QStringLiteral("Max №"), this);
     EditDATE_FAKT = dateEdit("DATE_FAKT");
     EditNUMB_TTN = edit("NUMB_TTN");
     EditDATE_TTN = dateEdit("DATE_TTN");
     EditNUMB_SCHET = edit("NUMB_SCHET");
     EditDATE_SCHET = dateEdit("DATE_SCHET");
-    for (TDBEdit *box : {EditDATE_FAKT, EditDATE_TTN, EditDATE_SCHET})
-        box->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("00.00.00000")));
-    for (TDBEdit *box : {EditNUMB_FAKT, EditNUMB_TTN, EditNUMB_SCHET})
-        box->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("0000000")));
-    auto *numbers = new QHBoxLayout;
-    numbers->addWidget(label("№ фактуры"));
-    numbers->addWidget(EditNUMB_FAKT);
-    numbers->addWidget(DBEdit3);
-    numbers->addWidget(MaxN);
-    numbers->addWidget(label("Дата фактуры"));
-    numbers->addWidget(EditDATE_FAKT);
-    numbers->addWidget(label("№ ТТН"));
-    numbers->addWidget(EditNUMB_TTN);
-    numbers->addWidget(label("Дата ТТН"));
-    numbers->addWidget(EditDATE_TTN);
-    numbers->addWidget(label("№ Счета"));
-    numbers->addWidget(EditNUMB_SCHET);
-    numbers->addWidget(label("Дата Счета"));
-    numbers->addWidget(EditDATE_SCHET);
+    // Two rows: the invoice's number and date above, the waybill's and the bill's
+    // under them, numbers and dates in columns.
+    auto *invoiceNumber = new QHBoxLayout;
+    invoiceNumber->addWidget(EditNUMB_FAKT);
+    invoiceNumber->addWidget(DBEdit3);
+    invoiceNumber->addWidget(MaxN);
+    auto *numbers = new QGridLayout;
+    numbers->addWidget(label("№ фактуры"), 0, 0);
+    numbers->addLayout(invoiceNumber, 0, 1);
+    numbers->addWidget(label("Дата фактуры"), 0, 2);
+    numbers->addWidget(EditDATE_FAKT, 0, 3);
+    numbers->addWidget(label("№ ТТН"), 1, 0);
+    numbers->addWidget(EditNUMB_TTN, 1, 1, Qt::AlignLeft);
+    numbers->addWidget(label("Дата ТТН"), 1, 2);
+    numbers->addWidget(EditDATE_TTN, 1, 3);
+    numbers->addWidget(label("№ Счета"), 1, 4);
+    numbers->addWidget(EditNUMB_SCHET, 1, 5);
+    numbers->addWidget(label("Дата Счета"), 1, 6);
+    numbers->addWidget(EditDATE_SCHET, 1, 7);
+    numbers->setColumnStretch(8, 1);
 
     // ---- Panel1: the note of a bill, or the fields of an invoice or waybill ---------------
     Panel1 = new QFrame(this);
@@ -189,13 +200,16 @@ TSchFak::TSchFak(TSpRasx *documents, QWidget *parent)
     };
     Label32 = new QLabel(QStringLiteral("Примечание в счете"), Panel1);
     DBMemo1 = new TDBMemo(Panel1, DataSource1, QStringLiteral("Primech"));
-    DBMemo1->setMaximumHeight(60);
+    DBMemo1->SetColumns(100);
     SpeedButton11 = dictionaryButton(Panel1);
-    DBEdit9 = panelEdit("DOPOLN");
+    DBEdit9 = new TDBMemo(Panel1, DSpRasx, QStringLiteral("DOPOLN"));
+    DBEdit9->SetWantReturns(false);
     DBEdit10 = panelEdit("GRUZOPOL");
     DBEdit11 = panelEdit("GRUZOOTPR");
     DBEdit8 = panelEdit("PLATDOK");
     DBEdit2 = panelEdit("NalogProd");
+    // A percent: six characters show any rate.
+    if (TField *rate = SpRasx->FindField(QStringLiteral("NalogProd"))) rate->DisplayWidth = 6;
     DBEdit1 = new TDBDateEdit(Panel1, DSpRasx, QStringLiteral("DateOpl"));
     DBEdit12 = panelEdit("FIO_KLAD");
     DBEdit12->SetReadOnly(true);
@@ -279,7 +293,7 @@ TSchFak::TSchFak(TSpRasx *documents, QWidget *parent)
 
     // ---- Bottom row -----------------------------------------------------------------------
     SpeedButton10 = commandButton(QStringLiteral("F2 - Товар"), this);
-    Edit1 = new QLineEdit(this);
+    Edit1 = new TEdit(this, TextSizeOf(QStringLiteral("Dogovor"), QStringLiteral("NumbDog")));
     SpeedButton6 = dictionaryButton(this, QStringLiteral("F2 - Словарь"));
     SpeedButton7 = commandButton(QStringLiteral("F5 - Печать"), this);
     SpeedButton8 = commandButton(QStringLiteral("F10 - Выход"), this);
@@ -301,7 +315,7 @@ TSchFak::TSchFak(TSpRasx *documents, QWidget *parent)
     layout->addWidget(PageControl1);
     layout->addWidget(DBGrid1, 1);
     layout->addLayout(bottom);
-    resize(820, 640);
+    resize(sizeHint().width(), 780);
 
     const QList<QWidget *> order{EditNUMB_FAKT, DBEdit3,        EditDATE_FAKT,  EditNUMB_TTN,
                                  EditDATE_TTN,  EditNUMB_SCHET, EditDATE_SCHET, DBEdit9,

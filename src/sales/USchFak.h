@@ -82,14 +82,19 @@ class TSchFak : public TForm {
     QLabel *Label32; // "Примечание в счете"
     TDBMemo *DBMemo1;
     QToolButton *SpeedButton11; // remark picker
-    TDBEdit *DBEdit9, *DBEdit10, *DBEdit11, *DBEdit8, *DBEdit2, *DBEdit1, *DBEdit12;
+    TDBMemo *DBEdit9;
+    TDBEdit *DBEdit10, *DBEdit11, *DBEdit8, *DBEdit2, *DBEdit1, *DBEdit12;
     QTabWidget *PageControl1;
     QWidget *TabSheet1; // the counterparty
     QWidget *TabSheet2; // the own organisation
-    TDBEdit *EditINN_POK, *EditNAME_POKUPAT, *EditADRESS_POK, *EditMFO_POK, *EditSCHET_POK, *EditKSCHET_POK,
-        *EditBANK_POK, *EditCYTI_POK, *EditTEL_POK, *EditOKPO_POK, *EditOKONX_POK;
-    TDBEdit *EditINN_POST, *EditNAME_POST, *EditADRESS_POST, *EditMFO_POST, *EditSCHET_POST, *EditKSCHET_POST,
-        *EditBANK_POST, *EditCYTI_POST, *EditTEL_POST, *EditOKPO_POST, *EditOKONX_POST;
+    TDBEdit *EditINN_POK;
+    TDBMemo *EditNAME_POKUPAT, *EditADRESS_POK;
+    TDBEdit *EditMFO_POK, *EditSCHET_POK, *EditKSCHET_POK, *EditBANK_POK, *EditCYTI_POK, *EditTEL_POK,
+        *EditOKPO_POK, *EditOKONX_POK;
+    TDBEdit *EditINN_POST;
+    TDBMemo *EditNAME_POST, *EditADRESS_POST;
+    TDBEdit *EditMFO_POST, *EditSCHET_POST, *EditKSCHET_POST, *EditBANK_POST, *EditCYTI_POST, *EditTEL_POST,
+        *EditOKPO_POST, *EditOKONX_POST;
     QToolButton *SpeedButton1, *SpeedButton2; // counterparty, its account
     QToolButton *SpeedButton5, *SpeedButton3; // own organisation, its account
     TDBGrid *DBGrid1;                         // the lines

@@ -5,6 +5,8 @@
 #include "app/UConfig.h"
 #include "controls/DBCtrls.h"
 #include "controls/DBGrid.h"
+#include "controls/StdCtrls.h"
+#include "controls/TableUtils.h"
 #include "db/Clock.h"
 #include "db/Formats.h"
 #include "refbooks/USlBankP.h"
@@ -144,9 +146,11 @@ TSpRasx::TSpRasx(QWidget *parent) : TForm(parent) {
     // ---- Layout -------------------------------------------------------------------
     datvx = new TDateTimePicker(this);
     datis = new TDateTimePicker(this);
-    Edit2 = new QLineEdit(this);
+    // Full names over three lines: the filters stay low above the list.
+    const int fullName = TextSizeOf(QStringLiteral("Klient"), QStringLiteral("FullName"));
+    Edit2 = new TWrapEdit(this, fullName, 75);
     Edit2->setReadOnly(true);
-    Edit1 = new QLineEdit(this);
+    Edit1 = new TWrapEdit(this, fullName, 75);
     SpeedButton1 = dictionaryButton(this);
     SpeedButton2 = dictionaryButton(this);
     Label4 = new QLabel(QStringLiteral("Поставщик"), this);
@@ -154,10 +158,14 @@ TSpRasx::TSpRasx(QWidget *parent) : TForm(parent) {
     BitBtn1 = new QPushButton(QStringLiteral("F7 - Выбрать"), this);
     BitBtn1->setAutoDefault(false);
     auto *filters = new QGridLayout;
+    // The dates in a row of their own, not as wide as the names under them.
+    auto *dates = new QHBoxLayout;
+    dates->addWidget(datvx);
+    dates->addWidget(new QLabel(QStringLiteral("по"), this));
+    dates->addWidget(datis);
+    dates->addStretch();
     filters->addWidget(new QLabel(QStringLiteral("Период с"), this), 0, 0);
-    filters->addWidget(datvx, 0, 1);
-    filters->addWidget(new QLabel(QStringLiteral("по"), this), 0, 2);
-    filters->addWidget(datis, 0, 3);
+    filters->addLayout(dates, 0, 1, 1, 3);
     filters->addWidget(BitBtn1, 0, 5);
     filters->addWidget(Label4, 1, 0);
     filters->addWidget(Edit2, 1, 1, 1, 3);

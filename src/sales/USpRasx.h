@@ -6,10 +6,10 @@
 // the line arithmetic) and the highest invoice number `MaxFakt`: the editor, the
 // payments form, the prints and the contract card work on them directly.
 #include "controls/Forms.h"
+#include "controls/StdCtrls.h"
 #include "db/Query.h"
 
 class QLabel;
-class QLineEdit;
 class QPushButton;
 class QToolButton;
 class TDBGrid;
@@ -48,10 +48,10 @@ class TSpRasx : public TForm {
     TDateTimePicker *datvx = nullptr; // period start
     TDateTimePicker *datis = nullptr; // period end
     QLabel *Label4 = nullptr;         // own organisation's label ("Поставщик" when issued)
-    QLineEdit *Edit2 = nullptr;       // own organisation listed (shown only)
+    TWrapEdit *Edit2 = nullptr;       // own organisation listed (shown only)
     QToolButton *SpeedButton1 = nullptr;
     QLabel *Label3 = nullptr;   // counterparty's label ("Покупатель" when issued)
-    QLineEdit *Edit1 = nullptr; // counterparty name pattern: "*" any characters, "?" one
+    TWrapEdit *Edit1 = nullptr; // counterparty name pattern: "*" any characters, "?" one
     QToolButton *SpeedButton2 = nullptr;
     QPushButton *BitBtn1 = nullptr; // "F7 - Выбрать"
     TDBGrid *DBGrid1 = nullptr;

@@ -135,9 +135,9 @@ class TestCard : public ScriptedTestCase {
             UiScript::OnShow<TQuery_f>([](TQuery_f *q) { q->BitBtn1->click(); }); // "Покупка"
             UiScript::OnShow<TSchFak>([&](TSchFak *e) {
                 QCOMPARE(e->EditNUMB_FAKT->text(), QStringLiteral("4"));
-                QCOMPARE(e->EditNAME_POKUPAT->text(), QStringLiteral("ООО \"Ландыш\""));
+                QCOMPARE(e->EditNAME_POKUPAT->toPlainText(), QStringLiteral("ООО \"Ландыш\""));
                 QCOMPARE(e->EditSCHET_POK->text(), QStringLiteral("40702810100000000808"));
-                QCOMPARE(e->EditNAME_POST->text(), QStringLiteral("ООО \"Вереск\""));
+                QCOMPARE(e->EditNAME_POST->toPlainText(), QStringLiteral("ООО \"Вереск\""));
                 QCOMPARE(
                     count("select count(*) from FAKTUR_ZAG where Dogovor_id = ? and FL_SVOY = 'b'", {dog}),
                     1);

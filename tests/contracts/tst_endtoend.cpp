@@ -133,7 +133,7 @@ class TestEndToEnd : public ScriptedTestCase {
                 UiScript::OnShow<TQuery_f>([](TQuery_f *q) { q->BitBtn2->click(); });
                 UiScript::OnShow<TSchFak>([](TSchFak *e) {
                     QCOMPARE(e->EditNUMB_FAKT->text(), QStringLiteral("1"));
-                    QCOMPARE(e->EditNAME_POKUPAT->text(), QStringLiteral("ООО \"Ландыш\""));
+                    QCOMPARE(e->EditNAME_POKUPAT->toPlainText(), QStringLiteral("ООО \"Ландыш\""));
                     QCOMPARE(e->EditBANK_POST->text(), QStringLiteral("ПАО Сбербанк"));
                     QCOMPARE(e->Edit1->text(), QStringLiteral("15"));
                     QTest::keyClick(e->EditNUMB_FAKT, Qt::Key_F10);

@@ -26,6 +26,11 @@ using namespace ledgerdata;
 
 namespace {
 
+void type(TDBMemo *box, const QString &text) {
+    box->setFocus();
+    box->setPlainText(text);
+}
+
 void type(QLineEdit *box, const QString &text) {
     box->setFocus();
     box->setText(text);

@@ -82,7 +82,7 @@ class TestEndToEnd : public ScriptedTestCase {
             UiScript::OnShow<TSchFak>([](TSchFak *e) {
                 QCOMPARE(e->EditNUMB_FAKT->text(), QStringLiteral("1"));
                 QCOMPARE(e->EditDATE_FAKT->text(), QStringLiteral("20.03.2024"));
-                QCOMPARE(e->EditNAME_POST->text(), QStringLiteral("ООО \"Вереск\""));
+                QCOMPARE(e->EditNAME_POST->toPlainText(), QStringLiteral("ООО \"Вереск\""));
                 QCOMPARE(e->EditBANK_POST->text(), QStringLiteral("ПАО Сбербанк"));
                 QCOMPARE(e->PageControl1->tabText(0), QStringLiteral("Покупатель"));
                 type(e->EditINN_POK, QStringLiteral("5012000012"));

@@ -187,8 +187,7 @@ class TestRegister : public ScriptedTestCase {
         // Saved, a document the period does not take goes from the list.
         UiScript::OnShow<TSchFak>([](TSchFak *e) {
             e->EditNAME_POKUPAT->setFocus();
-            e->EditNAME_POKUPAT->setText(QStringLiteral("ООО \"Новая\""));
-            emit e->EditNAME_POKUPAT->textEdited(e->EditNAME_POKUPAT->text());   // typed, not left
+            e->EditNAME_POKUPAT->setPlainText(QStringLiteral("ООО \"Новая\""));  // typed, not left
             UiScript::ExpectError(QStringLiteral("Проверте БИК Вашего банка!")); // a new buyer without BIK
             QTest::keyClick(e->EditNAME_POKUPAT, Qt::Key_F10);
             QVERIFY(!e->isVisible());

@@ -1,0 +1,118 @@
+#include "controls/StdCtrls.h"
+
+#include "controls/DBCtrls.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTextCursor>
+#include <QTextDocument>
+
+int LineBoxWidth(const QLineEdit *box, int chars) {
+    const QFontMetrics fm = box->fontMetrics();
+    // QLineEdit's own hint holds 17 "x"; the frame and margins around them stay.
+    return box->QLineEdit::sizeHint().width() - 17 * fm.horizontalAdvance(QLatin1Char('x')) +
+           chars * fm.horizontalAdvance(QLatin1Char('0')) + fm.horizontalAdvance(QLatin1Char(' '));
+}
+
+QSize WrappedBoxSize(const QPlainTextEdit *box, int chars, int columns) {
+    const QFontMetrics fm = box->fontMetrics();
+    columns = qMin(chars, columns);
+    const int lines = qBound(2, (chars + columns - 1) / columns + 1, 8);
+    const int frame = 2 * box->frameWidth() + 2 * int(box->document()->documentMargin());
+    return QSize((columns + 1) * fm.horizontalAdvance(QLatin1Char('0')) + frame,
+                 lines * fm.lineSpacing() + frame);
+}
+
+bool KeepWithinLimit(QPlainTextEdit *box, int limit, int breakChars) {
+    const QString text = box->toPlainText();
+    const auto counted = [breakChars](const QString &s) {
+        return int(s.size()) + (breakChars - 1) * int(s.count(QLatin1Char('\n')));
+    };
+    int stored = counted(text);
+    if (limit <= 0 || stored <= limit) return false;
+    QTextCursor cursor = box->textCursor();
+    const int end = cursor.position();
+    int from = end;
+    while (from > 0 && stored > limit) {
+        --from;
+        stored -= text[from] == QLatin1Char('\n') ? breakChars : 1;
+    }
+    if (from > 0 && text[from].isLowSurrogate()) --from;
+    cursor.setPosition(from);
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    if (stored > limit) { // the excess does not stand before the caret: cut the end
+        cursor.setPosition(0);
+        cursor.setPosition(int(text.size()), QTextCursor::KeepAnchor);
+        QString kept = text;
+        while (!kept.isEmpty() && counted(kept) > limit)
+            kept.chop(1);
+        DropLoneSurrogates(kept);
+        cursor.insertText(kept);
+    } else {
+        cursor.removeSelectedText();
+    }
+    QApplication::beep();
+    return true;
+}
+
+// ---- TEdit --------------------------------------------------------------------------------------
+
+TEdit::TEdit(QWidget *parent, int maxLength) : QLineEdit(parent) {
+    setMaxLength(maxLength);
+    setSizePolicy(QSizePolicy::Preferred, sizePolicy().verticalPolicy());
+}
+
+QSize TEdit::sizeHint() const {
+    QSize hint = QLineEdit::sizeHint();
+    if (maxLength() < 32767) hint.setWidth(LineBoxWidth(this, maxLength()));
+    return hint;
+}
+
+QSize TEdit::minimumSizeHint() const {
+    QSize hint = QLineEdit::minimumSizeHint();
+    if (maxLength() < 32767) hint.setWidth(qMax(hint.width(), LineBoxWidth(this, maxLength())));
+    return hint;
+}
+
+// ---- TWrapEdit ----------------------------------------------------------------------------------
+
+TWrapEdit::TWrapEdit(QWidget *parent, int maxLength, int columns)
+    : QPlainTextEdit(parent), m_maxLength(maxLength), m_columns(columns) {
+    setTabChangesFocus(true);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    connect(this, &QPlainTextEdit::textChanged, this, [this] {
+        if (!m_setting) keepOneLine();
+    });
+}
+
+void TWrapEdit::setText(const QString &text) {
+    m_setting = true;
+    setPlainText(QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')).left(m_maxLength));
+    document()->setModified(false);
+    m_setting = false;
+}
+
+void TWrapEdit::keepOneLine() {
+    if (toPlainText().contains(QLatin1Char('\n'))) {
+        QTextCursor cursor = document()->find(QStringLiteral("\n"));
+        cursor.insertText(QStringLiteral(" ")); // changes the text again: that call goes on
+        return;
+    }
+    KeepWithinLimit(this, m_maxLength);
+}
+
+QSize TWrapEdit::sizeHint() const {
+    return WrappedBoxSize(this, m_maxLength, m_columns);
+}
+
+QSize TWrapEdit::minimumSizeHint() const {
+    return sizeHint();
+}
+
+void TWrapEdit::keyPressEvent(QKeyEvent *event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->ignore();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}

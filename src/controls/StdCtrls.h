@@ -1,0 +1,54 @@
+#pragma once
+// Text boxes of a form that are not bound to a field but hold a field's kind of text (a
+// filter by an account, a partner's name shown), sized like the bound ones: a box is as
+// wide as the longest text it may hold, and a long one-line text wraps over lines.
+//
+//     Edit1 = new TEdit(this, TextSizeOf(QStringLiteral("PlanSch"), QStringLiteral("Schet")));
+//     Edit2 = new TWrapEdit(this, TextSizeOf(QStringLiteral("Klient"), QStringLiteral("FullName")));
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+// The width of a one-line box that shows `chars` characters beside its frame and
+// margins, in the box's font.
+int LineBoxWidth(const QLineEdit *box, int chars);
+// The size of a wrapped box that shows `chars` characters at up to `columns` a line,
+// with a line more for the words that wrap early.
+QSize WrappedBoxSize(const QPlainTextEdit *box, int chars, int columns = 50);
+// Takes back what a wrapped box holds beyond `limit` characters (a line break counts
+// `breakChars`): the excess typed or pasted before the caret, else the end; whole
+// characters only, with a beep. False when the text was within the limit.
+bool KeepWithinLimit(QPlainTextEdit *box, int limit, int breakChars = 1);
+
+// A one-line box of up to maxLength() characters, wide enough to show them all.
+class TEdit : public QLineEdit {
+    Q_OBJECT
+  public:
+    explicit TEdit(QWidget *parent = nullptr, int maxLength = 32767);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+};
+
+// A one-line text of up to maxLength() characters shown wrapped over lines of up to
+// `columns` characters: Enter and Tab go to the form, a pasted line break becomes a
+// blank. It reads and is set as a one-line box is (text, setText, isModified).
+class TWrapEdit : public QPlainTextEdit {
+    Q_OBJECT
+  public:
+    TWrapEdit(QWidget *parent, int maxLength, int columns = 50);
+    QString text() const { return toPlainText(); }
+    void setText(const QString &text);
+    int maxLength() const { return m_maxLength; }
+    // Whether the user changed the text since it was last set.
+    bool isModified() const { return document()->isModified(); }
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+  protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+  private:
+    void keepOneLine();
+    int m_maxLength;
+    int m_columns;
+    bool m_setting = false;
+};
