@@ -41,6 +41,9 @@ struct State {
     int savepointCounter = 0;
     QSet<TDataSet *> appliedInTransaction;
     qint64 rollbacks = 0; // rolled-back transactions: their rows changed back
+    // Statements run again and again (PrepareCached), finalized before the connection
+    // closes.
+    std::map<QString, StatementPtr> cached;
 };
 
 State &state() {
@@ -610,6 +613,19 @@ StatementPtr Prepare(const QString &sql) {
     return StatementPtr(stmt);
 }
 
+sqlite3_stmt *PrepareCached(const QString &sql) {
+    State &s = state();
+    const auto known = s.cached.find(sql);
+    if (known != s.cached.end()) {
+        sqlite3_reset(known->second.get());
+        sqlite3_clear_bindings(known->second.get());
+        return known->second.get();
+    }
+    StatementPtr stmt = Prepare(sql);
+    if (s.cached.size() >= 64) s.cached.clear(); // none of them is running now
+    return s.cached.emplace(sql, std::move(stmt)).first->second.get();
+}
+
 void BindValue(sqlite3_stmt *stmt, int position, const QVariant &v) {
     int rc = SQLITE_OK;
     if (v.isNull()) {
@@ -702,6 +718,7 @@ void closeConnection(State &s) {
     s.locks.clear();
     s.appliedInTransaction.clear();
     s.savepointDepth = 0;
+    s.cached.clear();
     sqlite3_close_v2(s.handle);
     s.handle = nullptr;
     s.readOnlyNotice.clear();

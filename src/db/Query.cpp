@@ -39,7 +39,15 @@ TParams &TQuery::Params() {
 
 TParam *TQuery::ParamByName(const QString &name) { return Params().ParamByName(name); }
 
-QString TQuery::TranslatedSQL() const { return db::TranslateSql(m_sql.join(QLatin1Char('\n'))); }
+QString TQuery::TranslatedSQL() const {
+    // Translated once per text: a statement run in a loop keeps its text.
+    const QString text = m_sql.join(QLatin1Char('\n'));
+    if (text != m_translatedFrom || m_translated.isNull()) {
+        m_translated = db::TranslateSql(text);
+        m_translatedFrom = text;
+    }
+    return m_translated;
+}
 
 void TQuery::syncParams() {
     const QString text = m_sql.join(QLatin1Char('\n'));
@@ -174,9 +182,11 @@ void TQuery::ExecSQL() {
     db::Database::suspendReaders();
     syncParams();
     const QString sql = TranslatedSQL();
-    db::StatementPtr stmt = db::Prepare(sql);
-    bindParams(stmt.get());
-    db::StepDone(stmt.get(), sql);
+    sqlite3_stmt *stmt = db::PrepareCached(sql);
+    // Left reset however the run ends, so it holds nothing between runs.
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> resetter(stmt, sqlite3_reset);
+    bindParams(stmt);
+    db::StepDone(stmt, sql);
     m_rowsAffected = sqlite3_changes(db::Database::handle());
 }
 

@@ -60,6 +60,7 @@ private:
 
     QStringList m_sql;
     QString m_parsedText;
+    mutable QString m_translatedFrom, m_translated;
     TParams m_params;
     int m_rowsAffected = 0;
 };

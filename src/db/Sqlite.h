@@ -18,6 +18,11 @@ using StatementPtr = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
 // engine's message and the statement text.
 StatementPtr Prepare(const QString &sql);
 
+// A statement prepared once and kept until the database closes, for one run to its end
+// again and again (a write in a loop): returned reset, with no values bound. The
+// caller runs it to its end before anything else may ask for the same text.
+sqlite3_stmt *PrepareCached(const QString &sql);
+
 // Binds a stored value (null, integer, double, text, blob) at a 1-based position.
 void BindValue(sqlite3_stmt *stmt, int position, const QVariant &stored);
 

@@ -602,14 +602,24 @@ private slots:
             k.SetIndexName("Nam");
             k.Open();
             addKlient(k, "Ромашка", "F");
+            // A statement run in a loop stays prepared; it goes with the connection.
+            TQuery write;
+            write.SetSQLText("update Klient set Adress = :a where Name = 'Ромашка'");
+            write.ParamByName("a")->SetAsString("Тверь");
+            write.ExecSQL();
+            write.ExecSQL();
+            QCOMPARE(write.RowsAffected(), 1);
             // The maintenance commands close the database under open datasets and
             // open it again; the datasets can then be reopened.
             db::Database::Close();
             QVERIFY(!k.Active());
             QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList({"orbek.db"}));
             db::Database::Open(folder);
+            write.ParamByName("a")->SetAsString("Москва");
+            write.ExecSQL();
             k.Open();
             QCOMPARE(k.RecordCount(), 1);
+            QCOMPARE(k.FieldByName("Adress")->AsString(), QString("Москва"));
             QCOMPARE(k.IndexName(), QString("Nam"));
             k.ReindexTable();
         }
