@@ -3,6 +3,7 @@
 #include "controls/Application.h"
 #include "controls/UiScript.h"
 #include "db/Errors.h"
+#include "print/PreviewWindow.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -233,6 +234,18 @@ void UseRussianInterface() {
 // Every application object of the program and of its tests speaks Russian from the
 // moment it exists.
 Q_COREAPP_STARTUP_FUNCTION(UseRussianInterface)
+
+namespace {
+
+// The report preview sits below the form kit: what goes wrong in it once it shows
+// reaches the user in the one error box, with its detail behind "Подробнее".
+void routePreviewErrors() {
+    rep::SetErrorReporter(&ShowException);
+}
+
+} // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(routePreviewErrors)
 
 bool TApplication::notify(QObject *receiver, QEvent *event) {
     try {

@@ -51,6 +51,25 @@ class HeldPages : public TPageSource {
     size_t m_next = 0;
 };
 
+TErrorReporter errorReporter = nullptr;
+
+// An error met after the window showed, told the user through the program's error box
+// when one is set; else in a plain box with the detail behind its toggle.
+void reportError(QWidget *window, std::exception_ptr error) {
+    if (errorReporter) {
+        errorReporter(error);
+        return;
+    }
+    try {
+        std::rethrow_exception(error);
+    } catch (const EOrbekError &e) {
+        QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), e.message(), QMessageBox::Ok,
+                        window);
+        box.setDetailedText(e.detail());
+        box.exec();
+    }
+}
+
 class WaitCursor {
   public:
     WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -60,6 +79,10 @@ class WaitCursor {
 };
 
 } // namespace
+
+void SetErrorReporter(TErrorReporter reporter) {
+    errorReporter = reporter;
+}
 
 // One page, drawn as a white sheet at a zoom.
 class PageView : public QWidget {
@@ -183,10 +206,10 @@ bool TPreviewWindow::reach(int index) {
         const WaitCursor wait;
         m_pages->Reach(index);
         return true;
-    } catch (const EOrbekError &e) {
+    } catch (const EOrbekError &) {
         m_layoutTimer.stop();
         updatePageLabel();
-        QMessageBox::critical(this, QApplication::applicationName(), e.message());
+        reportError(this, std::current_exception());
         return false;
     }
 }
@@ -194,10 +217,10 @@ bool TPreviewWindow::reach(int index) {
 void TPreviewWindow::layOutInBackground() {
     try {
         m_pages->LayOutFor(LayoutSliceMs);
-    } catch (const EOrbekError &e) {
+    } catch (const EOrbekError &) {
         m_layoutTimer.stop();
         updatePageLabel();
-        QMessageBox::critical(this, QApplication::applicationName(), e.message());
+        reportError(this, std::current_exception());
         return;
     }
     if (m_pages->Complete()) m_layoutTimer.stop();
@@ -253,8 +276,8 @@ void TPreviewWindow::printReport() {
         const WaitCursor wait;
         const auto pages = m_pages->Reader();
         PrintPages(*pages, m_printer);
-    } catch (const EOrbekError &e) {
-        QMessageBox::critical(this, QApplication::applicationName(), e.message());
+    } catch (const EOrbekError &) {
+        reportError(this, std::current_exception());
     }
 }
 
@@ -278,8 +301,8 @@ void TPreviewWindow::saveAsPdf() {
         const WaitCursor wait;
         const auto pages = m_pages->Reader();
         WritePdf(*pages, fileName);
-    } catch (const EOrbekError &e) {
-        QMessageBox::critical(this, QApplication::applicationName(), e.message());
+    } catch (const EOrbekError &) {
+        reportError(this, std::current_exception());
     }
 }
 

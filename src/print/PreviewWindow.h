@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <exception>
 #include <limits>
 #include <memory>
 
@@ -28,7 +29,8 @@ class TPreviewWindow : public QWidget {
     Q_OBJECT
   public:
     // Lays out the first pages at once: an error of the layout there throws
-    // EOrbekError from the constructor; later ones are shown in a message box.
+    // EOrbekError from the constructor; later ones (a page further on, printing,
+    // saving) are told through the error reporter.
     explicit TPreviewWindow(std::unique_ptr<TPageSource> pages, QWidget *parent = nullptr);
     explicit TPreviewWindow(TPreparedReport report, QWidget *parent = nullptr);
     ~TPreviewWindow() override;
@@ -71,6 +73,12 @@ class TPreviewWindow : public QWidget {
     QLabel *m_pageLabel = nullptr;
     QList<QAction *> m_needPages;
 };
+
+// How the preview tells the user of an error it meets once shown. The print layer
+// knows no error box of its own: the form kit sets the program's at start-up, and
+// until one is set a plain message box shows the error with its detail.
+using TErrorReporter = void (*)(std::exception_ptr error);
+void SetErrorReporter(TErrorReporter reporter);
 
 // Shows the pages in a preview window and returns when the user closes it. The
 // window blocks the program's other windows meanwhile, so nothing the report read

@@ -6,6 +6,8 @@
 #include "controls/HelpWindow.h"
 #include "controls/UiScript.h"
 #include "db/Errors.h"
+#include "print/LongReport.h"
+#include "print/PreviewWindow.h"
 #include "support/TestSupport.h"
 
 #include <QLabel>
@@ -279,6 +281,40 @@ private slots:
         std::unique_ptr<QDialog> plain(CreateErrorBox(QStringLiteral("Ошибка"), QString()));
         QVERIFY(!plain->findChild<QPushButton *>(QStringLiteral("More")));
         QVERIFY(!plain->findChild<QPlainTextEdit *>());
+    }
+
+    // The report preview, below the form kit, tells a page that fails further on in the
+    // program's error box: the sentence in the text, the engine's words only behind
+    // "Подробнее"; the pages laid out before stay. Both when the user asks for the last
+    // page and when the window lays the pages out while the user looks.
+    void previewTellsLaterPageErrorsInTheErrorBox() {
+        const QString sentence = QStringLiteral("Данные отчета не прочитаны: файл базы данных поврежден. "
+                                                "Восстановите данные из архива");
+        const QString detail = QStringLiteral("database disk image is malformed (11)\nselect * from PlatPor");
+        LongReport report(30);
+        const GeneratedRows &rows = report.rows;
+        report.detail->BeforePrint = [&](TRepBand *, bool &) {
+            if (rows.furthest == 20 * GeneratedRows::PerGroup + 25) throw EDatabaseError(sentence, detail);
+        };
+        for (const bool askedForLastPage : {true, false}) {
+            UiScript::Reset();
+            UiScript::ExpectError(sentence + QLatin1Char('.'));
+            rep::TPreviewWindow window(report.rep.StartLayout());
+            QVERIFY(UiScript::Messages().isEmpty());
+            if (askedForLastPage)
+                window.ShowPage(rep::TPreviewWindow::LastPage);
+            else
+                QTRY_COMPARE(UiScript::Messages().size(), 1);
+            QCOMPARE(UiScript::Messages().size(), 1);
+            const UiScript::Message &shown = UiScript::Messages().front();
+            QCOMPARE(shown.caption, AppTitle());
+            QCOMPARE(shown.kind, int(mtError));
+            QCOMPARE(shown.text, sentence + QLatin1Char('.'));
+            QCOMPARE(shown.detail, detail);
+            QCOMPARE(window.PageCount(), 20); // the pages before the 21st, which failed half-way
+            window.ShowPage(0);
+            QCOMPARE(window.PageIndex(), 0);
+        }
     }
 
     void guardShowsErrorsAndKeepsTheFormOpen() {
