@@ -36,22 +36,15 @@ namespace {
 // Boxes whose content has no longest form: a folder's path scrolls in its box.
 const QStringList FreeLengthBoxes = {QStringLiteral("TExpOld.Path1")};
 
+// A bound control by its field, another by its class and where it stands.
 QString nameOf(const QWidget *form, const QWidget *w) {
-    QString name = w->objectName();
-    if (const auto *box = qobject_cast<const TDBEdit *>(w)) name = box->DataLink->DataField();
-    if (const auto *memo = qobject_cast<const TDBMemo *>(w)) name = memo->DataLink->DataField();
-    if (const auto *combo = qobject_cast<const TDBComboBox *>(w)) name = combo->DataLink->DataField();
-    if (const auto *combo = qobject_cast<const TDBLookupComboBox *>(w)) name = combo->DataLink->DataField();
-    if (const auto *text = qobject_cast<const TDBText *>(w)) name = text->DataLink->DataField();
-    if (name.isEmpty()) {
-        // A variable's name is not at hand: the class and where the widget stands.
-        const QPoint at = w->mapTo(form, QPoint());
-        name = QStringLiteral("%1 at %2,%3")
-                   .arg(QString::fromLatin1(w->metaObject()->className()))
-                   .arg(at.x())
-                   .arg(at.y());
-    }
-    return name;
+    if (const auto *link = w->findChild<TFieldDataLink *>(QString(), Qt::FindDirectChildrenOnly))
+        return link->DataField();
+    const QPoint at = w->mapTo(form, QPoint());
+    return QStringLiteral("%1 at %2,%3")
+        .arg(QString::fromLatin1(w->metaObject()->className()))
+        .arg(at.x())
+        .arg(at.y());
 }
 
 // The widest text a box of `chars` characters holds, in the box's font: digits, as
