@@ -53,7 +53,7 @@ QFont DeviceFont(const TRepFont &font, double dotsPerMm, double deviceDpi) {
 }
 
 FontMetrics::FontMetrics(const TRepFont &font) : m_font(measuringFont(font)), m_metrics(m_font) {
-    m_advances.fill(-1);
+    m_advances.fill(Unknown);
     m_ascent = m_metrics.ascent() * MmPerPixel;
     m_descent = m_metrics.descent() * MmPerPixel;
     m_lineSpacing = m_metrics.lineSpacing() * MmPerPixel;
@@ -74,10 +74,11 @@ double FontMetrics::TextWidth(const QString &text) const {
             if (ch.isSurrogate() || (script != QChar::Script_Common && script != QChar::Script_Latin &&
                                      script != QChar::Script_Cyrillic && script != QChar::Script_Greek))
                 return m_metrics.horizontalAdvance(text) * MmPerPixel;
-            advance = &m_otherAdvances.try_emplace(code, -1.0).first->second;
+            advance = &m_otherAdvances.try_emplace(code, Unknown).first->second;
         }
-        if (ch.isMark()) return m_metrics.horizontalAdvance(text) * MmPerPixel;
-        if (*advance < 0) *advance = m_metrics.horizontalAdvance(ch) * MmPerPixel;
+        if (*advance == Unknown)
+            *advance = ch.isMark() ? Shaped : m_metrics.horizontalAdvance(ch) * MmPerPixel;
+        if (*advance == Shaped) return m_metrics.horizontalAdvance(text) * MmPerPixel;
         width += *advance;
     }
     return width;

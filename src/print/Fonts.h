@@ -37,7 +37,9 @@ class FontMetrics {
   private:
     QFont m_font; // measuring font: 100 pixels per point
     QFontMetricsF m_metrics;
-    // Advances in mm, measured on first use (-1: not yet): below U+0500 by code, above in the map.
+    // Advances in mm, measured on first use: below U+0500 by code, above in the map.
+    // Unknown: not measured yet; Shaped: a combining mark, whose text is measured whole.
+    static constexpr double Unknown = -1, Shaped = -2;
     mutable std::array<double, 0x500> m_advances;
     mutable std::unordered_map<char16_t, double> m_otherAdvances;
     double m_ascent, m_descent, m_lineSpacing;

@@ -147,6 +147,7 @@ class TReportLayout {
     std::optional<TPage> m_page; // being filled
     std::deque<TPage> m_ready;   // full, not yet handed over
     int m_pageCount = 0;         // pages started
+    size_t m_textsPerPage = 0;   // the most texts a page held so far: room made at once
     double m_y = 0;              // next band's top on the current page
     double m_limit = 0;          // where the page footer begins
     double m_contentTop = 0;     // below the page's headers
@@ -301,6 +302,7 @@ void TReportLayout::startPage() {
     const bool first = m_pageCount++ == 0;
     TPage &page = m_page.emplace();
     page.Size = QSizeF(m_report.PageWidth(), m_report.PageHeight());
+    page.Texts.reserve(m_textsPerPage);
     const auto &margins = m_report.Page;
     if (m_report.Frame.Any())
         page.Frames.push_back({QRectF(margins.LeftMargin, margins.TopMargin,
@@ -329,6 +331,7 @@ void TReportLayout::finishPage(bool last) {
             placeBand(m_pageFooter, m_report.PageHeight() - m_report.Page.BottomMargin - height, height);
         resetAfterPrint(m_pageFooter);
     }
+    m_textsPerPage = std::max(m_textsPerPage, m_page->Texts.size());
     m_ready.push_back(std::move(*m_page));
     m_page.reset();
 }
@@ -496,45 +499,25 @@ void TReportLayout::placeText(CompiledElement &element, QRectF box, double limit
     const QRectF area =
         e->Padding > 0 && box.width() > 2 * e->Padding ? box.adjusted(e->Padding, 0, -e->Padding, 0) : box;
 
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-    QStringList lines;
-    if (e->WordWrap && !e->AutoSize) {
-        if (element.wrappedWidth != area.width() || element.wrappedText != text) {
-            element.wrapped = metrics.WrapLines(text, area.width());
-            element.wrappedText = text;
-            element.wrappedWidth = area.width();
-        }
-        lines = element.wrapped;
-    } else if (text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'))) {
-        lines = text.split(lineBreak);
-    } else {
-        lines = QStringList{text};
-    }
-    const double boxBottom = qMin(area.bottom(), limit);
     const double spacing = metrics.LineSpacing();
-    // The lines that fit: the first always, a further one when it ends inside the box.
-    qsizetype fitting = 1;
-    while (fitting < lines.size() &&
-           area.top() + fitting * spacing + metrics.Ascent() + metrics.Descent() <= boxBottom + 0.1)
-        ++fitting;
-    lines.resize(fitting);
-    double top = area.top();
-    if (e->Layout == tlCenter) {
-        const double block = (lines.size() - 1) * spacing + metrics.Ascent() + metrics.Descent();
-        top += qMax(0.0, (area.height() - block) / 2);
-    }
-    for (int i = 0; i < lines.size(); ++i) {
-        const double lineTop = top + i * spacing;
+    // Where the first of `count` lines stands.
+    auto firstLineTop = [&](qsizetype count) {
+        double top = area.top();
+        if (e->Layout == tlCenter) {
+            const double block = double(count - 1) * spacing + metrics.Ascent() + metrics.Descent();
+            top += qMax(0.0, (area.height() - block) / 2);
+        }
+        return top;
+    };
+    auto placeLine = [&](const QString &line, qsizetype i, qsizetype count, double top) {
+        const double lineTop = top + double(i) * spacing;
         const double baseline = lineTop + metrics.Ascent();
-        const QString &line = lines[i];
-        if (line.isEmpty()) continue;
         TPageText item;
         item.Text = line;
         item.Font = element.font;
         item.Alignment = e->Alignment;
-        item.Box = lines.size() == 1 && e->Layout == tlTop
-                       ? area
-                       : QRectF(area.left(), lineTop, area.width(), spacing);
+        item.Box =
+            count == 1 && e->Layout == tlTop ? area : QRectF(area.left(), lineTop, area.width(), spacing);
         item.Width = metrics.TextWidth(line);
         double x = area.left();
         if (!e->AutoSize) {
@@ -555,7 +538,36 @@ void TReportLayout::placeText(CompiledElement &element, QRectF box, double limit
             item.ClipRect = QRectF(QPointF(left, clipTop), QPointF(right, bottom));
         }
         page.Texts.push_back(std::move(item));
+    };
+
+    // Most texts of a table are one line as they stand: the first line always prints.
+    const bool wraps = e->WordWrap && !e->AutoSize;
+    if (!wraps && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'))) {
+        placeLine(text, 0, 1, firstLineTop(1));
+        return;
     }
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    QStringList lines;
+    if (wraps) {
+        if (element.wrappedWidth != area.width() || element.wrappedText != text) {
+            element.wrapped = metrics.WrapLines(text, area.width());
+            element.wrappedText = text;
+            element.wrappedWidth = area.width();
+        }
+        lines = element.wrapped;
+    } else {
+        lines = text.split(lineBreak);
+    }
+    const double boxBottom = qMin(area.bottom(), limit);
+    // The lines that fit: the first always, a further one when it ends inside the box.
+    qsizetype fitting = 1;
+    while (fitting < lines.size() &&
+           area.top() + double(fitting) * spacing + metrics.Ascent() + metrics.Descent() <= boxBottom + 0.1)
+        ++fitting;
+    lines.resize(fitting);
+    const double top = firstLineTop(lines.size());
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        if (!lines[i].isEmpty()) placeLine(lines[i], i, lines.size(), top);
 }
 
 // One more detail row counts in every running total.
