@@ -964,8 +964,7 @@ int TDataSet::readForward(int count, db::Seek seek, const QByteArray &key) {
             // Rows come in the order of an index: one statement read as far as wanted,
             // kept open for reading on and let go before any write.
             auto reader = std::make_unique<Reader>();
-            reader->stmt =
-                src.open(seek, last, seek == db::RowSource::Seek::Offset ? s.begin - s.first : 0);
+            reader->stmt = src.open(seek, last, seek == db::RowSource::Seek::Offset ? s.begin - s.first : 0);
             reader->next = s.windowEnd();
             if (!fromScratch) reader->lastPlaced = s.rows.back();
             m_reader = std::move(reader);
