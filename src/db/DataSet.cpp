@@ -567,18 +567,18 @@ db::RowPtr TDataSet::activeRowPtr() const {
     return m_curRow;
 }
 
-QVariant TDataSet::storedCell(const TField *field) const {
-    if (m_probe) return RowCodec::cell(m_probe->data, field->m_column);
-    if (readsEditBuffer()) return m_editValues[size_t(field->m_column)];
-    const db::RowPtr row = activeRowPtr();
-    return row ? RowCodec::cell(row->data, field->m_column) : QVariant();
-}
-
 QVariant TDataSet::fieldValue(const TField *field) const {
     if (m_state == TDataSetState::dsInactive) return QVariant();
     if (field->m_kind == TFieldKind::fkData) {
         if (field->m_column < 0) return QVariant();
-        return db::FromStorage(field->m_type, storedCell(field));
+        if (m_probe) return RowCodec::typedCell(m_probe->data, field->m_column, field->m_type);
+        if (readsEditBuffer()) return db::FromStorage(field->m_type, m_editValues[size_t(field->m_column)]);
+        if (m_activeRow >= 0 && m_activeRow != m_cur) {
+            // A row of the window (rowAt keeps what it returns there).
+            const db::RowPtr row = const_cast<TDataSet *>(this)->rowAt(m_activeRow);
+            return row ? RowCodec::typedCell(row->data, field->m_column, field->m_type) : QVariant();
+        }
+        return m_curRow ? RowCodec::typedCell(m_curRow->data, field->m_column, field->m_type) : QVariant();
     }
     const size_t slot = size_t(field->m_column);
     if (m_calcTarget) return slot < m_calcTarget->size() ? (*m_calcTarget)[slot] : QVariant();

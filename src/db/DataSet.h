@@ -409,7 +409,6 @@ private:
 
     bool readsEditBuffer() const;
     db::RowPtr activeRowPtr() const;
-    QVariant storedCell(const TField *field) const;
     QVariant fieldValue(const TField *field) const;
     QVariant fieldOldValue(const TField *field) const;
     void setFieldValue(TField *field, const QVariant &value);

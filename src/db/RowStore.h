@@ -22,6 +22,9 @@ public:
     static QByteArray fromStatement(sqlite3_stmt *stmt, int firstColumn, int columns);
     static QByteArray fromValues(const std::vector<QVariant> &values);
     static QVariant cell(const QByteArray &row, int column);
+    // The cell as a field of `type` reads it: db::FromStorage(type, cell(row, column)),
+    // without the stored value in between for the common types.
+    static QVariant typedCell(const QByteArray &row, int column, TFieldType type);
     static std::vector<QVariant> values(const QByteArray &row);
     static int columnCount(const QByteArray &row);
 };
