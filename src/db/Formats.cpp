@@ -471,6 +471,8 @@ void appendTwoDigits(QString &out, int value) {
 QString formatDateTime(const QString &pattern, const QDate &date, const QTime &time) {
     QString out;
     out.reserve(pattern.size() + 8);
+    int year = 0, month = 0, day = 0; // of the date, worked out once
+    date.getDate(&year, &month, &day);
     bool afterDay = false;  // a month name right after a day number takes the genitive
     bool afterHour = false; // "m" after an hour is minutes
     for (int i = 0; i < pattern.size();) {
@@ -486,13 +488,12 @@ QString formatDateTime(const QString &pattern, const QDate &date, const QTime &t
         if (lc == QLatin1Char('d')) {
             const int n = countRun(pattern, i, QLatin1Char('d'));
             if (n == 1)
-                out += QString::number(date.day());
+                out += QString::number(day);
             else if (n == 2)
-                appendTwoDigits(out, date.day());
-            else if (n == 3)
-                out += QString::fromUtf8(kDaysShort[date.dayOfWeek() - 1]);
-            else
-                out += QString::fromUtf8(kDaysLong[date.dayOfWeek() - 1]);
+                appendTwoDigits(out, day);
+            else if (date.isValid()) // an invalid date has no day of the week
+                out += QString::fromUtf8(n == 3 ? kDaysShort[date.dayOfWeek() - 1]
+                                                : kDaysLong[date.dayOfWeek() - 1]);
             afterDay = n <= 2;
             afterHour = false;
             i += n;
@@ -507,7 +508,7 @@ QString formatDateTime(const QString &pattern, const QDate &date, const QTime &t
                 i += n;
                 continue;
             }
-            const int m = date.month();
+            const int m = month;
             if (n == 1)
                 out += QString::number(m);
             else if (n == 2)
@@ -522,10 +523,14 @@ QString formatDateTime(const QString &pattern, const QDate &date, const QTime &t
         }
         if (lc == QLatin1Char('y')) {
             const int n = countRun(pattern, i, QLatin1Char('y'));
-            if (n <= 2)
-                out += QStringLiteral("%1").arg(date.year() % 100, 2, 10, QLatin1Char('0'));
-            else
-                out += QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0'));
+            if (year >= 0 && year <= 9999) {
+                if (n > 2) appendTwoDigits(out, year / 100);
+                appendTwoDigits(out, year % 100);
+            } else if (n <= 2) {
+                out += QStringLiteral("%1").arg(year % 100, 2, 10, QLatin1Char('0'));
+            } else {
+                out += QStringLiteral("%1").arg(year, 4, 10, QLatin1Char('0'));
+            }
             afterDay = false;
             afterHour = false;
             i += n;

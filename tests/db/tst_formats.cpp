@@ -112,6 +112,8 @@ private slots:
         QCOMPARE(fmt::FormatDateTime("dd.mm.yy", d), QString("07.12.26"));
         QCOMPARE(fmt::FormatDateTime("mmmm yyyy", d), QString("Декабрь 2026"));
         QCOMPARE(fmt::DateToStr(fmt::ZeroDate()), QString());
+        QCOMPARE(fmt::FormatDateTime("ddd dd.mm.yyyy", QDate(1, 1, 5)), QString("Пт 05.01.0001"));
+        QCOMPARE(fmt::FormatDateTime("dddd dd", QDate()), QString(" 00")); // no day of the week
         QCOMPARE(fmt::StrToDate("07.12.2026"), d);
         QCOMPARE(fmt::StrToDate("7.1.26"), QDate(2026, 1, 7));
         QDate out;
