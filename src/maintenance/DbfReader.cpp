@@ -137,8 +137,8 @@ TDbfTable::TDbfTable(const QString &path) : TLegacyTable(path), m_file(path) {
     if (offset != m_recordLength) Fail(QStringLiteral("длина записи не сходится с полями"));
     if (m_headerLength + m_recordCount * m_recordLength > m_size)
         Fail(QStringLiteral("файл обрезан: в нем нет всех %1 записей").arg(m_recordCount));
-    m_codePage = TCodePage::Find(codePageOfLanguage(m_data[29]));
-    if (!m_codePage) m_codePage = TCodePage::Find(866);
+    m_codePage = db::TCodePage::Find(codePageOfLanguage(m_data[29]));
+    if (!m_codePage) m_codePage = db::TCodePage::Find(866);
     if (!m_codePage) Fail(QStringLiteral("кодовая страница не поддерживается системой"));
 }
 

@@ -17,7 +17,7 @@ class TDbfTable : public TLegacyTable {
     bool Next() override;
     QVariant Value(int field) const override;
 
-    const TCodePage &CodePage() const { return *m_codePage; }
+    const db::TCodePage &CodePage() const { return *m_codePage; }
     qint64 RecordCount() const { return m_recordCount; }
 
   private:
@@ -35,6 +35,6 @@ class TDbfTable : public TLegacyTable {
     qint64 m_recordCount = 0;
     qint64 m_index = -1; // of the current record
     std::vector<Field> m_fields;
-    const TCodePage *m_codePage = nullptr;
+    const db::TCodePage *m_codePage = nullptr;
     QByteArray m_bytes; // a file that cannot be mapped is read whole
 };

@@ -1,8 +1,9 @@
 #pragma once
 // What the readers of earlier versions' files share: the error that names a damaged or
-// foreign file, the single-byte code pages their texts are kept in, and the table
-// interface the imports read rows through. Texts are decoded once, here: the imports
-// get QString values.
+// foreign file and the table interface the imports read rows through. Texts are decoded
+// once, by the readers, through the code pages of db::TCodePage: the imports get
+// QString values.
+#include "db/CodePage.h"
 #include "db/Errors.h"
 
 #include <QString>
@@ -16,22 +17,6 @@
 class ELegacyFileError : public EOrbekError {
   public:
     ELegacyFileError(const QString &path, const QString &what);
-};
-
-// A single-byte code page (CP866, CP1251...), decoded through a table of its 256
-// characters made once with iconv.
-class TCodePage {
-  public:
-    // The code page of that number, or nullptr when the system cannot decode it.
-    static const TCodePage *Find(int number);
-    int Number() const { return m_number; }
-    // The bytes as text; decoding stops at the first zero byte.
-    QString Decode(const char *data, qsizetype length) const;
-
-  private:
-    explicit TCodePage(int number) : m_number(number) {}
-    int m_number;
-    char16_t m_chars[256] = {};
 };
 
 // One table of an earlier version, read row by row in its file order.

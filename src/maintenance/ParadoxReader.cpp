@@ -210,8 +210,8 @@ void TParadoxTable::CheckStructure(const QByteArray &bytes, qint64 fileSize) {
     m_record.resize(size_t(recordSize));
 
     const int codePage = version >= 5 ? le16(h + CodePageAt) : 0;
-    m_codePage = TCodePage::Find(codePage > 0 ? codePage : 1251);
-    if (!m_codePage) m_codePage = TCodePage::Find(1251);
+    m_codePage = db::TCodePage::Find(codePage > 0 ? codePage : 1251);
+    if (!m_codePage) m_codePage = db::TCodePage::Find(1251);
     if (!m_codePage) Fail(QStringLiteral("кодовая страница не поддерживается системой"));
 }
 

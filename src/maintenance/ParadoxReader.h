@@ -19,7 +19,7 @@ class TParadoxTable : public TLegacyTable {
     QVariant Value(int field) const override;
 
     int RecordCount() const { return m_recordCount; }
-    const TCodePage &CodePage() const { return *m_codePage; }
+    const db::TCodePage &CodePage() const { return *m_codePage; }
 
   private:
     void CheckStructure(const QByteArray &header, qint64 fileSize);
@@ -36,6 +36,6 @@ class TParadoxTable : public TLegacyTable {
     std::vector<char> m_record;
     int m_recordCount = 0;
     int m_index = -1;
-    const TCodePage *m_codePage = nullptr;
+    const db::TCodePage *m_codePage = nullptr;
     QString m_libraryError; // the last complaint of the library
 };
