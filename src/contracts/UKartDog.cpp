@@ -40,20 +40,6 @@ const QStringList BankSQL = {QStringLiteral("select * from Bank"), QStringLitera
 // payment-order register was last run with.
 constexpr double AnyAmount = 1e15;
 
-QToolButton *dictionaryButton(QWidget *parent, const QString &hint = QStringLiteral("Словарь")) {
-    auto *button = new QToolButton(parent);
-    button->setText(QStringLiteral("..."));
-    button->setToolTip(hint);
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
-}
-
-QPushButton *commandButton(const QString &caption, QWidget *parent) {
-    auto *button = new QPushButton(caption, parent);
-    button->setAutoDefault(false);
-    return button;
-}
-
 TWrapEdit *shownOnlyBank(QWidget *parent) {
     auto *box = new TWrapEdit(parent, TextSizeOf(QStringLiteral("Bank"), QStringLiteral("NameBank")));
     box->setReadOnly(true);
@@ -124,19 +110,19 @@ TKartDog::TKartDog(TSpDogov *contracts, QWidget *parent)
     DBEdit6 = new TDBMemo(this, DSDog, QStringLiteral("Primech"));
     DBEdit7 = new TDBMemo(this, DSDog, QStringLiteral("FullName"));
     DBEdit7->SetReadOnly(true); // the partner is chosen, never typed: a typed name is not stored
-    SpeedButton1 = dictionaryButton(this);
+    SpeedButton1 = DictionaryButton(this, Qt::NoFocus);
     Edit1 = shownOnlyBank(this);
-    SpeedButton2 = dictionaryButton(this);
+    SpeedButton2 = DictionaryButton(this, Qt::NoFocus);
     Edit2 = shownOnlyBank(this);
-    SpeedButton5 = dictionaryButton(this);
+    SpeedButton5 = DictionaryButton(this, Qt::NoFocus);
     DBLookupComboBox1 = new TDBLookupComboBox(this, DSDog, QStringLiteral("NameEtap"));
     DBEdit8 = new TDBMemo(this, DSDog, QStringLiteral("NameFile"));
-    SpeedButton3 = dictionaryButton(this, QStringLiteral("Проводник"));
+    SpeedButton3 = DictionaryButton(this, Qt::NoFocus, QStringLiteral("Проводник"));
     // The long one-line texts wrap instead of running out of sight.
     for (TDBMemo *memo : {DBEdit4, DBEdit6, DBEdit7, DBEdit8})
         memo->SetWantReturns(false);
     DBCheckBox1 = new TDBCheckBox(QStringLiteral("Договор закрыт"), this, DSDog, QStringLiteral("FlClose"));
-    BitBtn3 = commandButton(QStringLiteral("Текст договора"), this);
+    BitBtn3 = CommandButton(QStringLiteral("Текст договора"), this);
 
     auto *fields = new QGridLayout;
     int row = 0;
@@ -171,7 +157,7 @@ TKartDog::TKartDog(TSpDogov *contracts, QWidget *parent)
     DBGrid1->AddColumn(QStringLiteral("SumPrim"), QStringLiteral("Сумма"), 90);
     DBGrid1->AddColumn(QStringLiteral("NameEtap"), QStringLiteral("Состояние"), 120);
     DBGrid1->AddColumn(QStringLiteral("Primech"), QStringLiteral("Примечание"), 200);
-    BitBtn6 = commandButton(QStringLiteral("Текст акта"), stages);
+    BitBtn6 = CommandButton(QStringLiteral("Текст акта"), stages);
     auto *stagesLayout = new QVBoxLayout(stages);
     stagesLayout->addWidget(DBGrid1);
     auto *actRow = new QHBoxLayout;
@@ -199,10 +185,10 @@ TKartDog::TKartDog(TSpDogov *contracts, QWidget *parent)
     (new QVBoxLayout(documents))->addWidget(DBGrid2);
 
     // ---- Tool bar -----------------------------------------------------------------
-    BitBtn4 = commandButton(QStringLiteral("Создать платежку"), this);
-    BitBtn5 = commandButton(QStringLiteral("Создать счет-фактуры"), this);
+    BitBtn4 = CommandButton(QStringLiteral("Создать платежку"), this);
+    BitBtn5 = CommandButton(QStringLiteral("Создать счет-фактуры"), this);
     BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
-    BitBtn2 = commandButton(QStringLiteral("Cancel"), this);
+    BitBtn2 = CommandButton(QStringLiteral("Cancel"), this);
     SetDefaultButton(BitBtn1);
     SetCancelButton(BitBtn2);
     auto *tools = new QHBoxLayout;

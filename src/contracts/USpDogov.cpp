@@ -62,21 +62,6 @@ const QStringList DeleteSQL = {
     QStringLiteral("where Dogovor_id = :OLD_Dogovor_id"),
 };
 
-QToolButton *dictionaryButton(QWidget *parent) {
-    auto *button = new QToolButton(parent);
-    button->setText(QStringLiteral("..."));
-    button->setToolTip(QStringLiteral("Словарь"));
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
-}
-
-QPushButton *toolButton(const QString &caption, QWidget *parent) {
-    auto *button = new QPushButton(caption, parent);
-    button->setAutoDefault(false);
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
-}
-
 } // namespace
 
 TSpDogov::TSpDogov(QWidget *parent) : TForm(parent) {
@@ -112,8 +97,8 @@ TSpDogov::TSpDogov(QWidget *parent) : TForm(parent) {
     const int fullName = TextSizeOf(QStringLiteral("Klient"), QStringLiteral("FullName"));
     Edit1 = new TWrapEdit(this, fullName, 75);
     Edit2 = new TWrapEdit(this, fullName, 75);
-    SpeedButton1 = dictionaryButton(this);
-    SpeedButton2 = dictionaryButton(this);
+    SpeedButton1 = DictionaryButton(this, Qt::NoFocus);
+    SpeedButton2 = DictionaryButton(this, Qt::NoFocus);
     SpeedButton7 = new QPushButton(QStringLiteral("Выбрать"), this);
     SpeedButton7->setAutoDefault(false);
     auto *filters = new QGridLayout;
@@ -146,10 +131,10 @@ TSpDogov::TSpDogov(QWidget *parent) : TForm(parent) {
     DBGrid1->AddColumn(QStringLiteral("NameEtap"), QStringLiteral("Состояние договора"), 140);
 
     // Tool bar.
-    BitBtn2 = toolButton(QStringLiteral("F4 - Редактирование"), this);
-    BitBtn3 = toolButton(QStringLiteral("F6 - Добавить"), this);
-    BitBtn4 = toolButton(QStringLiteral("F8 - Удалить"), this);
-    BitBtn5 = toolButton(QStringLiteral("F10 - Выход"), this);
+    BitBtn2 = CommandButton(QStringLiteral("F4 - Редактирование"), this, Qt::NoFocus);
+    BitBtn3 = CommandButton(QStringLiteral("F6 - Добавить"), this, Qt::NoFocus);
+    BitBtn4 = CommandButton(QStringLiteral("F8 - Удалить"), this, Qt::NoFocus);
+    BitBtn5 = CommandButton(QStringLiteral("F10 - Выход"), this, Qt::NoFocus);
     auto *tools = new QHBoxLayout;
     for (QPushButton *b : {BitBtn2, BitBtn3, BitBtn4, BitBtn5})
         tools->addWidget(b);

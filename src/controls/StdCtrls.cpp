@@ -4,8 +4,11 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QToolBar>
+#include <QToolButton>
 
 int LineBoxWidth(const QLineEdit *box, int chars) {
     const QFontMetrics fm = box->fontMetrics();
@@ -115,4 +118,29 @@ void TWrapEdit::keyPressEvent(QKeyEvent *event) {
         return;
     }
     QPlainTextEdit::keyPressEvent(event);
+}
+
+// ---- Buttons ----------------------------------------------------------------------
+
+QToolButton *DictionaryButton(QWidget *parent, Qt::FocusPolicy focus, const QString &hint) {
+    auto *button = new QToolButton(parent);
+    button->setText(QStringLiteral("..."));
+    button->setToolTip(hint);
+    button->setFocusPolicy(focus);
+    return button;
+}
+
+QPushButton *CommandButton(const QString &caption, QWidget *parent, Qt::FocusPolicy focus) {
+    auto *button = new QPushButton(caption, parent);
+    button->setAutoDefault(false);
+    button->setFocusPolicy(focus);
+    return button;
+}
+
+QToolButton *AddToolBarButton(QToolBar *bar, const QString &caption) {
+    auto *button = new QToolButton(bar);
+    button->setText(caption);
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    bar->addWidget(button);
+    return button;
 }

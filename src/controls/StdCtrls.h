@@ -52,3 +52,19 @@ class TWrapEdit : public QPlainTextEdit {
     int m_columns;
     bool m_setting = false;
 };
+
+// ---- Buttons ----------------------------------------------------------------------
+class QPushButton;
+class QToolBar;
+class QToolButton;
+
+// The "..." button beside a box that opens a dictionary (a picker) for it, with `hint`
+// as its tool tip. The registers and editors keep it out of the Tab order with
+// Qt::NoFocus, so Tab goes from box to box.
+QToolButton *DictionaryButton(QWidget *parent, Qt::FocusPolicy focus = Qt::TabFocus,
+                              const QString &hint = QStringLiteral("Словарь"));
+// A push button of a form's command row: Enter in a box of the form never presses it.
+// Qt::NoFocus leaves the focus in the list or box the command works on.
+QPushButton *CommandButton(const QString &caption, QWidget *parent, Qt::FocusPolicy focus = Qt::StrongFocus);
+// A button showing only its caption, added at the end of the tool bar.
+QToolButton *AddToolBarButton(QToolBar *bar, const QString &caption);

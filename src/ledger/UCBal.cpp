@@ -1,6 +1,7 @@
 #include "ledger/UCBal.h"
 
 #include "controls/DBGrid.h"
+#include "controls/StdCtrls.h"
 #include "ledger/UProvodka.h"
 
 #include <QToolBar>
@@ -26,16 +27,9 @@ TCBal::TCBal(QWidget *parent) : TForm(parent) {
     DBGrid1->AddColumn(QStringLiteral("StrokaId"), QStringLiteral("Код стр."), 70);
 
     auto *bar = new QToolBar(this);
-    auto tool = [bar](const QString &caption) {
-        auto *button = new QToolButton(bar);
-        button->setText(caption);
-        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        bar->addWidget(button);
-        return button;
-    };
-    SpeedButton1 = tool(QStringLiteral("Добавить"));
-    SpeedButton2 = tool(QStringLiteral("Удалить"));
-    SpeedButton3 = tool(QStringLiteral("Выход"));
+    SpeedButton1 = AddToolBarButton(bar, QStringLiteral("Добавить"));
+    SpeedButton2 = AddToolBarButton(bar, QStringLiteral("Удалить"));
+    SpeedButton3 = AddToolBarButton(bar, QStringLiteral("Выход"));
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(bar);

@@ -5,6 +5,7 @@
 #include "app/Words.h"
 #include "controls/DBCtrls.h"
 #include "controls/DBGrid.h"
+#include "controls/StdCtrls.h"
 #include "db/Clock.h"
 #include "db/Formats.h"
 #include "ledger/UKasOrd.h"
@@ -52,12 +53,6 @@ qint64 divideHalfEven(qint64 num, qint64 den) {
     }
     if (2 * rem > den || (2 * rem == den && (q & 1))) ++q;
     return q;
-}
-
-QPushButton *button(QWidget *parent, const QString &caption) {
-    auto *b = new QPushButton(caption, parent);
-    b->setAutoDefault(false);
-    return b;
 }
 
 } // namespace
@@ -146,7 +141,7 @@ TKassa::TKassa(QWidget *parent) : TForm(parent) {
     DatI = new TDateTimePicker(this);
     ComboBox1 = new QComboBox(this);
     ComboBox1->setMinimumContentsLength(TextSizeOf(QStringLiteral("PlanSch"), QStringLiteral("Schet")));
-    BitBtn8 = button(this, QStringLiteral("Выбрать"));
+    BitBtn8 = CommandButton(QStringLiteral("Выбрать"), this);
     top->addWidget(new QLabel(QStringLiteral("с"), this));
     top->addWidget(Datv);
     top->addWidget(new QLabel(QStringLiteral("по"), this));
@@ -162,13 +157,13 @@ TKassa::TKassa(QWidget *parent) : TForm(parent) {
     DBGrid1->AddColumn(QStringLiteral("Rasxod"), QStringLiteral("Расход"), 110);
     DBGrid1->AddColumn(QStringLiteral("Primech"), QStringLiteral("Примечание"), 300);
 
-    BitBtn1 = button(this, QStringLiteral("Печать операций"));
-    BitBtn2 = button(this, QStringLiteral("Приход"));
-    BitBtn3 = button(this, QStringLiteral("Удаление"));
-    BitBtn4 = button(this, QStringLiteral("Печать ордера"));
-    BitBtn5 = button(this, QStringLiteral("Расход"));
-    BitBtn6 = button(this, QStringLiteral("Выход"));
-    BitBtn7 = button(this, QStringLiteral("Cancel"));
+    BitBtn1 = CommandButton(QStringLiteral("Печать операций"), this);
+    BitBtn2 = CommandButton(QStringLiteral("Приход"), this);
+    BitBtn3 = CommandButton(QStringLiteral("Удаление"), this);
+    BitBtn4 = CommandButton(QStringLiteral("Печать ордера"), this);
+    BitBtn5 = CommandButton(QStringLiteral("Расход"), this);
+    BitBtn6 = CommandButton(QStringLiteral("Выход"), this);
+    BitBtn7 = CommandButton(QStringLiteral("Cancel"), this);
     auto *buttons = new QGridLayout;
     buttons->addWidget(BitBtn1, 0, 0);
     buttons->addWidget(BitBtn2, 0, 1);

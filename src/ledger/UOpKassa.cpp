@@ -1,6 +1,7 @@
 #include "ledger/UOpKassa.h"
 
 #include "controls/DBCtrls.h"
+#include "controls/StdCtrls.h"
 #include "ledger/UPlan.h"
 #include "ledger/UProvodka.h"
 
@@ -20,9 +21,7 @@ TOpKassa::TOpKassa(TDataSource *source, QWidget *parent) : TForm(parent), m_sour
     DBEdit2 = new TDBEdit(this, m_source, QStringLiteral("Kredit"));
     DBEdit3 = new TDBEdit(this, m_source, QStringLiteral("Summa"));
     DBEdit4 = new TDBEdit(this, m_source, QStringLiteral("Primech"));
-    SpeedButton1 = new QToolButton(this);
-    SpeedButton1->setText(QStringLiteral("..."));
-    SpeedButton1->setToolTip(QStringLiteral("Словарь"));
+    SpeedButton1 = DictionaryButton(this);
     auto *account = new QHBoxLayout;
     account->addWidget(DBEdit2);
     account->addWidget(SpeedButton1);

@@ -1,6 +1,7 @@
 #include "ledger/UPlan.h"
 
 #include "controls/DBGrid.h"
+#include "controls/StdCtrls.h"
 #include "ledger/UProvodka.h"
 
 #include <QHBoxLayout>
@@ -23,16 +24,9 @@ TPlan::TPlan(QWidget *parent) : TForm(parent) {
     DBGrid1->AddColumn(QStringLiteral("TypeSchet"), QStringLiteral("А/П"), 40);
 
     auto *bar = new QToolBar(this);
-    auto tool = [bar](const QString &caption) {
-        auto *button = new QToolButton(bar);
-        button->setText(caption);
-        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        bar->addWidget(button);
-        return button;
-    };
-    SpeedButton1 = tool(QStringLiteral("F5 - Печать"));
-    SpeedButton2 = tool(QStringLiteral("F6 - Добавить"));
-    SpeedButton3 = tool(QStringLiteral("F8 - Удалить"));
+    SpeedButton1 = AddToolBarButton(bar, QStringLiteral("F5 - Печать"));
+    SpeedButton2 = AddToolBarButton(bar, QStringLiteral("F6 - Добавить"));
+    SpeedButton3 = AddToolBarButton(bar, QStringLiteral("F8 - Удалить"));
     BitBtn1 = new QPushButton(QStringLiteral("Ok"), this);
     BitBtn2 = new QPushButton(QStringLiteral("Cancel"), this);
     for (QPushButton *b : {BitBtn1, BitBtn2})

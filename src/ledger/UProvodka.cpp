@@ -53,14 +53,6 @@ const QStringList DeleteSQL = {
     QStringLiteral("ProvodkaId = :OLD_ProvodkaId"),
 };
 
-QToolButton *toolButton(QToolBar *bar, const QString &caption) {
-    auto *button = new QToolButton(bar);
-    button->setText(caption);
-    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    bar->addWidget(button);
-    return button;
-}
-
 } // namespace
 
 void SetEntryUpdates(TUpdateSQL *update) {
@@ -157,11 +149,11 @@ TProvodka::TProvodka(QWidget *parent) : TForm(parent) {
     names->setColumnStretch(1, 1);
 
     auto *bar = new QToolBar(this);
-    SpeedButton1 = toolButton(bar, QStringLiteral("F5-Печать"));
-    SpeedButton2 = toolButton(bar, QStringLiteral("F6-Добавить"));
-    SpeedButton3 = toolButton(bar, QStringLiteral("F8-Удалить"));
-    SpeedButton4 = toolButton(bar, QStringLiteral("F10-Выход"));
-    SpeedButton5 = toolButton(bar, QStringLiteral("Cancel"));
+    SpeedButton1 = AddToolBarButton(bar, QStringLiteral("F5-Печать"));
+    SpeedButton2 = AddToolBarButton(bar, QStringLiteral("F6-Добавить"));
+    SpeedButton3 = AddToolBarButton(bar, QStringLiteral("F8-Удалить"));
+    SpeedButton4 = AddToolBarButton(bar, QStringLiteral("F10-Выход"));
+    SpeedButton5 = AddToolBarButton(bar, QStringLiteral("Cancel"));
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);

@@ -32,16 +32,6 @@
 
 TPlatPor *PlatPor = nullptr;
 
-namespace {
-
-QPushButton *button(QWidget *parent, const QString &caption) {
-    auto *b = new QPushButton(caption, parent);
-    b->setAutoDefault(false);
-    return b;
-}
-
-} // namespace
-
 TPlatPor::TPlatPor(TDataSource *source, QWidget *parent)
     : TForm(parent), DataSource1(source), Plat(source->DataSet()) {
     setObjectName(QStringLiteral("PlatPor"));
@@ -84,7 +74,7 @@ TPlatPor::TPlatPor(TDataSource *source, QWidget *parent)
     EditP_BANK_BIK = edit("P_BANK_BIK");
     EditP_BANK_ACC = edit("P_BANK_ACC");
     DBMemo1 = memo("P_BANK");
-    SpeedButton1 = button(this, QStringLiteral("F2-Банки"));
+    SpeedButton1 = CommandButton(QStringLiteral("F2-Банки"), this);
     pg->addWidget(label("ИНН"), 0, 0);
     pg->addWidget(DBEdit6, 0, 1);
     pg->addWidget(label("Сумма"), 0, 2);
@@ -117,8 +107,8 @@ TPlatPor::TPlatPor(TDataSource *source, QWidget *parent)
     DBEdit4 = edit("OcherPlat");
     EditCODE = edit("CODE");
     DBEdit5 = edit("ResPole");
-    SpeedButton3 = button(this, QStringLiteral("F3-Получ."));
-    SpeedButton2 = button(this, QStringLiteral("F4-Банки"));
+    SpeedButton3 = CommandButton(QStringLiteral("F3-Получ."), this);
+    SpeedButton2 = CommandButton(QStringLiteral("F4-Банки"), this);
     rg->addWidget(label("ИНН"), 0, 0);
     rg->addWidget(DBEdit7, 0, 1);
     rg->addWidget(SpeedButton3, 0, 3);
@@ -150,11 +140,9 @@ TPlatPor::TPlatPor(TDataSource *source, QWidget *parent)
     rg->addLayout(codes, 5, 0, 1, 4);
 
     DBMemo3 = memo("REMARK");
-    SpeedButton8 = button(this, QStringLiteral("в т.ч. НДС"));
+    SpeedButton8 = CommandButton(QStringLiteral("в т.ч. НДС"), this);
     Edit1 = new TEdit(this, TextSizeOf(QStringLiteral("Dogovor"), QStringLiteral("NumbDog")));
-    SpeedButton4 = new QToolButton(this);
-    SpeedButton4->setText(QStringLiteral("..."));
-    SpeedButton4->setToolTip(QStringLiteral("Словарь"));
+    SpeedButton4 = DictionaryButton(this);
     auto *purpose = new QGridLayout;
     purpose->addWidget(label("Примечание"), 0, 0);
     purpose->addWidget(DBMemo3, 0, 1, 1, 3);
@@ -163,10 +151,10 @@ TPlatPor::TPlatPor(TDataSource *source, QWidget *parent)
     purpose->addWidget(Edit1, 1, 1);
     purpose->addWidget(SpeedButton4, 1, 2);
 
-    BitBtn4 = button(this, QStringLiteral("Печать ордера"));
-    BitBtn3 = button(this, QStringLiteral("F5-Печать"));
-    BitBtn1 = button(this, QStringLiteral("F10-Выход"));
-    BitBtn2 = button(this, QStringLiteral("Cancel"));
+    BitBtn4 = CommandButton(QStringLiteral("Печать ордера"), this);
+    BitBtn3 = CommandButton(QStringLiteral("F5-Печать"), this);
+    BitBtn1 = CommandButton(QStringLiteral("F10-Выход"), this);
+    BitBtn2 = CommandButton(QStringLiteral("Cancel"), this);
     CheckBox1 = new QCheckBox(QStringLiteral("Прошло через банк"), this);
     auto *commands = new QHBoxLayout;
     commands->addWidget(CheckBox1);

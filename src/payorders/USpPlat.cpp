@@ -116,21 +116,6 @@ QString account(const char *field) {
     return SlBankP->RekvPol->FieldByName(QString::fromLatin1(field))->AsString();
 }
 
-QToolButton *toolButton(QToolBar *bar, const QString &caption) {
-    auto *button = new QToolButton(bar);
-    button->setText(caption);
-    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    bar->addWidget(button);
-    return button;
-}
-
-QToolButton *pickerButton(QWidget *parent) {
-    auto *button = new QToolButton(parent);
-    button->setText(QStringLiteral("..."));
-    button->setToolTip(QStringLiteral("Словарь"));
-    return button;
-}
-
 } // namespace
 
 TSpPlat::TSpPlat(QWidget *parent) : TForm(parent) {
@@ -188,9 +173,9 @@ TSpPlat::TSpPlat(QWidget *parent) : TForm(parent) {
     const int fullName = TextSizeOf(QStringLiteral("Klient"), QStringLiteral("FullName"));
     Edit1 = new TWrapEdit(this, fullName);
     Edit1->setReadOnly(true);
-    SpeedButton1 = pickerButton(this);
+    SpeedButton1 = DictionaryButton(this);
     Edit2 = new TWrapEdit(this, fullName);
-    SpeedButton9 = pickerButton(this);
+    SpeedButton9 = DictionaryButton(this);
     SumMn = new TCurrencyEdit(this);
     SumMx = new TCurrencyEdit(this);
     SpeedButton2 = new QPushButton(QStringLiteral("Выбрать"), this);
@@ -222,12 +207,12 @@ TSpPlat::TSpPlat(QWidget *parent) : TForm(parent) {
     SortGrid1->AddColumn(QStringLiteral("FlSost"), QStringLiteral("Через банк"), 70);
 
     auto *bar = new QToolBar(this);
-    SpeedButton3 = toolButton(bar, QStringLiteral("F4 - Редактировать"));
-    SpeedButton7 = toolButton(bar, QStringLiteral("F5 - Печать"));
-    SpeedButton4 = toolButton(bar, QStringLiteral("F6 - Добавить"));
-    SpeedButton8 = toolButton(bar, QStringLiteral("F7 - Копировать"));
-    SpeedButton5 = toolButton(bar, QStringLiteral("F8 - Удалить"));
-    SpeedButton6 = toolButton(bar, QStringLiteral("F10 - Выход"));
+    SpeedButton3 = AddToolBarButton(bar, QStringLiteral("F4 - Редактировать"));
+    SpeedButton7 = AddToolBarButton(bar, QStringLiteral("F5 - Печать"));
+    SpeedButton4 = AddToolBarButton(bar, QStringLiteral("F6 - Добавить"));
+    SpeedButton8 = AddToolBarButton(bar, QStringLiteral("F7 - Копировать"));
+    SpeedButton5 = AddToolBarButton(bar, QStringLiteral("F8 - Удалить"));
+    SpeedButton6 = AddToolBarButton(bar, QStringLiteral("F10 - Выход"));
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);

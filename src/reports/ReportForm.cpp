@@ -24,13 +24,6 @@ namespace reports {
 
 const QString Money = QStringLiteral("### ### ##0.00");
 
-QToolButton *PickerButton(QWidget *parent) {
-    auto *button = new QToolButton(parent);
-    button->setText(QStringLiteral("..."));
-    button->setToolTip(QStringLiteral("Словарь"));
-    return button;
-}
-
 bool PickKlient(const QString &caption, const QString &group, TWrapEdit *box, double &id) {
     SlPoluch->SetCaption(caption);
     SlPoluch->KlientGroup = group;
@@ -93,7 +86,7 @@ TTradeReportForm::TTradeReportForm(QWidget *parent, const QString &name, const Q
     Label2 = new QLabel(QStringLiteral("по"), this);
     Edit1 = new TWrapEdit(this, TextSizeOf(QStringLiteral("Klient"), QStringLiteral("FullName")));
     Edit1->setReadOnly(true);
-    SpeedButton1 = reports::PickerButton(this);
+    SpeedButton1 = DictionaryButton(this);
     BitBtn1 = new QPushButton(QStringLiteral("Печать"), this);
     BitBtn2 = new QPushButton(QStringLiteral("Отмена"), this);
     BitBtn1->setAutoDefault(false);

@@ -50,8 +50,6 @@ class TTradeReportForm : public TForm {
 
 namespace reports {
 
-QToolButton *PickerButton(QWidget *parent);
-
 // Shows the organisation picker over `group` ("T" own organisations, "F" partners)
 // under `caption`; when a row was chosen its full name goes into `box` and its key
 // into `id`, and true comes back.

@@ -122,7 +122,7 @@ TVedPok::TVedPok(QWidget *parent)
 
     Edit2 = new TWrapEdit(this, TextSizeOf(QStringLiteral("Klient"), QStringLiteral("FullName")));
     Edit2->setReadOnly(true);
-    SpeedButton2 = reports::PickerButton(this);
+    SpeedButton2 = DictionaryButton(this);
     Controls->addWidget(new QLabel(QStringLiteral("Покупатель"), this), NextControlRow, 0);
     Controls->addWidget(Edit2, NextControlRow, 1);
     Controls->addWidget(SpeedButton2, NextControlRow++, 2);

@@ -50,21 +50,6 @@ const QStringList PrimDeleteSQL = {QStringLiteral("delete from PrimSch"), QStrin
 
 const char *const Units[] = {"шт", "пач.", "бал.", "бут", "кг", "тонн", "кор."};
 
-QToolButton *dictionaryButton(QWidget *parent, const QString &hint = QStringLiteral("Словарь")) {
-    auto *button = new QToolButton(parent);
-    button->setText(QStringLiteral("..."));
-    button->setToolTip(hint);
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
-}
-
-QPushButton *commandButton(const QString &caption, QWidget *parent) {
-    auto *button = new QPushButton(caption, parent);
-    button->setAutoDefault(false);
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
-}
-
 // The boxes of one party tab, in its tab order.
 struct PartyBoxes {
     TDBEdit *inn;
@@ -96,8 +81,8 @@ PartyBoxes partyTab(QWidget *tab, TDataSource *source, TPartyBlock block) {
     b.tel = edit("TEL");
     b.okpo = edit("OKPO");
     b.okonx = edit("OKONX");
-    b.nameButton = dictionaryButton(tab);
-    b.bankButton = dictionaryButton(tab);
+    b.nameButton = DictionaryButton(tab, Qt::NoFocus);
+    b.bankButton = DictionaryButton(tab, Qt::NoFocus);
     auto *grid = new QGridLayout(tab);
     const auto row = [&](int r, int c, const char *caption, QWidget *box, int span = 1) {
         grid->addWidget(new QLabel(QString::fromUtf8(caption), tab), r, c);
@@ -159,7 +144,7 @@ TSchFak::TSchFak(TSpRasx *documents, QWidget *parent)
     // ---- Number row ---------------------------------------------------------------------
     EditNUMB_FAKT = edit("NUMB_FAKT");
     DBEdit3 = edit("DopNumb");
-    MaxN = commandButton(QStringLiteral("Max №"), this);
+    MaxN = CommandButton(QStringLiteral("Max №"), this, Qt::NoFocus);
     EditDATE_FAKT = dateEdit("DATE_FAKT");
     EditNUMB_TTN = edit("NUMB_TTN");
     EditDATE_TTN = dateEdit("DATE_TTN");
@@ -201,7 +186,7 @@ TSchFak::TSchFak(TSpRasx *documents, QWidget *parent)
     Label32 = new QLabel(QStringLiteral("Примечание в счете"), Panel1);
     DBMemo1 = new TDBMemo(Panel1, DataSource1, QStringLiteral("Primech"));
     DBMemo1->SetColumns(100);
-    SpeedButton11 = dictionaryButton(Panel1);
+    SpeedButton11 = DictionaryButton(Panel1, Qt::NoFocus);
     DBEdit9 = new TDBMemo(Panel1, DSpRasx, QStringLiteral("DOPOLN"));
     DBEdit9->SetWantReturns(false);
     DBEdit10 = panelEdit("GRUZOPOL");
@@ -292,12 +277,12 @@ TSchFak::TSchFak(TSpRasx *documents, QWidget *parent)
                      [this](const QPoint &at) { Izm->popup(DBGrid1->viewport()->mapToGlobal(at)); });
 
     // ---- Bottom row -----------------------------------------------------------------------
-    SpeedButton10 = commandButton(QStringLiteral("F2 - Товар"), this);
+    SpeedButton10 = CommandButton(QStringLiteral("F2 - Товар"), this, Qt::NoFocus);
     Edit1 = new TEdit(this, TextSizeOf(QStringLiteral("Dogovor"), QStringLiteral("NumbDog")));
-    SpeedButton6 = dictionaryButton(this, QStringLiteral("F2 - Словарь"));
-    SpeedButton7 = commandButton(QStringLiteral("F5 - Печать"), this);
-    SpeedButton8 = commandButton(QStringLiteral("F10 - Выход"), this);
-    SpeedButton9 = commandButton(QStringLiteral("Cancel"), this);
+    SpeedButton6 = DictionaryButton(this, Qt::NoFocus, QStringLiteral("F2 - Словарь"));
+    SpeedButton7 = CommandButton(QStringLiteral("F5 - Печать"), this, Qt::NoFocus);
+    SpeedButton8 = CommandButton(QStringLiteral("F10 - Выход"), this, Qt::NoFocus);
+    SpeedButton9 = CommandButton(QStringLiteral("Cancel"), this, Qt::NoFocus);
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(SpeedButton10);
     bottom->addSpacing(16);

@@ -51,21 +51,6 @@ const QStringList MaxFaktSQL = {
     QStringLiteral("and Id_post = :kli"),
 };
 
-QPushButton *toolButton(const QString &caption, QWidget *parent) {
-    auto *button = new QPushButton(caption, parent);
-    button->setAutoDefault(false);
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
-}
-
-QToolButton *dictionaryButton(QWidget *parent) {
-    auto *button = new QToolButton(parent);
-    button->setText(QStringLiteral("..."));
-    button->setToolTip(QStringLiteral("Словарь"));
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
-}
-
 // R of the line arithmetic: the 64-bit value of an extended-precision result, rounded
 // to kopecks.
 double R(long double x) {
@@ -151,8 +136,8 @@ TSpRasx::TSpRasx(QWidget *parent) : TForm(parent) {
     Edit2 = new TWrapEdit(this, fullName, 75);
     Edit2->setReadOnly(true);
     Edit1 = new TWrapEdit(this, fullName, 75);
-    SpeedButton1 = dictionaryButton(this);
-    SpeedButton2 = dictionaryButton(this);
+    SpeedButton1 = DictionaryButton(this, Qt::NoFocus);
+    SpeedButton2 = DictionaryButton(this, Qt::NoFocus);
     Label4 = new QLabel(QStringLiteral("Поставщик"), this);
     Label3 = new QLabel(QStringLiteral("Покупатель"), this);
     BitBtn1 = new QPushButton(QStringLiteral("F7 - Выбрать"), this);
@@ -185,11 +170,11 @@ TSpRasx::TSpRasx(QWidget *parent) : TForm(parent) {
     DBGrid1->AddColumn(QStringLiteral("Itogo"), QStringLiteral("Сумма с НДС"), 110);
     DBGrid1->AddColumn(QStringLiteral("SummaOpl"), QStringLiteral("Оплата"), 110);
 
-    SpeedButton3 = toolButton(QStringLiteral("F4 - Редактирование"), this);
-    SpeedButton4 = toolButton(QStringLiteral("F6 - Новый"), this);
-    SpeedButton5 = toolButton(QStringLiteral("F8 - Удаление"), this);
-    SpeedButton6 = toolButton(QStringLiteral("F3 - Оплата"), this);
-    SpeedButton7 = toolButton(QStringLiteral("F10 - Выход"), this);
+    SpeedButton3 = CommandButton(QStringLiteral("F4 - Редактирование"), this, Qt::NoFocus);
+    SpeedButton4 = CommandButton(QStringLiteral("F6 - Новый"), this, Qt::NoFocus);
+    SpeedButton5 = CommandButton(QStringLiteral("F8 - Удаление"), this, Qt::NoFocus);
+    SpeedButton6 = CommandButton(QStringLiteral("F3 - Оплата"), this, Qt::NoFocus);
+    SpeedButton7 = CommandButton(QStringLiteral("F10 - Выход"), this, Qt::NoFocus);
     auto *tools = new QHBoxLayout;
     for (QPushButton *b : {SpeedButton3, SpeedButton4, SpeedButton5, SpeedButton6, SpeedButton7})
         tools->addWidget(b);
