@@ -611,19 +611,10 @@ void TKartDog::BitBtn5Click() {
     set("KSCHET_POK", bankValue("KorSchet"));
     set("MFO_POK", bankValue("Bik"));
     set("BANK_POK", bankValue("NameBank"));
-    docs->Post();
-    try {
-        docs->ApplyUpdates();
-    } catch (...) {
-        docs->CancelUpdates();
-        throw;
-    }
-    docs->CommitUpdates();
-    // The stored row holds its key; the editor works on exactly this header, found
-    // among the rows as they stand (it may lie before the card's period).
-    const double key = docs->FieldByName(QStringLiteral("FAKTUR_ZAG_ID"))->AsFloat();
-    if (key == 0 || !docs->Locate(QStringLiteral("FAKTUR_ZAG_ID"), key))
-        throw EDatabaseError(QStringLiteral("Новый документ записан, но не найден в списке"));
+    // The editor works on exactly this header, found among the rows as they stand (it
+    // may lie before the card's period).
+    const double key = StoreNewRow(docs, QStringLiteral("FAKTUR_ZAG_ID"),
+                                   QStringLiteral("Новый документ записан, но не найден в списке"));
     docs->Edit();
     SchFak->IsNewDoc = true;
     SchFak->VidDoc = 2;

@@ -220,13 +220,9 @@ double TSpDogov::NewContract() {
     Dog->FieldByName(QStringLiteral("Klient_id"))->SetAsFloat(KliId);
     Dog->FieldByName(QStringLiteral("DateDog"))->SetAsDate(Clock::today());
     Dog->FieldByName(QStringLiteral("FlClose"))->SetAsBoolean(false);
-    Dog->Post();
-    applyOrUndo();
-    // The row now holds the key the table gave it: the card works on exactly this
-    // contract, whatever the filter would list.
-    const double key = Dog->FieldByName(QStringLiteral("Dogovor_id"))->AsFloat();
-    if (key == 0 || !Dog->Locate(QStringLiteral("Dogovor_id"), key))
-        throw EDatabaseError(QStringLiteral("Новый договор записан, но не найден в списке"));
+    // The card works on exactly this contract, whatever the filter would list.
+    const double key = StoreNewRow(Dog, QStringLiteral("Dogovor_id"),
+                                   QStringLiteral("Новый договор записан, но не найден в списке"));
     Dog->Edit();
     Dog->FieldByName(QStringLiteral("Klient_id"))->SetAsFloat(0);
     Dog->FieldByName(QStringLiteral("FullName"))->Clear();
@@ -255,7 +251,7 @@ void TSpDogov::BitBtn4Click() {
                                  QStringLiteral(" ?");
         if (MessageDlg(question, mtConfirmation, mbYesNo) == mrYes) {
             Dog->Delete();
-            applyOrUndo();
+            ApplyCachedUpdates(Dog);
         }
     }
     DBGrid1->setFocus();
@@ -289,16 +285,4 @@ void TSpDogov::FormClose() {
     LogoAppForm->Table2->Close();
     LogoAppForm->Table2->SetIndexFieldNames(QString());
     Dog->Close();
-}
-
-// A write that fails leaves the list as the table is: the row comes back (a deletion)
-// or goes (a new row), and the error goes on to the error box.
-void TSpDogov::applyOrUndo() {
-    try {
-        Dog->ApplyUpdates();
-    } catch (...) {
-        Dog->CancelUpdates();
-        throw;
-    }
-    Dog->CommitUpdates();
 }

@@ -68,9 +68,6 @@ class TSpDogov : public TForm {
   protected:
     void FormShow() override;
     void FormClose() override;
-
-  private:
-    void applyOrUndo();
 };
 
 extern TSpDogov *SpDogov;

@@ -51,3 +51,21 @@ void ReindexTableFile(TTable *table) {
     }
     table->EnableControls();
 }
+
+void ApplyCachedUpdates(TDataSet *dataSet) {
+    try {
+        dataSet->ApplyUpdates();
+    } catch (...) {
+        dataSet->CancelUpdates();
+        throw;
+    }
+    dataSet->CommitUpdates();
+}
+
+double StoreNewRow(TDataSet *dataSet, const QString &keyField, const QString &notFound) {
+    dataSet->Post();
+    ApplyCachedUpdates(dataSet);
+    const double key = dataSet->FieldByName(keyField)->AsFloat();
+    if (key == 0 || !dataSet->Locate(keyField, key)) throw EDatabaseError(notFound);
+    return key;
+}

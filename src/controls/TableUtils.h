@@ -19,3 +19,13 @@ int TextSizeOf(const QString &table, const QString &field);
 // reopened on its first row. Throws the engine's EDatabaseError; the controls are
 // enabled and the table's open state restored also then.
 void ReindexTableFile(TTable *table);
+
+// Writes the cached changes of `dataSet` and commits them. A write that fails cancels
+// them, so the rows are as the table is (a deleted row comes back, a new one goes), and
+// the error goes on to the caller.
+void ApplyCachedUpdates(TDataSet *dataSet);
+// Posts the new row being typed in `dataSet`, writes it as ApplyCachedUpdates does and
+// finds it again by the key `keyField` the table gave it, whatever the dataset's
+// conditions would list; returns the key. Throws EDatabaseError with `notFound` when
+// the stored row is not among the rows.
+double StoreNewRow(TDataSet *dataSet, const QString &keyField, const QString &notFound);

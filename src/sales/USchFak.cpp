@@ -571,13 +571,7 @@ void TSchFak::deleteNewHeader() {
     if (m_key == 0) return;
     if (SpRasx->Active() && SpRasx->Locate(QStringLiteral("FAKTUR_ZAG_ID"), m_key)) {
         SpRasx->Delete();
-        try {
-            SpRasx->ApplyUpdates();
-        } catch (...) {
-            SpRasx->CancelUpdates();
-            throw;
-        }
-        SpRasx->CommitUpdates();
+        ApplyCachedUpdates(SpRasx);
         return;
     }
     TQuery remove;

@@ -377,13 +377,9 @@ double TSpRasx::NewDocument() {
         if (SlPoluch->Klient->Locate(QStringLiteral("Klient_id"), PokId))
             TakeParty(SpRasx, TPartyBlock::Counterparty);
     }
-    SpRasx->Post();
-    applyOrUndo();
-    // The row now holds the key the table gave it: the editor works on exactly this
-    // header, whatever the filter would list.
-    const double key = field("FAKTUR_ZAG_ID")->AsFloat();
-    if (key == 0 || !SpRasx->Locate(QStringLiteral("FAKTUR_ZAG_ID"), key))
-        throw EDatabaseError(QStringLiteral("Новый документ записан, но не найден в списке"));
+    // The editor works on exactly this header, whatever the filter would list.
+    const double key = StoreNewRow(SpRasx, QStringLiteral("FAKTUR_ZAG_ID"),
+                                   QStringLiteral("Новый документ записан, но не найден в списке"));
     // A new document starts with changes, so leaving it asks whether to save it.
     SpRasx->Edit();
     field("NUMB_SCHET")->Clear();
@@ -440,7 +436,7 @@ void TSpRasx::SpeedButton5Click() {
             QStringLiteral(" ?");
         if (MessageDlg(question, mtWarning, mbYesNo) == mrYes) {
             SpRasx->Delete();
-            applyOrUndo();
+            ApplyCachedUpdates(SpRasx);
         }
     }
     DBGrid1->setFocus();
@@ -453,18 +449,6 @@ void TSpRasx::SpeedButton6Click() {
 
 void TSpRasx::SpeedButton7Click() {
     Close();
-}
-
-// A write that fails leaves the list as the table is: the row comes back (a deletion)
-// or goes (a new row), and the error goes on to the error box.
-void TSpRasx::applyOrUndo() {
-    try {
-        SpRasx->ApplyUpdates();
-    } catch (...) {
-        SpRasx->CancelUpdates();
-        throw;
-    }
-    SpRasx->CommitUpdates();
 }
 
 // ---- The line arithmetic ----------------------------------------------------------------------

@@ -105,7 +105,6 @@ class TSpRasx : public TForm {
   private:
     void SpRasxCalcFields(TDataSet *DataSet);
     void showEditor(bool isNew);
-    void applyOrUndo();
     QString numberOrder() const;
 };
 
