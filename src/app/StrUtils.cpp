@@ -49,6 +49,12 @@ QString ReplaceAll(const QString &s, const QString &oldText, const QString &newT
     return result;
 }
 
+QString NameFilterPattern(const QString &typed) {
+    return ReplaceAll(ReplaceAll(typed, QStringLiteral("?"), QStringLiteral("_")), QStringLiteral("*"),
+                      QStringLiteral("%")) +
+           QLatin1Char('%');
+}
+
 QString PadLeftWith(QChar c, const QString &s, int n) {
     return n > s.size() ? RepeatChar(c, n - int(s.size())) + s : s;
 }

@@ -30,6 +30,10 @@ double Okrugl(double x);
 // right; replaced text is not searched again. An empty oldText changes nothing.
 QString ReplaceAll(const QString &s, const QString &oldText, const QString &newText);
 
+// The LIKE pattern of the texts that begin with `typed`, a name filter of a register:
+// the user's wildcards "?" and "*" become LIKE's "_" and "%", and "%" is added.
+QString NameFilterPattern(const QString &typed);
+
 // s left-padded with c up to n characters; a longer s comes back unshortened.
 QString PadLeftWith(QChar c, const QString &s, int n);
 

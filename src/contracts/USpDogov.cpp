@@ -182,9 +182,7 @@ void TSpDogov::BitBtn1Click() {
     Dog->ParamByName(QStringLiteral("datv"))->SetAsDate(DatV->Date());
     Dog->ParamByName(QStringLiteral("dati"))->SetAsDate(DatI->Date());
     Dog->ParamByName(QStringLiteral("org"))->SetAsFloat(KliId);
-    const QString pattern = ReplaceAll(ReplaceAll(Edit2->text(), QStringLiteral("?"), QStringLiteral("_")),
-                                       QStringLiteral("*"), QStringLiteral("%"));
-    Dog->ParamByName(QStringLiteral("nam"))->SetAsString(pattern + QLatin1Char('%'));
+    Dog->ParamByName(QStringLiteral("nam"))->SetAsString(NameFilterPattern(Edit2->text()));
     Dog->Open();
 }
 

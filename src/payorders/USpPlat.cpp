@@ -336,10 +336,7 @@ void TSpPlat::SpeedButton2Click() {
     Plat->ParamByName(QStringLiteral("Datv"))->SetAsDate(DatV->Date());
     Plat->ParamByName(QStringLiteral("DatI"))->SetAsDate(DatI->Date());
     Plat->ParamByName(QStringLiteral("Kli"))->SetAsFloat(KliId);
-    // The user's wildcards "?" and "*" become the query's "_" and "%".
-    const QString pattern = ReplaceAll(ReplaceAll(Edit2->text(), QStringLiteral("?"), QStringLiteral("_")),
-                                       QStringLiteral("*"), QStringLiteral("%"));
-    Plat->ParamByName(QStringLiteral("rnam"))->SetAsString(pattern + QLatin1Char('%'));
+    Plat->ParamByName(QStringLiteral("rnam"))->SetAsString(NameFilterPattern(Edit2->text()));
     Plat->ParamByName(QStringLiteral("dog"))->SetAsFloat(0);
     Plat->ParamByName(QStringLiteral("SumMn"))->SetAsFloat(SumMn->Value());
     // An empty maximum is no bound: every amount the program can hold is listed.

@@ -256,10 +256,7 @@ void TSpRasx::BitBtn1Click() {
     SpRasx->ParamByName(QStringLiteral("datv"))->SetAsDate(datvx->Date());
     SpRasx->ParamByName(QStringLiteral("dati"))->SetAsDate(datis->Date());
     SpRasx->ParamByName(QStringLiteral("SV"))->SetAsString(SvFlag);
-    // The user's wildcards "?" and "*" become the query's "_" and "%".
-    const QString pattern = ReplaceAll(ReplaceAll(Edit1->text(), QStringLiteral("?"), QStringLiteral("_")),
-                                       QStringLiteral("*"), QStringLiteral("%"));
-    SpRasx->ParamByName(QStringLiteral("NAME"))->SetAsString(pattern + QLatin1Char('%'));
+    SpRasx->ParamByName(QStringLiteral("NAME"))->SetAsString(NameFilterPattern(Edit1->text()));
     SpRasx->ParamByName(QStringLiteral("kli"))->SetAsFloat(KliId);
     SpRasx->ParamByName(QStringLiteral("dog"))->SetAsFloat(0);
     SpRasx->Open();
