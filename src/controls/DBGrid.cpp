@@ -2,7 +2,9 @@
 
 #include "controls/DBCtrls.h"
 #include "controls/Dialogs.h"
+#include "db/Query.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -10,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPalette>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyledItemDelegate>
@@ -624,4 +627,15 @@ void TDBGrid::verticalScrollbarValueChanged(int value) {
     Guarded([&] { ds->FetchBefore(FetchChunk); });
     m_model->syncRows();
     m_extending = false;
+}
+
+void SortByColumn(TDBGrid *grid, int column, int sortable, TQuery *query, int orderLine,
+                  const QString &order) {
+    const QColor face = QApplication::palette().color(QPalette::Button);
+    const QColor active = QApplication::palette().color(QPalette::Active, QPalette::Highlight);
+    for (int c = 0; c < sortable; ++c)
+        grid->Columns(c)->SetTitleColors(c == column ? active : face);
+    query->Close();
+    query->SQL()[orderLine] = order;
+    query->Open();
 }

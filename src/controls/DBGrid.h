@@ -21,6 +21,7 @@
 #include <vector>
 
 class TDBGrid;
+class TQuery;
 
 class TColumn {
   public:
@@ -174,3 +175,10 @@ class TDBGrid : public QTableView {
     bool m_extending = false;
     TDataSetModel *m_model;
 };
+
+// Lists a register's rows in the order of the grid's column `column`, one of its first
+// `sortable` columns: line `orderLine` of the query's text becomes `order` and the
+// query is read again; that column's title is shown in the highlight colour and the
+// other sortable titles in the button face.
+void SortByColumn(TDBGrid *grid, int column, int sortable, TQuery *query, int orderLine,
+                  const QString &order);

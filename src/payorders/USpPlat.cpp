@@ -13,12 +13,10 @@
 #include "refbooks/USlBankP.h"
 #include "refbooks/USlPoluch.h"
 
-#include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPalette>
 #include <QPushButton>
 #include <QToolBar>
 #include <QToolButton>
@@ -369,13 +367,7 @@ void TSpPlat::SpeedButton9Click() {
 
 void TSpPlat::SortGrid1TitleClick(int column) {
     if (column < 0 || column >= OrderClauses.size()) return;
-    const QColor face = QApplication::palette().color(QPalette::Button);
-    const QColor active = QApplication::palette().color(QPalette::Active, QPalette::Highlight);
-    for (int c = 0; c < OrderClauses.size(); ++c)
-        SortGrid1->Columns(c)->SetTitleColors(c == column ? active : face);
-    Plat->Close();
-    Plat->SQL()[OrderLine] = OrderClauses[column];
-    Plat->Open();
+    SortByColumn(SortGrid1, column, int(OrderClauses.size()), Plat, OrderLine, OrderClauses[column]);
 }
 
 // ---- Commands of the list -------------------------------------------------------------

@@ -15,12 +15,10 @@
 #include "sales/UOplataF.h"
 #include "sales/USchFak.h"
 
-#include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPalette>
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -285,10 +283,6 @@ void TSpRasx::SpeedButton2Click() {
 
 void TSpRasx::DBGrid1TitleClick(int column) {
     if (column < 0 || column > 3) return;
-    const QColor face = QApplication::palette().color(QPalette::Button);
-    const QColor active = QApplication::palette().color(QPalette::Active, QPalette::Highlight);
-    for (int c = 0; c <= 3; ++c)
-        DBGrid1->Columns(c)->SetTitleColors(c == column ? active : face);
     QString order;
     switch (column) {
     case 0:
@@ -306,9 +300,7 @@ void TSpRasx::DBGrid1TitleClick(int column) {
         order = QStringLiteral("order by Itogo"); // the total with VAT, not the column's own
         break;
     }
-    SpRasx->Close();
-    SpRasx->SQL()[OrderLine] = order;
-    SpRasx->Open();
+    SortByColumn(DBGrid1, column, 4, SpRasx, OrderLine, order);
 }
 
 // ---- Commands of the list -------------------------------------------------------------------
