@@ -6,6 +6,7 @@
 #include "db/Table.h"
 
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -86,4 +87,21 @@ QString ContractNumber(double dogovorId) {
     if (contracts && contracts->Active() && contracts->Locate(QStringLiteral("Dogovor_id"), dogovorId))
         return contracts->FieldByName(QStringLiteral("NumbDog"))->AsString();
     return QString();
+}
+
+void PickContractFor(TDataSet *row, const QString &partnerField, QLineEdit *numberBox) {
+    SlDog->PartnerId = row->FieldByName(partnerField)->AsFloat();
+    ShowModal(SlDog);
+    if (SlDog->DogId == 0) return;
+    row->Edit();
+    row->FieldByName(QStringLiteral("Dogovor_id"))->SetAsFloat(SlDog->DogId);
+    numberBox->setText(SlDog->DogNumb);
+}
+
+void UnlinkContractIfCleared(TDataSet *row, const QLineEdit *numberBox) {
+    if (!numberBox->isModified() || !numberBox->text().isEmpty()) return;
+    TField *dogovor = row->FieldByName(QStringLiteral("Dogovor_id"));
+    if (dogovor->AsFloat() == 0) return;
+    row->Edit();
+    dogovor->SetAsFloat(0);
 }

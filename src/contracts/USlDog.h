@@ -8,6 +8,7 @@
 #include "controls/Forms.h"
 #include "db/Query.h"
 
+class QLineEdit;
 class QPushButton;
 class TDBGrid;
 class TDataSource;
@@ -44,3 +45,11 @@ extern TSlDog *SlDog;
 // contract may be new or renumbered and not yet saved), else the stored number from
 // the main window's contracts table; empty when neither knows the contract.
 QString ContractNumber(double dogovorId);
+
+// The contract box of the payment-order and document editors. Picking: the picker over
+// the contracts of the partner whose key the row's `partnerField` holds; a chosen
+// contract links the row (Dogovor_id) and its number goes into `numberBox`.
+void PickContractFor(TDataSet *row, const QString &partnerField, QLineEdit *numberBox);
+// Leaving the box: emptying it unlinks the contract; a typed number links nothing. A
+// box only passed through keeps the link, even when it shows no number.
+void UnlinkContractIfCleared(TDataSet *row, const QLineEdit *numberBox);

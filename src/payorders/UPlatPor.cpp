@@ -403,12 +403,7 @@ void TPlatPor::SpeedButton2Click() {
 }
 
 void TPlatPor::SpeedButton4Click() {
-    SlDog->PartnerId = Plat->FieldByName(QStringLiteral("Id_Pol"))->AsFloat();
-    ShowModal(SlDog);
-    if (SlDog->DogId == 0) return;
-    Plat->Edit();
-    Plat->FieldByName(QStringLiteral("Dogovor_id"))->SetAsFloat(SlDog->DogId);
-    Edit1->setText(SlDog->DogNumb);
+    PickContractFor(Plat, QStringLiteral("Id_Pol"), Edit1);
 }
 
 // ---- Remark, term, bank mark -----------------------------------------------------------
@@ -467,22 +462,10 @@ void TPlatPor::DBEdit7Exit() {
 }
 
 void TPlatPor::EditR_BANK_BIKExit() {
-    if (!AllBank->LocateBik(Plat->FieldByName(QStringLiteral("R_BANK_BIK"))->AsString())) {
-        MessageDlg(QStringLiteral("Проверте БИК банка!"), mtError, mbOK);
-        return;
-    }
-    Plat->Edit();
-    TField *bank = Plat->FieldByName(QStringLiteral("R_BANK"));
-    if (bank->AsString().isEmpty()) bank->SetAsString(AllBank->BankText());
-    Plat->FieldByName(QStringLiteral("R_BANK_ACC"))->SetAsString(AllBank->Table1KSNP->AsString());
+    CompleteBankByBik(Plat, QStringLiteral("R_BANK_BIK"), QStringLiteral("R_BANK"),
+                      QStringLiteral("R_BANK_ACC"));
 }
 
-// Emptying the box unlinks the contract; a typed number links nothing. A box only
-// passed through keeps the link, even when it shows no number.
 void TPlatPor::Edit1Exit() {
-    if (!Edit1->isModified() || !Edit1->text().isEmpty()) return;
-    TField *dogovor = Plat->FieldByName(QStringLiteral("Dogovor_id"));
-    if (dogovor->AsFloat() == 0) return;
-    Plat->Edit();
-    dogovor->SetAsFloat(0);
+    UnlinkContractIfCleared(Plat, Edit1);
 }

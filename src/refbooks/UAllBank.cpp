@@ -2,6 +2,7 @@
 
 #include "app/UConfig.h"
 #include "controls/DBGrid.h"
+#include "controls/Dialogs.h"
 #include "refbooks/PickerLayout.h"
 
 TAllBank *AllBank = nullptr;
@@ -68,4 +69,16 @@ void TAllBank::FormShow() {
 // OK on an empty directory (the program ships none) chooses nothing.
 void TAllBank::BitBtn1Click() {
     OkPressed = !Table1->IsEmpty();
+}
+
+void CompleteBankByBik(TDataSet *row, const QString &bikField, const QString &bankField,
+                       const QString &korAccountField) {
+    if (!AllBank->LocateBik(row->FieldByName(bikField)->AsString())) {
+        MessageDlg(QStringLiteral("Проверте БИК банка!"), mtError, mbOK);
+        return;
+    }
+    row->Edit();
+    TField *bank = row->FieldByName(bankField);
+    if (bank->AsString().isEmpty()) bank->SetAsString(AllBank->BankText());
+    row->FieldByName(korAccountField)->SetAsString(AllBank->Table1KSNP->AsString());
 }

@@ -51,3 +51,10 @@ class TAllBank : public TForm {
 };
 
 extern TAllBank *AllBank;
+
+// The bank block of a payment order's or document's row completed from the BIK typed in
+// its `bikField`: the correspondent account into `korAccountField`, and the bank name
+// (as BankText) into `bankField` when that is empty. A BIK the directory lacks is said
+// so ("Проверте БИК банка!") and changes nothing.
+void CompleteBankByBik(TDataSet *row, const QString &bikField, const QString &bankField,
+                       const QString &korAccountField);

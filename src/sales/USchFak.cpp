@@ -717,22 +717,11 @@ void TSchFak::SelectFirstLineColumn() {
 }
 
 void TSchFak::SpeedButton6Click() {
-    SlDog->PartnerId = SpRasx->FieldByName(QStringLiteral("ID_POKUPAT"))->AsFloat();
-    ShowModal(SlDog);
-    if (SlDog->DogId == 0) return;
-    SpRasx->Edit();
-    SpRasx->FieldByName(QStringLiteral("Dogovor_id"))->SetAsFloat(SlDog->DogId);
-    Edit1->setText(SlDog->DogNumb);
+    PickContractFor(SpRasx, QStringLiteral("ID_POKUPAT"), Edit1);
 }
 
-// Emptying the box unlinks the contract; a typed number links nothing. A box only
-// passed through keeps the link, even when it shows no number.
 void TSchFak::Edit1Exit() {
-    if (!Edit1->isModified() || !Edit1->text().isEmpty()) return;
-    TField *dogovor = SpRasx->FieldByName(QStringLiteral("Dogovor_id"));
-    if (dogovor->AsFloat() == 0) return;
-    SpRasx->Edit();
-    dogovor->SetAsFloat(0);
+    UnlinkContractIfCleared(SpRasx, Edit1);
 }
 
 // The chosen remark replaces the whole note; its header is stamped by the save.
@@ -783,14 +772,8 @@ void TSchFak::EditINN_POSTExit() {
 }
 
 void TSchFak::EditMFO_POKExit() {
-    if (!AllBank->LocateBik(SpRasx->FieldByName(QStringLiteral("MFO_POK"))->AsString())) {
-        MessageDlg(QStringLiteral("Проверте БИК банка!"), mtError, mbOK);
-        return;
-    }
-    SpRasx->Edit();
-    SpRasx->FieldByName(QStringLiteral("KSCHET_POK"))->SetAsString(AllBank->Table1KSNP->AsString());
-    TField *bank = SpRasx->FieldByName(QStringLiteral("BANK_POK"));
-    if (bank->AsString().isEmpty()) bank->SetAsString(AllBank->BankText());
+    CompleteBankByBik(SpRasx, QStringLiteral("MFO_POK"), QStringLiteral("BANK_POK"),
+                      QStringLiteral("KSCHET_POK"));
 }
 
 // ---- Next invoice number ---------------------------------------------------------------------
