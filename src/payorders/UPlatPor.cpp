@@ -452,13 +452,9 @@ void TPlatPor::focusMoved(QWidget *from, QWidget *to) {
 // A typed INN of a known organisation fills an order that names no recipient yet; an
 // empty box completes nothing.
 void TPlatPor::DBEdit7Exit() {
-    TTable *Klient = SlPoluch->Klient;
-    Klient->CancelRange();
-    if (!Plat->FieldByName(QStringLiteral("R_NAME"))->AsString().isEmpty()) return;
-    const QString inn = Plat->FieldByName(QStringLiteral("R_Inn"))->AsString();
-    if (inn.trimmed().isEmpty()) return; // an empty INN names nobody
-    if (!Klient->Locate(QStringLiteral("Inn"), inn)) return;
-    takeRecipient(Plat);
+    if (LocateKlientForInn(Plat->FieldByName(QStringLiteral("R_NAME"))->AsString(),
+                           Plat->FieldByName(QStringLiteral("R_Inn"))->AsString()))
+        takeRecipient(Plat);
 }
 
 void TPlatPor::EditR_BANK_BIKExit() {

@@ -147,6 +147,13 @@ void TSlPoluch::FormClose() {
         Klient->Cancel();
 }
 
+bool LocateKlientForInn(const QString &name, const QString &inn) {
+    TTable *klient = SlPoluch->Klient;
+    klient->CancelRange();
+    if (!name.isEmpty() || inn.trimmed().isEmpty()) return false;
+    return klient->Locate(QStringLiteral("Inn"), inn);
+}
+
 // The meta-object code of this module compiles with it, so using the module links
 // nothing of modules still being written.
 #include "moc_USlPoluch.cpp"

@@ -62,3 +62,9 @@ extern TSlPoluch *SlPoluch;
 // Reopens Klient under the index "Nam" restricted to the group g ("T" or "F"), on
 // its first row in order of Name.
 void SetKlientGroup(const QString &g);
+
+// An INN typed in a document's counterparty block: true when the block names no one yet
+// (`name` empty) and an organisation of either group has that INN, which is then the
+// current row of Klient (its group range lifted). An empty INN names nobody, not the
+// first organisation without one.
+bool LocateKlientForInn(const QString &name, const QString &inn);

@@ -752,13 +752,9 @@ namespace {
 // A typed INN of a known organisation (own or partner) fills a block naming no one yet;
 // the INN stays as typed.
 void partyByInn(TDataSet *header, TPartyBlock block) {
-    TTable *Klient = SlPoluch->Klient;
-    Klient->CancelRange();
-    if (!header->FieldByName(PartyField(block, QStringLiteral("NAME")))->AsString().isEmpty()) return;
-    if (!Klient->Locate(QStringLiteral("Inn"),
-                        header->FieldByName(PartyField(block, QStringLiteral("INN")))->AsString()))
-        return;
-    TakeParty(header, block, true);
+    if (LocateKlientForInn(header->FieldByName(PartyField(block, QStringLiteral("NAME")))->AsString(),
+                           header->FieldByName(PartyField(block, QStringLiteral("INN")))->AsString()))
+        TakeParty(header, block, true);
 }
 
 } // namespace

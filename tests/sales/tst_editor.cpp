@@ -252,6 +252,9 @@ class TestEditor : public ScriptedTestCase {
             QVERIFY(e->Edit1->text().isEmpty());
             QVERIFY(!e->MaxN->isVisible());
             e->SpeedButton2Click(); // a buyer typed by hand has no accounts to pick
+            // An empty INN names nobody, not the partner "Ива" that has none.
+            typeAndLeave(e->EditINN_POK, QString(), e->EditNAME_POKUPAT);
+            QVERIFY(e->EditNAME_POKUPAT->toPlainText().isEmpty());
             typeAndLeave(e->EditINN_POK, QStringLiteral("5000000005"), e->EditNAME_POKUPAT);
             QCOMPARE(e->EditNAME_POKUPAT->toPlainText(), QStringLiteral("ООО \"Берёзка\""));
             QCOMPARE(e->EditSCHET_POK->text(), QStringLiteral("40702810000000000005"));
