@@ -84,12 +84,8 @@ TKassa::TKassa(QWidget *parent) : TForm(parent) {
     // ---- Datasets ---------------------------------------------------------------
     Prov = new TQuery(this);
     Prov->setObjectName(QStringLiteral("Prov"));
-    Prov->SetSQL(ProvSQL);
-    Prov->ParamByName(QStringLiteral("Datv"))->SetDataType(TFieldType::ftDate);
-    Prov->ParamByName(QStringLiteral("Dati"))->SetDataType(TFieldType::ftDate);
-    Prov->ParamByName(QStringLiteral("org"))->SetDataType(TFieldType::ftFloat);
-    Prov->ParamByName(QStringLiteral("sch"))->SetDataType(TFieldType::ftString);
-    AddTableFields(Prov, "Provodka");
+    UpdateSQL1 = new TUpdateSQL(this);
+    SetUpEntryQuery(Prov, ProvSQL, {QStringLiteral("sch")}, UpdateSQL1);
     ProvKorSchet = Prov->AddCalcField(QStringLiteral("KorSchet"), TFieldType::ftString, 20);
     ProvPrixod = Prov->AddCalcField(QStringLiteral("Prixod"), TFieldType::ftCurrency);
     ProvRasxod = Prov->AddCalcField(QStringLiteral("Rasxod"), TFieldType::ftCurrency);
@@ -98,16 +94,11 @@ TKassa::TKassa(QWidget *parent) : TForm(parent) {
     Prov->OnCalcFields = [this](TDataSet *ds) { ProvCalcFields(ds); };
     ProvProvodkaId = Prov->FieldByName(QStringLiteral("ProvodkaId"));
     ProvDateProv = Prov->FieldByName(QStringLiteral("DateProv"));
-    ProvDateProv->EditMask = QStringLiteral("!99/99/0000;1;_");
     ProvDebet = Prov->FieldByName(QStringLiteral("Debet"));
     ProvKredit = Prov->FieldByName(QStringLiteral("Kredit"));
     ProvSumma = Prov->FieldByName(QStringLiteral("Summa"));
     ProvOrganis = Prov->FieldByName(QStringLiteral("Organis"));
     Prov->OnNewRecord = [this](TDataSet *) { ProvOrganis->SetAsFloat(LogoAppForm->SvoyKlientId); };
-    UpdateSQL1 = new TUpdateSQL(this);
-    SetEntryUpdates(UpdateSQL1);
-    Prov->CachedUpdates = true;
-    Prov->UpdateObject = UpdateSQL1;
     DataSource1 = new TDataSource(this, Prov);
 
     KasSch = new TQuery(this);
@@ -204,30 +195,14 @@ void TKassa::buildReport() {
     Report1.DataSet = Prov;
     Report1.Options.PrintIfEmpty = false;
     Report1.Font = TRepFont{QStringLiteral("Arial"), 10};
-
-    auto *title = Report1.AddBand(rbTitle, 22);
-    RepLabel9 = title->AddLabel(QString(), 0, 0, 190, 5);
-    RepLabel9->Alignment = taCenter;
-    auto *caption = title->AddLabel(QStringLiteral("Операции по кассе"), 0, 6, 190, 8);
-    caption->Font = TRepFont{QStringLiteral("Arial"), 14, true};
-    caption->Alignment = taCenter;
-    RepLabel2 = title->AddLabel(QString(), 0, 15, 190, 5);
-    RepLabel2->Alignment = taCenter;
-
-    const struct {
-        const char *caption;
-        double left, width;
-    } columns[] = {{"Дата", 0, 22},
-                   {"Кор.счет", 22, 25},
-                   {"Приход", 47, 35},
-                   {"Расход", 82, 35},
-                   {"Примечание", 117, 73}};
-    auto *header = Report1.AddBand(rbColumnHeader, 6);
-    for (const auto &c : columns) {
-        auto *label = header->AddLabel(QString::fromUtf8(c.caption), c.left, 0, c.width, 6);
-        label->Frame = TRepFrame::All();
-        label->Alignment = taCenter;
-    }
+    const TEntryListHead head = AddEntryListHead(Report1, QStringLiteral("Операции по кассе"),
+                                                 {{"Дата", 0, 22},
+                                                  {"Кор.счет", 22, 25},
+                                                  {"Приход", 47, 35},
+                                                  {"Расход", 82, 35},
+                                                  {"Примечание", 117, 73}});
+    RepLabel9 = head.Organisation;
+    RepLabel2 = head.Period;
 
     auto *detail = Report1.AddBand(rbDetail, 5);
     detail->AddDBText(Prov, QStringLiteral("DateProv"), 0, 0, 22, 5)->Alignment = taCenter;
@@ -296,15 +271,8 @@ void TKassa::FormClose() {
 
 // ---- Commands ----------------------------------------------------------------------------
 
-void TKassa::applyChanges() {
-    DBGrid1->EndCellEdit(true);
-    Prov->CheckBrowseMode();
-    Prov->ApplyUpdates();
-    Prov->CommitUpdates();
-}
-
 void TKassa::BitBtn8Click() {
-    if (Prov->Active()) applyChanges();
+    if (Prov->Active()) StoreEntries(DBGrid1, Prov);
     Prov->Close();
     Prov->ParamByName(QStringLiteral("Datv"))->SetAsDate(Datv->Date());
     Prov->ParamByName(QStringLiteral("Dati"))->SetAsDate(DatI->Date());
@@ -358,7 +326,7 @@ void TKassa::BitBtn3Click() {
 }
 
 void TKassa::BitBtn6Click() {
-    applyChanges();
+    StoreEntries(DBGrid1, Prov);
     Close();
 }
 
@@ -409,7 +377,7 @@ void TKassa::BitBtn4Click() {
     // An order belongs to a stored operation: one added or changed since the last
     // store is stored first, with the rest of the view's changes, as "Выбрать" does.
     if (Prov->UpdateStatus() != TUpdateStatus::usUnmodified) {
-        applyChanges();
+        StoreEntries(DBGrid1, Prov);
         Kas->Refresh();
     }
     const bool incoming = !IsOutgoing(ProvDebet->AsString(), ProvKredit->AsString(), CashAccount);

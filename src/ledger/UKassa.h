@@ -111,7 +111,6 @@ class TKassa : public TForm {
     // A new operation through the operation dialog: the cash account on the debit
     // ("Приход") or the credit side.
     void newOperation(bool incoming);
-    void applyChanges();
     CashOrderData orderData(const QString &memo) const;
 };
 

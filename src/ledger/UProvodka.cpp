@@ -61,6 +61,49 @@ void SetEntryUpdates(TUpdateSQL *update) {
     update->DeleteSQL = DeleteSQL;
 }
 
+void SetUpEntryQuery(TQuery *query, const QStringList &sql, const QStringList &accountParams,
+                     TUpdateSQL *update) {
+    query->SetSQL(sql);
+    query->ParamByName(QStringLiteral("Datv"))->SetDataType(TFieldType::ftDate);
+    query->ParamByName(QStringLiteral("Dati"))->SetDataType(TFieldType::ftDate);
+    query->ParamByName(QStringLiteral("org"))->SetDataType(TFieldType::ftFloat);
+    for (const QString &account : accountParams)
+        query->ParamByName(account)->SetDataType(TFieldType::ftString);
+    AddTableFields(query, "Provodka");
+    query->FieldByName(QStringLiteral("DateProv"))->EditMask = QStringLiteral("!99/99/0000;1;_");
+    SetEntryUpdates(update);
+    query->CachedUpdates = true;
+    query->UpdateObject = update;
+}
+
+void StoreEntries(TDBGrid *grid, TDataSet *entries) {
+    grid->EndCellEdit(true);
+    entries->CheckBrowseMode();
+    entries->ApplyUpdates();
+    entries->CommitUpdates();
+}
+
+TEntryListHead AddEntryListHead(TReport &report, const QString &caption,
+                                std::initializer_list<TEntryColumn> columns) {
+    auto *title = report.AddBand(rbTitle, 22);
+    TEntryListHead head;
+    head.Organisation = title->AddLabel(QString(), 0, 0, 190, 5);
+    head.Organisation->Alignment = taCenter;
+    auto *label = title->AddLabel(caption, 0, 6, 190, 8);
+    label->Font = TRepFont{QStringLiteral("Arial"), 14, true};
+    label->Alignment = taCenter;
+    head.Period = title->AddLabel(QString(), 0, 15, 190, 5);
+    head.Period->Alignment = taCenter;
+
+    auto *header = report.AddBand(rbColumnHeader, 6);
+    for (const TEntryColumn &c : columns) {
+        auto *heading = header->AddLabel(QString::fromUtf8(c.caption), c.left, 0, c.width, 6);
+        heading->Frame = TRepFrame::All();
+        heading->Alignment = taCenter;
+    }
+    return head;
+}
+
 TProvodka::TProvodka(QWidget *parent) : TForm(parent) {
     setObjectName(QStringLiteral("Provodka"));
     SetCaption(QStringLiteral("Проводки"));
@@ -81,19 +124,13 @@ TProvodka::TProvodka(QWidget *parent) : TForm(parent) {
 
     Prov = new TQuery(this);
     Prov->setObjectName(QStringLiteral("Prov"));
-    Prov->SetSQL(ProvSQL);
-    Prov->ParamByName(QStringLiteral("Datv"))->SetDataType(TFieldType::ftDate);
-    Prov->ParamByName(QStringLiteral("Dati"))->SetDataType(TFieldType::ftDate);
-    Prov->ParamByName(QStringLiteral("org"))->SetDataType(TFieldType::ftFloat);
-    Prov->ParamByName(QStringLiteral("deb"))->SetDataType(TFieldType::ftString);
-    Prov->ParamByName(QStringLiteral("kre"))->SetDataType(TFieldType::ftString);
-    AddTableFields(Prov, "Provodka");
+    UpdateSQL1 = new TUpdateSQL(this);
+    SetUpEntryQuery(Prov, ProvSQL, {QStringLiteral("deb"), QStringLiteral("kre")}, UpdateSQL1);
     // Twenty characters of each name, as the names panel shows them.
     ProvNameDeb = Prov->AddCalcField(QStringLiteral("NameDeb"), TFieldType::ftString, 20);
     ProvNameKre = Prov->AddCalcField(QStringLiteral("NameKre"), TFieldType::ftString, 20);
     Prov->OnCalcFields = [this](TDataSet *ds) { ProvCalcFields(ds); };
     ProvDateProv = Prov->FieldByName(QStringLiteral("DateProv"));
-    ProvDateProv->EditMask = QStringLiteral("!99/99/0000;1;_");
     ProvDebet = Prov->FieldByName(QStringLiteral("Debet"));
     ProvKredit = Prov->FieldByName(QStringLiteral("Kredit"));
     ProvSumma = Prov->FieldByName(QStringLiteral("Summa"));
@@ -105,10 +142,6 @@ TProvodka::TProvodka(QWidget *parent) : TForm(parent) {
         ProvOrganis->SetAsFloat(LogoAppForm->SvoyKlientId);
         ProvDateProv->SetAsDate(Clock::today());
     };
-    UpdateSQL1 = new TUpdateSQL(this);
-    SetEntryUpdates(UpdateSQL1);
-    Prov->CachedUpdates = true;
-    Prov->UpdateObject = UpdateSQL1;
     DataSource1 = new TDataSource(this, Prov);
 
     // ---- Layout -----------------------------------------------------------------
@@ -186,27 +219,11 @@ void TProvodka::buildReport() {
     Report1.DataSet = Prov;
     Report1.Options.PrintIfEmpty = false;
     Report1.Font = TRepFont{QStringLiteral("Arial"), 10};
-
-    auto *title = Report1.AddBand(rbTitle, 22);
-    RepLabel8 = title->AddLabel(QString(), 0, 0, 190, 5);
-    RepLabel8->Alignment = taCenter;
-    auto *caption = title->AddLabel(QStringLiteral("Проводки"), 0, 6, 190, 8);
-    caption->Font = TRepFont{QStringLiteral("Arial"), 14, true};
-    caption->Alignment = taCenter;
-    RepLabel2 = title->AddLabel(QString(), 0, 15, 190, 5);
-    RepLabel2->Alignment = taCenter;
-
-    const struct {
-        const char *caption;
-        double left, width;
-    } columns[] = {
-        {"Дата", 0, 22}, {"Дебет", 22, 25}, {"Кредит", 47, 25}, {"Сумма", 72, 35}, {"Примечание", 107, 83}};
-    auto *header = Report1.AddBand(rbColumnHeader, 6);
-    for (const auto &c : columns) {
-        auto *label = header->AddLabel(QString::fromUtf8(c.caption), c.left, 0, c.width, 6);
-        label->Frame = TRepFrame::All();
-        label->Alignment = taCenter;
-    }
+    const TEntryListHead head = AddEntryListHead(
+        Report1, QStringLiteral("Проводки"),
+        {{"Дата", 0, 22}, {"Дебет", 22, 25}, {"Кредит", 47, 25}, {"Сумма", 72, 35}, {"Примечание", 107, 83}});
+    RepLabel8 = head.Organisation;
+    RepLabel2 = head.Period;
 
     auto *detail = Report1.AddBand(rbDetail, 5);
     detail->AddDBText(Prov, QStringLiteral("DateProv"), 0, 0, 22, 5)->Alignment = taCenter;
@@ -266,15 +283,8 @@ void TProvodka::FormClose() {
 
 // ---- Commands ----------------------------------------------------------------------------
 
-void TProvodka::applyChanges() {
-    DBGrid1->EndCellEdit(true);
-    Prov->CheckBrowseMode();
-    Prov->ApplyUpdates();
-    Prov->CommitUpdates();
-}
-
 void TProvodka::BitBtn1Click() {
-    if (Prov->Active()) applyChanges();
+    if (Prov->Active()) StoreEntries(DBGrid1, Prov);
     Prov->Close();
     Prov->ParamByName(QStringLiteral("Datv"))->SetAsDate(DatV->Date());
     Prov->ParamByName(QStringLiteral("Dati"))->SetAsDate(DatI->Date());
@@ -332,7 +342,7 @@ void TProvodka::SpeedButton3Click() {
 }
 
 void TProvodka::SpeedButton4Click() {
-    applyChanges();
+    StoreEntries(DBGrid1, Prov);
     Close();
 }
 

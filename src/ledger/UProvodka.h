@@ -11,6 +11,7 @@
 #include "db/Table.h"
 #include "print/Report.h"
 
+#include <initializer_list>
 #include <map>
 
 class QLineEdit;
@@ -23,6 +24,31 @@ class TDateTimePicker;
 // The three statements that write a cached journal entry; the cash view writes its
 // operations through the same.
 void SetEntryUpdates(TUpdateSQL *update);
+
+// What the journal and the cash view share as lists of entries of the own organisation
+// over a period.
+//
+// The entries: `query` over `sql`, whose parameters Datv and Dati (dates), org (the own
+// organisation) and `accountParams` (account prefixes, texts) are typed here; the
+// fields of Provodka, the date with its edit mask; the changes cached and written
+// through `update`, which SetEntryUpdates sets up.
+void SetUpEntryQuery(TQuery *query, const QStringList &sql, const QStringList &accountParams,
+                     TUpdateSQL *update);
+// Posts the entry being typed in the grid and writes every cached change of `entries`.
+void StoreEntries(TDBGrid *grid, TDataSet *entries);
+// The head of a printed list of entries, portrait A4 (190 mm wide): the organisation
+// above the caption (14 pt bold) and the period below it, all centred, then a framed
+// heading over each column.
+struct TEntryColumn {
+    const char *caption;
+    double left, width;
+};
+struct TEntryListHead {
+    TRepLabel *Organisation;
+    TRepLabel *Period;
+};
+TEntryListHead AddEntryListHead(TReport &report, const QString &caption,
+                                std::initializer_list<TEntryColumn> columns);
 
 class TProvodka : public TForm {
     Q_OBJECT
@@ -92,8 +118,6 @@ class TProvodka : public TForm {
     void buildReport();
     void ProvCalcFields(TDataSet *DataSet);
     void DBGrid1KeyDown(int &Key);
-    // Posts the row being typed and writes every cached change.
-    void applyChanges();
 
     // Names by account code; an ordered map, as hashing a QString costs several times
     // more than the few comparisons of short codes (read twice for every row shown).
