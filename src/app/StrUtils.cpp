@@ -49,6 +49,10 @@ QString ReplaceAll(const QString &s, const QString &oldText, const QString &newT
     return result;
 }
 
+QString PeriodCaption(const QDate &from, const QDate &to) {
+    return QStringLiteral("с ") + fmt::DateToStr(from) + QStringLiteral(" по ") + fmt::DateToStr(to);
+}
+
 QString NameFilterPattern(const QString &typed) {
     return ReplaceAll(ReplaceAll(typed, QStringLiteral("?"), QStringLiteral("_")), QStringLiteral("*"),
                       QStringLiteral("%")) +

@@ -20,6 +20,10 @@ QDateTime BegPeriod(const QDateTime &d, const QString &period);
 QDate BegPeriod(const QDate &d);
 QDate BegPeriod(const QDate &d, const QString &period);
 
+// The period as a printed list's title gives it: "с 01.01.2024 по 31.03.2024", the
+// dates as fmt::DateToStr writes them (the zero date blank).
+QString PeriodCaption(const QDate &from, const QDate &to);
+
 // x rounded to kopecks: x times 100 in extended precision, rounded to the nearest
 // integer with an exact half going to the even one, divided by 100. A value that has
 // no exact binary form rounds by what is stored: 2.675 gives 2.67, 12.345 gives 12.35.

@@ -234,8 +234,7 @@ void TItogOb::BitBtn1Click() {
 
     RepLabel1->Caption = QStringLiteral("Обороты по ") + Edit1->text();
     RepLabel9->Caption = SaldoText(saldo);
-    RepLabel2->Caption = QStringLiteral("с ") + fmt::DateToStr(DatV->Date()) + QStringLiteral(" по ") +
-                         fmt::DateToStr(DatI->Date());
+    RepLabel2->Caption = PeriodCaption(DatV->Date(), DatI->Date());
     Report1.Preview();
     for (TQuery *q : {DebOb, KreOb, Debet, Kredit})
         q->Close();

@@ -7,7 +7,6 @@
 #include "controls/DBGrid.h"
 #include "controls/StdCtrls.h"
 #include "db/Clock.h"
-#include "db/Formats.h"
 #include "ledger/UKasOrd.h"
 #include "ledger/UOpKassa.h"
 #include "ledger/UProvodka.h"
@@ -286,8 +285,7 @@ void TKassa::BitBtn8Click() {
 void TKassa::BitBtn1Click() {
     DBGrid1->EndCellEdit(true);
     RepLabel9->Caption = LogoAppForm->OrganisationName();
-    RepLabel2->Caption = QStringLiteral("с ") + fmt::DateToStr(Datv->Date()) + QStringLiteral(" по ") +
-                         fmt::DateToStr(DatI->Date());
+    RepLabel2->Caption = PeriodCaption(Datv->Date(), DatI->Date());
     Report1.Preview();
     DBGrid1->setFocus();
 }

@@ -6,7 +6,6 @@
 #include "controls/DBGrid.h"
 #include "controls/StdCtrls.h"
 #include "db/Clock.h"
-#include "db/Formats.h"
 #include "ledger/UPlan.h"
 
 #include <QGridLayout>
@@ -321,8 +320,7 @@ void TProvodka::DBGrid1KeyDown(int &Key) {
 void TProvodka::SpeedButton1Click() {
     DBGrid1->EndCellEdit(true);
     RepLabel8->Caption = LogoAppForm->OrganisationName();
-    RepLabel2->Caption = QStringLiteral("с ") + fmt::DateToStr(DatV->Date()) + QStringLiteral(" по ") +
-                         fmt::DateToStr(DatI->Date());
+    RepLabel2->Caption = PeriodCaption(DatV->Date(), DatI->Date());
     Report1.Preview();
     DBGrid1->setFocus();
 }
