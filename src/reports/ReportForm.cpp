@@ -34,6 +34,38 @@ bool PickKlient(const QString &caption, const QString &group, TWrapEdit *box, do
     return true;
 }
 
+TQuery *NewQuery(QObject *owner, const char *name, const QStringList &sql) {
+    auto *q = new TQuery(owner);
+    q->setObjectName(QString::fromLatin1(name));
+    q->SetSQL(sql);
+    return q;
+}
+
+void OpenForPeriod(TQuery *query, const QDate &from, const QDate &to, double organisation, double partner) {
+    query->Close();
+    for (int i = 0; i < query->Params().Count(); ++i) {
+        TParam *p = query->Params()[i];
+        const QString name = p->Name().toLower();
+        if (name == QLatin1String("datv") || name == QLatin1String("dat"))
+            SetDate(query, p->Name(), from);
+        else if (name == QLatin1String("dati"))
+            SetDate(query, p->Name(), to);
+        else if (name == QLatin1String("org") || name == QLatin1String("post"))
+            SetNumber(query, p->Name(), organisation);
+        else if (name == QLatin1String("kli"))
+            SetNumber(query, p->Name(), partner);
+    }
+    query->Open();
+}
+
+QString DateText(const QDate &date) {
+    return date.toString(QStringLiteral("dd.MM.yyyy"));
+}
+
+QString PeriodText(const QDate &from, const QDate &to) {
+    return QStringLiteral("с %1 по %2").arg(DateText(from), DateText(to));
+}
+
 void SetDate(TQuery *query, const QString &param, const QDate &date) {
     TParam *p = query->ParamByName(param);
     p->SetDataType(TFieldType::ftDate);

@@ -7,10 +7,12 @@
 #include "controls/StdCtrls.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
 class QGridLayout;
+class QDate;
 class QLabel;
 class QPushButton;
 class QToolButton;
@@ -54,6 +56,17 @@ namespace reports {
 // under `caption`; when a row was chosen its full name goes into `box` and its key
 // into `id`, and true comes back.
 bool PickKlient(const QString &caption, const QString &group, TWrapEdit *box, double &id);
+
+// A query of a report form, named `name` (the name its report expressions use).
+TQuery *NewQuery(QObject *owner, const char *name, const QStringList &sql);
+// Reopens a report's query with its parameters by their names, in any letter case:
+// "datv" and "dat" take `from`, "dati" `to`, "org" and "post" the own organisation,
+// "kli" the partner.
+void OpenForPeriod(TQuery *query, const QDate &from, const QDate &to, double organisation,
+                   double partner = 0);
+// A date of a printed title, "dd.MM.yyyy"; the period "с 01.01.2024 по 31.03.2024".
+QString DateText(const QDate &date);
+QString PeriodText(const QDate &from, const QDate &to);
 
 // Parameters: a date without time of day, a number, a text.
 void SetDate(TQuery *query, const QString &param, const QDate &date);

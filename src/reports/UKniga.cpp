@@ -172,9 +172,7 @@ void TKniga::BitBtn1Click() {
     RepExpr[0]->Expression = QStringLiteral("SUM(%1.SummaOpl)").arg(name);
     RepExpr[1]->Expression = QStringLiteral("SUM(%1.Sum_Bez)").arg(name);
     RepExpr[2]->Expression = QStringLiteral("SUM(%1.SummaNDS)").arg(name);
-    RepLabel2->Caption = QStringLiteral("с %1 по %2")
-                             .arg(DatV->Date().toString(QStringLiteral("dd.MM.yyyy")),
-                                  DatI->Date().toString(QStringLiteral("dd.MM.yyyy")));
+    RepLabel2->Caption = reports::PeriodText(DatV->Date(), DatI->Date());
     RepLabel1->Caption = Caption();
     QBookSel.Preview();
 }

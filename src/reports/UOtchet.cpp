@@ -142,17 +142,6 @@ const QString SaldInsertSQL =
 const QDate BuyersFrom(1999, 1, 1);
 const QDate GoodsFrom(1998, 1, 1);
 
-TQuery *query(QObject *owner, const char *name, const QStringList &sql) {
-    auto *q = new TQuery(owner);
-    q->setObjectName(QString::fromLatin1(name));
-    q->SetSQL(sql);
-    return q;
-}
-
-QString dateText(const QDate &date) {
-    return date.toString(QStringLiteral("dd.MM.yyyy"));
-}
-
 // ---- The work table's figures -------------------------------------------------------
 
 // One work row's figures in ten-thousandths, added exactly: SummaVx, ObDeb, ObKre,
@@ -184,7 +173,7 @@ bool roundsToZero(qint64 raw, qint64 unit) {
 
 TOtchet::TOtchet(QWidget *parent)
     : TTradeReportForm(parent, QStringLiteral("Otchet"), QStringLiteral("Отчет"), QStringLiteral("c")) {
-    Otgr = query(this, "Otgr", OtgrSQL);
+    Otgr = reports::NewQuery(this, "Otgr", OtgrSQL);
     Otgr->AddField(QStringLiteral("Name_tov"), TFieldType::ftString, 100);
     Otgr->AddField(QStringLiteral("Kol_vo"), TFieldType::ftFloat);
     Otgr->AddField(QStringLiteral("Sum_cen"), TFieldType::ftFloat);
@@ -192,12 +181,12 @@ TOtchet::TOtchet(QWidget *parent)
     Otgr->AddCalcField(QStringLiteral("Cena"), TFieldType::ftCurrency);
     Otgr->OnCalcFields = [this](TDataSet *ds) { OtgrCalcFields(ds); };
 
-    Perech = query(this, "Perech", PerechSQL);
-    OplPer = query(this, "OplPer", OplPerSQL);
+    Perech = reports::NewQuery(this, "Perech", PerechSQL);
+    OplPer = reports::NewQuery(this, "OplPer", OplPerSQL);
 
     // Documents paid in full or overpaid on the date, compared in kopecks, are not
     // read into the result.
-    Debet = query(this, "Debet", DebetSQL);
+    Debet = reports::NewQuery(this, "Debet", DebetSQL);
     Debet->AddField(QStringLiteral("name"), TFieldType::ftString, 150);
     Debet->AddField(QStringLiteral("SummaOpl"), TFieldType::ftFloat);
     Debet->AddField(QStringLiteral("Itogo"), TFieldType::ftCurrency);
@@ -211,7 +200,7 @@ TOtchet::TOtchet(QWidget *parent)
     Debet->Filtered = true;
 
     // Only overpaid documents, the overpayment compared in kopecks.
-    Kredit = query(this, "Kredit", KreditSQL);
+    Kredit = reports::NewQuery(this, "Kredit", KreditSQL);
     Kredit->AddField(QStringLiteral("name"), TFieldType::ftString, 150);
     Kredit->AddField(QStringLiteral("SumIt"), TFieldType::ftFloat);
     Kredit->AddField(QStringLiteral("DatFakt"), TFieldType::ftDate);
@@ -220,14 +209,14 @@ TOtchet::TOtchet(QWidget *parent)
     Kredit->Filtered = true;
 
     for (TQuery **q : {&Oplata, &Rasx}) {
-        *q = query(this, q == &Oplata ? "Oplata" : "Rasx", q == &Oplata ? OplataSQL : RasxSQL);
+        *q = reports::NewQuery(this, q == &Oplata ? "Oplata" : "Rasx", q == &Oplata ? OplataSQL : RasxSQL);
         (*q)->AddField(QStringLiteral("Name"), TFieldType::ftString, 150);
         (*q)->AddField(QStringLiteral("Summa"), TFieldType::ftFloat);
     }
-    Assort = query(this, "Assort", AssortSQL);
+    Assort = reports::NewQuery(this, "Assort", AssortSQL);
     Assort->AddField(QStringLiteral("NameTov"), TFieldType::ftString, 100);
     for (TQuery **q : {&ObKre, &ObDeb}) {
-        *q = query(this, q == &ObKre ? "ObKre" : "ObDeb", MovementSQL);
+        *q = reports::NewQuery(this, q == &ObKre ? "ObKre" : "ObDeb", MovementSQL);
         (*q)->AddField(QStringLiteral("NameTov"), TFieldType::ftString, 100);
         (*q)->AddField(QStringLiteral("KolVo"), TFieldType::ftFloat);
         (*q)->AddField(QStringLiteral("Summa"), TFieldType::ftFloat);
@@ -463,29 +452,11 @@ void TOtchet::BitBtn1Click() {
     if (ReportKind == 7) printAssort();
 }
 
-// A query of a period reads "datv"/"dati" (any letter case); one of a date "dat"; the
-// organisation is "org" or "post".
-void TOtchet::runQuery(TQuery *q, const QDate &from, const QDate &to) {
-    q->Close();
-    for (int i = 0; i < q->Params().Count(); ++i) {
-        TParam *p = q->Params()[i];
-        const QString name = p->Name().toLower();
-        if (name == QLatin1String("datv") || name == QLatin1String("dat"))
-            reports::SetDate(q, p->Name(), from);
-        else if (name == QLatin1String("dati"))
-            reports::SetDate(q, p->Name(), to);
-        else if (name == QLatin1String("org") || name == QLatin1String("post"))
-            reports::SetNumber(q, p->Name(), KliId);
-    }
-    q->Open();
-}
-
 void TOtchet::setTitles(int kind, bool oneDate) {
     std::vector<TRepLabel *> &titles = m_titles[kind];
     titles[0]->Caption = Caption();
-    titles[1]->Caption =
-        oneDate ? QStringLiteral("на ") + dateText(DatV->Date())
-                : QStringLiteral("с %1 по %2").arg(dateText(DatV->Date()), dateText(DatI->Date()));
+    titles[1]->Caption = oneDate ? QStringLiteral("на ") + reports::DateText(DatV->Date())
+                                 : reports::PeriodText(DatV->Date(), DatI->Date());
     titles[2]->Caption = Edit1->text();
 }
 
@@ -495,28 +466,28 @@ void TOtchet::preview(int kind, TReport &report) {
 }
 
 void TOtchet::printOtgr() {
-    runQuery(Otgr, DatV->Date(), DatI->Date());
+    reports::OpenForPeriod(Otgr, DatV->Date(), DatI->Date(), KliId);
     preview(1, RepOtgr);
 }
 
 void TOtchet::printPerech() {
-    runQuery(Perech, DatV->Date(), DatI->Date());
+    reports::OpenForPeriod(Perech, DatV->Date(), DatI->Date(), KliId);
     preview(2, RepPerech);
 }
 
 void TOtchet::printOplPer() {
-    runQuery(OplPer, DatV->Date(), DatI->Date());
+    reports::OpenForPeriod(OplPer, DatV->Date(), DatI->Date(), KliId);
     preview(4, RepOplPer);
 }
 
 void TOtchet::printDebetor() {
-    runQuery(Debet, DatV->Date(), DatV->Date());
+    reports::OpenForPeriod(Debet, DatV->Date(), DatV->Date(), KliId);
     Debet->First();
     preview(5, RepDebetor);
 }
 
 void TOtchet::printKreditor() {
-    runQuery(Kredit, DatV->Date(), DatV->Date());
+    reports::OpenForPeriod(Kredit, DatV->Date(), DatV->Date(), KliId);
     preview(6, RepKreditor);
 }
 
@@ -547,7 +518,7 @@ void writeWorkRows(TQuery *write, const WorkRows &rows) {
 void TOtchet::printOtchS() {
     WorkRows rows;
     auto add = [&](TQuery *q, const QDate &from, const QDate &to, auto apply) {
-        runQuery(q, from, to);
+        reports::OpenForPeriod(q, from, to, KliId);
         TField *summa = q->FieldByName(QStringLiteral("Summa"));
         eachRow(q, "Name", [&](const QString &name, TQuery *) {
             if (!name.isEmpty()) apply(rows[name], exact(summa->AsFloat()));
@@ -574,12 +545,12 @@ void TOtchet::printOtchS() {
 // out.
 void TOtchet::printAssort() {
     WorkRows rows;
-    runQuery(Assort, DatV->Date(), DatI->Date());
+    reports::OpenForPeriod(Assort, DatV->Date(), DatI->Date(), KliId);
     eachRow(Assort, "NameTov", [&](const QString &name, TQuery *) { rows[name]; });
 
     auto add = [&](TQuery *q, const QString &fl, const QDate &from, const QDate &to, auto apply) {
         reports::SetText(q, QStringLiteral("Fl"), fl);
-        runQuery(q, from, to);
+        reports::OpenForPeriod(q, from, to, KliId);
         TField *kolVo = q->FieldByName(QStringLiteral("KolVo"));
         TField *summa = q->FieldByName(QStringLiteral("Summa"));
         eachRow(q, "NameTov", [&](const QString &name, TQuery *) {

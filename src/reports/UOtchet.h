@@ -60,8 +60,6 @@ class TOtchet : public TTradeReportForm {
     void printOtchS();
     void printAssort();
 
-    // Closes the query, sets its period (or its one date) and organisation, opens it.
-    void runQuery(TQuery *query, const QDate &from, const QDate &to);
     void setTitles(int kind, bool oneDate);
     void preview(int kind, TReport &report);
 

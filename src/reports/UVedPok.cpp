@@ -86,17 +86,6 @@ struct Document {
     std::vector<Payment> payments;
 };
 
-TQuery *query(QObject *owner, const char *name, const QStringList &sql) {
-    auto *q = new TQuery(owner);
-    q->setObjectName(QString::fromLatin1(name));
-    q->SetSQL(sql);
-    return q;
-}
-
-QString dateText(const QDate &date) {
-    return date.toString(QStringLiteral("dd.MM.yyyy"));
-}
-
 void bind(TQuery *q, const char *param, TFieldType type, const QVariant &value) {
     TParam *p = q->ParamByName(QString::fromLatin1(param));
     p->SetDataType(type);
@@ -111,10 +100,10 @@ TVedPok::TVedPok(QWidget *parent)
     Otch = new TTable(this, QStringLiteral("OtchKli.db"));
     Otch->setObjectName(QStringLiteral("Otch"));
     Otch->SetIndexName(QStringLiteral("Num"));
-    Otgr = query(this, "Otgr", OtgrSQL);
-    Oplat = query(this, "Oplat", OplatSQL);
-    Rasx = query(this, "Rasx", RasxSQL);
-    Prix = query(this, "Prix", PrixSQL);
+    Otgr = reports::NewQuery(this, "Otgr", OtgrSQL);
+    Oplat = reports::NewQuery(this, "Oplat", OplatSQL);
+    Rasx = reports::NewQuery(this, "Rasx", RasxSQL);
+    Prix = reports::NewQuery(this, "Prix", PrixSQL);
     for (TQuery *q : {Rasx, Prix})
         q->AddField(QStringLiteral("summa"), TFieldType::ftFloat);
     OtchWrite = new TQuery(this);
@@ -212,20 +201,7 @@ void TVedPok::SpeedButton2Click() {
 // listed.
 void TVedPok::BitBtn1Click() {
     auto run = [this](TQuery *q, const QDate &from, const QDate &to) {
-        q->Close();
-        for (int i = 0; i < q->Params().Count(); ++i) {
-            TParam *p = q->Params()[i];
-            const QString name = p->Name().toLower();
-            if (name == QLatin1String("datv") || name == QLatin1String("dat"))
-                reports::SetDate(q, p->Name(), from);
-            else if (name == QLatin1String("dati"))
-                reports::SetDate(q, p->Name(), to);
-            else if (name == QLatin1String("org"))
-                reports::SetNumber(q, p->Name(), KliId);
-            else if (name == QLatin1String("kli"))
-                reports::SetNumber(q, p->Name(), PokId);
-        }
-        q->Open();
+        reports::OpenForPeriod(q, from, to, KliId, PokId);
     };
     const QDate before = DatV->Date().addDays(-1);
     run(Rasx, before, before);
@@ -302,7 +278,7 @@ void TVedPok::BitBtn1Click() {
     const double openingBalance = Currency::fromRaw(opening).toDouble();
     const double closingBalance = Currency::fromRaw(opening + running).toDouble();
     m_titles[0]->Caption = Caption();
-    m_titles[1]->Caption = QStringLiteral("с %1 по %2").arg(dateText(DatV->Date()), dateText(DatI->Date()));
+    m_titles[1]->Caption = reports::PeriodText(DatV->Date(), DatI->Date());
     m_titles[2]->Caption = QStringLiteral("Организация ") + Edit1->text();
     m_titles[3]->Caption = QStringLiteral("Покупатель ") + Edit2->text();
     m_titles[4]->Caption =
