@@ -1,5 +1,6 @@
 #include "refbooks/PickerLayout.h"
 
+#include "controls/DBGrid.h"
 #include "controls/Forms.h"
 
 #include <QHBoxLayout>
@@ -22,4 +23,11 @@ TPickerButtons LayOutPicker(TForm *form, QWidget *list, QLayout *above) {
     TForm::SetModalResult(buttons.Cancel, mrCancel);
     form->SetCancelButton(buttons.Cancel);
     return buttons;
+}
+
+void ChooseOnDoubleClick(TForm *form, TDBGrid *list, std::function<void()> choose) {
+    Connect(list, &TDBGrid::dblClick, [form, choose = std::move(choose)] {
+        choose();
+        form->SetModalResult(mrOk);
+    });
 }

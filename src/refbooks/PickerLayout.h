@@ -4,8 +4,11 @@
 // handler; Cancel and Esc close it with mrCancel.
 #include <QPushButton>
 
+#include <functional>
+
 class QLayout;
 class QWidget;
+class TDBGrid;
 class TForm;
 
 struct TPickerButtons {
@@ -14,3 +17,7 @@ struct TPickerButtons {
 };
 
 TPickerButtons LayOutPicker(TForm *form, QWidget *list, QLayout *above = nullptr);
+
+// A double click on a row of the list chooses it as OK does: `choose` (the OK
+// handler) runs, then the picker closes with mrOk.
+void ChooseOnDoubleClick(TForm *form, TDBGrid *list, std::function<void()> choose);

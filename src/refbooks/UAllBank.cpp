@@ -45,10 +45,7 @@ TAllBank::TAllBank(QWidget *parent) : TForm(parent) {
     BitBtn2 = buttons.Cancel;
     resize(sizeHint().width(), 420); // every column in view
     OnClick(BitBtn1, [this] { BitBtn1Click(); });
-    Connect(DBGrid1, &TDBGrid::dblClick, [this] {
-        BitBtn1Click();
-        SetModalResult(mrOk);
-    });
+    ChooseOnDoubleClick(this, DBGrid1, [this] { BitBtn1Click(); });
 }
 
 bool TAllBank::LocateBik(const QString &bik) {

@@ -47,10 +47,7 @@ TSlAssort::TSlAssort(QWidget *parent) : TForm(parent) {
     BitBtn1 = buttons.Ok;
     BitBtn2 = buttons.Cancel;
     OnClick(BitBtn1, [this] { BitBtn1Click(); });
-    Connect(DBGrid1, &TDBGrid::dblClick, [this] {
-        BitBtn1Click();
-        SetModalResult(mrOk);
-    });
+    ChooseOnDoubleClick(this, DBGrid1, [this] { BitBtn1Click(); });
     OnKeyDown(DBGrid1, [this](int &Key, Qt::KeyboardModifiers) { DBGrid1KeyDown(Key); });
     OnKeyPress(DBGrid1, [this](QChar &Key) { DBGrid1KeyPress(Key); });
 }

@@ -34,10 +34,7 @@ TSlPrim::TSlPrim(QWidget *parent) : TForm(parent) {
     BitBtn1 = buttons.Ok;
     BitBtn2 = buttons.Cancel;
     OnClick(BitBtn1, [this] { BitBtn1Click(); });
-    Connect(DBGrid1, &TDBGrid::dblClick, [this] {
-        BitBtn1Click();
-        SetModalResult(mrOk);
-    });
+    ChooseOnDoubleClick(this, DBGrid1, [this] { BitBtn1Click(); });
 }
 
 void TSlPrim::FormShow() {
