@@ -102,6 +102,20 @@ int MessageDlg(const QString &text, TMsgDlgType kind, TMsgDlgButtons buttons) {
     return showBox(text, caption, kindIcon(kind), buttons);
 }
 
+void AskToSave(const QString &question, const std::function<void()> &save,
+               const std::function<void()> &discard) {
+    switch (MessageDlg(question, mtConfirmation, mbYesNoCancel)) {
+    case mrYes:
+        save();
+        break;
+    case mrNo:
+        discard();
+        break;
+    default:
+        break;
+    }
+}
+
 QString ErrorBoxText(const QString &text) {
     if (!text.isEmpty() && text.back() > QLatin1Char('.')) return text + QLatin1Char('.');
     return text;

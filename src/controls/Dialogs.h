@@ -30,6 +30,11 @@ enum TMsgDlgButtons : int { mbOK, mbYesNo, mbYesNoCancel };
 // or mrNo when there is no Cancel button; Enter takes the first button.
 int MessageDlg(const QString &text, TMsgDlgType kind, TMsgDlgButtons buttons);
 
+// Asks whether to keep what an editor holds, with "Да", "Нет" and "Отмена": "Да" runs
+// `save`, "Нет" runs `discard`, "Отмена" (or Esc) neither, and the editor stays as it is.
+void AskToSave(const QString &question, const std::function<void()> &save,
+               const std::function<void()> &discard);
+
 // The error text as the error box shows it: a "." is appended when the last character
 // sorts after "." (so "Ошибка" gets one, "Проверьте!" does not).
 QString ErrorBoxText(const QString &text);

@@ -318,16 +318,9 @@ void TPlatPor::EditNUMBERKeyDown() {
         Close();
         return;
     }
-    switch (MessageDlg(QStringLiteral("Записать платежное поручение?"), mtConfirmation, mbYesNoCancel)) {
-    case mrYes:
-        BitBtn1Click();
-        break;
-    case mrNo:
-        BitBtn2Click();
-        break;
-    default:
-        break; // Cancel: stay
-    }
+    AskToSave(
+        QStringLiteral("Записать платежное поручение?"), [this] { BitBtn1Click(); },
+        [this] { BitBtn2Click(); });
 }
 
 void TPlatPor::BitBtn2Click() {

@@ -465,16 +465,8 @@ void TSchFak::AllPresKey(int &Key) {
 }
 
 void TSchFak::leave() {
-    switch (MessageDlg(QStringLiteral("Записать документ?"), mtConfirmation, mbYesNoCancel)) {
-    case mrYes:
-        BitBtn1Click();
-        break;
-    case mrNo:
-        BitBtn2Click();
-        break;
-    default:
-        break; // Cancel: the editor stays as it is
-    }
+    AskToSave(
+        QStringLiteral("Записать документ?"), [this] { BitBtn1Click(); }, [this] { BitBtn2Click(); });
 }
 
 // ---- Save and cancel -------------------------------------------------------------------------
