@@ -6,6 +6,7 @@
 #include "contracts/USpEtap.h"
 #include "controls/DBCtrls.h"
 #include "controls/DBGrid.h"
+#include "controls/RegisterFilters.h"
 #include "controls/StdCtrls.h"
 #include "controls/TableUtils.h"
 #include "db/Clock.h"
@@ -101,23 +102,10 @@ TSpDogov::TSpDogov(QWidget *parent) : TForm(parent) {
     SpeedButton2 = DictionaryButton(this, Qt::NoFocus);
     SpeedButton7 = new QPushButton(QStringLiteral("Выбрать"), this);
     SpeedButton7->setAutoDefault(false);
-    auto *filters = new QGridLayout;
-    // The dates in a row of their own, not as wide as the names under them.
-    auto *dates = new QHBoxLayout;
-    dates->addWidget(DatV);
-    dates->addWidget(new QLabel(QStringLiteral("по"), this));
-    dates->addWidget(DatI);
-    dates->addStretch();
-    filters->addWidget(new QLabel(QStringLiteral("Период с"), this), 0, 0);
-    filters->addLayout(dates, 0, 1, 1, 3);
-    filters->addWidget(SpeedButton7, 0, 5);
-    filters->addWidget(new QLabel(QStringLiteral("Организация"), this), 1, 0);
-    filters->addWidget(Edit1, 1, 1, 1, 3);
-    filters->addWidget(SpeedButton1, 1, 4);
-    filters->addWidget(new QLabel(QStringLiteral("Партнер"), this), 2, 0);
-    filters->addWidget(Edit2, 2, 1, 1, 3);
-    filters->addWidget(SpeedButton2, 2, 4);
-    filters->setColumnStretch(6, 1);
+    QGridLayout *filters =
+        LayOutRegisterFilters(this, DatV, DatI, SpeedButton7,
+                              {{new QLabel(QStringLiteral("Организация"), this), Edit1, SpeedButton1},
+                               {new QLabel(QStringLiteral("Партнер"), this), Edit2, SpeedButton2}});
 
     // The list.
     DBGrid1 = new TDBGrid(this, DSDog);

@@ -5,6 +5,7 @@
 #include "app/UConfig.h"
 #include "controls/DBCtrls.h"
 #include "controls/DBGrid.h"
+#include "controls/RegisterFilters.h"
 #include "controls/StdCtrls.h"
 #include "controls/TableUtils.h"
 #include "db/Clock.h"
@@ -140,23 +141,8 @@ TSpRasx::TSpRasx(QWidget *parent) : TForm(parent) {
     Label3 = new QLabel(QStringLiteral("Покупатель"), this);
     BitBtn1 = new QPushButton(QStringLiteral("F7 - Выбрать"), this);
     BitBtn1->setAutoDefault(false);
-    auto *filters = new QGridLayout;
-    // The dates in a row of their own, not as wide as the names under them.
-    auto *dates = new QHBoxLayout;
-    dates->addWidget(datvx);
-    dates->addWidget(new QLabel(QStringLiteral("по"), this));
-    dates->addWidget(datis);
-    dates->addStretch();
-    filters->addWidget(new QLabel(QStringLiteral("Период с"), this), 0, 0);
-    filters->addLayout(dates, 0, 1, 1, 3);
-    filters->addWidget(BitBtn1, 0, 5);
-    filters->addWidget(Label4, 1, 0);
-    filters->addWidget(Edit2, 1, 1, 1, 3);
-    filters->addWidget(SpeedButton1, 1, 4);
-    filters->addWidget(Label3, 2, 0);
-    filters->addWidget(Edit1, 2, 1, 1, 3);
-    filters->addWidget(SpeedButton2, 2, 4);
-    filters->setColumnStretch(6, 1);
+    QGridLayout *filters = LayOutRegisterFilters(
+        this, datvx, datis, BitBtn1, {{Label4, Edit2, SpeedButton1}, {Label3, Edit1, SpeedButton2}});
 
     DBGrid1 = new TDBGrid(this, DSpRasx);
     DBGrid1->SetReadOnly(true);
