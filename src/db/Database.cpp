@@ -41,10 +41,20 @@ struct State {
     int savepointCounter = 0;
     QSet<TDataSet *> appliedInTransaction;
     qint64 rollbacks = 0; // rolled-back transactions: their rows changed back
-    // Statements run again and again (PrepareCached), finalized before the connection
-    // closes.
-    std::map<QString, StatementPtr> cached;
+    // Statements let go of, reset, for the next Prepare of their text; the most recent
+    // last. Finalized before the connection closes.
+    struct Idle {
+        QByteArray text;
+        sqlite3_stmt *stmt;
+    };
+    std::vector<Idle> idle;
 };
+
+void finalizeIdle(State &s) {
+    for (const State::Idle &entry : s.idle)
+        sqlite3_finalize(entry.stmt);
+    s.idle.clear();
+}
 
 State &state() {
     static State s;
@@ -604,26 +614,61 @@ sqlite3 *openDataFile(const QString &folder, QString &readOnlyNotice,
 }
 
 StatementPtr Prepare(const QString &sql) {
-    sqlite3_stmt *stmt = nullptr;
+    sqlite3 *h = Database::handle();
     const QByteArray text = sql.toUtf8();
-    if (sqlite3_prepare_v2(Database::handle(), text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK) {
+    State &s = state();
+    for (auto it = s.idle.rbegin(); it != s.idle.rend(); ++it)
+        if (it->text == text) {
+            sqlite3_stmt *stmt = it->stmt;
+            s.idle.erase(std::next(it).base());
+            return StatementPtr(stmt);
+        }
+    sqlite3_stmt *stmt = nullptr;
+    if (sqlite3_prepare_v2(h, text.constData(), int(text.size()), &stmt, nullptr) != SQLITE_OK) {
         sqlite3_finalize(stmt);
         ThrowEngineError(QStringLiteral("Ошибка в запросе «%1»").arg(sql.simplified()));
     }
     return StatementPtr(stmt);
 }
 
-sqlite3_stmt *PrepareCached(const QString &sql) {
+namespace {
+
+// A statement that writes rows or opens or ends writes ("insert", "begin", "commit"...),
+// as opposed to one that may change the tables themselves.
+bool keepsTables(const char *sql) {
+    while (*sql == ' ' || *sql == '\n' || *sql == '\r' || *sql == '\t')
+        ++sql;
+    for (const char *word :
+         {"insert", "update", "delete", "replace", "begin", "commit", "end", "savepoint", "release"})
+        if (sqlite3_strnicmp(sql, word, int(std::strlen(word))) == 0) return true;
+    return false;
+}
+
+} // namespace
+
+void ReleaseStatement(sqlite3_stmt *stmt) {
+    if (!stmt) return;
     State &s = state();
-    const auto known = s.cached.find(sql);
-    if (known != s.cached.end()) {
-        sqlite3_reset(known->second.get());
-        sqlite3_clear_bindings(known->second.get());
-        return known->second.get();
+    if (!s.handle || sqlite3_db_handle(stmt) != s.handle) {
+        sqlite3_finalize(stmt);
+        return;
     }
-    StatementPtr stmt = Prepare(sql);
-    if (s.cached.size() >= 64) s.cached.clear(); // none of them is running now
-    return s.cached.emplace(sql, std::move(stmt)).first->second.get();
+    if (!sqlite3_stmt_readonly(stmt) && !keepsTables(sqlite3_sql(stmt))) {
+        // It may have changed the tables (create, drop, alter, reindex...): statements
+        // kept must be compiled anew, so that a missing table fails where it is named.
+        sqlite3_finalize(stmt);
+        finalizeIdle(s);
+        return;
+    }
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    sqlite3_stmt_status(stmt, SQLITE_STMTSTATUS_SORT, 1); // counts the next run's sorting only
+    constexpr size_t Kept = 48;
+    if (s.idle.size() >= Kept) {
+        sqlite3_finalize(s.idle.front().stmt);
+        s.idle.erase(s.idle.begin());
+    }
+    s.idle.push_back({QByteArray(sqlite3_sql(stmt)), stmt});
 }
 
 void BindValue(sqlite3_stmt *stmt, int position, const QVariant &v) {
@@ -718,7 +763,7 @@ void closeConnection(State &s) {
     s.locks.clear();
     s.appliedInTransaction.clear();
     s.savepointDepth = 0;
-    s.cached.clear();
+    finalizeIdle(s);
     sqlite3_close_v2(s.handle);
     s.handle = nullptr;
     s.readOnlyNotice.clear();
@@ -920,6 +965,7 @@ TTransaction::~TTransaction() {
                                                    : QStringLiteral("ROLLBACK TO ") + m_savepoint +
                                                          QStringLiteral("; RELEASE ") + m_savepoint;
     sqlite3_exec(s.handle, rollback.toUtf8().constData(), nullptr, nullptr, nullptr);
+    finalizeIdle(s); // the tables may be back as they were before the writes
     ++s.rollbacks;
     --s.savepointDepth;
     // Rows applied inside the rolled-back writes are pending again; tables written

@@ -182,11 +182,9 @@ void TQuery::ExecSQL() {
     db::Database::suspendReaders();
     syncParams();
     const QString sql = TranslatedSQL();
-    sqlite3_stmt *stmt = db::PrepareCached(sql);
-    // Left reset however the run ends, so it holds nothing between runs.
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> resetter(stmt, sqlite3_reset);
-    bindParams(stmt);
-    db::StepDone(stmt, sql);
+    db::StatementPtr stmt = db::Prepare(sql);
+    bindParams(stmt.get());
+    db::StepDone(stmt.get(), sql);
     m_rowsAffected = sqlite3_changes(db::Database::handle());
 }
 

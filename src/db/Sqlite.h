@@ -9,19 +9,20 @@
 
 namespace db {
 
+// Lets go of a statement of the program's database: it is reset, its values unbound,
+// and kept for the next Prepare of the same text (finalized when the database closes
+// or more are kept than a few dozen). Any other statement is finalized.
+void ReleaseStatement(sqlite3_stmt *stmt);
+
 struct StatementFinalizer {
-    void operator()(sqlite3_stmt *stmt) const { sqlite3_finalize(stmt); }
+    void operator()(sqlite3_stmt *stmt) const { ReleaseStatement(stmt); }
 };
 using StatementPtr = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
 
-// Prepares a statement on the program's database; throws EDatabaseError with the
-// engine's message and the statement text.
+// Prepares a statement on the program's database, or takes one of the same text that
+// was let go (compiling costs more than running the short statements a form runs
+// again and again); throws EDatabaseError with the engine's message and the text.
 StatementPtr Prepare(const QString &sql);
-
-// A statement prepared once and kept until the database closes, for one run to its end
-// again and again (a write in a loop): returned reset, with no values bound. The
-// caller runs it to its end before anything else may ask for the same text.
-sqlite3_stmt *PrepareCached(const QString &sql);
 
 // Binds a stored value (null, integer, double, text, blob) at a 1-based position.
 void BindValue(sqlite3_stmt *stmt, int position, const QVariant &stored);

@@ -538,6 +538,23 @@ private slots:
         QVERIFY(!plat.UpdatesPending());
         QCOMPARE(db::Database::ScalarValue("select count(*) from PlatPor").toInt(), 1);
         QCOMPARE(db::Database::ScalarValue("select count(*) from Klient").toInt(), 1);
+        // A table made inside writes that are rolled back is gone, also for statements
+        // that read it then.
+        try {
+            TTransaction tx;
+            db::Database::Exec("create table Extra (a)");
+            TTable extra(nullptr, "Extra");
+            extra.Open();
+            throw EDatabaseError("сбой после записи");
+        } catch (const EDatabaseError &) {
+        }
+        TTable extra(nullptr, "Extra");
+        QVERIFY_THROWS_EXCEPTION(EDatabaseError, extra.Open());
+        try {
+            extra.Open();
+        } catch (const EDatabaseError &e) {
+            QCOMPARE(e.message(), QString("Таблица «Extra» не найдена в папке данных"));
+        }
     }
 
     void exclusiveUseWithinTheProcess() {
