@@ -1,6 +1,7 @@
 #include "app/UConfig.h"
 
 #include "controls/DBCtrls.h"
+#include "controls/StdCtrls.h"
 #include "db/Formats.h"
 #include "db/Query.h"
 
@@ -98,10 +99,7 @@ TConfig::TConfig(QWidget *parent) : TForm(parent) {
     addRow(QStringLiteral("Процент НДС по умолчанию"), DBEdit3);
     grid->addWidget(DBCheckBox1, row++, 0, 1, 2);
     addRow(QStringLiteral("Формат даты в платежке"), DBComboBox3);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
+    auto *buttons = ButtonRow({BitBtn1, BitBtn2});
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addLayout(buttons);

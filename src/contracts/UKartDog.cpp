@@ -160,9 +160,7 @@ TKartDog::TKartDog(TSpDogov *contracts, QWidget *parent)
     BitBtn6 = CommandButton(QStringLiteral("Текст акта"), stages);
     auto *stagesLayout = new QVBoxLayout(stages);
     stagesLayout->addWidget(DBGrid1);
-    auto *actRow = new QHBoxLayout;
-    actRow->addStretch();
-    actRow->addWidget(BitBtn6);
+    auto *actRow = ButtonRow({BitBtn6});
     stagesLayout->addLayout(actRow);
 
     // ---- Payment orders and documents of the contract ----------------------------

@@ -3,6 +3,7 @@
 #include "app/LogoMain.h"
 #include "contracts/UKartDog.h"
 #include "controls/DBGrid.h"
+#include "controls/StdCtrls.h"
 #include "db/Table.h"
 
 #include <QHBoxLayout>
@@ -50,10 +51,7 @@ TSlDog::TSlDog(QWidget *parent) : TForm(parent) {
     SetCancelButton(BitBtn2);
     SetModalResult(BitBtn2, mrCancel);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
+    auto *buttons = ButtonRow({BitBtn1, BitBtn2});
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(DBGrid1);
     layout->addLayout(buttons);

@@ -1,6 +1,7 @@
 #include "contracts/USpEtap.h"
 
 #include "controls/DBGrid.h"
+#include "controls/StdCtrls.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -28,9 +29,7 @@ TSpEtap::TSpEtap(QWidget *parent) : TForm(parent) {
     BitBtn1 = new QPushButton(QStringLiteral("Выход"), this);
     BitBtn1->setAutoDefault(false);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
+    auto *buttons = ButtonRow({BitBtn1});
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(DBGrid1);
     layout->addLayout(buttons);

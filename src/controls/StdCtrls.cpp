@@ -3,6 +3,7 @@
 #include "controls/DBCtrls.h"
 
 #include <QApplication>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTextCursor>
@@ -135,6 +136,13 @@ QPushButton *CommandButton(const QString &caption, QWidget *parent, Qt::FocusPol
     button->setAutoDefault(false);
     button->setFocusPolicy(focus);
     return button;
+}
+
+QHBoxLayout *ButtonRow(std::initializer_list<QWidget *> buttons) {
+    auto *row = new QHBoxLayout;
+    row->addStretch();
+    for (QWidget *button : buttons) row->addWidget(button);
+    return row;
 }
 
 QToolButton *AddToolBarButton(QToolBar *bar, const QString &caption) {

@@ -54,6 +54,7 @@ class TWrapEdit : public QPlainTextEdit {
 };
 
 // ---- Buttons ----------------------------------------------------------------------
+class QHBoxLayout;
 class QPushButton;
 class QToolBar;
 class QToolButton;
@@ -66,5 +67,7 @@ QToolButton *DictionaryButton(QWidget *parent, Qt::FocusPolicy focus = Qt::TabFo
 // A push button of a form's command row: Enter in a box of the form never presses it.
 // Qt::NoFocus leaves the focus in the list or box the command works on.
 QPushButton *CommandButton(const QString &caption, QWidget *parent, Qt::FocusPolicy focus = Qt::StrongFocus);
+// A row of buttons standing at its right end (OK and Cancel under a form), in order.
+QHBoxLayout *ButtonRow(std::initializer_list<QWidget *> buttons);
 // A button showing only its caption, added at the end of the tool bar.
 QToolButton *AddToolBarButton(QToolBar *bar, const QString &caption);

@@ -1,28 +1,12 @@
 #include "db/RowCursor.h"
 
+#include "db/SqlText.h"
+
 #include <QRegularExpression>
 
 namespace db {
 
 namespace {
-
-// The text with quoted stretches blanked, so keywords and brackets are found safely.
-QString masked(const QString &text) {
-    QString out = text;
-    QChar quote;
-    for (qsizetype i = 0; i < out.size(); ++i) {
-        const QChar c = out[i];
-        if (!quote.isNull()) {
-            if (c == quote)
-                quote = QChar();
-            else
-                out[i] = QLatin1Char('x');
-        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
-            quote = c;
-        }
-    }
-    return out;
-}
 
 // Positions of `word` (a keyword, any case) outside brackets.
 std::vector<qsizetype> topLevel(const QString &maskedText, const QRegularExpression &word) {
@@ -47,7 +31,7 @@ QRegularExpression keyword(const char *pattern) {
 
 bool hasTopLevelLimit(const QString &text) {
     static const QRegularExpression limit = keyword("limit");
-    return !topLevel(masked(text), limit).empty();
+    return !topLevel(MaskQuoted(text), limit).empty();
 }
 
 QString param(const char *prefix, int i) {
@@ -258,7 +242,7 @@ bool SplitKeyedSelect(const QString &sqlText, RowSource &source) {
     QString sql = sqlText.trimmed();
     while (sql.endsWith(QLatin1Char(';')))
         sql.chop(1);
-    const QString m = masked(sql);
+    const QString m = MaskQuoted(sql);
     static const QRegularExpression select(QStringLiteral("^\\s*select\\s"),
                                            QRegularExpression::CaseInsensitiveOption);
     if (!select.match(m).hasMatch() || m.contains(QLatin1Char(';'))) return false;
@@ -285,7 +269,7 @@ bool SplitKeyedSelect(const QString &sqlText, RowSource &source) {
     static const QRegularExpression aggregate(
         QStringLiteral("\\b(count|sum|min|max|avg|total|group_concat)\\s*\\("),
         QRegularExpression::CaseInsensitiveOption);
-    if (columns.isEmpty() || aggregate.match(masked(columns)).hasMatch()) return false;
+    if (columns.isEmpty() || aggregate.match(MaskQuoted(columns)).hasMatch()) return false;
     const qsizetype fromEnd = whereAt >= 0 ? whereAt : (orderAt >= 0 ? orderAt : sql.size());
     const QString from = sql.mid(fromAt + 4, fromEnd - fromAt - 4).trimmed();
     static const QRegularExpression table(
@@ -309,7 +293,7 @@ bool SplitKeyedSelect(const QString &sqlText, RowSource &source) {
                 "(?:\\s+(asc|desc))?$"),
             QRegularExpression::CaseInsensitiveOption);
         const QString terms = sql.mid(termsAt);
-        if (masked(terms).contains(QLatin1Char('('))) return false;
+        if (MaskQuoted(terms).contains(QLatin1Char('('))) return false;
         for (const QString &raw : terms.split(QLatin1Char(','))) {
             const auto t = term.match(raw.trimmed());
             if (!t.hasMatch()) return false;

@@ -31,24 +31,6 @@ template <typename Fn> QString mapUnquoted(const QString &text, Fn fn) {
     return out;
 }
 
-// Blanks out quoted text so positions of keywords can be found safely.
-QString maskQuoted(const QString &text) {
-    QString out = text;
-    QChar quote;
-    for (qsizetype i = 0; i < out.size(); ++i) {
-        const QChar c = out[i];
-        if (!quote.isNull()) {
-            if (c == quote)
-                quote = QChar();
-            else
-                out[i] = QLatin1Char('x');
-        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
-            quote = c;
-        }
-    }
-    return out;
-}
-
 // A bare column name ("NUMBER", "z.Date_Fakt") that no table holds as text: ordering
 // it by the text collation would only keep SQLite from reading it in index order.
 bool isNeverText(const QString &term) {
@@ -71,7 +53,7 @@ bool isNeverText(const QString &term) {
 }
 
 QString collateOrderBy(const QString &text) {
-    const QString masked = maskQuoted(text);
+    const QString masked = MaskQuoted(text);
     static const QRegularExpression orderBy(QStringLiteral("\\border\\s+by\\b"),
                                             QRegularExpression::CaseInsensitiveOption);
     // The last ORDER BY at parenthesis depth 0.
@@ -167,7 +149,7 @@ QString TranslateSql(const QString &text) {
 }
 
 QStringList SqlParameterNames(const QString &text) {
-    const QString masked = maskQuoted(text);
+    const QString masked = MaskQuoted(text);
     static const QRegularExpression param(QStringLiteral("(?<![:\\w]):([A-Za-z_][A-Za-z0-9_]*)"));
     QStringList names;
     auto it = param.globalMatch(masked);
@@ -178,6 +160,23 @@ QStringList SqlParameterNames(const QString &text) {
         if (!seen) names << name;
     }
     return names;
+}
+
+QString MaskQuoted(const QString &text) {
+    QString out = text;
+    QChar quote;
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        const QChar c = out[i];
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+            else
+                out[i] = QLatin1Char('x');
+        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            quote = c;
+        }
+    }
+    return out;
 }
 
 } // namespace db

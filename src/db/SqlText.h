@@ -8,6 +8,9 @@
 namespace db {
 
 QString TranslateSql(const QString &text);
+// The text with quoted stretches blanked out (each quoted letter an "x"), so keywords
+// and brackets are found only where SQLite would read them.
+QString MaskQuoted(const QString &text);
 // The parameter names of a text (":Datv" gives "Datv"), in order, each once.
 QStringList SqlParameterNames(const QString &text);
 

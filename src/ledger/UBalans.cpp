@@ -3,6 +3,7 @@
 #include "app/LogoMain.h"
 #include "app/StrUtils.h"
 #include "controls/DBCtrls.h"
+#include "controls/StdCtrls.h"
 #include "db/Clock.h"
 #include "db/Database.h"
 #include "db/Formats.h"
@@ -106,10 +107,7 @@ TBalans::TBalans(QWidget *parent) : TForm(parent) {
     dates->addWidget(Label2);
     dates->addWidget(DatI);
     dates->addStretch();
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
+    auto *buttons = ButtonRow({BitBtn1, BitBtn2});
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(dates);
     layout->addWidget(CheckBox1);

@@ -134,10 +134,7 @@ TItogOb::TItogOb(QWidget *parent) : TForm(parent) {
     auto *account = new QHBoxLayout;
     account->addWidget(new QLabel(QStringLiteral("Балансовый счет"), this));
     account->addWidget(Edit1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
+    auto *buttons = ButtonRow({BitBtn1, BitBtn2});
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(dates);
     layout->addLayout(account);

@@ -1,6 +1,7 @@
 #include "ledger/UKasOrd.h"
 
 #include "controls/DBCtrls.h"
+#include "controls/StdCtrls.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -45,10 +46,7 @@ TKasOrd::TKasOrd(TDataSource *source, QWidget *parent) : TForm(parent), m_source
 
     BitBtn1 = new QPushButton(QStringLiteral("Печать"), this);
     BitBtn2 = new QPushButton(QStringLiteral("Cancel"), this);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
+    auto *buttons = ButtonRow({BitBtn1, BitBtn2});
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addLayout(buttons);

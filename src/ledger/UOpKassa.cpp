@@ -33,10 +33,7 @@ TOpKassa::TOpKassa(TDataSource *source, QWidget *parent) : TForm(parent), m_sour
 
     BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
     BitBtn2 = new QPushButton(QStringLiteral("Cancel"), this);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
+    auto *buttons = ButtonRow({BitBtn1, BitBtn2});
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addLayout(buttons);

@@ -1,6 +1,7 @@
 #include "payorders/UPlatOrd.h"
 
 #include "controls/DBCtrls.h"
+#include "controls/StdCtrls.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -26,10 +27,7 @@ TPlatOrd::TPlatOrd(TDataSource *source, QWidget *parent) : TForm(parent), m_sour
 
     BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
     BitBtn2 = new QPushButton(QStringLiteral("Cancel"), this);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
+    auto *buttons = ButtonRow({BitBtn1, BitBtn2});
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addLayout(buttons);

@@ -138,10 +138,7 @@ TTradeReportForm::TTradeReportForm(QWidget *parent, const QString &name, const Q
     Controls->addWidget(SpeedButton1, 1, 2);
     Controls->setColumnStretch(1, 1);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
+    auto *buttons = ButtonRow({BitBtn1, BitBtn2});
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(Controls);
     layout->addStretch();

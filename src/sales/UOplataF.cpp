@@ -1,6 +1,7 @@
 #include "sales/UOplataF.h"
 
 #include "controls/DBGrid.h"
+#include "controls/StdCtrls.h"
 #include "db/Database.h"
 #include "sales/SalesTables.h"
 
@@ -43,10 +44,7 @@ TOplataF::TOplataF(TDataSet *header, QWidget *parent) : TForm(parent), SpRasx(he
     BitBtn2 = new QPushButton(QStringLiteral("Cancel"), this);
     for (QPushButton *b : {BitBtn1, BitBtn2})
         b->setAutoDefault(false);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
+    auto *buttons = ButtonRow({BitBtn1, BitBtn2});
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(DBGrid1, 1);
     layout->addLayout(buttons);
