@@ -1,13 +1,21 @@
 #include "controls/FileUtil.h"
 
 #include "controls/ProgressCtl.h"
+#include "controls/StdCtrls.h"
+#include "controls/UiScript.h"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <limits>
 #include <unistd.h>
@@ -45,7 +53,11 @@ void CopyFileWithProgress(const QString &source, const QString &destination, QOb
 }
 
 void CopyFileWithOptions(const QString &source, const QString &destination, bool overwriteReadOnly,
-                         QObject *progress) {
+                         QObject *progress, bool useShellDialog) {
+    if (useShellDialog) {
+        ShellCopyMoveFile(source, destination, !overwriteReadOnly, false, false);
+        return;
+    }
     QString target = destination;
     if (QFileInfo(destination).isDir()) target = QDir(destination).filePath(QFileInfo(source).fileName());
 
@@ -110,4 +122,310 @@ void CopyFileWithOptions(const QString &source, const QString &destination, bool
         throw EFCreateError(QStringLiteral("Cannot create file %1").arg(QDir::toNativeSeparators(target)));
     unfinished.done = true;
     syncFolder(targetInfo.absolutePath());
+}
+
+// ---- The file operation ------------------------------------------------------------
+
+namespace {
+
+QStringList nameList(const QString &text) {
+    QString names = text;
+    return names.replace(QLatin1Char('|'), QLatin1Char(';')).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+}
+
+bool hasWildcard(const QString &path) {
+    const QString name = QFileInfo(path).fileName();
+    return name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?'));
+}
+
+// Also a link whose target is gone.
+bool present(const QString &path) {
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+bool isFolder(const QFileInfo &info) {
+    return info.isDir() && !info.isSymLink();
+}
+
+// "name (2).ext", "name (3).ext"...: the first of them free in the target's folder.
+QString freeName(const QString &target) {
+    const QFileInfo info(target);
+    const bool plain = isFolder(info) || info.suffix().isEmpty() || info.completeBaseName().isEmpty();
+    const QString base = plain ? info.fileName() : info.completeBaseName();
+    const QString suffix = plain ? QString() : QLatin1Char('.') + info.suffix();
+    for (int n = 2;; ++n) {
+        const QString candidate =
+            info.dir().filePath(QStringLiteral("%1 (%2)%3").arg(base, QString::number(n), suffix));
+        if (!present(candidate)) return candidate;
+    }
+}
+
+// One run of a TFileOperator: the list of steps, made before anything is touched (a
+// folder gives a step per file in it), then done one step at a time.
+class OperationRun {
+  public:
+    explicit OperationRun(const TFileOperator &op) : m_op(op) {}
+    bool plan();
+    int count() const { return int(m_steps.size()); }
+    QString nextName() const {
+        return m_next < m_steps.size() ? QDir::toNativeSeparators(m_steps[m_next].from) : QString();
+    }
+    // Does the next step: false when none is left or the run must stop.
+    bool doNext() { return m_next < m_steps.size() && doStep(m_steps[m_next++]); }
+    bool failed = false, aborted = false;
+
+  private:
+    enum Act { Copy, Move, MakeFolder, DropEmptyFolder, Delete, Trash };
+    struct Step {
+        Act act;
+        QString from, to;
+    };
+    void addTree(const QFileInfo &from, const QString &to);
+    bool doStep(Step step);
+    bool makeParent(const QString &target);
+    bool has(TFileOperFlag flag) const { return m_op.Options.testFlag(flag); }
+    bool fail(const QString &text, const QString &detail = QString()) {
+        failed = true;
+        if (!has(flNoErrorUI)) ShowError(text, detail);
+        return false;
+    }
+    bool declined() {
+        aborted = true;
+        return false;
+    }
+
+    const TFileOperator &m_op;
+    std::vector<Step> m_steps;
+    size_t m_next = 0;
+};
+
+bool OperationRun::plan() {
+    const bool remove = m_op.Operation == foDelete, multi = has(flMultiDest);
+    const QStringList sources = nameList(m_op.Source), targets = nameList(m_op.Destination);
+    if (sources.isEmpty()) return fail(QStringLiteral("Не указаны файлы"));
+    if (!remove && (targets.isEmpty() || (multi && targets.size() != sources.size())))
+        return fail(QStringLiteral("Не указано, куда помещать файлы"));
+    QStringList top;
+    for (int i = 0; i < sources.size(); ++i) {
+        const QString &source = sources[i];
+        QFileInfoList found;
+        if (hasWildcard(source)) {
+            QDir::Filters filters = QDir::Files | QDir::Hidden | QDir::System;
+            if (!has(flFilesOnly)) filters |= QDir::Dirs | QDir::NoDotAndDotDot;
+            found =
+                QFileInfo(source).dir().entryInfoList({QFileInfo(source).fileName()}, filters, QDir::Name);
+        } else if (present(source)) {
+            found << QFileInfo(source);
+        } else {
+            return fail(
+                QStringLiteral("Не найден файл или папка «%1»").arg(QDir::toNativeSeparators(source)));
+        }
+        const QString target = multi ? targets[i] : targets.value(0);
+        const bool into = QFileInfo(target).isDir() || hasWildcard(source) || (!multi && sources.size() > 1);
+        for (const QFileInfo &from : found) {
+            top << from.fileName();
+            QString to = into ? QDir(target).filePath(from.fileName()) : target;
+            if (!remove && has(flRenameOnCollision) && present(to)) to = freeName(to);
+            addTree(from, to);
+        }
+    }
+    if (remove && !top.isEmpty() && !has(flNoConfirmation)) {
+        const QString what = top.size() == 1 ? QStringLiteral("«%1»").arg(top.first())
+                                             : QStringLiteral("эти объекты (%1)").arg(top.size());
+        const QString question = has(flAllowUndo) ? QStringLiteral("Переместить %1 в корзину?").arg(what)
+                                                  : QStringLiteral("Удалить %1?").arg(what);
+        if (MessageDlg(question, mtConfirmation, mbYesNo) != mrYes) return declined();
+    }
+    return true;
+}
+
+void OperationRun::addTree(const QFileInfo &from, const QString &to) {
+    const bool folder = isFolder(from), remove = m_op.Operation == foDelete;
+    const bool move = m_op.Operation == foMove || m_op.Operation == foRename;
+    if (remove && has(flAllowUndo)) {
+        m_steps.push_back({Trash, from.filePath(), {}});
+        return;
+    }
+    if (folder && !remove) m_steps.push_back({MakeFolder, from.filePath(), to});
+    if (folder) {
+        const QDir dir(from.filePath());
+        const auto filters = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+        for (const QFileInfo &child : dir.entryInfoList(filters, QDir::Name))
+            addTree(child, remove ? QString() : QDir(to).filePath(child.fileName()));
+    }
+    if (remove)
+        m_steps.push_back({Delete, from.filePath(), {}});
+    else if (folder && move)
+        m_steps.push_back({DropEmptyFolder, from.filePath(), {}});
+    else if (!folder)
+        m_steps.push_back({move ? Move : Copy, from.filePath(), to});
+}
+
+bool OperationRun::makeParent(const QString &target) {
+    const QString folder = QFileInfo(target).absolutePath();
+    if (QFileInfo(folder).isDir()) return true;
+    if (!has(flNoConfirmMkDir) &&
+        MessageDlg(QStringLiteral("Папки «%1» нет. Создать её?").arg(QDir::toNativeSeparators(folder)),
+                   mtConfirmation, mbYesNo) != mrYes)
+        return declined();
+    return QDir().mkpath(folder) ||
+           fail(QStringLiteral("Не удалось создать папку «%1»").arg(QDir::toNativeSeparators(folder)));
+}
+
+bool OperationRun::doStep(Step step) {
+    const QString from = QDir::toNativeSeparators(step.from);
+    switch (step.act) {
+    case Trash: {
+        QString inTrash;
+        if (QFile::moveToTrash(step.from, &inTrash) && QFileInfo(inTrash).isAbsolute()) return true;
+        // When the trash folder cannot be made, the file may land in "files" of the
+        // current folder (the data folder, as likely as not): it goes back, and the
+        // delete is a failure.
+        if (!inTrash.isEmpty() && QFile::rename(inTrash, step.from)) {
+            const QDir files = QFileInfo(inTrash).dir();
+            QFile::remove(files.filePath(QStringLiteral("../info/") + QFileInfo(inTrash).fileName() +
+                                         QStringLiteral(".trashinfo")));
+            QDir().rmdir(files.filePath(QStringLiteral("../info")));
+            QDir().rmdir(files.path());
+        }
+        return fail(QStringLiteral("Не удалось переместить «%1» в корзину").arg(from));
+    }
+    case Delete:
+        return (isFolder(QFileInfo(step.from)) ? QDir().rmdir(step.from) : QFile::remove(step.from)) ||
+               fail(QStringLiteral("Не удалось удалить «%1»").arg(from));
+    case DropEmptyFolder: // a file left in it (the user's "No") keeps it
+        QDir().rmdir(step.from);
+        return true;
+    case MakeFolder:
+        return makeParent(step.to) &&
+               (QFileInfo(step.to).isDir() || QDir().mkdir(step.to) ||
+                fail(QStringLiteral("Не удалось создать папку «%1»").arg(QDir::toNativeSeparators(step.to))));
+    case Copy:
+    case Move:
+        break;
+    }
+    const bool move = step.act == Move;
+    const QString failure = move ? QStringLiteral("Не удалось переместить «%1» в «%2»")
+                                 : QStringLiteral("Не удалось скопировать «%1» в «%2»");
+    const QString same = QFileInfo(step.from).canonicalFilePath();
+    if (!same.isEmpty() && same == QFileInfo(step.to).canonicalFilePath()) return true; // onto itself
+    if (!makeParent(step.to)) return false;
+    if (present(step.to)) {
+        if (isFolder(QFileInfo(step.to)))
+            return fail(failure.arg(from, QDir::toNativeSeparators(step.to)),
+                        QStringLiteral("На месте файла стоит папка с тем же именем."));
+        if (has(flRenameOnCollision)) {
+            step.to = freeName(step.to);
+        } else if (!has(flNoConfirmation)) {
+            const int answer = MessageDlg(
+                QStringLiteral("Файл «%1» уже есть. Заменить его?").arg(QDir::toNativeSeparators(step.to)),
+                mtConfirmation, mbYesNoCancel);
+            if (answer != mrYes) { // "Нет" skips the file, "Отмена" stops the run
+                aborted = true;
+                return answer == mrNo;
+            }
+        }
+    }
+    const QString to = QDir::toNativeSeparators(step.to);
+    if (move) {
+        // Within one disk a move is a rename; across disks, a copy and then the removal.
+        if (std::rename(QFile::encodeName(step.from).constData(), QFile::encodeName(step.to).constData()) ==
+            0)
+            return true;
+        if (errno != EXDEV) return fail(failure.arg(from, to), QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    try {
+        CopyFileWithOptions(step.from, step.to, true, nullptr);
+    } catch (const EOrbekError &e) {
+        return fail(failure.arg(from, to), e.message());
+    }
+    return !move || QFile::remove(step.from) ||
+           fail(QStringLiteral("Файл «%1» скопирован в «%2», но не удалён на старом месте").arg(from, to));
+}
+
+} // namespace
+
+bool TFileOperator::Execute() {
+    m_aborted = false;
+    OperationRun run(*this);
+    if (run.plan() && run.count() > 0) {
+        if (Options.testFlag(flSilent)) {
+            while (run.doNext()) {
+            }
+        } else {
+            static const char *const titles[] = {"Копирование", "Удаление", "Перемещение", "Переименование"};
+            const QString title =
+                ProgressTitle.isEmpty() ? QString::fromUtf8(titles[Operation]) : ProgressTitle;
+            TFileOperProgress progress(
+                title, run.count(), !Options.testFlag(flSimpleProgress), [&run] { return run.nextName(); },
+                [&run] { return run.doNext(); }, QApplication::activeWindow());
+            if (ShowModal(&progress) != mrOk) run.aborted = true;
+        }
+    }
+    m_aborted = run.aborted;
+    return !run.failed && !run.aborted;
+}
+
+TFileOperProgress::TFileOperProgress(const QString &title, int count, bool showNames,
+                                     std::function<QString()> nextName, std::function<bool()> doNext,
+                                     QWidget *parent)
+    : TForm(parent), m_nextName(std::move(nextName)), m_doNext(std::move(doNext)) {
+    SetCaption(title);
+    FileName = new QLabel(this);
+    FileName->setHidden(!showNames);
+    Gauge = new TProgressBar(this);
+    Gauge->setRange(0, count);
+    Gauge->setValue(0);
+    CancelButton = new QPushButton(QStringLiteral("Отмена"), this);
+    SetCancelButton(CancelButton);
+    TForm::SetModalResult(CancelButton, mrCancel);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(FileName);
+    layout->addWidget(Gauge);
+    layout->addLayout(ButtonRow({CancelButton}));
+    setMinimumWidth(420);
+}
+
+void TFileOperProgress::FormShow() {
+    showNext();
+    // The steps start once the window is up and let the events through between files,
+    // so "Отмена" is seen; a test drives them itself.
+    if (!UiScript::Active())
+        QMetaObject::invokeMethod(
+            this, [this] { Run(); }, Qt::QueuedConnection);
+}
+
+bool TFileOperProgress::Step() {
+    if (!isVisible()) return false;
+    if (m_nextName().isNull() || !m_doNext() || m_nextName().isNull()) {
+        done(mrOk);
+        return false;
+    }
+    Gauge->setValue(Gauge->value() + 1);
+    showNext();
+    return true;
+}
+
+void TFileOperProgress::Run() {
+    while (Step()) {
+        if (!UiScript::Active()) QCoreApplication::processEvents();
+    }
+}
+
+void TFileOperProgress::showNext() {
+    FileName->setText(m_nextName());
+}
+
+void ShellCopyMoveFile(const QString &source, const QString &target, bool askOverwrite, bool allowUndo,
+                       bool move) {
+    TFileOperator op;
+    op.Source = source;
+    op.Destination = target;
+    const bool sameFolder =
+        QFileInfo(source).absolutePath().compare(QFileInfo(target).absolutePath(), Qt::CaseInsensitive) == 0;
+    op.Operation = !move ? foCopy : sameFolder ? foRename : foMove;
+    op.Options.setFlag(flAllowUndo, allowUndo);
+    if (!askOverwrite) op.Options |= flNoConfirmation;
+    if (!op.Execute() || op.Aborted()) throw EAbort();
 }

@@ -3,10 +3,12 @@
 #include "controls/FileUtil.h"
 #include "controls/ProgressCtl.h"
 #include "controls/TableUtils.h"
+#include "controls/UiScript.h"
 #include "db/Database.h"
 #include "db/Table.h"
 
 #include <QLabel>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
@@ -49,7 +51,28 @@ class FileUtilTest : public QObject {
     QTemporaryDir m_dir;
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
+    QString sub(const QString &folder, const QString &name) const { return path(folder + '/' + name); }
+    // A silent operation: no progress window to drive.
+    static bool run(TFileOperation operation, const QString &source, const QString &destination,
+                    TFileOperFlags options = flAllowUndo | flNoConfirmMkDir | flSilent) {
+        TFileOperator op;
+        op.Operation = operation;
+        op.Source = source;
+        op.Destination = destination;
+        op.Options = options;
+        return op.Execute();
+    }
+
+    // The next progress windows run to their end.
+    static void letRun(int windows = 1) {
+        for (int i = 0; i < windows; ++i)
+            UiScript::OnShow<TFileOperProgress>([](TFileOperProgress *w) { w->Run(); });
+    }
+
   private slots:
+    void init() { UiScript::Reset(); }
+    void cleanup() { QVERIFY2(UiScript::Clean(), qPrintable(UiScript::Problems())); }
+
     void copyKeepsBytesDateAndShowsProgress_data() {
         QTest::addColumn<qint64>("size");
         QTest::newRow("empty") << qint64(0);
@@ -150,6 +173,121 @@ class FileUtilTest : public QObject {
         QCoreApplication::sendPostedEvents(&gauge);
         QCOMPARE(gauge.maximum(), 1000);
         QCOMPARE(gauge.value(), 1000);
+    }
+
+    void copyAsksBeforeReplacingAndMakingFolders() {
+        QDir().mkpath(path("c"));
+        write(sub("c", "a.db"), "a");
+        write(sub("c", "b.db"), "b");
+        // Two names by ";" into a folder made without asking, in the titled window.
+        UiScript::OnShow<TFileOperProgress>([this](TFileOperProgress *w) {
+            QCOMPARE(w->windowTitle(), QStringLiteral("Архив"));
+            QCOMPARE(w->FileName->text(), sub("c", "a.db"));
+            w->Run();
+        });
+        TFileOperator op;
+        op.Source = sub("c", "a.db") + ';' + sub("c", "b.db");
+        op.Destination = path("out/new");
+        op.ProgressTitle = QStringLiteral("Архив");
+        QVERIFY(op.Execute() && !op.Aborted());
+        QCOMPARE(read(sub("out/new", "a.db")) + read(sub("out/new", "b.db")), QByteArray("ab"));
+
+        // "Нет" to the replace question keeps the old file; the next one is still replaced.
+        write(sub("out/new", "a.db"), "old");
+        write(sub("c", "b.db"), "b2");
+        UiScript::Answer(mrNo,
+                         QStringLiteral("Файл «%1» уже есть. Заменить его?").arg(sub("out/new", "a.db")));
+        UiScript::Answer(mrYes);
+        QVERIFY(!run(foCopy, path("c/*.db"), path("out/new")));
+        QCOMPARE(read(sub("out/new", "a.db")), QByteArray("old"));
+        QCOMPARE(read(sub("out/new", "b.db")), QByteArray("b2"));
+        // A free name instead: nothing asked, nothing replaced.
+        QVERIFY(run(foCopy, sub("c", "a.db"), path("out/new"), flRenameOnCollision | flSilent));
+        QCOMPARE(read(sub("out/new", "a.db")), QByteArray("old"));
+        QCOMPARE(read(sub("out/new", "a (2).db")), QByteArray("a"));
+        // Without flNoConfirmMkDir the missing folder is asked for; "Нет" makes nothing.
+        UiScript::Answer(mrNo, QStringLiteral("Папки «%1» нет. Создать её?").arg(path("out/asked")));
+        QVERIFY(!run(foCopy, sub("c", "a.db") + '|' + sub("c", "b.db"), path("out/asked"), flSilent));
+        QVERIFY(!QFileInfo::exists(path("out/asked")));
+        // A missing source is told in the error box.
+        UiScript::ExpectError(QStringLiteral("Не найден файл или папка «%1».").arg(sub("c", "none.db")));
+        QVERIFY(!run(foCopy, sub("c", "none.db"), path("out")));
+    }
+
+    void moveRenamesInItsFolderAndDeleteGoesToTheTrash() {
+        // Across folders, a folder with what is in it; in the same folder, a new name.
+        QDir().mkpath(path("m/tree/inner"));
+        write(sub("m/tree/inner", "x.db"), "x");
+        write(sub("m", "y.db"), "y");
+        letRun(2);
+        ShellCopyMoveFile(path("m/tree"), path("moved/tree"), true, false, true);
+        QCOMPARE(read(sub("moved/tree/inner", "x.db")), QByteArray("x"));
+        QVERIFY(!QFileInfo::exists(path("m/tree")));
+        ShellCopyMoveFile(sub("m", "y.db"), sub("m", "Y2.db"), true, false, true);
+        QCOMPARE(read(sub("m", "Y2.db")), QByteArray("y"));
+        QVERIFY(!QFileInfo::exists(sub("m", "y.db")));
+        // A replace question answered "Отмена": the silent abort, both files as they were.
+        write(sub("m", "z.db"), "z");
+        UiScript::Answer(mrCancel);
+        letRun();
+        QVERIFY_THROWS_EXCEPTION(EAbort,
+                                 ShellCopyMoveFile(sub("m", "z.db"), sub("m", "Y2.db"), true, false, true));
+        QCOMPARE(read(sub("m", "z.db")) + read(sub("m", "Y2.db")), QByteArray("zy"));
+
+        // To the trash, asked first; a trash that cannot be made keeps the file.
+        QDir().mkpath(path("data"));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(path("data")));
+        UiScript::Answer(mrYes, QStringLiteral("Переместить «z.db» в корзину?"));
+        letRun();
+        QVERIFY(run(foDelete, sub("m", "z.db"), QString(), flAllowUndo));
+        QVERIFY(!QFileInfo::exists(sub("m", "z.db")));
+        QCOMPARE(read(sub("data/Trash/files", "z.db")), QByteArray("z"));
+        // (the current folder is where such a file would land)
+        write(path("blocker"), "a file where the trash would be");
+        const QString current = QDir::currentPath();
+        QDir::setCurrent(path("m"));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(path("blocker/data")));
+        UiScript::ExpectError(
+            QStringLiteral("Не удалось переместить «%1» в корзину.").arg(sub("m", "Y2.db")));
+        QVERIFY(!run(foDelete, sub("m", "Y2.db"), QString(), flAllowUndo | flNoConfirmation | flSilent));
+        QVERIFY(!run(foDelete, sub("m", "Y2.db"), QString(),
+                     flAllowUndo | flNoConfirmation | flSilent | flNoErrorUI));
+        qunsetenv("XDG_DATA_HOME");
+        QCOMPARE(read(sub("m", "Y2.db")), QByteArray("y"));
+        QVERIFY(!QFileInfo::exists(sub("m", "files")) && !QFileInfo::exists(sub("m", "info")));
+        QDir::setCurrent(current);
+        // Without undo the folder goes with what is in it.
+        QVERIFY(run(foDelete, path("moved"), QString(), flNoConfirmation | flSilent));
+        QVERIFY(!QFileInfo::exists(path("moved")));
+    }
+
+    void cancelInTheProgressWindowLeavesTheRestAlone() {
+        QDir().mkpath(path("k"));
+        for (const char *name : {"1.db", "2.db", "3.db"})
+            write(sub("k", name), name);
+        UiScript::OnShow<TFileOperProgress>([](TFileOperProgress *w) {
+            QVERIFY(w->FileName->isHidden()); // simple progress: no names
+            QVERIFY(w->Step());
+            QCOMPARE(w->Gauge->value(), 1);
+            w->CancelButton->click();
+        });
+        TFileOperator op;
+        op.Operation = foMove;
+        op.Source = path("k/*.db");
+        op.Destination = path("to");
+        op.Options |= flSimpleProgress;
+        QVERIFY(!op.Execute());
+        QVERIFY(op.Aborted());
+        QCOMPARE(read(sub("to", "1.db")), QByteArray("1.db"));
+        QCOMPARE(read(sub("k", "2.db")) + read(sub("k", "3.db")), QByteArray("2.db3.db"));
+        QVERIFY(!QFileInfo::exists(sub("to", "2.db")));
+        // Shown for real, the window runs the rest by itself and closes.
+        UiScript::Activate(false);
+        const bool done = op.Execute();
+        UiScript::Activate(true);
+        QVERIFY(done && !op.Aborted());
+        QCOMPARE(read(sub("to", "3.db")), QByteArray("3.db"));
+        QVERIFY(!QFileInfo::exists(sub("k", "2.db")));
     }
 
     void reindexLeavesTheTableAsItFoundIt() {
