@@ -222,7 +222,8 @@ bool OperationRun::plan() {
                 QStringLiteral("Не найден файл или папка «%1»").arg(QDir::toNativeSeparators(source)));
         }
         const QString target = multi ? targets[i] : targets.value(0);
-        const bool into = QFileInfo(target).isDir() || hasWildcard(source) || (!multi && sources.size() > 1);
+        const bool into = QFileInfo(target).isDir() || target.endsWith(QLatin1Char('/')) ||
+                          hasWildcard(source) || (!multi && sources.size() > 1);
         for (const QFileInfo &from : found) {
             top << from.fileName();
             QString to = into ? QDir(target).filePath(from.fileName()) : target;

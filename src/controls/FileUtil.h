@@ -80,10 +80,10 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(TFileOperFlags)
 // Copies, moves, renames or deletes the files and folders named in Source (names
 // separated by ";" or "|", wildcards allowed in the last part of a name) into the
 // Destination (the same kind of list). One destination takes every source: it is a
-// folder when it exists as one or there are several sources, else the new name of the
-// one source. With flMultiDest the n-th destination is the n-th source's target. A
-// rename is a move. Folders are done file by file; a folder moved or deleted goes
-// once it is empty, so nothing is lost when the run stops midway.
+// folder when it exists as one, ends in "/", or takes several sources or a wildcard;
+// else it is the new name of the one source. With flMultiDest the n-th destination is
+// the n-th source's target. A rename is a move. Folders are done file by file; a folder
+// moved or deleted goes once it is empty, so nothing is lost when the run stops midway.
 class TFileOperator : public QObject {
     Q_OBJECT
   public:
