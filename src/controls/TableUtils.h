@@ -1,10 +1,11 @@
 #pragma once
 // Table-level routines over the table engine.
+#include "controls/DBUtils.h"
+#include "db/Table.h"
+
+#include <QPointer>
 #include <QString>
 #include <QStringList>
-
-class TDataSet;
-class TTable;
 
 // Declares the data fields of `table` on `dataSet`, in physical order with the types
 // and sizes of the schema, but those named in `except` (a key a join reads twice);
@@ -29,3 +30,63 @@ void ApplyCachedUpdates(TDataSet *dataSet);
 // conditions would list; returns the key. Throws EDatabaseError with `notFound` when
 // the stored row is not among the rows.
 double StoreNewRow(TDataSet *dataSet, const QString &keyField, const QString &notFound);
+
+// A second cursor over the rows of a table: the same table, opened on the row the
+// source stands on. Without reset it also takes the source's index and range; with
+// reset it has neither and stands on the first row. Never exclusive, so it opens only
+// beside a table that is not open exclusively.
+class TCloneTable : public TTable {
+    Q_OBJECT
+  public:
+    explicit TCloneTable(QObject *owner = nullptr) : TTable(owner) {}
+    void InitFromTable(TTable *source, bool reset);
+    TTable *SourceTable() const { return m_sourceTable; }
+    // Closes the clone and reopens it over `source` on its current row (nullptr: closed).
+    void SetSourceTable(TTable *source);
+    // Refuses changes (the inherited ReadOnly); the clone is closed first.
+    void SetReadOnly(bool readOnly);
+    // Opens over the source, on the source's current row.
+    void Open();
+
+  private:
+    QPointer<TTable> m_sourceTable;
+    bool m_reset = false;
+};
+
+// A second cursor over the rows of any open dataset (a table, a query with its
+// parameters), opened on the source's current row. It reads only: it does not write
+// through to its source's tables. The source must stay open while the clone reads.
+class TCloneDbDataset : public TDataSet {
+    Q_OBJECT
+  public:
+    explicit TCloneDbDataset(QObject *owner = nullptr) : TDataSet(owner) {}
+    ~TCloneDbDataset() override;
+    void InitFromDataset(TDataSet *source, bool reset);
+    TDataSet *SourceDataSet() const { return m_sourceDataSet; }
+    void SetSourceDataSet(TDataSet *source);
+    void SetReadOnly(bool readOnly);
+    void Open();
+
+  protected:
+    std::vector<ColumnInfo> openCursor() override;
+
+  private:
+    QPointer<TDataSet> m_sourceDataSet;
+    bool m_reset = false;
+};
+
+// The program's locate object: searches a table through a declared index of the field
+// (on a second cursor when the table is ordered otherwise), a partial search on a
+// field that is not text through a filtered second cursor, any other through the
+// dataset's own search.
+class TDBLocate : public TLocateObject {
+  protected:
+    void ValidateLookupField() override;
+    bool CanUseIndex() override;
+    bool LocateByIndex() override;
+    bool LocateByEngine() override;
+
+  private:
+    bool seekOn(TTable *table);
+    QVariant m_key; // the lookup value as the field holds it
+};

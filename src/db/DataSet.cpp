@@ -7,6 +7,7 @@
 #include "db/RowStore.h"
 
 #include <QHash>
+#include <QPointer>
 #include <QRegularExpression>
 #include <cmath>
 
@@ -2287,6 +2288,46 @@ int TDataSet::findRow(const QString &fields, const QVariant &values, TLocateOpti
     (void)cur;
     if (!m_disableCount) emit dataChanged();
     return number;
+}
+
+qint64 TDataSet::RowId() const {
+    if (!Active() || m_cur < 0 || !m_source->keyed) return 0;
+    const db::RowPtr row = m_curRow ? m_curRow : (m_store->holds(m_cur) ? m_store->at(m_cur) : nullptr);
+    return row && !(m_state == TDataSetState::dsInsert && m_cur == m_insertedAt) ? row->rowid : 0;
+}
+
+bool TDataSet::GotoRowId(qint64 rowId) {
+    checkActive();
+    if (rowId == 0 || !m_source->keyed) return false;
+    if (RowId() == rowId) return true;
+    return moveToFirstWhere(m_source->rowid + QStringLiteral(" = :orbek_x0"), {rowId});
+}
+
+std::vector<TDataSet::ColumnInfo> TDataSet::cloneCursorOf(const TDataSet &other) {
+    other.checkActive();
+    db::RowSource &src = *m_source;
+    src = *other.m_source;
+    // The source's first statement is its own; the clone runs its reads anew.
+    src.primed.reset();
+    src.primedHasRow = false;
+    // A query binds its parameters as they are when a read runs: a clone whose source
+    // is gone has nothing to bind and says so rather than read freed memory.
+    QPointer<const TDataSet> guard(&other);
+    src.bind = [bind = other.m_source->bind, guard](sqlite3_stmt *stmt) {
+        if (!guard) throw EDatabaseError(QStringLiteral("Набор данных, копию которого читают, закрыт"));
+        if (bind) bind(stmt);
+    };
+    std::vector<ColumnInfo> columns;
+    const db::RowStore &from = *other.m_store;
+    for (size_t c = 0; c < from.columnNames.size(); ++c) {
+        ColumnInfo info;
+        info.name = from.columnNames[c];
+        if (c < other.m_columnTypes.size()) info.type = other.m_columnTypes[c];
+        if (const TField *f = other.FindField(info.name); f && f->FieldKind() == TFieldKind::fkData)
+            info.size = f->Size();
+        columns.push_back(info);
+    }
+    return columns;
 }
 
 bool TDataSet::Locate(const QString &fields, const QVariant &values, TLocateOptions options) {

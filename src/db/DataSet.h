@@ -259,6 +259,12 @@ public:
     // the first match (the cursor moves there), false and unmoved otherwise.
     bool Locate(const QString &fields, const QVariant &values, TLocateOptions options = 0);
     QVariant Lookup(const QString &keyFields, const QVariant &keyValues, const QString &resultFields);
+    // The current row's identity in its table, by which a second dataset over the same
+    // rows finds it (GotoRowId); 0 when there is none: no rows, a new row not yet
+    // stored, the rows of a join or grouping.
+    qint64 RowId() const;
+    // Moves to the row of that identity; false and unmoved when it is not among the rows.
+    bool GotoRowId(qint64 rowId);
 
     // ---- Filters and master-detail -----------------------------------------------
     // A filter text of simple conditions ("SumIt>0", "Name = 'А*'") joined by and/or;
@@ -391,6 +397,9 @@ protected:
     // parameters :orbek_x0...); false and unmoved when none does.
     bool moveToFirstWhere(const QString &condition, const QVariantList &binds);
     QVariantList masterValues() const;
+    // Opening a clone: the rows' source and columns of `other` (an open dataset), read
+    // again by this dataset on its own. The source must outlive the clone's reads.
+    std::vector<ColumnInfo> cloneCursorOf(const TDataSet &other);
     void checkActive() const;
     void checkInactive() const;
     bool editing() const;

@@ -30,6 +30,8 @@ public:
     void SetRange(const QVariantList &start, const QVariantList &end);
     void CancelRange();
     bool HasRange() const { return m_rangeActive; }
+    QVariantList RangeStart() const { return m_rangeStart; }
+    QVariantList RangeEnd() const { return m_rangeEnd; }
 
     // Moves to the first row whose index key is not below the values (a prefix of
     // the index fields may be given); to the last row when every key is below.
