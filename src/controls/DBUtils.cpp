@@ -2,16 +2,10 @@
 
 #include "db/DataSet.h"
 #include "db/Database.h"
+#include "print/WaitCursor.h"
 
 #include <QApplication>
 #include <QLocale>
-
-WaitCursor::WaitCursor() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-}
-WaitCursor::~WaitCursor() {
-    QApplication::restoreOverrideCursor();
-}
 
 void TLocateObject::SetDataSet(TDataSet *dataSet) {
     if (dataSet == m_dataSet) return;

@@ -10,15 +10,6 @@
 class TDataSet;
 class TField;
 
-// The hourglass for the length of a search.
-class WaitCursor {
-  public:
-    WaitCursor();
-    ~WaitCursor();
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
-
 class TLocateObject {
   public:
     TLocateObject() = default;

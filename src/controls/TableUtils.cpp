@@ -4,6 +4,7 @@
 #include "db/Formats.h"
 #include "db/Schema.h"
 #include "db/Table.h"
+#include "print/WaitCursor.h"
 
 #include <QCoreApplication>
 #include <QLocale>

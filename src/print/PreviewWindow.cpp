@@ -3,6 +3,7 @@
 #include "db/Errors.h"
 #include "print/PagePainter.h"
 #include "print/PageSpool.h"
+#include "print/WaitCursor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -69,14 +70,6 @@ void reportError(QWidget *window, std::exception_ptr error) {
         box.exec();
     }
 }
-
-class WaitCursor {
-  public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-};
 
 } // namespace
 
