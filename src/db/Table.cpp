@@ -145,12 +145,11 @@ QString TTable::selectSql(QVariantList &binds) const {
 }
 
 void TTable::SetRange(const QVariantList &start, const QVariantList &end) {
-    checkActive();
-    CheckBrowseMode();
+    if (Active()) CheckBrowseMode();
     m_rangeStart = start;
     m_rangeEnd = end;
     m_rangeActive = true;
-    reread(false);
+    if (Active()) reread(false);
 }
 
 void TTable::CancelRange() {

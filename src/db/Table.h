@@ -26,7 +26,8 @@ public:
     QStringList IndexFields() const; // the fields that order the rows now
 
     // An inclusive range over the first index fields (a prefix of them may be given).
-    // Reopening the table drops the range.
+    // Set on a closed table, it holds from the next opening, so only the rows within
+    // it are read. Closing the table drops the range.
     void SetRange(const QVariantList &start, const QVariantList &end);
     void CancelRange();
     bool HasRange() const { return m_rangeActive; }

@@ -50,10 +50,11 @@ double RememberCounterparty(const TCounterparty &party, const TCounterpartyRules
     accounts.SetIndexName(QStringLiteral("Klient"));
     const QString name = CleanedName(party.Name);
 
+    // Opened within their ranges, so that only the rows looked at are read.
+    if (!party.Inn.isEmpty()) partners.SetRange({party.Inn}, {party.Inn});
     partners.Open();
     bool found;
     if (!party.Inn.isEmpty()) {
-        partners.SetRange({party.Inn}, {party.Inn});
         found = !partners.IsEmpty();
     } else {
         // The name as it is stored, cut at the field's size, compared whole.
@@ -88,8 +89,8 @@ double RememberCounterparty(const TCounterparty &party, const TCounterpartyRules
         setIfGiven(partners, "Telephon", party.Telephon);
         partners.CheckBrowseMode();
     }
-    accounts.Open();
     accounts.SetRange({owner}, {owner + 0.5});
+    accounts.Open();
     if (!accounts.Locate(QStringLiteral("Schet;Bik"), QVariantList{party.Schet, party.Bik}))
         appendAccount(accounts, party, owner, rules);
     return owner;

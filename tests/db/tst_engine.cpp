@@ -123,6 +123,14 @@ private slots:
         k.Open();
         QCOMPARE(k.RecordCount(), 10);
         QCOMPARE(k.IndexName(), QString("Nam"));
+        // A range given while closed holds from the opening, and goes with the closing.
+        k.Close();
+        k.SetRange({"T"}, {"T"});
+        k.Open();
+        QCOMPARE(names(k), QStringList({"Своя"}));
+        k.Close();
+        k.Open();
+        QCOMPARE(k.RecordCount(), 10);
         // A range on a numeric key, as the bank accounts of one client.
         TTable bank(nullptr, "Bank.db");
         bank.Open();
