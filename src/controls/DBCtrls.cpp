@@ -343,7 +343,9 @@ void TDBEdit::load() {
     }
     const bool editable = DataLink->CanModify();
     QLineEdit::setReadOnly(!editable);
-    if (qtMask.isEmpty()) setMaxLength(TextLimitOf(field) > 0 ? TextLimitOf(field) : 32767);
+    // Setting the limit sets the text again: only a new limit is set.
+    const int limit = TextLimitOf(field) > 0 ? TextLimitOf(field) : 32767;
+    if (qtMask.isEmpty() && maxLength() != limit) setMaxLength(limit);
     const int alignment = field->Alignment                       ? field->Alignment
                           : db::IsNumericType(field->DataType()) ? int(Qt::AlignRight)
                                                                  : int(Qt::AlignLeft);
@@ -416,14 +418,28 @@ TDBMemo::TDBMemo(QWidget *parent, TDataSource *source, const QString &field)
     setTabChangesFocus(true);
     DataLink->OnLoad = [this] {
         TField *f = DataLink->Field();
+        const QString text = f ? fromStoredLines(f->Text()) : QString();
         m_loading = true;
-        setPlainText(f ? fromStoredLines(f->Text()) : QString());
+        if (m_shownValid && text == m_shown) {
+            // The text shown is the field's already (the dataset tells its controls
+            // several times over while a row is posted and written): only the caret
+            // and the view go back to the start, as loading the text anew would put
+            // them, without laying the text out again.
+            setTextCursor(QTextCursor(document()));
+            document()->clearUndoRedoStacks();
+            document()->setModified(false);
+        } else {
+            setPlainText(text);
+        }
+        m_shown = text;
+        m_shownValid = true;
         m_loading = false;
         setReadOnly(!DataLink->CanModify());
     };
     DataLink->OnWrite = [this] { DataLink->Field()->SetText(toStoredLines(toPlainText())); };
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (m_loading) return;
+        m_shownValid = false; // no longer the text loaded
         if (!m_wantReturns && toPlainText().contains(QLatin1Char('\n'))) {
             QTextCursor cursor = document()->find(QStringLiteral("\n"));
             cursor.insertText(QStringLiteral(" ")); // changes the text again: that call goes on

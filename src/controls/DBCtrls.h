@@ -170,6 +170,9 @@ protected:
 private:
     void keepWithinField();
     bool m_loading = false;
+    // The text last loaded from the field, while the memo still shows it untouched.
+    QString m_shown;
+    bool m_shownValid = false;
     bool m_wantReturns = true;
     int m_columns = 50;
 };

@@ -141,6 +141,47 @@ private slots:
         QVERIFY(form.EditName->isReadOnly());
     }
 
+    // A memo shows its field anew whenever the dataset tells it to, also when the text
+    // is the one it shows already: the caret back at the start, nothing left to undo;
+    // what the user typed is replaced by the stored text when the row is cancelled.
+    void memoShowsItsFieldAfterEveryChange() {
+        OrderFixture fixture;
+        TTable &plat = fixture.plat;
+        TDBMemo *memo = fixture.form.MemoPayer;
+        const QString stored = QStringLiteral("ООО \"Вереск\"\nг. Тверь");
+        memo->moveCursor(QTextCursor::End);
+        fixture.form.EditName->DataLink->BeginEdit(); // the row edited from another control
+        QCOMPARE(memo->toPlainText(), stored);
+        QCOMPARE(memo->textCursor().position(), 0);
+
+        memo->setPlainText(QStringLiteral("ИП Иванов"));
+        memo->moveCursor(QTextCursor::End);
+        memo->insertPlainText(QStringLiteral(" и К"));
+        QVERIFY(memo->document()->isUndoAvailable());
+        plat.Cancel();
+        QCOMPARE(memo->toPlainText(), stored);
+        QVERIFY(!memo->document()->isUndoAvailable());
+        QCOMPARE(memo->textCursor().position(), 0);
+
+        // The same text typed again is the user's: cancelling shows the stored one.
+        memo->setPlainText(stored);
+        memo->moveCursor(QTextCursor::End);
+        plat.Cancel();
+        QCOMPARE(memo->textCursor().position(), 0);
+        QVERIFY(!memo->document()->isUndoAvailable());
+
+        // Another row, and a value set by the program.
+        plat.Next();
+        QCOMPARE(memo->toPlainText(), stored);
+        plat.Edit();
+        plat.FieldByName("P_NAME")->SetAsString(QStringLiteral("АО Альфа"));
+        QCOMPARE(memo->toPlainText(), QStringLiteral("АО Альфа"));
+        plat.Post();
+        QCOMPARE(memo->toPlainText(), QStringLiteral("АО Альфа"));
+        plat.Prior();
+        QCOMPARE(memo->toPlainText(), stored);
+    }
+
     // A form that owns its open table goes with its controls: the table closing on the
     // way tells no control (a ticked check box would look for its siblings in a window
     // half destroyed).
