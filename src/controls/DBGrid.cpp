@@ -472,13 +472,28 @@ void TDBGrid::applyColumnLayout() {
             width = chars * charWidth + 8;
         }
         // Never narrower than its title.
-        const QString title = m_model->headerData(i, Qt::Horizontal).toString();
-        const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, horizontalHeader());
-        width = qMax(width, horizontalHeader()->fontMetrics().horizontalAdvance(title) + 2 * margin + 6);
+        width = qMax(width, titleWidth(m_model->headerData(i, Qt::Horizontal).toString()));
         setColumnWidth(i, width);
         setColumnHidden(i, !column->Visible());
     }
     updateGeometry();
+}
+
+// The rows start over on every re-read and every posted insert, and the layout is
+// applied again each time: the titles are measured once per header font and screen.
+int TDBGrid::titleWidth(const QString &title) {
+    const QHeaderView *header = horizontalHeader();
+    if (header->font() != m_titleFont || header->logicalDpiX() != m_titleDpi) {
+        m_titleWidths.clear();
+        m_titleFont = header->font();
+        m_titleDpi = header->logicalDpiX();
+    }
+    auto known = m_titleWidths.constFind(title);
+    if (known != m_titleWidths.constEnd()) return *known;
+    const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    const int width = header->fontMetrics().horizontalAdvance(title) + 2 * margin + 6;
+    m_titleWidths.insert(title, width);
+    return width;
 }
 
 void TDBGrid::SetReadOnly(bool readOnly) {

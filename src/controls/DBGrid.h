@@ -14,6 +14,8 @@
 
 #include <QAbstractTableModel>
 #include <QColor>
+#include <QFont>
+#include <QHash>
 #include <QPointer>
 #include <QTableView>
 
@@ -162,6 +164,7 @@ class TDBGrid : public QTableView {
     friend class TDataSetModel;
     void columnChanged(TColumn *column);
     void applyColumnLayout();
+    int titleWidth(const QString &title);
     void defaultColumns();
     void followCursor();
     void currentRowChanged(const QModelIndex &current);
@@ -174,6 +177,9 @@ class TDBGrid : public QTableView {
     bool m_following = false;
     bool m_extending = false;
     TDataSetModel *m_model;
+    QHash<QString, int> m_titleWidths; // a title's width with margins, by its text
+    QFont m_titleFont;
+    int m_titleDpi = 0;
 };
 
 // Lists a register's rows in the order of the grid's column `column`, one of its first
