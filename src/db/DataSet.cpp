@@ -445,8 +445,10 @@ TField *TDataSet::Fields(int index) const {
 }
 
 TField *TDataSet::FindField(const QString &name) const {
+    // Names equal but for letter case have the same length: the length rules most out.
     for (const auto &f : m_fields)
-        if (f->FieldName().compare(name, Qt::CaseInsensitive) == 0) return f.get();
+        if (f->FieldName().size() == name.size() && f->FieldName().compare(name, Qt::CaseInsensitive) == 0)
+            return f.get();
     return nullptr;
 }
 

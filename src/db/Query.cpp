@@ -210,7 +210,19 @@ void TQuery::applyRow(Row &row) {
 void TQuery::runUpdate(const QStringList &statement, Row &row) {
     const QString text = statement.join(QLatin1Char('\n')).trimmed();
     if (text.isEmpty()) return;
-    const QString sql = db::TranslateSql(text);
+    // Translated once per text: a save runs the same few statements again and again.
+    auto translated = m_updateSql.find(text);
+    if (translated == m_updateSql.end()) {
+        if (m_updateSql.size() >= 16) m_updateSql.clear(); // statements made up row by row
+        static const QRegularExpression into(QStringLiteral("insert\\s+into\\s+\"?([A-Za-z_][A-Za-z0-9_]*)"),
+                                             QRegularExpression::CaseInsensitiveOption);
+        UpdateStatement made;
+        made.sql = db::TranslateSql(text);
+        const auto m = into.match(made.sql);
+        if (m.hasMatch()) made.insertInto = m.captured(1);
+        translated = m_updateSql.emplace(text, made).first;
+    }
+    const QString &sql = translated->second.sql;
     db::StatementPtr stmt = db::Prepare(sql);
     const int count = sqlite3_bind_parameter_count(stmt.get());
     for (int i = 1; i <= count; ++i) {
@@ -228,15 +240,13 @@ void TQuery::runUpdate(const QStringList &statement, Row &row) {
     db::StepDone(stmt.get(), sql);
     if (row.status != TUpdateStatus::usInserted) return;
     // The table gave the new row its key: the row learns it, so the caller can find it.
-    static const QRegularExpression into(QStringLiteral("insert\\s+into\\s+\"?([A-Za-z_][A-Za-z0-9_]*)"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    const auto m = into.match(sql);
-    if (!m.hasMatch()) return;
+    const QString &table = translated->second.insertInto;
+    if (table.isEmpty()) return;
     const qint64 rowid = db::Database::LastInsertRowId();
     QString from = source().from.section(QLatin1Char(' '), 0, 0);
     from.remove(QLatin1Char('"'));
-    if (source().keyed && from.compare(m.captured(1), Qt::CaseInsensitive) == 0) row.rowid = rowid;
-    const db::FieldDef *key = db::AutoIncField(db::FindTable(m.captured(1)));
+    if (source().keyed && from.compare(table, Qt::CaseInsensitive) == 0) row.rowid = rowid;
+    const db::FieldDef *key = db::AutoIncField(db::FindTable(table));
     if (!key) return;
     const int col = store().columnIndex(QString::fromUtf8(key->name));
     if (col < 0) return;

@@ -6,6 +6,8 @@
 // no update statements the cache is an in-memory buffer that never reaches a table.
 #include "db/DataSet.h"
 
+#include <map>
+
 struct sqlite3_stmt;
 
 class TUpdateSQL : public QObject {
@@ -61,6 +63,12 @@ private:
     QStringList m_sql;
     QString m_parsedText;
     mutable QString m_translatedFrom, m_translated;
+    // The update statements run so far, by their text: translated, and the table an
+    // insert writes to.
+    struct UpdateStatement {
+        QString sql, insertInto;
+    };
+    std::map<QString, UpdateStatement> m_updateSql;
     TParams m_params;
     int m_rowsAffected = 0;
 };

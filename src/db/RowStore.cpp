@@ -247,8 +247,10 @@ std::vector<QVariant> RowCodec::values(const QByteArray &row) {
 }
 
 int RowStore::columnIndex(const QString &name) const {
+    // Names equal but for letter case have the same length: the length rules most out.
     for (size_t i = 0; i < columnNames.size(); ++i)
-        if (columnNames[i].compare(name, Qt::CaseInsensitive) == 0) return int(i);
+        if (columnNames[i].size() == name.size() && columnNames[i].compare(name, Qt::CaseInsensitive) == 0)
+            return int(i);
     return -1;
 }
 
