@@ -78,8 +78,9 @@ QString IndexSqlName(const QString &table, const QString &index) { return table 
 
 const FieldDef *FindFieldDef(const TableDef *table, const QString &name) {
     if (!table) return nullptr;
+    // Compared where they stand: every opening of a table looks up each of its columns.
     for (const FieldDef &f : table->fields)
-        if (QString::fromUtf8(f.name).compare(name, Qt::CaseInsensitive) == 0) return &f;
+        if (QAnyStringView::compare(QUtf8StringView(f.name), name, Qt::CaseInsensitive) == 0) return &f;
     return nullptr;
 }
 

@@ -422,8 +422,11 @@ const TableDef *FindTable(const QString &name) {
     const QString wanted = withoutExtension(name.trimmed());
     if (wanted.isEmpty()) return nullptr;
     for (const TableDef &table : Schema()) {
+        // The file's name without ".db", compared where it stands.
+        QLatin1StringView file(table.fileName);
+        if (file.endsWith(QLatin1StringView(".db"), Qt::CaseInsensitive)) file.chop(3);
         if (wanted.compare(QLatin1String(table.sqlName), Qt::CaseInsensitive) == 0 ||
-            wanted.compare(withoutExtension(QString::fromLatin1(table.fileName)), Qt::CaseInsensitive) == 0)
+            wanted.compare(file, Qt::CaseInsensitive) == 0)
             return &table;
     }
     return nullptr;
