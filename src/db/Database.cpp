@@ -38,7 +38,6 @@ struct State {
     QSet<TDataSet *> dataSets;
     QHash<QString, TableLock> locks; // by lower-case SQL name
     int savepointDepth = 0;
-    int savepointCounter = 0;
     QSet<TDataSet *> appliedInTransaction;
     qint64 rollbacks = 0; // rolled-back transactions: their rows changed back
     // Statements let go of, reset, for the next Prepare of their text; the most recent
@@ -950,7 +949,9 @@ TTransaction::TTransaction() {
     if (s.savepointDepth == 0) {
         Database::Exec(QStringLiteral("BEGIN IMMEDIATE"));
     } else {
-        m_savepoint = QStringLiteral("orbek_sp%1").arg(++s.savepointCounter);
+        // Named by depth: the savepoints open at one time differ, and a save's
+        // statements keep the few texts the statement cache already holds.
+        m_savepoint = QStringLiteral("orbek_sp%1").arg(s.savepointDepth);
         Database::Exec(QStringLiteral("SAVEPOINT ") + m_savepoint);
     }
     ++s.savepointDepth;
