@@ -10,6 +10,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -98,7 +99,10 @@ TField *TFieldDataLink::DeclaredField() const {
 }
 
 bool TFieldDataLink::CanModify() const {
-    TField *field = Field();
+    return CanModify(Field());
+}
+
+bool TFieldDataLink::CanModify(TField *field) const {
     return field && !m_readOnly && !field->ReadOnly && field->FieldKind() != TFieldKind::fkCalculated &&
            DataSet()->CanModify();
 }
@@ -327,21 +331,29 @@ void TDBEdit::SetEditMask(const QString &editMask) {
     load();
 }
 
+// Run on every change of the dataset's state, row or values: the field is looked up
+// once, and the mask converted once per mask.
 void TDBEdit::load() {
-    if (const int chars = shownChars(); chars != m_hintChars) {
+    TField *declared = DataLink->DeclaredField();
+    if (const int chars = shownChars(declared); chars != m_hintChars) {
         m_hintChars = chars;
         updateGeometry();
     }
-    TField *field = DataLink->Field();
+    TField *field = declared && DataLink->DataSet()->Active() ? declared : nullptr;
     const QString mask = m_ownMask ? m_editMask : (field ? field->EditMask : QString());
-    const QString qtMask = QtInputMask(mask);
+    if (!m_maskConverted || mask != m_maskShown) {
+        m_maskShown = mask;
+        m_qtMask = QtInputMask(mask);
+        m_maskConverted = true;
+    }
+    const QString &qtMask = m_qtMask;
     if (inputMask() != qtMask) setInputMask(qtMask);
     if (!field) {
         setText(QString());
         QLineEdit::setReadOnly(true);
         return;
     }
-    const bool editable = DataLink->CanModify();
+    const bool editable = DataLink->CanModify(field);
     QLineEdit::setReadOnly(!editable);
     // Setting the limit sets the text again: only a new limit is set.
     const int limit = TextLimitOf(field) > 0 ? TextLimitOf(field) : 32767;
@@ -350,11 +362,16 @@ void TDBEdit::load() {
                           : db::IsNumericType(field->DataType()) ? int(Qt::AlignRight)
                                                                  : int(Qt::AlignLeft);
     setAlignment(Qt::Alignment(alignment) | Qt::AlignVCenter);
-    setText(hasFocus() && editable ? field->Text() : field->DisplayText());
+    const QString text = hasFocus() && editable ? field->Text() : field->DisplayText();
+    // A box away from the focus that shows the text as setting it would leave it
+    // (caret at the end, nothing selected, nothing to undo) is left as it is.
+    const bool asSet = !hasFocus() && qtMask.isEmpty() && !isModified() && !hasSelectedText() &&
+                       !isUndoAvailable() && !isRedoAvailable() && cursorPosition() == text.size();
+    if (!asSet || this->text() != text) setText(text);
 }
 
 // The mask's own length ("!99/99/0000" shows ten characters), else the field's.
-int TDBEdit::shownChars() const {
+int TDBEdit::shownChars(const TField *declared) const {
     const QString mask = m_ownMask ? m_editMask : QString();
     if (!mask.isEmpty() || !inputMask().isEmpty()) {
         int chars = 0;
@@ -368,18 +385,18 @@ int TDBEdit::shownChars() const {
         }
         return chars;
     }
-    return DisplayCharsOf(DataLink->DeclaredField());
+    return DisplayCharsOf(declared);
 }
 
 QSize TDBEdit::sizeHint() const {
-    const int chars = shownChars();
+    const int chars = shownChars(DataLink->DeclaredField());
     QSize hint = QLineEdit::sizeHint();
     if (chars > 0) hint.setWidth(LineBoxWidth(this, chars));
     return hint;
 }
 
 QSize TDBEdit::minimumSizeHint() const {
-    const int chars = qMin(shownChars(), 40);
+    const int chars = qMin(shownChars(DataLink->DeclaredField()), 40);
     QSize hint = QLineEdit::minimumSizeHint();
     if (chars > 0) hint.setWidth(qMax(hint.width(), LineBoxWidth(this, chars)));
     return hint;
@@ -425,7 +442,10 @@ TDBMemo::TDBMemo(QWidget *parent, TDataSource *source, const QString &field)
             // several times over while a row is posted and written): only the caret
             // and the view go back to the start, as loading the text anew would put
             // them, without laying the text out again.
-            setTextCursor(QTextCursor(document()));
+            const QTextCursor caret = textCursor();
+            if (hasFocus() || caret.position() != 0 || caret.hasSelection() ||
+                verticalScrollBar()->value() != 0 || horizontalScrollBar()->value() != 0)
+                setTextCursor(QTextCursor(document()));
             document()->clearUndoRedoStacks();
             document()->setModified(false);
         } else {

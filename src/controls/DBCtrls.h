@@ -50,6 +50,7 @@ public:
     // Whether the user may edit the field now (open dataset that may be changed,
     // field and control not read-only).
     bool CanModify() const;
+    bool CanModify(TField *field) const; // with the bound field, as Field() gives it
 
     // The control's side, set by each bound control.
     std::function<void()> OnLoad;  // show the field's value
@@ -126,10 +127,13 @@ protected:
 
 private:
     void load();
-    int shownChars() const;
+    int shownChars(const TField *declared) const;
     QString m_editMask;
     bool m_ownMask = false;
     int m_hintChars = -1;
+    // The last edit mask and its form for the line box.
+    QString m_maskShown, m_qtMask;
+    bool m_maskConverted = false;
 };
 
 // A masked date edit: a TDBEdit with the date mask "!99/99/0000;1;_".

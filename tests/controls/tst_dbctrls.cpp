@@ -141,12 +141,28 @@ private slots:
         QVERIFY(form.EditName->isReadOnly());
     }
 
-    // A memo shows its field anew whenever the dataset tells it to, also when the text
-    // is the one it shows already: the caret back at the start, nothing left to undo;
-    // what the user typed is replaced by the stored text when the row is cancelled.
-    void memoShowsItsFieldAfterEveryChange() {
+    // Boxes and memos show their field anew whenever the dataset tells them to, also
+    // when the text is the one they show already: a box with its caret at the end, a
+    // memo with it at the start, nothing left to undo; what the user typed is replaced
+    // by the stored text when the row is cancelled.
+    void controlsShowTheirFieldAfterEveryChange() {
         OrderFixture fixture;
         TTable &plat = fixture.plat;
+        QLineEdit *name = fixture.form.EditName;
+        const int end = int(name->text().size());
+        name->setCursorPosition(3);
+        plat.Edit();
+        QCOMPARE(name->cursorPosition(), end);
+        plat.Cancel();
+        name->insert(QStringLiteral("X")); // typed and taken back: the text is the stored one
+        name->undo();
+        QVERIFY(name->isRedoAvailable());
+        plat.Cancel();
+        QCOMPARE(name->text(), QStringLiteral("ООО Ромашка"));
+        QVERIFY(!name->isUndoAvailable() && !name->isRedoAvailable());
+        QCOMPARE(name->cursorPosition(), end);
+        QCOMPARE(name->maxLength(), plat.FieldByName("R_NAME")->Size());
+
         TDBMemo *memo = fixture.form.MemoPayer;
         const QString stored = QStringLiteral("ООО \"Вереск\"\nг. Тверь");
         memo->moveCursor(QTextCursor::End);
