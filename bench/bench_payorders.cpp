@@ -16,7 +16,8 @@
 //    program stepping the register's SELECT and saving as bare SQLite does.
 // Prints each figure (the median of several runs; for the register and Ctrl+End also
 // the first run, before the grid knows how many rows there are) and its ratio to bare
-// SQLite.
+// SQLite. "--saves N" before the sizes runs F6 and the save N times instead: a save
+// ends in a flush to disk, whose time varies from one run to the next.
 #include "app/LogoMain.h"
 #include "app/UConfig.h"
 #include "controls/DBGrid.h"
@@ -127,7 +128,7 @@ void result(const char *key, double ours, double bare) {
 }
 
 // The program's own work on the folder, printing "R key ours bare" lines.
-int measureProgram(const QString &folder, int orders) {
+int measureProgram(const QString &folder, int orders, int saves) {
     UiScript::Activate();
     Clock::setToday(QDate(2024, 12, 20));
     if (!StartUp(folder)) return 1;
@@ -155,7 +156,7 @@ int measureProgram(const QString &folder, int orders) {
     result("shown_first", shown.front(), bareShown.front());
 
     std::vector<double> f6, bareF6, saved, bareSaved;
-    for (int run = 0; run < runs; ++run) {
+    for (int run = 0; run < (saves > 0 ? saves : runs); ++run) {
         double toEditor = 0, save = 0;
         UiScript::OnShow<TSpPlat>([&](TSpPlat *f) {
             QElapsedTimer t;
@@ -234,11 +235,13 @@ int measureBare(const QString &folder, int orders) {
     return 0;
 }
 
-std::map<QString, std::pair<double, double>> runChild(const QString &mode, const QString &folder,
-                                                      int orders) {
+std::map<QString, std::pair<double, double>> runChild(const QString &mode, const QString &folder, int orders,
+                                                      int saves = 0) {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(), {mode, folder, QString::number(orders)});
+    QStringList args{mode, folder, QString::number(orders)};
+    if (saves > 0) args << QString::number(saves);
+    child.start(QCoreApplication::applicationFilePath(), args);
     child.waitForFinished(-1);
     std::map<QString, std::pair<double, double>> out;
     for (const QByteArray &line : child.readAllStandardOutput().split('\n')) {
@@ -256,11 +259,16 @@ std::map<QString, std::pair<double, double>> runChild(const QString &mode, const
 int main(int argc, char **argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
-    if (args.size() == 3 && args[0] == QLatin1String("--program"))
-        return measureProgram(args[1], args[2].toInt());
+    QStringList args = app.arguments().mid(1);
+    if ((args.size() == 3 || args.size() == 4) && args[0] == QLatin1String("--program"))
+        return measureProgram(args[1], args[2].toInt(), args.value(3).toInt());
     if (args.size() == 3 && args[0] == QLatin1String("--bare")) return measureBare(args[1], args[2].toInt());
 
+    int saves = 0;
+    if (args.size() >= 2 && args[0] == QLatin1String("--saves")) {
+        saves = args[1].toInt();
+        args = args.mid(2);
+    }
     std::vector<int> sizes;
     for (const QString &a : args)
         sizes.push_back(a.toInt());
@@ -268,13 +276,14 @@ int main(int argc, char **argv) {
     std::printf(
         "Payment-order register beside bare SQLite: orders of one payer and one year, median of 5 runs "
         "(3 at 1 000 000); peak memory of each side in a process of its own\n");
+    if (saves > 0) std::printf("F6 and the save: median of %d runs\n", saves);
     for (const int orders : sizes) {
         QTemporaryDir dir;
         const QString folder = dir.path() + QStringLiteral("/dat");
         db::Database::Open(folder);
         fill(orders);
         db::Database::Close();
-        auto ours = runChild(QStringLiteral("--program"), folder, orders);
+        auto ours = runChild(QStringLiteral("--program"), folder, orders, saves);
         const auto bare = runChild(QStringLiteral("--bare"), folder, orders);
         if (bare.count(QStringLiteral("peak")))
             ours[QStringLiteral("peak")].second = bare.at(QStringLiteral("peak")).second;
