@@ -546,41 +546,6 @@ private slots:
         QVERIFY(!plat.UpdatesPending());
         QCOMPARE(db::Database::ScalarValue("select count(*) from PlatPor").toInt(), 1);
         QCOMPARE(db::Database::ScalarValue("select count(*) from Klient").toInt(), 1);
-        // Writes nested one after another in one transaction: each one rolled back
-        // takes back its own rows only.
-        {
-            const auto add = [](const char *name) {
-                db::Database::Exec("insert into Klient (Name) values (?)", {QString::fromUtf8(name)});
-            };
-            const auto failing = [&] {
-                try {
-                    TTransaction inner;
-                    add("Отменённый");
-                    throw EDatabaseError("сбой после записи");
-                } catch (const EDatabaseError &) {
-                }
-            };
-            TTransaction outer;
-            add("Первый");
-            failing();
-            {
-                TTransaction inner;
-                add("Второй");
-                {
-                    TTransaction deeper;
-                    add("Третий");
-                    deeper.Commit();
-                }
-                failing();
-                inner.Commit();
-            }
-            failing();
-            outer.Commit();
-        }
-        QCOMPARE(db::Database::ScalarValue("select group_concat(Name, ',') from (select Name from Klient "
-                                           "order by Klient_id)")
-                     .toString(),
-                 QString("Получатель,Первый,Второй,Третий"));
         // A table made inside writes that are rolled back is gone, also for statements
         // that read it then.
         try {
