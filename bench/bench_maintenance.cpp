@@ -12,6 +12,7 @@
 //    PlatPor.DB read through pxlib, beside the same bare inserts.
 // Arguments: the size of the data folder in MB (default 1024), the number of orders
 // (default 100 000).
+#include "Timing.h"
 #include "db/Database.h"
 #include "maintenance/DataFolder.h"
 #include "maintenance/Import20.h"
@@ -24,19 +25,15 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
 #include <sqlite3.h>
 
 namespace {
 
+using bench::median;
+
 double seconds(const QElapsedTimer &t) {
     return double(t.nsecsElapsed()) / 1e9;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 void exec(const char *sql) {
@@ -89,41 +86,14 @@ QStringList recipient(int i) {
 }
 
 void writeMission(const QString &folder, int orders) {
-    legacy::DbfWriter m(
-        {{"DATE", 'D', 8},       {"NUMBER", 'N', 6},      {"SUMMA", 'N', 15, 2},  {"VID_PAY", 'C', 10},
-         {"CODE", 'C', 7},       {"REMARK", 'C', 200},    {"NAZ_PAY", 'C', 20},   {"TYPE_PAY", 'C', 20},
-         {"P_INN", 'C', 12},     {"P_NAME", 'C', 60},     {"P_ACCOUNT", 'C', 20}, {"P_BANK", 'C', 60},
-         {"P_BANK_BIC", 'C', 9}, {"P_BANK_ACC", 'C', 20}, {"R_INN", 'C', 12},     {"R_NAME", 'C', 60},
-         {"R_ACCOUNT", 'C', 20}, {"R_BANK", 'C', 60},     {"R_BANK_BIC", 'C', 9}, {"R_BANK_ACC", 'C', 20}},
-        0x26, 866);
+    legacy::DbfWriter m = legacy::Version20Orders();
     for (int i = 0; i < orders; ++i) {
-        QVariantList r{QDate(2000, 1, 1).addDays(i % 365),
-                       i + 1,
-                       1000 + i % 977,
-                       "01",
-                       "",
-                       QStringLiteral("Оплата по счету %1 за товары").arg(i),
-                       "",
-                       "электронно"};
-        for (const QString &s : Payer)
-            r << s;
-        for (const QString &s : recipient(i))
-            r << s;
-        m.Add(r);
+        m.Add(legacy::Version20Order(QDate(2000, 1, 1).addDays(i % 365), i + 1, 1000 + i % 977,
+                                     QStringLiteral("Оплата по счету %1 за товары").arg(i), Payer,
+                                     recipient(i)));
     }
     m.Save(folder + "/MISSION.DBF");
-    legacy::DbfWriter p({{"INN", 'C', 12},
-                         {"NAME", 'C', 60},
-                         {"ADDRESS", 'C', 80},
-                         {"PHONE", 'C', 20},
-                         {"TOWN", 'C', 30},
-                         {"OKONX", 'C', 10},
-                         {"OKPO", 'C', 10},
-                         {"BANK", 'C', 60},
-                         {"ACCOUNT", 'C', 20},
-                         {"BANK_ACC", 'C', 20},
-                         {"BANK_BIC", 'C', 9}},
-                        0x26, 866);
+    legacy::DbfWriter p = legacy::Version20Partners();
     for (int i = 0; i < 100; ++i)
         p.Add({QString::number(7800000000LL + i), QStringLiteral("Партнер %1").arg(i), "", "", "", "", "",
                "Банк", QString::number(40702810000000000LL + i), "", "044525000"});
@@ -132,13 +102,7 @@ void writeMission(const QString &folder, int orders) {
 
 void writeEarlier(const QString &folder, int orders) {
     legacy::WriteParadox(
-        folder + "/Bank.db",
-        {{"Bank_id", pxfAutoInc, 4},
-         {"Klient_id", pxfNumber, 8},
-         {"NameBank", pxfAlpha, 100},
-         {"Schet", pxfAlpha, 30},
-         {"KorSchet", pxfAlpha, 30},
-         {"Bik", pxfAlpha, 30}},
+        folder + "/Bank.db", legacy::EarlierBankFields(),
         {{1, 1, "ПАО Сбербанк", "40702810400000012345", "30101810400000000225", "044525225"}});
     legacy::WriteParadox(folder + "/Klient.DB",
                          {{"Klient_id", pxfAutoInc, 4},

@@ -38,42 +38,6 @@ double klientId(const QString &name, const QString &group) {
         .toDouble();
 }
 
-// MISSION.DBF of version 2.0: the fields the import reads, in CP866.
-DbfWriter mission() {
-    std::vector<legacy::DbfField> f = {
-        {"DATE", 'D', 8},       {"NUMBER", 'N', 6},      {"SUMMA", 'N', 15, 2},  {"VID_PAY", 'C', 10},
-        {"CODE", 'C', 7},       {"REMARK", 'C', 200},    {"NAZ_PAY", 'C', 20},   {"TYPE_PAY", 'C', 20},
-        {"P_INN", 'C', 12},     {"P_NAME", 'C', 60},     {"P_ACCOUNT", 'C', 20}, {"P_BANK", 'C', 60},
-        {"P_BANK_BIC", 'C', 9}, {"P_BANK_ACC", 'C', 20}, {"R_INN", 'C', 12},     {"R_NAME", 'C', 60},
-        {"R_ACCOUNT", 'C', 20}, {"R_BANK", 'C', 60},     {"R_BANK_BIC", 'C', 9}, {"R_BANK_ACC", 'C', 20}};
-    return DbfWriter(f, 0x26, 866);
-}
-
-QVariantList order(const QDate &date, int number, double sum, const QString &remark, const QStringList &payer,
-                   const QStringList &recipient) {
-    QVariantList row{date, number, sum, "01", "", remark, "", "электронно"};
-    for (const QString &s : payer)
-        row << s;
-    for (const QString &s : recipient)
-        row << s;
-    return row;
-}
-
-DbfWriter partnersFile() {
-    return DbfWriter({{"INN", 'C', 12},
-                      {"NAME", 'C', 60},
-                      {"ADDRESS", 'C', 80},
-                      {"PHONE", 'C', 20},
-                      {"TOWN", 'C', 30},
-                      {"OKONX", 'C', 10},
-                      {"OKPO", 'C', 10},
-                      {"BANK", 'C', 60},
-                      {"ACCOUNT", 'C', 20},
-                      {"BANK_ACC", 'C', 20},
-                      {"BANK_BIC", 'C', 9}},
-                     0x26, 866);
-}
-
 const QStringList Vereskk = {"7701",     "ООО \"Вереск\"", "40702810000000000001",
                              "Сбербанк", "044525225",      "30101810400000000225"};
 const QStringList VereskOtherAccount = {"7701",       "ООО \"Вереск\"", "40702810000000000003",
@@ -87,13 +51,14 @@ const QStringList NoInn = {"", "Без ИНН", "40702810000000000009", "Бан�
 // payer INN, a deleted order; the partner P1 and P2 without an account.
 void writeVersion20(const QString &folder, const QString &missionName = "MISSION.DBF",
                     const QString &partnersName = "PARTNERS.DBF") {
-    DbfWriter m = mission();
-    m.Add(order(QDate(2001, 2, 3), 15, 1500.5, "M1 оплата по счету 5", Vereskk, Romashka));
-    m.Add(order(QDate(2001, 2, 4), 16, 99, "M2 за ёлки", VereskOtherAccount, Lyutik));
-    m.Add(order(QDate(2001, 2, 5), 17, 1, "удалено", Vereskk, Romashka), true);
-    m.Add(order(QDate(2001, 2, 6), 18, 7, "M3", NoInn, Vereskk));
+    using legacy::Version20Order;
+    DbfWriter m = legacy::Version20Orders();
+    m.Add(Version20Order(QDate(2001, 2, 3), 15, 1500.5, "M1 оплата по счету 5", Vereskk, Romashka));
+    m.Add(Version20Order(QDate(2001, 2, 4), 16, 99, "M2 за ёлки", VereskOtherAccount, Lyutik));
+    m.Add(Version20Order(QDate(2001, 2, 5), 17, 1, "удалено", Vereskk, Romashka), true);
+    m.Add(Version20Order(QDate(2001, 2, 6), 18, 7, "M3", NoInn, Vereskk));
     m.Save(folder + "/" + missionName);
-    DbfWriter p = partnersFile();
+    DbfWriter p = legacy::Version20Partners();
     p.Add({"7704", "ИП Иванов", "Тверь, ул. Ленина, 1", "22-33-44", "Тверь", "123", "456", "Тверьбанк",
            "40802810000000000004", "30101810000000000004", "042809000"});
     p.Add({"7705", "Без счета", "", "", "", "", "", "", "", "", ""});
@@ -428,15 +393,9 @@ class ImportsTest : public ScriptedTestCase {
         if (fault == "missing") {
             QFile::remove(old() + "/Klient.DB");
         } else if (fault == "more") {
-            legacy::WriteParadox(old() + "/Bank.db",
-                                 {{"Bank_id", pxfAutoInc, 4},
-                                  {"Klient_id", pxfNumber, 8},
-                                  {"NameBank", pxfAlpha, 100},
-                                  {"Schet", pxfAlpha, 30},
-                                  {"KorSchet", pxfAlpha, 30},
-                                  {"Bik", pxfAlpha, 30},
-                                  {"Extra", pxfAlpha, 10}},
-                                 {});
+            std::vector<legacy::PxField> more = legacy::EarlierBankFields();
+            more.push_back({"Extra", pxfAlpha, 10});
+            legacy::WriteParadox(old() + "/Bank.db", more, {});
         } else if (fault == "renamed") {
             writeEarlier(old() + "/PlatPor.DB", "PlatPor", {}, -1, 2);
         } else if (fault == "damaged") {

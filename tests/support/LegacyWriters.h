@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QFile>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <cstring>
@@ -118,6 +119,48 @@ class DbfWriter {
     QList<QByteArray> m_records;
 };
 
+// ---- The files of version 2.0 -----------------------------------------------------
+
+// MISSION.DBF of version 2.0: the fields the import reads, in CP866; a row of it is
+// made by Version20Order.
+inline DbfWriter Version20Orders() {
+    return DbfWriter(
+        {{"DATE", 'D', 8},       {"NUMBER", 'N', 6},      {"SUMMA", 'N', 15, 2},  {"VID_PAY", 'C', 10},
+         {"CODE", 'C', 7},       {"REMARK", 'C', 200},    {"NAZ_PAY", 'C', 20},   {"TYPE_PAY", 'C', 20},
+         {"P_INN", 'C', 12},     {"P_NAME", 'C', 60},     {"P_ACCOUNT", 'C', 20}, {"P_BANK", 'C', 60},
+         {"P_BANK_BIC", 'C', 9}, {"P_BANK_ACC", 'C', 20}, {"R_INN", 'C', 12},     {"R_NAME", 'C', 60},
+         {"R_ACCOUNT", 'C', 20}, {"R_BANK", 'C', 60},     {"R_BANK_BIC", 'C', 9}, {"R_BANK_ACC", 'C', 20}},
+        0x26, 866);
+}
+
+// One electronic order of MISSION.DBF, payment kind "01"; the payer and the recipient
+// each given as INN, name, account, bank, BIC and correspondent account.
+inline QVariantList Version20Order(const QDate &date, int number, double sum, const QString &remark,
+                                   const QStringList &payer, const QStringList &recipient) {
+    QVariantList row{date, number, sum, "01", "", remark, "", "электронно"};
+    for (const QString &s : payer)
+        row << s;
+    for (const QString &s : recipient)
+        row << s;
+    return row;
+}
+
+// PARTNERS.DBF of version 2.0, in CP866.
+inline DbfWriter Version20Partners() {
+    return DbfWriter({{"INN", 'C', 12},
+                      {"NAME", 'C', 60},
+                      {"ADDRESS", 'C', 80},
+                      {"PHONE", 'C', 20},
+                      {"TOWN", 'C', 30},
+                      {"OKONX", 'C', 10},
+                      {"OKPO", 'C', 10},
+                      {"BANK", 'C', 60},
+                      {"ACCOUNT", 'C', 20},
+                      {"BANK_ACC", 'C', 20},
+                      {"BANK_BIC", 'C', 9}},
+                     0x26, 866);
+}
+
 // ---- Paradox ------------------------------------------------------------------------
 
 struct PxField {
@@ -125,6 +168,12 @@ struct PxField {
     int type; // pxfAlpha, pxfNumber, pxfAutoInc...
     int length;
 };
+
+// The fields of Bank.db of an earlier version.
+inline std::vector<PxField> EarlierBankFields() {
+    return {{"Bank_id", pxfAutoInc, 4}, {"Klient_id", pxfNumber, 8}, {"NameBank", pxfAlpha, 100},
+            {"Schet", pxfAlpha, 30},    {"KorSchet", pxfAlpha, 30},  {"Bik", pxfAlpha, 30}};
+}
 
 // A Paradox table written by the library, its rows given one value per field (null
 // for an empty value). Throws std::runtime_error when the library refuses.
