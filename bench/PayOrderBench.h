@@ -2,6 +2,7 @@
 // What the benchmarks over payment orders share: 100 000 orders of payer 1 to
 // recipient 2 in one year, and the register's SELECT done on bare SQLite (every
 // column of every row read by its type, as a cursor keeps a row).
+#include "BareSqlite.h"
 #include "Timing.h"
 #include "db/Database.h"
 
@@ -14,22 +15,21 @@
 
 namespace bench {
 
-inline void exec(const char *sql) { sqlite3_exec(db::Database::handle(), sql, nullptr, nullptr, nullptr); }
-
 // `rows` orders numbered 1.. of payer 1 to recipient 2, dated through `year`.
 inline void FillPaymentOrders(int rows, int year) {
     sqlite3 *h = db::Database::handle();
     exec("BEGIN");
     sqlite3_stmt *ins = nullptr;
-    sqlite3_prepare_v2(h,
-                       "insert into PlatPor (NUMBER, DATE_PLAT, TYPE_PAY, Id_Pol, P_NAME, P_Inn, P_ACCOUNT, P_BANK, "
-                       "P_BANK_BIK, P_BANK_ACC, Id_Post, R_NAME, R_Inn, R_ACCOUNT, R_BANK, R_BANK_BIK, R_BANK_ACC, "
-                       "SUMMA, VID_PAY, REMARK, Dogovor_id) values (?, ?, 'электронно', 2, 'ООО \"Вереск\"', "
-                       "'7701234567', '40702810400000012345', 'ПАО Сбербанк г.Москва', '044525225', "
-                       "'30101810400000000225', 1, ?, '7709876543', '40702810900000054321', "
-                       "'АО Альфа-Банк г.Москва', '044525593', '30101810200000000593', ?, '01', "
-                       "'Оплата по счету за товары, в т.ч. НДС 22%', 0)",
-                       -1, &ins, nullptr);
+    sqlite3_prepare_v2(
+        h,
+        "insert into PlatPor (NUMBER, DATE_PLAT, TYPE_PAY, Id_Pol, P_NAME, P_Inn, P_ACCOUNT, P_BANK, "
+        "P_BANK_BIK, P_BANK_ACC, Id_Post, R_NAME, R_Inn, R_ACCOUNT, R_BANK, R_BANK_BIK, R_BANK_ACC, "
+        "SUMMA, VID_PAY, REMARK, Dogovor_id) values (?, ?, 'электронно', 2, 'ООО \"Вереск\"', "
+        "'7701234567', '40702810400000012345', 'ПАО Сбербанк г.Москва', '044525225', "
+        "'30101810400000000225', 1, ?, '7709876543', '40702810900000054321', "
+        "'АО Альфа-Банк г.Москва', '044525593', '30101810200000000593', ?, '01', "
+        "'Оплата по счету за товары, в т.ч. НДС 22%', 0)",
+        -1, &ins, nullptr);
     const QDate start(year, 1, 1);
     for (int i = 0; i < rows; ++i) {
         const QByteArray date = start.addDays(i % 350).toString(Qt::ISODate).toUtf8();
@@ -43,34 +43,6 @@ inline void FillPaymentOrders(int rows, int year) {
     }
     sqlite3_finalize(ins);
     exec("COMMIT");
-}
-
-// Steps a bound statement to its end reading every column of every row by its type,
-// as a cursor keeps a row; returns the rows read.
-inline int ReadEveryRow(sqlite3_stmt *st) {
-    long long sink = 0;
-    double fsink = 0;
-    int rows = 0;
-    for (; sqlite3_step(st) == SQLITE_ROW; ++rows)
-        for (int c = 0; c < sqlite3_column_count(st); ++c)
-            switch (sqlite3_column_type(st, c)) {
-            case SQLITE_INTEGER:
-                sink += sqlite3_column_int64(st, c);
-                break;
-            case SQLITE_FLOAT:
-                fsink += sqlite3_column_double(st, c);
-                break;
-            case SQLITE_TEXT: {
-                const QByteArray text(reinterpret_cast<const char *>(sqlite3_column_text(st, c)),
-                                      sqlite3_column_bytes(st, c));
-                sink += text.size();
-                break;
-            }
-            default:
-                break;
-            }
-    if (sink == 0 && fsink == 0) std::printf("(no rows)\n");
-    return rows;
 }
 
 // The register's query for payer 1 over the year, stepped to its last row; returns ms.

@@ -8,6 +8,8 @@
 //  - "Бухгалтерский баланс": recomputed at the start of the year and at 31.12.2024 and
 //    printed; bare: the four grouped queries.
 // Prints each figure (the median of several runs) and the ratio.
+#include "BareSqlite.h"
+#include "FormsBench.h"
 #include "Timing.h"
 #include "app/LogoMain.h"
 #include "controls/DBCtrls.h"
@@ -31,12 +33,9 @@ constexpr int Entries = 1000000;
 constexpr int Runs = 5;
 const QDate First(2020, 1, 1), Last(2024, 12, 31);
 
+using bench::exec;
 using bench::median;
 using bench::ms;
-
-void exec(const char *sql) {
-    sqlite3_exec(db::Database::handle(), sql, nullptr, nullptr, nullptr);
-}
 
 // Code i of 120: accounts 10..69, the odd ones split into ".1" and ".2".
 QByteArray code(int i) {
@@ -137,14 +136,9 @@ int main(int argc, char **argv) {
     UiScript::Activate();
     QTemporaryDir dir;
     const QString folder = dir.path() + QStringLiteral("/dat");
-    db::Database::Open(folder);
-    QElapsedTimer filling;
-    filling.start();
-    fill();
-    std::printf("%d entries filled in %.1f s\n", Entries, ms(filling) / 1000);
-    db::Database::Close();
-    Clock::setToday(Last);
-    if (!StartUp(folder)) return 1;
+    const double filling = bench::FillDataFolder(folder, fill);
+    std::printf("%d entries filled in %.1f s\n", Entries, filling / 1000);
+    if (!bench::StartUpOn(folder, Last)) return 1;
     LogoAppForm->CreateBalance();
 
     int pages = 0;

@@ -7,6 +7,8 @@
 //  bare: the same SELECT with the two names joined from the chart, stepped to its last
 //  row, every column read.
 // Prints each figure (the median of several runs) and the ratio.
+#include "BareSqlite.h"
+#include "FormsBench.h"
 #include "Timing.h"
 #include "app/LogoMain.h"
 #include "controls/DBGrid.h"
@@ -28,12 +30,9 @@ constexpr int Entries = 1000000;
 constexpr int Runs = 7;
 const QDate First(2020, 1, 1), Last(2024, 12, 31);
 
+using bench::exec;
 using bench::median;
 using bench::ms;
-
-void exec(const char *sql) {
-    sqlite3_exec(db::Database::handle(), sql, nullptr, nullptr, nullptr);
-}
 
 // 40 accounts 10..49, own organisation 1; entries spread evenly over the five years.
 void fill() {
@@ -89,31 +88,8 @@ double bareMonth(int &rows) {
     sqlite3_bind_text(st, 1, "2024-12-01", -1, SQLITE_STATIC);
     sqlite3_bind_text(st, 2, "2024-12-31", -1, SQLITE_STATIC);
     sqlite3_bind_double(st, 3, 1);
-    long long sink = 0;
-    double fsink = 0;
-    rows = 0;
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        ++rows;
-        for (int c = 0; c < sqlite3_column_count(st); ++c)
-            switch (sqlite3_column_type(st, c)) {
-            case SQLITE_INTEGER:
-                sink += sqlite3_column_int64(st, c);
-                break;
-            case SQLITE_FLOAT:
-                fsink += sqlite3_column_double(st, c);
-                break;
-            case SQLITE_TEXT: {
-                const QByteArray text(reinterpret_cast<const char *>(sqlite3_column_text(st, c)),
-                                      sqlite3_column_bytes(st, c));
-                sink += text.size();
-                break;
-            }
-            default:
-                break;
-            }
-    }
+    rows = bench::ReadEveryRow(st);
     sqlite3_finalize(st);
-    if (sink == 0 && fsink == 0) std::printf("(no rows)\n");
     return ms(t);
 }
 
@@ -130,14 +106,9 @@ int main(int argc, char **argv) {
     UiScript::Activate();
     QTemporaryDir dir;
     const QString folder = dir.path() + QStringLiteral("/dat");
-    db::Database::Open(folder);
-    QElapsedTimer filling;
-    filling.start();
-    fill();
-    std::printf("%d entries filled in %.1f s\n", Entries, ms(filling) / 1000);
-    db::Database::Close();
-    Clock::setToday(Last);
-    if (!StartUp(folder)) return 1;
+    const double filling = bench::FillDataFolder(folder, fill);
+    std::printf("%d entries filled in %.1f s\n", Entries, filling / 1000);
+    if (!bench::StartUpOn(folder, Last)) return 1;
 
     std::vector<double> shown, walked, total, bare;
     int rows = 0, bareRows = 0;

@@ -18,7 +18,8 @@
 #include "sales/USchFak.h"
 #include "sales/USpRasx.h"
 
-#include "PayOrderBench.h"
+#include "BareSqlite.h"
+#include "FormsBench.h"
 #include "Timing.h"
 
 #include <QApplication>
@@ -39,12 +40,6 @@ using bench::exec;
 using bench::median;
 using bench::ms;
 
-sqlite3_stmt *prepare(const char *sql) {
-    sqlite3_stmt *st = nullptr;
-    sqlite3_prepare_v2(db::Database::handle(), sql, -1, &st, nullptr);
-    return st;
-}
-
 // One own organisation (key 1) and one buyer (key 2), each with its account; 100 000
 // invoices of the organisation to the buyer in 2024, three lines each, but the last
 // invoice, which has 200.
@@ -57,21 +52,21 @@ void fill() {
     exec("insert into Bank (Klient_id, NameBank, Schet, KorSchet, Bik) values "
          "(1, 'ПАО Сбербанк г.Москва', '40702810400000012345', '30101810400000000225', '044525225'), "
          "(2, 'АО Альфа-Банк г.Москва', '40702810900000054321', '30101810200000000593', '044525593')");
-    sqlite3_stmt *header =
-        prepare("insert into FAKTUR_ZAG (NUMB_FAKT, DATE_FAKT, ID_POKUPAT, NAME_POKUPAT, ADRESS_POK, "
-                "SCHET_POK, KSCHET_POK, "
-                "MFO_POK, BANK_POK, INN_POK, ID_POST, NAME_POST, ADRESS_POST, SCHET_POST, KSCHET_POST, "
-                "MFO_POST, BANK_POST, "
-                "INN_POST, FL_SVOY, Dogovor_id, Summa, SummaNDS, Itogo, SummaOpl) values (?, ?, 2, 'АО "
-                "\"Альфа\"', 'Тверь', "
-                "'40702810900000054321', '30101810200000000593', '044525593', 'АО Альфа-Банк г.Москва', "
-                "'7709876543', 1, "
-                "'ООО \"Вереск\"', 'Москва', '40702810400000012345', '30101810400000000225', '044525225', "
-                "'ПАО Сбербанк г.Москва', '7701234567', 's', 0, 300, 60, 360, 0)");
+    sqlite3_stmt *header = bench::Prepare(
+        "insert into FAKTUR_ZAG (NUMB_FAKT, DATE_FAKT, ID_POKUPAT, NAME_POKUPAT, ADRESS_POK, "
+        "SCHET_POK, KSCHET_POK, "
+        "MFO_POK, BANK_POK, INN_POK, ID_POST, NAME_POST, ADRESS_POST, SCHET_POST, KSCHET_POST, "
+        "MFO_POST, BANK_POST, "
+        "INN_POST, FL_SVOY, Dogovor_id, Summa, SummaNDS, Itogo, SummaOpl) values (?, ?, 2, 'АО "
+        "\"Альфа\"', 'Тверь', "
+        "'40702810900000054321', '30101810200000000593', '044525593', 'АО Альфа-Банк г.Москва', "
+        "'7709876543', 1, "
+        "'ООО \"Вереск\"', 'Москва', '40702810400000012345', '30101810400000000225', '044525225', "
+        "'ПАО Сбербанк г.Москва', '7701234567', 's', 0, 300, 60, 360, 0)");
     sqlite3_stmt *line =
-        prepare("insert into Faktura (ZAG_ID, NAME_TOV, ED_IZM, KOL_VO, CENA_TOV, PROC_NDS, Summa, "
-                "SummaNds, Itogo, Strana) values (?, 'Бумага офисная А4', 'пач.', 1, 100, 20, "
-                "100, 20, 120, 'Россия')");
+        bench::Prepare("insert into Faktura (ZAG_ID, NAME_TOV, ED_IZM, KOL_VO, CENA_TOV, PROC_NDS, Summa, "
+                       "SummaNds, Itogo, Strana) values (?, 'Бумага офисная А4', 'пач.', 1, 100, 20, "
+                       "100, 20, 120, 'Россия')");
     const QDate start(2024, 1, 1);
     for (int i = 0; i < Invoices; ++i) {
         const QByteArray date = start.addDays(i % 350).toString(Qt::ISODate).toUtf8();
@@ -94,10 +89,10 @@ void fill() {
 double bareRegister() {
     QElapsedTimer t;
     t.start();
-    sqlite3_stmt *st =
-        prepare("select * from FAKTUR_ZAG where DATE_FAKT >= '2024-01-01' and DATE_FAKT <= '2024-12-30' "
-                "and FL_SVOY like 's' and NAME_POKUPAT like '%' and ID_POST = 1 "
-                "and (Dogovor_id = 0 or 0 = 0) order by Numb_fakt");
+    sqlite3_stmt *st = bench::Prepare(
+        "select * from FAKTUR_ZAG where DATE_FAKT >= '2024-01-01' and DATE_FAKT <= '2024-12-30' "
+        "and FL_SVOY like 's' and NAME_POKUPAT like '%' and ID_POST = 1 "
+        "and (Dogovor_id = 0 or 0 = 0) order by Numb_fakt");
     bench::ReadEveryRow(st);
     sqlite3_finalize(st);
     return ms(t);
@@ -106,11 +101,11 @@ double bareRegister() {
 double bareOpen(double key) {
     QElapsedTimer t;
     t.start();
-    sqlite3_stmt *st = prepare("select * from FAKTUR_ZAG where FAKTUR_ZAG_ID = ?");
+    sqlite3_stmt *st = bench::Prepare("select * from FAKTUR_ZAG where FAKTUR_ZAG_ID = ?");
     sqlite3_bind_double(st, 1, key);
     bench::ReadEveryRow(st);
     sqlite3_finalize(st);
-    st = prepare("select * from Faktura where ZAG_ID = ?");
+    st = bench::Prepare("select * from Faktura where ZAG_ID = ?");
     sqlite3_bind_double(st, 1, key);
     bench::ReadEveryRow(st);
     sqlite3_finalize(st);
@@ -124,27 +119,27 @@ double bareSave(double key) {
     t.start();
     exec("BEGIN");
     sqlite3_stmt *st =
-        prepare("insert into Faktura (ZAG_ID, TOVAR_ID, NAME_TOV, OKDP_TOV, ED_IZM, KOL_VO, CENA_TOV, "
-                "PROC_NDS, Summa, SummaNds, Itogo, Strana, NTamog) "
-                "values (?, null, 'Бумага', null, 'пач.', 2, 100, 20, 200, 40, 240, 'Россия', null)");
+        bench::Prepare("insert into Faktura (ZAG_ID, TOVAR_ID, NAME_TOV, OKDP_TOV, ED_IZM, KOL_VO, CENA_TOV, "
+                       "PROC_NDS, Summa, SummaNds, Itogo, Strana, NTamog) "
+                       "values (?, null, 'Бумага', null, 'пач.', 2, 100, 20, 200, 40, 240, 'Россия', null)");
     for (int l = 0; l < BigDocumentLines; ++l) {
         sqlite3_bind_double(st, 1, key);
         sqlite3_step(st);
         sqlite3_reset(st);
     }
     sqlite3_finalize(st);
-    st = prepare(
+    st = bench::Prepare(
         "update FAKTUR_ZAG set Summa = 40000, SummaNDS = 8000, Itogo = 48000, NAME_POKUPAT = 'АО \"Альфа\"' "
         "where FAKTUR_ZAG_ID = ?");
     sqlite3_bind_double(st, 1, key);
     sqlite3_step(st);
     sqlite3_finalize(st);
-    st = prepare("select Klient_id, Adress from Klient where Inn = '7709876543'");
+    st = bench::Prepare("select Klient_id, Adress from Klient where Inn = '7709876543'");
     sqlite3_step(st);
     const double owner = sqlite3_column_double(st, 0);
     sqlite3_finalize(st);
-    st = prepare("select Bank_id from Bank where Klient_id = ? and Schet = '40702810900000054321' "
-                 "and Bik = '044525593'");
+    st = bench::Prepare("select Bank_id from Bank where Klient_id = ? and Schet = '40702810900000054321' "
+                        "and Bik = '044525593'");
     sqlite3_bind_double(st, 1, owner);
     sqlite3_step(st);
     sqlite3_finalize(st);
@@ -160,15 +155,10 @@ int main(int argc, char **argv) {
     UiScript::Activate();
     QTemporaryDir dir;
     const QString folder = dir.path() + QStringLiteral("/dat");
-    db::Database::Open(folder);
-    QElapsedTimer filling;
-    filling.start();
-    fill();
+    const double filling = bench::FillDataFolder(folder, fill);
     std::printf("%d invoices and %d lines filled in %.1f s\n", Invoices,
-                3 * (Invoices - 1) + BigDocumentLines, ms(filling) / 1000);
-    db::Database::Close();
-    Clock::setToday(QDate(2024, 12, 20));
-    if (!StartUp(folder)) return 1;
+                3 * (Invoices - 1) + BigDocumentLines, filling / 1000);
+    if (!bench::StartUpOn(folder, QDate(2024, 12, 20))) return 1;
     LogoAppForm->CreateSalesDocs();
 
     // "Счета-Фактуры": from the command to the last row on the screen.

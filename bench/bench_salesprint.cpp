@@ -14,7 +14,7 @@
 #include "sales/USchFak.h"
 #include "sales/USpRasx.h"
 
-#include "PayOrderBench.h"
+#include "BareSqlite.h"
 #include "PdfFloor.h"
 #include "Timing.h"
 

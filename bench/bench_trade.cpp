@@ -14,7 +14,8 @@
 #include "reports/UOtchet.h"
 #include "reports/UVedPok.h"
 
-#include "PayOrderBench.h"
+#include "BareSqlite.h"
+#include "FormsBench.h"
 #include "Timing.h"
 
 #include <QApplication>
@@ -39,14 +40,6 @@ using bench::exec;
 using bench::median;
 using bench::ms;
 
-sqlite3_stmt *prepare(const QString &sql) {
-    sqlite3_stmt *st = nullptr;
-    const QByteArray text = sql.toUtf8();
-    if (sqlite3_prepare_v2(db::Database::handle(), text.constData(), -1, &st, nullptr) != SQLITE_OK)
-        std::printf("bare SQL failed: %s\n", sqlite3_errmsg(db::Database::handle()));
-    return st;
-}
-
 // Own organisation 1; buyers 2.. ("Альфа", buyer 2, takes every tenth issued document);
 // a supplier. Document i: dated through 2024, three lines, 10 % received; payments:
 // none for every fourth, two for every fourth, one otherwise; some short, some over.
@@ -55,7 +48,7 @@ void fill() {
     exec("update Config set Period = 'Год'");
     exec("insert into Klient (Klient_id, Name, FullName, Inn, FlSvoy) values "
          "(1, 'Вереск', 'ООО \"Вереск\"', '7701234567', 'T')");
-    sqlite3_stmt *klient = prepare(QStringLiteral(
+    sqlite3_stmt *klient = bench::Prepare(QStringLiteral(
         "insert into Klient (Klient_id, Name, FullName, Inn, FlSvoy) values (?, ?, ?, ?, 'F')"));
     for (int b = 0; b <= Buyers; ++b) {
         const QByteArray name =
@@ -70,16 +63,17 @@ void fill() {
         sqlite3_reset(klient);
     }
     sqlite3_finalize(klient);
-    sqlite3_stmt *header = prepare(QStringLiteral("insert into FAKTUR_ZAG (FAKTUR_ZAG_ID, NUMB_FAKT, "
-                                                  "DATE_FAKT, ID_POKUPAT, NAME_POKUPAT, INN_POK, OKPO_POK, "
-                                                  "OKONX_POK, ID_POST, NAME_POST, INN_POST, FL_SVOY, "
-                                                  "Dogovor_id, Summa, SummaNDS, Itogo, DateOpl, DopNumb) "
-                                                  "values (?, ?, ?, ?, ?, ?, '12345678', '71100', 1, 'ООО "
-                                                  "\"Вереск\"', '7701234567', ?, 0, ?, ?, ?, ?, ?)"));
-    sqlite3_stmt *line = prepare(QStringLiteral(
+    sqlite3_stmt *header =
+        bench::Prepare(QStringLiteral("insert into FAKTUR_ZAG (FAKTUR_ZAG_ID, NUMB_FAKT, "
+                                      "DATE_FAKT, ID_POKUPAT, NAME_POKUPAT, INN_POK, OKPO_POK, "
+                                      "OKONX_POK, ID_POST, NAME_POST, INN_POST, FL_SVOY, "
+                                      "Dogovor_id, Summa, SummaNDS, Itogo, DateOpl, DopNumb) "
+                                      "values (?, ?, ?, ?, ?, ?, '12345678', '71100', 1, 'ООО "
+                                      "\"Вереск\"', '7701234567', ?, 0, ?, ?, ?, ?, ?)"));
+    sqlite3_stmt *line = bench::Prepare(QStringLiteral(
         "insert into Faktura (ZAG_ID, NAME_TOV, ED_IZM, KOL_VO, CENA_TOV, PROC_NDS, Summa, SummaNds, Itogo) "
         "values (?, ?, 'шт.', ?, ?, 20, ?, ?, ?)"));
-    sqlite3_stmt *pay = prepare(
+    sqlite3_stmt *pay = bench::Prepare(
         QStringLiteral("insert into Oplata (Faktur_zag_id, DateOpl, NumbDok, SummaOpl, SummaNds, Primech) "
                        "values (?, ?, ?, ?, ?, 'оплата по счету')"));
     const QDate start(2024, 1, 1);
@@ -166,7 +160,7 @@ void fill() {
 double bare(TQuery *q, const std::map<QString, QVariant> &values = {}) {
     QElapsedTimer t;
     t.start();
-    sqlite3_stmt *st = prepare(q->TranslatedSQL());
+    sqlite3_stmt *st = bench::Prepare(q->TranslatedSQL());
     for (int i = 1; i <= sqlite3_bind_parameter_count(st); ++i) {
         const QString name = QString::fromUtf8(sqlite3_bind_parameter_name(st, i) + 1);
         const auto given = values.find(name.toLower());
@@ -215,11 +209,8 @@ int main(int argc, char **argv) {
     if (argc > 1) only = argv[1];
     QTemporaryDir dir;
     const QString folder = dir.path() + QStringLiteral("/dat");
-    db::Database::Open(folder);
-    fill();
-    db::Database::Close();
-    Clock::setToday(QDate(2024, 12, 31));
-    if (!StartUp(folder)) return 1;
+    bench::FillDataFolder(folder, fill);
+    if (!bench::StartUpOn(folder, QDate(2024, 12, 31))) return 1;
     LogoAppForm->CreateBooks();
     // The preview is where the pages go: laid out to the last one, counted, dropped.
     TReport::PreviewHook = [](TReport &, const TPreparedReport &pages) {
