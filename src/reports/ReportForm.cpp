@@ -58,14 +58,6 @@ void OpenForPeriod(TQuery *query, const QDate &from, const QDate &to, double org
     query->Open();
 }
 
-QString DateText(const QDate &date) {
-    return date.toString(QStringLiteral("dd.MM.yyyy"));
-}
-
-QString PeriodText(const QDate &from, const QDate &to) {
-    return QStringLiteral("с %1 по %2").arg(DateText(from), DateText(to));
-}
-
 void SetDate(TQuery *query, const QString &param, const QDate &date) {
     TParam *p = query->ParamByName(param);
     p->SetDataType(TFieldType::ftDate);

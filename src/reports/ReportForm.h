@@ -64,10 +64,6 @@ TQuery *NewQuery(QObject *owner, const char *name, const QStringList &sql);
 // "kli" the partner.
 void OpenForPeriod(TQuery *query, const QDate &from, const QDate &to, double organisation,
                    double partner = 0);
-// A date of a printed title, "dd.MM.yyyy"; the period "с 01.01.2024 по 31.03.2024".
-QString DateText(const QDate &date);
-QString PeriodText(const QDate &from, const QDate &to);
-
 // Parameters: a date without time of day, a number, a text.
 void SetDate(TQuery *query, const QString &param, const QDate &date);
 void SetNumber(TQuery *query, const QString &param, double value);

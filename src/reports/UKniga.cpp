@@ -1,5 +1,6 @@
 #include "reports/UKniga.h"
 
+#include "app/StrUtils.h"
 #include "controls/DBCtrls.h"
 #include "db/Query.h"
 #include "db/Schema.h"
@@ -172,7 +173,7 @@ void TKniga::BitBtn1Click() {
     RepExpr[0]->Expression = QStringLiteral("SUM(%1.SummaOpl)").arg(name);
     RepExpr[1]->Expression = QStringLiteral("SUM(%1.Sum_Bez)").arg(name);
     RepExpr[2]->Expression = QStringLiteral("SUM(%1.SummaNDS)").arg(name);
-    RepLabel2->Caption = reports::PeriodText(DatV->Date(), DatI->Date());
+    RepLabel2->Caption = PeriodCaption(DatV->Date(), DatI->Date());
     RepLabel1->Caption = Caption();
     QBookSel.Preview();
 }

@@ -6,6 +6,7 @@
 #include "db/Clock.h"
 #include "db/Currency.h"
 #include "db/Database.h"
+#include "db/Formats.h"
 #include "db/Query.h"
 #include "db/Table.h"
 #include "print/Columns.h"
@@ -455,8 +456,8 @@ void TOtchet::BitBtn1Click() {
 void TOtchet::setTitles(int kind, bool oneDate) {
     std::vector<TRepLabel *> &titles = m_titles[kind];
     titles[0]->Caption = Caption();
-    titles[1]->Caption = oneDate ? QStringLiteral("на ") + reports::DateText(DatV->Date())
-                                 : reports::PeriodText(DatV->Date(), DatI->Date());
+    titles[1]->Caption = oneDate ? QStringLiteral("на ") + fmt::DateToStr(DatV->Date())
+                                 : PeriodCaption(DatV->Date(), DatI->Date());
     titles[2]->Caption = Edit1->text();
 }
 

@@ -1,5 +1,6 @@
 #include "reports/UVedPok.h"
 
+#include "app/StrUtils.h"
 #include "controls/DBCtrls.h"
 #include "controls/StdCtrls.h"
 #include "controls/TableUtils.h"
@@ -278,7 +279,7 @@ void TVedPok::BitBtn1Click() {
     const double openingBalance = Currency::fromRaw(opening).toDouble();
     const double closingBalance = Currency::fromRaw(opening + running).toDouble();
     m_titles[0]->Caption = Caption();
-    m_titles[1]->Caption = reports::PeriodText(DatV->Date(), DatI->Date());
+    m_titles[1]->Caption = PeriodCaption(DatV->Date(), DatI->Date());
     m_titles[2]->Caption = QStringLiteral("Организация ") + Edit1->text();
     m_titles[3]->Caption = QStringLiteral("Покупатель ") + Edit2->text();
     m_titles[4]->Caption =
