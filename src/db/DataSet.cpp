@@ -955,7 +955,7 @@ int TDataSet::readForward(int count, db::Seek seek, const QByteArray &key) {
         // the row it placed last, under the same number.
         if (m_reader && !fromScratch && m_reader->next == s.windowEnd() &&
             m_reader->lastPlaced.lock() == s.rows.back())
-            return readKeyedOn(count);
+            return readOn(count);
         dropReader();
         QByteArray last = key;
         if (!fromScratch) {
@@ -972,7 +972,7 @@ int TDataSet::readForward(int count, db::Seek seek, const QByteArray &key) {
             if (!fromScratch) reader->lastPlaced = s.rows.back();
             m_reader = std::move(reader);
             db::Database::registerReader(this, [this] { dropReader(); });
-            const int got = readKeyedOn(count);
+            const int got = readOn(count);
             if (fromScratch && s.endKnown && got == 0 && seek == db::RowSource::Seek::Start) {
                 s.startKnown = true;
                 s.first = s.begin;
@@ -983,17 +983,8 @@ int TDataSet::readForward(int count, db::Seek seek, const QByteArray &key) {
             const int want = std::max(count - added, 64);
             db::StatementPtr stmt =
                 src.open(seek, last, seek == db::RowSource::Seek::Offset ? s.begin - s.first : 0, want);
-            int read = 0;
-            for (;;) {
-                auto row = std::make_shared<Row>();
-                if (!src.next(stmt.get(), *row, columns)) break;
-                ++read;
-                last = row->key;
-                seek = db::RowSource::Seek::After;
-                if (filtering() && !passesFilter(*row)) continue;
-                placeRow(std::move(row), s.windowEnd(), false);
-                ++added;
-            }
+            const int read = placeRows(stmt.get(), false, last, added);
+            if (read > 0) seek = db::RowSource::Seek::After;
             src.learnPlan(stmt.get());
             if (read < want) {
                 if (fromScratch && added == 0 && seek == db::RowSource::Seek::Start) {
@@ -1035,6 +1026,16 @@ int TDataSet::readForward(int count, db::Seek seek, const QByteArray &key) {
         m_reader = std::move(reader);
         db::Database::registerReader(this, [this] { dropReader(); });
     }
+    return readOn(count);
+}
+
+// Reads up to `count` further rows through the open statement (a row it was primed with
+// first); at its end the end of the rows becomes known and the statement goes.
+int TDataSet::readOn(int count) {
+    db::RowStore &s = *m_store;
+    const db::RowSource &src = *m_source;
+    const int columns = int(s.columnNames.size());
+    int added = 0;
     while (added < count) {
         auto row = std::make_shared<Row>();
         bool got;
@@ -1046,29 +1047,6 @@ int TDataSet::readForward(int count, db::Seek seek, const QByteArray &key) {
             got = src.next(m_reader->get(), *row, columns);
         }
         if (!got) {
-            s.endKnown = true;
-            s.end = s.windowEnd();
-            dropReader();
-            break;
-        }
-        if (filtering() && !passesFilter(*row)) continue;
-        placeRow(std::move(row), s.windowEnd(), false);
-        m_reader->next = s.windowEnd();
-        ++added;
-    }
-    return added;
-}
-
-// Reads up to `count` further rows through the open keyed statement; at its end the
-// end of the rows becomes known and the statement goes.
-int TDataSet::readKeyedOn(int count) {
-    db::RowStore &s = *m_store;
-    const db::RowSource &src = *m_source;
-    const int columns = int(s.columnNames.size());
-    int added = 0;
-    while (added < count) {
-        auto row = std::make_shared<Row>();
-        if (!src.next(m_reader->stmt.get(), *row, columns)) {
             s.endKnown = true;
             s.end = s.windowEnd();
             dropReader();
@@ -1093,28 +1071,9 @@ int TDataSet::readBackward(int count) {
     const int columns = int(s.columnNames.size());
     int added = 0;
     if (src.keyed) {
-        QByteArray last = s.rows.front()->key;
+        const QByteArray &last = s.rows.front()->key;
         if (last.isEmpty()) return 0;
-        while (added < count) {
-            const int want = std::max(count - added, 64);
-            db::StatementPtr stmt = src.open(db::RowSource::Seek::Before, last, 0, want);
-            int read = 0;
-            for (;;) {
-                auto row = std::make_shared<Row>();
-                if (!src.next(stmt.get(), *row, columns)) break;
-                ++read;
-                last = row->key;
-                if (filtering() && !passesFilter(*row)) continue;
-                placeRow(std::move(row), s.begin - 1, true);
-                ++added;
-            }
-            if (read < want) {
-                s.startKnown = true;
-                s.first = s.begin;
-                break;
-            }
-        }
-        return added;
+        return readKeyedBackward(db::RowSource::Seek::Before, last, count, 64);
     }
     // No key: the rows are numbered by offset from the first.
     const int target = std::max(s.first, s.begin - count);
@@ -1141,6 +1100,44 @@ int TDataSet::readBackward(int count) {
     for (auto it = run.rbegin(); it != run.rend(); ++it) {
         placeRow(*it, s.begin - 1, true);
         ++added;
+    }
+    return added;
+}
+
+// Places the rows `stmt` reads that pass the filter, each after the window or (front)
+// before it; `last` becomes the key of the last row read. Returns how many rows it read,
+// placed or not; `placed` grows by those placed.
+int TDataSet::placeRows(sqlite3_stmt *stmt, bool front, QByteArray &last, int &placed) {
+    db::RowStore &s = *m_store;
+    const int columns = int(s.columnNames.size());
+    int read = 0;
+    for (;;) {
+        auto row = std::make_shared<Row>();
+        if (!m_source->next(stmt, *row, columns)) break;
+        ++read;
+        last = row->key;
+        if (filtering() && !passesFilter(*row)) continue;
+        placeRow(std::move(row), front ? s.begin - 1 : s.windowEnd(), front);
+        ++placed;
+    }
+    return read;
+}
+
+// Reads up to `count` rows of a keyed source before the window, from `seek` (the end, or
+// before `key`), in statements of `batch` rows at least; at the first row the start
+// becomes known. Returns how many it added.
+int TDataSet::readKeyedBackward(db::Seek seek, QByteArray key, int count, int batch) {
+    db::RowStore &s = *m_store;
+    int added = 0;
+    while (added < count) {
+        const int want = std::max(count - added, batch);
+        db::StatementPtr stmt = m_source->open(seek, key, 0, want);
+        seek = db::RowSource::Seek::Before;
+        if (placeRows(stmt.get(), true, key, added) < want) {
+            s.startKnown = true;
+            s.first = s.begin;
+            break;
+        }
     }
     return added;
 }
@@ -1173,31 +1170,7 @@ void TDataSet::loadEnd() {
     discardWindow(keep);
     s.begin = end;
     if (!keep) s.spanBegin = s.spanEnd = end;
-    const db::RowSource &src = *m_source;
-    const int columns = int(s.columnNames.size());
-    QByteArray last;
-    db::RowSource::Seek seek = db::RowSource::Seek::End;
-    int added = 0;
-    while (added < Batch) {
-        const int want = Batch;
-        db::StatementPtr stmt = src.open(seek, last, 0, want);
-        int read = 0;
-        for (;;) {
-            auto row = std::make_shared<Row>();
-            if (!src.next(stmt.get(), *row, columns)) break;
-            ++read;
-            last = row->key;
-            seek = db::RowSource::Seek::Before;
-            if (filtering() && !passesFilter(*row)) continue;
-            placeRow(std::move(row), s.begin - 1, true);
-            ++added;
-        }
-        if (read < want) {
-            s.startKnown = true;
-            s.first = s.begin;
-            break;
-        }
-    }
+    readKeyedBackward(db::RowSource::Seek::End, {}, Batch, Batch);
     s.endKnown = true;
     s.end = end;
     if (s.rows.empty()) s.begin = end;
@@ -1209,8 +1182,6 @@ bool TDataSet::loadAroundKey(const QByteArray &key, qint64 rowid) {
     db::RowStore &s = *m_store;
     discardWindow(false);
     s.begin = FloatingBase;
-    const db::RowSource &src = *m_source;
-    const int columns = int(s.columnNames.size());
     readForward(Batch / 2, db::RowSource::Seek::AtOrAfter, key);
     if (s.rows.empty()) {
         // Nothing at or after the key: stand on the last row.
@@ -1222,16 +1193,9 @@ bool TDataSet::loadAroundKey(const QByteArray &key, qint64 rowid) {
     }
     // The rows before the key, read backwards.
     QByteArray last = key;
-    db::StatementPtr stmt = src.open(db::RowSource::Seek::Before, last, 0, Batch / 2);
-    int read = 0;
-    for (;;) {
-        auto row = std::make_shared<Row>();
-        if (!src.next(stmt.get(), *row, columns)) break;
-        ++read;
-        if (filtering() && !passesFilter(*row)) continue;
-        placeRow(std::move(row), s.begin - 1, true);
-    }
-    if (read < Batch / 2) {
+    int placed = 0;
+    db::StatementPtr stmt = m_source->open(db::RowSource::Seek::Before, last, 0, Batch / 2);
+    if (placeRows(stmt.get(), true, last, placed) < Batch / 2) {
         s.startKnown = true;
         s.first = s.begin;
     }

@@ -181,6 +181,8 @@ private:
     std::vector<std::unique_ptr<TParam>> m_items;
 };
 
+struct sqlite3_stmt;
+
 namespace db {
 class RowStore;
 class RowSource;
@@ -444,8 +446,10 @@ private:
     void placeRow(db::RowPtr row, int number, bool front);
     int readForward(int count);
     int readForward(int count, db::Seek seek, const QByteArray &key = {});
-    int readKeyedOn(int count);
+    int readOn(int count);
+    int placeRows(sqlite3_stmt *stmt, bool front, QByteArray &last, int &placed);
     int readBackward(int count);
+    int readKeyedBackward(db::Seek seek, QByteArray key, int count, int batch);
     void loadStart();
     void loadEnd();
     bool loadAroundKey(const QByteArray &key, qint64 rowid);
