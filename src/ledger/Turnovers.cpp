@@ -1,5 +1,7 @@
 #include "ledger/Turnovers.h"
 
+#include <QHash>
+
 void SetTurnoverSQL(TQuery *query, const QString &side) {
     query->SetSQL({QStringLiteral("Select max(%1) %1, sum(Summa) summa from Provodka").arg(side),
                    QStringLiteral("Where DateProv <= :datIs and DateProv >= :datVx"),
@@ -27,4 +29,24 @@ std::vector<AccountSum> ReadTurnovers(TQuery *query) {
     for (query->First(); !query->Eof(); query->Next())
         rows.push_back({code->AsString(), Currency::fromDouble(sum->AsFloat())});
     return rows;
+}
+
+std::vector<AccountSaldo> ReadSaldos(TQuery *debet, TQuery *kredit, const QDate &to, double org) {
+    std::vector<AccountSaldo> saldos;
+    QHash<QString, size_t> byCode;
+    const auto add = [&](TQuery *side, bool credit) {
+        OpenTurnovers(side, SaldoStart(), to, org);
+        for (const AccountSum &s : ReadTurnovers(side)) {
+            auto it = byCode.constFind(s.code);
+            if (it == byCode.constEnd()) {
+                it = byCode.insert(s.code, saldos.size());
+                saldos.push_back({s.code, Currency()});
+            }
+            Currency &saldo = saldos[*it].saldo;
+            saldo = credit ? saldo + s.sum : saldo - s.sum;
+        }
+    };
+    add(debet, false);
+    add(kredit, true);
+    return saldos;
 }

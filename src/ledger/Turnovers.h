@@ -31,6 +31,16 @@ struct AccountSum {
 };
 std::vector<AccountSum> ReadTurnovers(TQuery *query);
 
+// The saldo of every account code of organisation `org` on `to`: its credit turnover
+// less its debit turnover from SaldoStart(), read through the turnover queries of the
+// two sides, exactly. One row per code as the journal stores it, in the order the codes
+// first come (the debit side's first); the code is empty for entries without an account.
+struct AccountSaldo {
+    QString code;
+    Currency saldo;
+};
+std::vector<AccountSaldo> ReadSaldos(TQuery *debet, TQuery *kredit, const QDate &to, double org);
+
 // a + b and a - b exactly.
 inline Currency operator+(Currency a, Currency b) {
     return Currency::fromRaw(a.raw() + b.raw());

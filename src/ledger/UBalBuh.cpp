@@ -295,15 +295,10 @@ void TBalBuh::SpeedButton4Click() {
 void TBalBuh::recompute(const QDate &to, const QString &column) {
     for (TQuery *q : {Debet, Kredit, Bal, ConfB, Group})
         q->Close();
-    const double org = LogoAppForm->SvoyKlientId;
-    OpenTurnovers(Debet, SaldoStart(), to, org);
-    OpenTurnovers(Kredit, SaldoStart(), to, org);
     // The saldo of each account code as the journal stores it; an empty code has none.
     QHash<QString, Currency> saldo;
-    for (const AccountSum &s : ReadTurnovers(Debet))
-        saldo[s.code] = saldo.value(s.code) - s.sum;
-    for (const AccountSum &s : ReadTurnovers(Kredit))
-        saldo[s.code] = saldo.value(s.code) + s.sum;
+    for (const AccountSaldo &s : ReadSaldos(Debet, Kredit, to, LogoAppForm->SvoyKlientId))
+        saldo.insert(s.code, s.saldo);
     auto sumBal = [&saldo](const QString &code) { return code.isEmpty() ? Currency() : saldo.value(code); };
 
     openLayout();

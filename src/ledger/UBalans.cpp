@@ -256,15 +256,9 @@ void TBalans::fillWorkTable(const QDate &saldoTo, bool withTurnovers, const QDat
     };
 
     const double org = LogoAppForm->SvoyKlientId;
-    OpenTurnovers(Debet, SaldoStart(), saldoTo, org);
-    OpenTurnovers(Kredit, SaldoStart(), saldoTo, org);
-    for (const AccountSum &s : ReadTurnovers(Debet)) {
+    for (const AccountSaldo &s : ReadSaldos(Debet, Kredit, saldoTo, org)) {
         Account &a = account(s.code);
-        a.saldo = a.saldo - s.sum;
-    }
-    for (const AccountSum &s : ReadTurnovers(Kredit)) {
-        Account &a = account(s.code);
-        a.saldo = a.saldo + s.sum;
+        a.saldo = a.saldo + s.saldo;
     }
     if (withTurnovers) {
         OpenTurnovers(Debet, from, to, org);

@@ -209,12 +209,8 @@ void TItogOb::BitBtn1Click() {
     // the same saldo here as in the balance and the balance sheet.
     Currency saldo;
     for (TQuery *side : {Debet, Kredit}) {
-        side->Close();
-        side->ParamByName(QStringLiteral("datVx"))->SetAsDate(SaldoStart());
-        side->ParamByName(QStringLiteral("datIs"))->SetAsDate(DatI->Date());
-        side->ParamByName(QStringLiteral("org"))->SetAsFloat(org);
         side->ParamByName(QStringLiteral("sch"))->SetAsString(sch);
-        side->Open();
+        OpenTurnovers(side, SaldoStart(), DatI->Date(), org);
         const Currency sum = Currency::fromDouble(side->Fields(0)->AsFloat());
         saldo = side == Kredit ? saldo + sum : saldo - sum;
     }
