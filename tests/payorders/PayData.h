@@ -4,10 +4,12 @@
 // the program started on it with the payment-order forms created.
 #include "app/LogoMain.h"
 #include "app/UConfig.h"
+#include "controls/DBCtrls.h"
 #include "controls/UiScript.h"
 #include "db/Clock.h"
 #include "db/Database.h"
 
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
 
@@ -80,6 +82,29 @@ inline QVariant value(const QString &sql, const QVariantList &binds = {}) {
     return db::Database::ScalarValue(sql, binds);
 }
 
+inline int partners() {
+    return count(QStringLiteral("select count(*) from Klient"));
+}
+inline int accounts() {
+    return count(QStringLiteral("select count(*) from Bank"));
+}
+
+// The shown text of `field` in every row of `ds`, from the first.
+inline QStringList column(TDataSet *ds, const char *field) {
+    QStringList values;
+    for (ds->First(); !ds->Eof(); ds->Next())
+        values << ds->FieldByName(QString::fromLatin1(field))->DisplayText();
+    return values;
+}
+
+// Types into a bound box and leaves it for the next box, as the user's Tab does.
+inline void typeAndLeave(TDBEdit *box, const QString &text, QWidget *next) {
+    box->setFocus();
+    box->setText(text);
+    box->DataLink->SetModified();
+    next->setFocus();
+}
+
 // A data folder prepared by `fill` (run on the open database), then the program
 // started on it with the payment-order group created. Closing shuts the program down.
 class App {
@@ -93,9 +118,7 @@ class App {
         if (m_started) LogoAppForm->CreatePayOrders();
     }
     App() : App([] {}) {}
-    ~App() {
-        ShutDown();
-    }
+    ~App() { ShutDown(); }
     App(const App &) = delete;
     App &operator=(const App &) = delete;
     bool Started() const { return m_started; }

@@ -104,21 +104,6 @@ void typeRecipient(const QString &name, const QString &inn, const QString &accou
     set("SUMMA", 500.0);
 }
 
-// Types into a bound box and leaves it for the next box, as the user's Tab does.
-void typeAndLeave(TDBEdit *box, const QString &text, QWidget *next) {
-    box->setFocus();
-    box->setText(text);
-    box->DataLink->SetModified();
-    next->setFocus();
-}
-
-int partners() {
-    return count(QStringLiteral("select count(*) from Klient"));
-}
-int accounts() {
-    return count(QStringLiteral("select count(*) from Bank"));
-}
-
 } // namespace
 
 class TestEditor : public ScriptedTestCase {
@@ -382,8 +367,8 @@ class TestEditor : public ScriptedTestCase {
         QTest::newRow("11800000") << 18.0 << 11800000.0 << QStringLiteral(" в т.ч. НДС 1 800 000-00 руб.");
         QTest::newRow("100") << 18.0 << 100.0 << QStringLiteral(" в т.ч. НДС   15-25 руб.");
         // 205 761.315 exactly: one kopeck more than binary fractions gave.
-        QTest::newRow("1 234 567.89 at 20 %") << 20.0 << 1234567.89
-                                              << QStringLiteral(" в т.ч. НДС  205 761-32 руб.");
+        QTest::newRow("1 234 567.89 at 20 %")
+            << 20.0 << 1234567.89 << QStringLiteral(" в т.ч. НДС  205 761-32 руб.");
     }
     void vatRemark() {
         QFETCH(double, percent);
@@ -412,7 +397,8 @@ class TestEditor : public ScriptedTestCase {
         newOrder([](TPlatPor *e) {
             set("REMARK", QStringLiteral("Оплата"));
             set("SUMMA", 1180.0);
-            UiScript::ExpectError(QStringLiteral("Процент НДС в установках равен -100: НДС в сумме не выделяется"));
+            UiScript::ExpectError(
+                QStringLiteral("Процент НДС в установках равен -100: НДС в сумме не выделяется"));
             e->SpeedButton8->click();
             QCOMPARE(str("REMARK"), QStringLiteral("Оплата"));
         });

@@ -54,13 +54,6 @@ Ids fillTwoPayers() {
     return ids;
 }
 
-QStringList column(TDataSet *ds, const char *field) {
-    QStringList values;
-    for (ds->First(); !ds->Eof(); ds->Next())
-        values << ds->FieldByName(QString::fromLatin1(field))->DisplayText();
-    return values;
-}
-
 // Shows the register and runs `steps` in it; F10 closes it afterwards.
 template <class Steps> void inRegister(Steps steps) {
     UiScript::OnShow<TSpPlat>([steps](TSpPlat *f) {
@@ -69,6 +62,12 @@ template <class Steps> void inRegister(Steps steps) {
     });
     ShowModal(SpPlat);
 }
+
+// Today is 25 December 2024 while it lives, 20 March again after.
+struct Christmas {
+    Christmas() { Clock::setToday(QDate(2024, 12, 25)); }
+    ~Christmas() { Clock::setToday(QDate(2024, 3, 20)); }
+};
 
 void pickInPartners(double id) {
     UiScript::OnShow<TSlPoluch>([id](TSlPoluch *p) {
@@ -133,10 +132,7 @@ class TestRegister : public ScriptedTestCase {
     // days, so this year's orders are not listed.
     void periodAcrossNewYear() {
         App app([] { fillTwoPayers(); });
-        struct Christmas {
-            Christmas() { Clock::setToday(QDate(2024, 12, 25)); }
-            ~Christmas() { Clock::setToday(QDate(2024, 3, 20)); }
-        } day;
+        Christmas day;
         inRegister([](TSpPlat *f) {
             QCOMPARE(f->DatV->Date(), QDate(2025, 1, 1));
             QCOMPARE(f->DatI->Date(), QDate(2025, 1, 4));
@@ -149,10 +145,7 @@ class TestRegister : public ScriptedTestCase {
     // instead of each getting the same one.
     void numberWithinTheOrdersOwnYear() {
         App app([] { fillTwoPayers(); });
-        struct Christmas {
-            Christmas() { Clock::setToday(QDate(2024, 12, 25)); }
-            ~Christmas() { Clock::setToday(QDate(2024, 3, 20)); }
-        } day;
+        Christmas day;
         inRegister([](TSpPlat *f) {
             QCOMPARE(f->NextNumber(QDate(2023, 6, 1)), 8.0);
             QCOMPARE(f->NextNumber(QDate(2025, 1, 1)), 1.0);

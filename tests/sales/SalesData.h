@@ -35,6 +35,24 @@ inline double addHeader(const Header &h) {
     return lastKey();
 }
 
+// "АО Альфа", an own organisation, with its account at "ПАО Сбербанк".
+inline double addAlfa() {
+    const double id = addKlient(QStringLiteral("АО Альфа"), QStringLiteral("АО \"Альфа\""),
+                                QStringLiteral("7701000001"), QStringLiteral("T"));
+    addAccount(id, QStringLiteral("ПАО Сбербанк"), QStringLiteral("40702810000000000001"),
+               QStringLiteral("30101810400000000225"), QStringLiteral("044525225"));
+    return id;
+}
+
+// "Берёзка", a partner, with its account at "АО Альфа-Банк".
+inline double addBerezka() {
+    const double id = addKlient(QStringLiteral("Берёзка"), QStringLiteral("ООО \"Берёзка\""),
+                                QStringLiteral("5000000005"), QStringLiteral("F"));
+    addAccount(id, QStringLiteral("АО Альфа-Банк"), QStringLiteral("40702810000000000005"),
+               QStringLiteral("30101810200000000593"), QStringLiteral("044525593"));
+    return id;
+}
+
 // The program with the sales-document group created.
 class SalesApp : public App {
   public:

@@ -31,16 +31,10 @@ Ids fill() {
     Ids ids;
     db::Database::Exec(QStringLiteral("update Config set Period = 'Год', ProcNDS = 20"));
     addDirectory();
-    ids.alfa = addKlient(QStringLiteral("АО Альфа"), QStringLiteral("АО \"Альфа\""),
-                         QStringLiteral("7701000001"), QStringLiteral("T"));
-    addAccount(ids.alfa, QStringLiteral("ПАО Сбербанк"), QStringLiteral("40702810000000000001"),
-               QStringLiteral("30101810400000000225"), QStringLiteral("044525225"));
-    ids.berezka = addKlient(QStringLiteral("Берёзка"), QStringLiteral("ООО \"Берёзка\""),
-                            QStringLiteral("5000000005"), QStringLiteral("F"));
+    ids.alfa = addAlfa();
+    ids.berezka = addBerezka();
     db::Database::Exec(QStringLiteral("update Klient set Telephon = '111-11-11' where Klient_id = ?"),
                        {ids.berezka});
-    addAccount(ids.berezka, QStringLiteral("АО Альфа-Банк"), QStringLiteral("40702810000000000005"),
-               QStringLiteral("30101810200000000593"), QStringLiteral("044525593"));
     ids.iva = addKlient(QStringLiteral("Ива"), QStringLiteral("ООО \"Ива\""), QString(), QStringLiteral("F"));
     db::Database::Exec(QStringLiteral("insert into Dogovor (NumbDog) values ('Д-1')"));
     ids.contract = lastKey();
@@ -86,17 +80,6 @@ void addLine(double kolVo, double cena) {
     lines->FieldByName("KOL_VO")->SetAsFloat(kolVo);
     lines->FieldByName("CENA_TOV")->SetAsFloat(cena);
     lines->Post();
-}
-
-void typeAndLeave(TDBEdit *box, const QString &text, QWidget *next) {
-    box->setFocus();
-    box->setText(text);
-    box->DataLink->SetModified();
-    next->setFocus();
-}
-
-int partners() {
-    return count(QStringLiteral("select count(*) from Klient"));
 }
 
 } // namespace

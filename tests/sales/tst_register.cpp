@@ -25,16 +25,10 @@ struct Ids {
 Ids fill() {
     Ids ids;
     db::Database::Exec(QStringLiteral("update Config set Period = 'Год', ProcNDS = 20"));
-    ids.alfa = addKlient(QStringLiteral("АО Альфа"), QStringLiteral("АО \"Альфа\""),
-                         QStringLiteral("7701000001"), QStringLiteral("T"));
-    addAccount(ids.alfa, QStringLiteral("ПАО Сбербанк"), QStringLiteral("40702810000000000001"),
-               QStringLiteral("30101810400000000225"), QStringLiteral("044525225"));
+    ids.alfa = addAlfa();
     ids.romashka = addKlient(QStringLiteral("ООО Ромашка"), QStringLiteral("ООО \"Ромашка\""),
                              QStringLiteral("7702000002"), QStringLiteral("T"));
-    ids.berezka = addKlient(QStringLiteral("Берёзка"), QStringLiteral("ООО \"Берёзка\""),
-                            QStringLiteral("5000000005"), QStringLiteral("F"));
-    addAccount(ids.berezka, QStringLiteral("АО Альфа-Банк"), QStringLiteral("40702810000000000005"),
-               QStringLiteral("30101810200000000593"), QStringLiteral("044525593"));
+    ids.berezka = addBerezka();
     ids.h1 = addHeader(
         {"s", ids.alfa, 7, QDate(2024, 3, 1), QDate(2024, 2, 28), {}, "ООО \"Берёзка\"", 1000, 200, 1200});
     ids.h2 = addHeader(
@@ -46,13 +40,6 @@ Ids fill() {
     db::Database::Exec(QStringLiteral("insert into Oplata (Faktur_zag_id, SummaOpl) values (?, 100)"),
                        {ids.h1});
     return ids;
-}
-
-QStringList column(TDataSet *ds, const char *field) {
-    QStringList values;
-    for (ds->First(); !ds->Eof(); ds->Next())
-        values << ds->FieldByName(QString::fromLatin1(field))->DisplayText();
-    return values;
 }
 
 // The register shown by a menu command, driven by `steps`, then closed.
