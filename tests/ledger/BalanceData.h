@@ -114,16 +114,7 @@ inline QStringList rowOf(const TPage &page, const QString &text, int occurrence 
             found = &t;
             break;
         }
-    if (!found) return {};
-    std::vector<const TPageText *> row;
-    for (const TPageText &t : page.Texts)
-        if (qAbs(t.Origin.y() - found->Origin.y()) < 0.5) row.push_back(&t);
-    std::sort(row.begin(), row.end(),
-              [](const TPageText *a, const TPageText *b) { return a->Box.left() < b->Box.left(); });
-    QStringList texts;
-    for (const TPageText *t : row)
-        texts << t->Text;
-    return texts;
+    return found ? lineAt(page, found->Origin.y()) : QStringList();
 }
 
 // Every text of the page that reads `text`, in the order laid out.
@@ -132,15 +123,6 @@ inline std::vector<const TPageText *> findTexts(const TPage &page, const QString
     for (const TPageText &t : page.Texts)
         if (t.Text == text) found.push_back(&t);
     return found;
-}
-
-// Every text of every page, in the order laid out.
-inline QStringList allTexts(const TPreparedReport &report) {
-    QStringList texts;
-    for (const TPage &page : report.Pages)
-        for (const TPageText &t : page.Texts)
-            texts << t.Text;
-    return texts;
 }
 
 // The report the next preview shows, laid out whole.

@@ -5,6 +5,9 @@
 
 #include <QStringList>
 
+#include <algorithm>
+#include <vector>
+
 // The first text of the page that reads `text` (blanks at the ends aside).
 inline const TPageText *findText(const TPage &page, const QString &text) {
     for (const TPageText &t : page.Texts)
@@ -13,6 +16,28 @@ inline const TPageText *findText(const TPage &page, const QString &text) {
 }
 inline const TPageText *findText(const TPage &page, const char *text) {
     return findText(page, QString::fromUtf8(text));
+}
+
+// Every text of every page, in the order laid out.
+inline QStringList allTexts(const TPreparedReport &report) {
+    QStringList texts;
+    for (const TPage &page : report.Pages)
+        for (const TPageText &t : page.Texts)
+            texts << t.Text;
+    return texts;
+}
+
+// The texts of one page whose baseline lies on the same line as `y` (±0.5 mm), left to right.
+inline QStringList lineAt(const TPage &page, double y) {
+    std::vector<TPageText> row;
+    for (const TPageText &t : page.Texts)
+        if (qAbs(t.Origin.y() - y) < 0.5) row.push_back(t);
+    std::sort(row.begin(), row.end(),
+              [](const TPageText &a, const TPageText &b) { return a.Box.left() < b.Box.left(); });
+    QStringList texts;
+    for (const TPageText &t : row)
+        texts << t.Text;
+    return texts;
 }
 
 // The texts that start inside `area` (mm), in page order.

@@ -1,6 +1,7 @@
 #pragma once
 // Rows in memory for layout tests, and small readers of laid-out pages.
 #include "db/Formats.h"
+#include "payorders/PageText.h"
 #include "print/Pages.h"
 #include "print/RowSource.h"
 
@@ -70,26 +71,4 @@ inline TPageText textOn(const TPage &page, const QString &text) {
     for (const TPageText &t : page.Texts)
         if (t.Text == text) return t;
     return TPageText();
-}
-
-// Every text of every page, in the order laid out.
-inline QStringList allTexts(const TPreparedReport &report) {
-    QStringList texts;
-    for (const TPage &page : report.Pages)
-        for (const TPageText &t : page.Texts)
-            texts << t.Text;
-    return texts;
-}
-
-// The texts of one page whose baseline lies on the same line as `y` (±0.5 mm), left to right.
-inline QStringList lineAt(const TPage &page, double y) {
-    std::vector<TPageText> row;
-    for (const TPageText &t : page.Texts)
-        if (qAbs(t.Origin.y() - y) < 0.5) row.push_back(t);
-    std::sort(row.begin(), row.end(),
-              [](const TPageText &a, const TPageText &b) { return a.Box.left() < b.Box.left(); });
-    QStringList texts;
-    for (const TPageText &t : row)
-        texts << t.Text;
-    return texts;
 }

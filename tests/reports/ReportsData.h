@@ -172,28 +172,10 @@ inline void fillMonth() {
                QStringLiteral("s"), 2));
 }
 
-// Every text of the pages, page after page.
-inline QStringList pageTexts(const TPreparedReport &report) {
-    QStringList texts;
-    for (const TPage &page : report.Pages)
-        for (const TPageText &t : page.Texts)
-            texts << t.Text;
-    return texts;
-}
-
 // The texts on the line of the page's first text reading `first`, left to right.
 inline QStringList rowOf(const TPage &page, const QString &first) {
     const TPageText *t = findText(page, first);
-    if (!t) return {};
-    std::vector<TPageText> row;
-    for (const TPageText &other : page.Texts)
-        if (qAbs(other.Origin.y() - t->Origin.y()) < 0.5) row.push_back(other);
-    std::sort(row.begin(), row.end(),
-              [](const TPageText &a, const TPageText &b) { return a.Box.left() < b.Box.left(); });
-    QStringList texts;
-    for (const TPageText &other : row)
-        texts << other.Text;
-    return texts;
+    return t ? lineAt(page, t->Origin.y()) : QStringList();
 }
 
 // The detail rows of a page: the lines of text between the headings and the totals,
