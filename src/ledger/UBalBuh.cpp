@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include <map>
+#include <vector>
 
 TBalBuh *BalBuh = nullptr;
 
@@ -38,7 +39,7 @@ struct Line {
 // The keys of the lines that are totals: a line coded as a total with at least one
 // other line under it before the next total-coded line or the end of its section.
 // `lines` are in the order of sections and codes.
-template <class Lines> QSet<qint64> totalsOf(const Lines &lines) {
+QSet<qint64> totalsOf(const std::vector<Line> &lines) {
     QSet<qint64> totals;
     bool linesUnder = false;
     for (size_t i = lines.size(); i-- > 0;) {
@@ -317,15 +318,15 @@ void TBalBuh::recompute(const QDate &to, const QString &column) {
             lines[found->second].amount = lines[found->second].amount + sumBal(confSchet->AsString());
     }
 
-    // Totals take the sum of the lines under them, within their section.
-    const QSet<qint64> totals = totalsOf(lines);
+    // Totals take the sum of the lines under them, within their section; which lines
+    // are totals was read as the layout opened above.
     Currency running;
     for (size_t i = lines.size(); i-- > 0;) {
         if (i + 1 < lines.size() && lines[i + 1].group != lines[i].group) running = Currency();
         if (!IsTotalCode(lines[i].code)) {
             running = running + lines[i].amount;
         } else {
-            if (totals.contains(lines[i].key)) lines[i].amount = running;
+            if (IsTotal(lines[i].key)) lines[i].amount = running;
             running = Currency();
         }
     }
