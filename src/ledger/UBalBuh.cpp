@@ -3,6 +3,7 @@
 #include "app/LogoMain.h"
 #include "controls/DBCtrls.h"
 #include "controls/DBGrid.h"
+#include "controls/StdCtrls.h"
 #include "db/Clock.h"
 #include "db/Database.h"
 #include "ledger/ReportCells.h"
@@ -119,15 +120,10 @@ TBalBuh::TBalBuh(QWidget *parent) : TForm(parent) {
     DBGrid1->AddColumn(QStringLiteral("StrokaId"), QStringLiteral("код стр."), 60);
     DBGrid1->AddColumn(QStringLiteral("FirstSum"), QStringLiteral("На начало года"), 120);
     DBGrid1->AddColumn(QStringLiteral("LastSum"), QStringLiteral("На конец периода"), 120);
-    auto button = [this](const QString &caption) {
-        auto *b = new QPushButton(caption, this);
-        b->setAutoDefault(false);
-        return b;
-    };
-    SpeedButton1 = button(QStringLiteral("Пересчитать на начало"));
-    SpeedButton2 = button(QStringLiteral("Пересчитать на конец"));
-    SpeedButton3 = button(QStringLiteral("Печать"));
-    SpeedButton4 = button(QStringLiteral("Выход"));
+    SpeedButton1 = CommandButton(QStringLiteral("Пересчитать на начало"), this);
+    SpeedButton2 = CommandButton(QStringLiteral("Пересчитать на конец"), this);
+    SpeedButton3 = CommandButton(QStringLiteral("Печать"), this);
+    SpeedButton4 = CommandButton(QStringLiteral("Выход"), this);
 
     auto *top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("Дата отчета"), this));

@@ -96,10 +96,8 @@ TBalans::TBalans(QWidget *parent) : TForm(parent) {
     Label2 = new QLabel(QStringLiteral("по"), this);
     DatI = new TDateTimePicker(this);
     CheckBox1 = new QCheckBox(QStringLiteral("Без итогов по балансовым"), this);
-    BitBtn1 = new QPushButton(QStringLiteral("Печать"), this);
-    BitBtn2 = new QPushButton(QStringLiteral("Cancel"), this);
-    BitBtn1->setAutoDefault(false);
-    BitBtn2->setAutoDefault(false);
+    BitBtn1 = CommandButton(QStringLiteral("Печать"), this);
+    BitBtn2 = CommandButton(QStringLiteral("Cancel"), this);
 
     auto *dates = new QHBoxLayout;
     dates->addWidget(Label1);

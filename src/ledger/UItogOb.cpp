@@ -120,10 +120,8 @@ TItogOb::TItogOb(QWidget *parent) : TForm(parent) {
     DatV = new TDateTimePicker(this);
     DatI = new TDateTimePicker(this);
     Edit1 = new TEdit(this, TextSizeOf(QStringLiteral("PlanSch"), QStringLiteral("Schet")));
-    BitBtn1 = new QPushButton(QStringLiteral("Печать"), this);
-    BitBtn2 = new QPushButton(QStringLiteral("Cancel"), this);
-    BitBtn1->setAutoDefault(false);
-    BitBtn2->setAutoDefault(false);
+    BitBtn1 = CommandButton(QStringLiteral("Печать"), this);
+    BitBtn2 = CommandButton(QStringLiteral("Cancel"), this);
 
     auto *dates = new QHBoxLayout;
     dates->addWidget(new QLabel(QStringLiteral("c"), this));

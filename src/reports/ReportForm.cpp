@@ -111,10 +111,8 @@ TTradeReportForm::TTradeReportForm(QWidget *parent, const QString &name, const Q
     Edit1 = new TWrapEdit(this, TextSizeOf(QStringLiteral("Klient"), QStringLiteral("FullName")));
     Edit1->setReadOnly(true);
     SpeedButton1 = DictionaryButton(this);
-    BitBtn1 = new QPushButton(QStringLiteral("Печать"), this);
-    BitBtn2 = new QPushButton(QStringLiteral("Отмена"), this);
-    BitBtn1->setAutoDefault(false);
-    BitBtn2->setAutoDefault(false);
+    BitBtn1 = CommandButton(QStringLiteral("Печать"), this);
+    BitBtn2 = CommandButton(QStringLiteral("Отмена"), this);
     SetCancelButton(BitBtn2);
 
     Controls = new QGridLayout;
