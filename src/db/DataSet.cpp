@@ -820,7 +820,7 @@ void TDataSet::reread(bool keepRow) {
         m_cur = -1;
         const QByteArray key =
             keepRow && savedRow ? m_source->keyOf(*savedRow, m_store->columnNames) : QByteArray();
-        if (!key.isEmpty() && loadAroundKey(key, savedRow->rowid)) {
+        if (!key.isEmpty() && loadAroundKey(key)) {
             // loadAroundKey stood on the row, or on the one after where it was
         } else {
             m_store->clear();
@@ -1178,7 +1178,7 @@ void TDataSet::loadEnd() {
 
 // A new numbering around the row with `key`: the row (or the first after where it
 // was) is number FloatingBase and becomes current. False when the dataset has no rows.
-bool TDataSet::loadAroundKey(const QByteArray &key, qint64 rowid) {
+bool TDataSet::loadAroundKey(const QByteArray &key) {
     db::RowStore &s = *m_store;
     discardWindow(false);
     s.begin = FloatingBase;
@@ -1199,7 +1199,6 @@ bool TDataSet::loadAroundKey(const QByteArray &key, qint64 rowid) {
         s.startKnown = true;
         s.first = s.begin;
     }
-    (void)rowid;
     setCursor(FloatingBase);
     return true;
 }
@@ -1903,7 +1902,7 @@ void TDataSet::relocateCurrentRow() {
     auto moveAway = [&] {
         m_cur = -1;
         m_curRow.reset();
-        loadAroundKey(row->key, row->rowid);
+        loadAroundKey(row->key);
         if (!m_disableCount) emit dataChanged();
         if (!m_disableCount) emit scrolled();
     };
@@ -1965,7 +1964,7 @@ bool TDataSet::moveToFirstWhere(const QString &condition, const QVariantList &bi
         return false;
     }
     if (BeforeScroll) BeforeScroll(this);
-    loadAroundKey(found.key, found.rowid);
+    loadAroundKey(found.key);
     if (!m_disableCount) emit dataChanged();
     if (!m_disableCount) emit scrolled();
     if (AfterScroll) AfterScroll(this);
@@ -2248,7 +2247,7 @@ int TDataSet::findRow(const QString &fields, const QVariant &values, TLocateOpti
     }
     if (!src.keyed) return -1;
     const int cur = m_cur;
-    loadAroundKey(hit->key, hit->rowid);
+    loadAroundKey(hit->key);
     const int number = m_cur;
     // The numbering changed: the cursor is where the search put it until moved on.
     (void)cur;

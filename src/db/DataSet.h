@@ -452,7 +452,7 @@ private:
     int readKeyedBackward(db::Seek seek, QByteArray key, int count, int batch);
     void loadStart();
     void loadEnd();
-    bool loadAroundKey(const QByteArray &key, qint64 rowid);
+    bool loadAroundKey(const QByteArray &key);
     void loadAt(int number);
     void trimWindow(int focus);
     db::RowPtr rowAt(int number);
