@@ -33,15 +33,14 @@ struct ProgressScale {
     int operator()(qint64 bytes) const { return int(bytes / unit); }
 };
 
-// Makes a rename in `folder` survive a power cut.
-void syncFolder(const QString &folder) {
+} // namespace
+
+void SyncFolder(const QString &folder) {
     const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
     if (fd < 0) return;
     ::fsync(fd);
     ::close(fd);
 }
-
-} // namespace
 
 QString CopyTemporaryName(const QString &target) {
     const QFileInfo info(target);
@@ -121,7 +120,7 @@ void CopyFileWithOptions(const QString &source, const QString &destination, bool
     if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData()) != 0)
         throw EFCreateError(QStringLiteral("Cannot create file %1").arg(QDir::toNativeSeparators(target)));
     unfinished.done = true;
-    syncFolder(targetInfo.absolutePath());
+    SyncFolder(targetInfo.absolutePath());
 }
 
 // ---- The file operation ------------------------------------------------------------

@@ -60,6 +60,9 @@ void CopyFileWithOptions(const QString &source, const QString &destination, bool
 // The hidden temporary name beside `target` that a copy writes before renaming.
 QString CopyTemporaryName(const QString &target);
 
+// Flushes the entries of `folder` to the disk, so that a rename in it survives a power cut.
+void SyncFolder(const QString &folder);
+
 // ---- The file operation ------------------------------------------------------------
 enum TFileOperation { foCopy, foDelete, foMove, foRename };
 enum TFileOperFlag {

@@ -18,9 +18,7 @@
 #include <QPointer>
 
 #include <cstdio>
-#include <fcntl.h>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -33,13 +31,6 @@ QString dataFolder() {
 
 QString native(const QString &path) {
     return QDir::toNativeSeparators(path);
-}
-
-void syncFolder(const QString &folder) {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
 }
 
 // The database closed for copying: every dataset that was open is reopened with it,
@@ -143,7 +134,7 @@ void moveIntoPlace(const QString &staging, const QStringList &files, const QStri
             throw EOrbekError(
                 QStringLiteral("Не удалось записать файл «%1»").arg(native(QDir(folder).filePath(name))));
     }
-    syncFolder(folder);
+    SyncFolder(folder);
     QDir(staging).removeRecursively();
 }
 
