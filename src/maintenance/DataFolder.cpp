@@ -4,6 +4,7 @@
 #include "app/UConfig.h"
 #include "controls/Dialogs.h"
 #include "controls/FileUtil.h"
+#include "controls/OpenDialog.h"
 #include "controls/ProgressCtl.h"
 #include "controls/TableUtils.h"
 #include "db/Database.h"
@@ -94,16 +95,6 @@ class ClosedDatabase {
     QList<QPointer<TDataSet>> m_open;
     bool m_reopened = false;
     db::Database::ReopenCheck m_check = db::Database::ReopenCheck::None;
-};
-
-// The current directory as it was when the command started, made current again at its
-// end: dialogs and file lists may change it.
-class KeepCurrentDirectory {
-  public:
-    ~KeepCurrentDirectory() { QDir::setCurrent(m_dir); }
-
-  private:
-    QString m_dir = QDir::currentPath();
 };
 
 // The hidden folder inside `to` where copies are gathered before they replace anything;

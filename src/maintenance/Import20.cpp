@@ -230,11 +230,8 @@ TImport20Counts ImportVersion20(const QString &folder, const std::function<void(
 }
 
 void ImportVersion20Command() {
-    const QString base = QDir::currentPath();
-    struct BackToBase {
-        QString base;
-        ~BackToBase() { QDir::setCurrent(base); }
-    } back{base};
+    const KeepCurrentDirectory keep;
+    const QString &base = keep.Path();
     TOpenDialog OpDir;
     OpDir.Filter = QStringLiteral("Файл плат. поручений|Mission.dbf");
     OpDir.InitialDir = base;
