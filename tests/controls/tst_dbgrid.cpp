@@ -45,6 +45,15 @@ struct OrdersTable {
     TDataSource source{nullptr, &plat};
 };
 
+// The grid read-only with the order's number as its one column, shown and focused.
+void showNumbers(TDBGrid &grid) {
+    grid.SetReadOnly(true);
+    grid.AddColumn("NUMBER", QStringLiteral("№"), 60);
+    grid.resize(400, 300);
+    grid.show();
+    grid.setFocus();
+}
+
 } // namespace
 
 class TestDBGrid : public ScriptedTestCase {
@@ -120,11 +129,7 @@ private slots:
     void ctrlEndReachesTheRealLastRow() {
         OrdersTable orders(100000);
         TDBGrid grid(nullptr, &orders.source);
-        grid.SetReadOnly(true);
-        grid.AddColumn("NUMBER", QStringLiteral("№"), 60);
-        grid.resize(400, 300);
-        grid.show();
-        grid.setFocus();
+        showNumbers(grid);
         QVERIFY(!orders.plat.AllRowsFetched());
         QTest::keyClick(&grid, Qt::Key_End, Qt::ControlModifier);
         QCOMPARE(orders.plat.FieldByName("NUMBER")->AsInteger(), 100000);
@@ -146,11 +151,7 @@ private slots:
         const int limit = TDBGrid::ExactCountLimit;
         TDBGrid::ExactCountLimit = 1000;
         TDBGrid grid(nullptr, &orders.source);
-        grid.SetReadOnly(true);
-        grid.AddColumn("NUMBER", QStringLiteral("№"), 60);
-        grid.resize(400, 300);
-        grid.show();
-        grid.setFocus();
+        showNumbers(grid);
         QTest::keyClick(&grid, Qt::Key_End, Qt::ControlModifier);
         QCOMPARE(grid.currentIndex().data().toString(), QStringLiteral("3000"));
         QVERIFY(grid.Model()->rowCount() < 3000);
