@@ -47,6 +47,21 @@ class LegacyReadersTest : public QObject {
     QTemporaryDir m_dir;
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
+    // Reads every value of the file `name` as a `Table`: the reader must refuse it with
+    // an error that names the file and gives `reason`.
+    template <class Table> void readRefused(const QString &name, const QString &reason) {
+        try {
+            Table t(path(name));
+            while (t.Next())
+                for (int i = 0; i < t.FieldCount(); ++i)
+                    t.Value(i);
+            QFAIL("a damaged file was read");
+        } catch (const ELegacyFileError &e) {
+            QVERIFY2(e.message().contains(name), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(reason), qPrintable(e.message()));
+        }
+    }
+
   private slots:
     void dbfValuesInTheNamedCodePage_data() {
         QTest::addColumn<int>("language");
@@ -113,16 +128,7 @@ class LegacyReadersTest : public QObject {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, reason);
         writeAll(path("BAD.DBF"), bytes);
-        try {
-            TDbfTable t(path("BAD.DBF"));
-            while (t.Next())
-                for (int i = 0; i < t.FieldCount(); ++i)
-                    t.Value(i);
-            QFAIL("a damaged file was read");
-        } catch (const ELegacyFileError &e) {
-            QVERIFY2(e.message().contains(QStringLiteral("BAD.DBF")), qPrintable(e.message()));
-            QVERIFY2(e.message().contains(reason), qPrintable(e.message()));
-        }
+        readRefused<TDbfTable>(QStringLiteral("BAD.DBF"), reason);
     }
 
     void paradoxValuesThroughTheLibrary_data() {
@@ -187,16 +193,7 @@ class LegacyReadersTest : public QObject {
         else
             bytes[offset] = char(value);
         writeAll(path("PlatPor.DB"), bytes);
-        try {
-            TParadoxTable t(path("PlatPor.DB"));
-            while (t.Next())
-                for (int i = 0; i < t.FieldCount(); ++i)
-                    t.Value(i);
-            QFAIL("a damaged file was read");
-        } catch (const ELegacyFileError &e) {
-            QVERIFY2(e.message().contains(QStringLiteral("PlatPor.DB")), qPrintable(e.message()));
-            QVERIFY2(e.message().contains(reason), qPrintable(e.message()));
-        }
+        readRefused<TParadoxTable>(QStringLiteral("PlatPor.DB"), reason);
     }
 };
 
