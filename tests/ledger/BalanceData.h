@@ -125,16 +125,4 @@ inline std::vector<const TPageText *> findTexts(const TPage &page, const QString
     return found;
 }
 
-// The report the next preview shows, laid out whole.
-struct Previewed {
-    std::vector<TPreparedReport> reports;
-    Previewed() {
-        TReport::PreviewHook = [this](TReport &, const TPreparedReport &pages) { reports.push_back(pages); };
-    }
-    ~Previewed() { TReport::PreviewHook = nullptr; }
-    const TPage &page(int report = 0, int index = 0) const {
-        return reports.at(size_t(report)).Pages.at(size_t(index));
-    }
-};
-
 } // namespace balancedata

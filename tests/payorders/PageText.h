@@ -2,6 +2,7 @@
 // Reading a laid-out page the way a bank clerk reads the paper form: which text
 // stands where, and which boxes are drawn.
 #include "print/Pages.h"
+#include "print/Report.h"
 
 #include <QStringList>
 
@@ -59,3 +60,17 @@ inline bool hasFrame(const TPage &page, const QRectF &rect, const TRepFrame &sid
     }
     return false;
 }
+
+// The pages of every preview opened while it lives, laid out whole.
+struct Previewed {
+    std::vector<TPreparedReport> reports;
+    Previewed() {
+        TReport::PreviewHook = [this](TReport &, const TPreparedReport &pages) { reports.push_back(pages); };
+    }
+    ~Previewed() { TReport::PreviewHook = nullptr; }
+    Previewed(const Previewed &) = delete;
+    Previewed &operator=(const Previewed &) = delete;
+    const TPage &page(int report = 0, int index = 0) const {
+        return reports.at(size_t(report)).Pages.at(size_t(index));
+    }
+};

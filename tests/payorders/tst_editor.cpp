@@ -408,8 +408,7 @@ class TestEditor : public ScriptedTestCase {
     // into it and F5 bring a message, not a crash, and nothing prints.
     void amountAsTheUserTypesIt() {
         App app([] { fillBooks(); });
-        std::vector<TPreparedReport> previews;
-        TReport::PreviewHook = [&](TReport &, const TPreparedReport &pages) { previews.push_back(pages); };
+        Previewed previews;
         firstOrder([](TPlatPor *e) {
             Plat()->Edit();
             typeAndLeave(e->DBEdit1, QStringLiteral("1234567,89"), e->EditP_ACCOUNT);
@@ -424,8 +423,7 @@ class TestEditor : public ScriptedTestCase {
             QVERIFY(e->DBEdit1->hasFocus());
             QCOMPARE(Plat()->FieldByName("SUMMA")->AsFloat(), 1234567.89);
         });
-        TReport::PreviewHook = nullptr;
-        QVERIFY(previews.empty());
+        QVERIFY(previews.reports.empty());
         QCOMPARE(value("select SUMMA from PlatPor").toDouble(), 100.0);
     }
 
@@ -595,8 +593,7 @@ class TestEditor : public ScriptedTestCase {
     // the program was started with "1".
     void printsTheOrderBeingEdited() {
         App app([] { fillBooks(); });
-        std::vector<TPreparedReport> previews;
-        TReport::PreviewHook = [&](TReport &, const TPreparedReport &pages) { previews.push_back(pages); };
+        Previewed previews;
         firstOrder([](TPlatPor *e) {
             QVERIFY(!e->BitBtn4->isVisible());
             e->DBEdit1->setFocus();
@@ -606,9 +603,8 @@ class TestEditor : public ScriptedTestCase {
         });
         PlatPor->FirstArgument = QStringLiteral("1");
         firstOrder([](TPlatPor *e) { QVERIFY(e->BitBtn4->isVisible()); });
-        TReport::PreviewHook = nullptr;
-        QCOMPARE(int(previews.size()), 1);
-        QVERIFY(findText(previews[0].Pages[0], "777-70"));
+        QCOMPARE(int(previews.reports.size()), 1);
+        QVERIFY(findText(previews.page(), "777-70"));
         QCOMPARE(value("select SUMMA from PlatPor").toDouble(), 100.0);
     }
 };

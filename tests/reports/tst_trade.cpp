@@ -25,11 +25,9 @@ using Rows = QList<QStringList>;
 
 // The laid-out pages of every preview opened while `command` runs.
 template <class F> std::vector<TPreparedReport> printed(F command) {
-    std::vector<TPreparedReport> out;
-    TReport::PreviewHook = [&](TReport &, const TPreparedReport &pages) { out.push_back(pages); };
+    Previewed previewed;
     command();
-    TReport::PreviewHook = nullptr;
-    return out;
+    return previewed.reports;
 }
 
 // A trade report printed from its menu item on the form's own dates.
