@@ -507,13 +507,7 @@ void TKartDog::BitBtn6Click() {
 void TKartDog::BitBtn4Click() {
     Dog->UpdateRecord();
     const QDate today = Clock::today();
-    TQuery *MaxNumb = SpPlat->MaxNumb;
-    MaxNumb->Close();
-    MaxNumb->ParamByName(QStringLiteral("datv"))->SetAsDate(QDate(today.year(), 1, 1));
-    MaxNumb->ParamByName(QStringLiteral("Dati"))->SetAsDate(QDate(today.year(), 12, 31));
-    MaxNumb->ParamByName(QStringLiteral("Kli"))->SetAsFloat(Contracts->KliId);
-    MaxNumb->Open();
-    const double number = MaxNumb->FieldByName(QStringLiteral("number"))->AsFloat() + 1;
+    const double number = SpPlat->NextNumber(today, Contracts->KliId);
 
     TQuery *Plat = SpPlat->Plat;
     const auto set = [Plat](const char *field, const QString &value) {

@@ -398,11 +398,11 @@ void TSpPlat::SortGrid1KeyDown(int &Key) {
     Key = 0;
 }
 
-double TSpPlat::NextNumber(const QDate &date) {
+double TSpPlat::NextNumber(const QDate &date, double payer) {
     MaxNumb->Close();
     MaxNumb->ParamByName(QStringLiteral("datv"))->SetAsDate(QDate(date.year(), 1, 1));
     MaxNumb->ParamByName(QStringLiteral("Dati"))->SetAsDate(QDate(date.year(), 12, 31));
-    MaxNumb->ParamByName(QStringLiteral("Kli"))->SetAsFloat(KliId);
+    MaxNumb->ParamByName(QStringLiteral("Kli"))->SetAsFloat(payer);
     MaxNumb->Open();
     return MaxNumb->FieldByName(QStringLiteral("number"))->AsFloat() + 1;
 }

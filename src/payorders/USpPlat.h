@@ -73,10 +73,12 @@ class TSpPlat : public TForm {
     void SortGrid1TitleClick(int column);
     void SortGrid1KeyDown(int &Key);
 
-    // One above the payer's highest number in the calendar year of `date`, the new
-    // order's own date (1 when there is none): from 22 December on, when the period ends
-    // in the next year, a new order still counts among the orders of its own year.
-    double NextNumber(const QDate &date);
+    // One above the highest number of `payer` (Klient_id; the register's payer when not
+    // given) in the calendar year of `date`, the new order's own date (1 when there is
+    // none): from 22 December on, when the period ends in the next year, a new order
+    // still counts among the orders of its own year.
+    double NextNumber(const QDate &date, double payer);
+    double NextNumber(const QDate &date) { return NextNumber(date, KliId); }
 
   protected:
     void FormShow() override;
