@@ -44,9 +44,7 @@ const char *const DetailFields[11] = {"DATE_FAKT", "NUMB_FAKT", "DateOpl",  "NAM
 TKniga::TKniga(QWidget *parent)
     : TTradeReportForm(parent, QStringLiteral("Kniga"), QStringLiteral("Книга продаж"), QStringLiteral("с")) {
     // ---- Datasets ---------------------------------------------------------------
-    Oplat = new TQuery(this);
-    Oplat->setObjectName(QStringLiteral("Oplat"));
-    Oplat->SetSQL(OplatSQL);
+    Oplat = reports::NewQuery(this, "Oplat", OplatSQL);
     Oplat->AddCalcField(QStringLiteral("Proc_Nds"), TFieldType::ftFloat);
     Oplat->AddCalcField(QStringLiteral("Sum_Nds"), TFieldType::ftCurrency);
     Oplat->AddCalcField(QStringLiteral("Sum_Bez"), TFieldType::ftCurrency);
@@ -55,9 +53,7 @@ TKniga::TKniga(QWidget *parent)
     Oplat->BeforeOpen = [this](TDataSet *) { m_oplatFields = CalcFields(); };
 
     // The header's fields but its SummaOpl, whose place the calculated total takes.
-    Fakt = new TQuery(this);
-    Fakt->setObjectName(QStringLiteral("Fakt"));
-    Fakt->SetSQL(FaktSQL);
+    Fakt = reports::NewQuery(this, "Fakt", FaktSQL);
     for (const db::FieldDef &f : db::FindTable(QStringLiteral("FAKTUR_ZAG"))->fields)
         if (QString::fromLatin1(f.name) != QLatin1String("SummaOpl"))
             Fakt->AddField(QString::fromLatin1(f.name), TFieldType::ftUnknown);
@@ -68,9 +64,7 @@ TKniga::TKniga(QWidget *parent)
     Fakt->OnCalcFields = [this](TDataSet *ds) { FaktCalcFields(ds); };
     Fakt->BeforeOpen = [this](TDataSet *) { m_faktFields = CalcFields(); };
 
-    Org = new TQuery(this);
-    Org->setObjectName(QStringLiteral("Org"));
-    Org->SetSQLText(OrgSQL);
+    Org = reports::NewQuery(this, "Org", {OrgSQL});
 
     // ---- Layout -----------------------------------------------------------------
     RadioGroup1 = new QGroupBox(this);
