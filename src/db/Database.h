@@ -92,7 +92,6 @@ public:
     static void registerReader(TDataSet *dataSet, std::function<void()> suspend);
     static void unregisterReader(TDataSet *dataSet);
     static void suspendReaders();
-    static void finishReaders() { suspendReaders(); }
     // Grows with every row written or rolled back: a dataset whose rows were read at
     // another value re-reads what lies beyond the rows it holds.
     static qint64 DataGeneration();

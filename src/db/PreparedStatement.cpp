@@ -22,7 +22,7 @@ void PreparedStatement::Bind(int position, const QVariant &stored) {
 }
 
 void PreparedStatement::Run() {
-    Database::finishReaders();
+    Database::suspendReaders();
     sqlite3_stmt *stmt = m->stmt.get();
     const int rc = sqlite3_step(stmt);
     sqlite3_reset(stmt);
