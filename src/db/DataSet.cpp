@@ -78,21 +78,6 @@ QDate toDate(const QVariant &v) {
     }
 }
 
-// The date of stored text "yyyy-mm-dd" (what follows is ignored); invalid when the
-// text is not such a date. Read for every date shown, so without a general parser.
-QDate isoDate(const QString &text) {
-    if (text.size() < 10 || text[4] != QLatin1Char('-') || text[7] != QLatin1Char('-')) return {};
-    int parts[3] = {0, 0, 0};
-    const int from[3] = {0, 5, 8}, to[3] = {4, 7, 10};
-    for (int p = 0; p < 3; ++p)
-        for (int i = from[p]; i < to[p]; ++i) {
-            const char16_t c = text[i].unicode();
-            if (c < u'0' || c > u'9') return {};
-            parts[p] = parts[p] * 10 + (c - u'0');
-        }
-    return QDate(parts[0], parts[1], parts[2]);
-}
-
 } // namespace
 
 QVariant ToStorage(TFieldType type, int size, const QVariant &value) {
@@ -173,7 +158,8 @@ QVariant FromStorage(TFieldType type, const QVariant &stored) {
         return toBool(stored);
     case TFieldType::ftDate:
         if (stored.typeId() == QMetaType::QString) {
-            const QDate d = isoDate(stored.toString());
+            const QString text = stored.toString();
+            const QDate d = IsoDate(text.utf16(), text.size());
             return d.isValid() ? QVariant(d) : QVariant();
         }
         return fmt::ZeroDate().addDays(qint64(std::floor(stored.toDouble())));

@@ -167,23 +167,6 @@ QVariant RowCodec::cell(const QByteArray &row, int column) {
     return QVariant();
 }
 
-namespace {
-
-// The date of stored text "yyyy-mm-dd..."; invalid when it is no such date.
-QDate isoDate(const char *p, quint32 n) {
-    if (n < 10 || p[4] != '-' || p[7] != '-') return {};
-    int parts[3] = {0, 0, 0};
-    const int from[3] = {0, 5, 8}, to[3] = {4, 7, 10};
-    for (int k = 0; k < 3; ++k)
-        for (int i = from[k]; i < to[k]; ++i) {
-            if (p[i] < '0' || p[i] > '9') return {};
-            parts[k] = parts[k] * 10 + (p[i] - '0');
-        }
-    return QDate(parts[0], parts[1], parts[2]);
-}
-
-} // namespace
-
 QVariant RowCodec::typedCell(const QByteArray &row, int column, TFieldType type) {
     if (column < 0 || column >= columnCount(row)) return QVariant();
     const char *base = row.constData();
@@ -225,7 +208,7 @@ QVariant RowCodec::typedCell(const QByteArray &row, int column, TFieldType type)
         case TFieldType::ftMemo:
             return QVariant(QString::fromUtf8(p + 5, qsizetype(get<quint32>(p + 1))));
         case TFieldType::ftDate: {
-            const QDate d = isoDate(p + 5, get<quint32>(p + 1));
+            const QDate d = IsoDate(p + 5, get<quint32>(p + 1));
             return d.isValid() ? QVariant(d) : QVariant();
         }
         default:

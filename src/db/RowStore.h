@@ -16,6 +16,21 @@ struct sqlite3_stmt;
 
 namespace db {
 
+// The date of stored text "yyyy-mm-dd" (what follows is ignored), given as `n` UTF-8
+// bytes or UTF-16 units; invalid when the text is no such date. Read for every date
+// shown, so without a general parser.
+template <class Char> QDate IsoDate(const Char *p, qint64 n) {
+    if (n < 10 || p[4] != '-' || p[7] != '-') return {};
+    int parts[3] = {0, 0, 0};
+    const int from[3] = {0, 5, 8}, to[3] = {4, 7, 10};
+    for (int k = 0; k < 3; ++k)
+        for (int i = from[k]; i < to[k]; ++i) {
+            if (p[i] < '0' || p[i] > '9') return {};
+            parts[k] = parts[k] * 10 + (p[i] - '0');
+        }
+    return QDate(parts[0], parts[1], parts[2]);
+}
+
 // Stored values: null, qint64, double, QString (text) or QByteArray (blob).
 class RowCodec {
 public:
