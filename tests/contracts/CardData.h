@@ -59,19 +59,6 @@ inline QString readCp1251(const QString &path) {
     return db::TCodePage::Find(1251)->Decode(file.readAll());
 }
 
-// Types a text into a one-line box as the user does (Cyrillic included).
-inline void type(QLineEdit *box, const QString &text) {
-    box->setFocus();
-    box->setText(text);
-    emit box->textEdited(text);
-}
-
-// The same into a long text shown wrapped.
-inline void type(TDBMemo *box, const QString &text) {
-    box->setFocus();
-    box->setPlainText(text);
-}
-
 // The next partner picker chooses the organisation, the next account picker the account.
 inline void choosePartner(double klientId) {
     UiScript::OnShow<TSlPoluch>([klientId](TSlPoluch *f) {

@@ -23,19 +23,9 @@
 #include <QtTest>
 
 using namespace ledgerdata;
+using paydata::type;
 
 namespace {
-
-void type(TDBMemo *box, const QString &text) {
-    box->setFocus();
-    box->setPlainText(text);
-}
-
-void type(QLineEdit *box, const QString &text) {
-    box->setFocus();
-    box->setText(text);
-    emit box->textEdited(text);
-}
 
 // A new row of a grid typed cell by cell, as the grid writes each cell.
 void typeRow(TDBGrid *grid, const QStringList &cells) {

@@ -9,6 +9,7 @@
 #include "db/Clock.h"
 #include "db/Database.h"
 
+#include <QLineEdit>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
@@ -95,6 +96,19 @@ inline QStringList column(TDataSet *ds, const char *field) {
     for (ds->First(); !ds->Eof(); ds->Next())
         values << ds->FieldByName(QString::fromLatin1(field))->DisplayText();
     return values;
+}
+
+// Types a text into a one-line box as the user does (Cyrillic included).
+inline void type(QLineEdit *box, const QString &text) {
+    box->setFocus();
+    box->setText(text);
+    emit box->textEdited(text);
+}
+
+// The same into a long text shown wrapped.
+inline void type(TDBMemo *box, const QString &text) {
+    box->setFocus();
+    box->setPlainText(text);
 }
 
 // Types into a bound box and leaves it for the next box, as the user's Tab does.

@@ -29,22 +29,6 @@
 
 using namespace paydata;
 
-namespace {
-
-// Types a text into a one-line box as the user does (Cyrillic included).
-void type(QLineEdit *box, const QString &text) {
-    box->setFocus();
-    box->setText(text);
-    emit box->textEdited(text);
-}
-
-void type(TDBMemo *box, const QString &text) {
-    box->setFocus();
-    box->setPlainText(text);
-}
-
-} // namespace
-
 class TestEndToEnd : public ScriptedTestCase {
     Q_OBJECT
   private slots:

@@ -24,19 +24,6 @@ using namespace salesdata;
 
 namespace {
 
-// Types a text into a one-line box as the user does (Cyrillic included).
-void type(QLineEdit *box, const QString &text) {
-    box->setFocus();
-    box->setText(text);
-    emit box->textEdited(text);
-}
-
-// The same into a long text shown wrapped (the client card's full name).
-void type(TDBMemo *box, const QString &text) {
-    box->setFocus();
-    box->setPlainText(text);
-}
-
 // The register's row as its columns show it: number, buyer, sum, VAT, total, paid.
 QStringList shownRow(TSpRasx *reg) {
     QStringList row;
