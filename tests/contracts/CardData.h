@@ -7,8 +7,6 @@
 #include "contracts/ContractFiles.h"
 #include "controls/DBCtrls.h"
 #include "db/CodePage.h"
-#include "refbooks/USlBankP.h"
-#include "refbooks/USlPoluch.h"
 
 #include <QDir>
 #include <QFile>
@@ -57,20 +55,6 @@ inline QString readCp1251(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return QStringLiteral("<missing>");
     return db::TCodePage::Find(1251)->Decode(file.readAll());
-}
-
-// The next partner picker chooses the organisation, the next account picker the account.
-inline void choosePartner(double klientId) {
-    UiScript::OnShow<TSlPoluch>([klientId](TSlPoluch *f) {
-        QVERIFY(f->Klient->Locate("Klient_id", klientId));
-        f->BitBtn1Click();
-    });
-}
-inline void chooseAccount(double bankId) {
-    UiScript::OnShow<TSlBankP>([bankId](TSlBankP *f) {
-        QVERIFY(f->RekvPol->Locate("Bank_id", bankId));
-        f->BitBtn1->click();
-    });
 }
 
 // The texts of one column of a grid, top to bottom.

@@ -8,11 +8,15 @@
 #include "controls/UiScript.h"
 #include "db/Clock.h"
 #include "db/Database.h"
+#include "refbooks/USlBankP.h"
+#include "refbooks/USlPoluch.h"
 
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
+#include <QtTest>
 
 namespace paydata {
 
@@ -117,6 +121,20 @@ inline void typeAndLeave(TDBEdit *box, const QString &text, QWidget *next) {
     box->setText(text);
     box->DataLink->SetModified();
     next->setFocus();
+}
+
+// The next partner picker chooses the organisation, the next account picker the account.
+inline void choosePartner(double klientId) {
+    UiScript::OnShow<TSlPoluch>([klientId](TSlPoluch *f) {
+        QVERIFY(f->Klient->Locate("Klient_id", klientId));
+        f->BitBtn1Click();
+    });
+}
+inline void chooseAccount(double bankId) {
+    UiScript::OnShow<TSlBankP>([bankId](TSlBankP *f) {
+        QVERIFY(f->RekvPol->Locate("Bank_id", bankId));
+        f->BitBtn1->click();
+    });
 }
 
 // A data folder prepared by `fill` (run on the open database), then the program

@@ -69,13 +69,6 @@ struct Christmas {
     ~Christmas() { Clock::setToday(QDate(2024, 3, 20)); }
 };
 
-void pickInPartners(double id) {
-    UiScript::OnShow<TSlPoluch>([id](TSlPoluch *p) {
-        QVERIFY(p->Klient->Locate(QStringLiteral("Klient_id"), id));
-        p->BitBtn1Click();
-    });
-}
-
 } // namespace
 
 class TestRegister : public ScriptedTestCase {
@@ -99,7 +92,7 @@ class TestRegister : public ScriptedTestCase {
             QVERIFY(LogoAppForm->Table2->Active());
             QCOMPARE(LogoAppForm->Table2->IndexFieldNames(), QStringLiteral("Dogovor_id"));
 
-            pickInPartners(ids.romashka);
+            choosePartner(ids.romashka);
             f->SpeedButton1Click();
             QCOMPARE(SlPoluch->Caption(), QStringLiteral("Плательщики"));
             QCOMPARE(f->Edit1->text(), QStringLiteral("ООО \"Ромашка\""));
@@ -206,7 +199,7 @@ class TestRegister : public ScriptedTestCase {
             f->SpeedButton2Click();
             QVERIFY(f->Plat->IsEmpty());
             // The recipient picker fills the pattern and keeps the recipient for new orders.
-            pickInPartners(ids.partner);
+            choosePartner(ids.partner);
             f->SpeedButton9Click();
             QCOMPARE(SlPoluch->Caption(), QStringLiteral("Получатели"));
             QCOMPARE(f->RecipId, ids.partner);
@@ -241,7 +234,7 @@ class TestRegister : public ScriptedTestCase {
         Ids ids;
         App app([&] { ids = fillTwoPayers(); });
         inRegister([&](TSpPlat *f) {
-            pickInPartners(ids.partner);
+            choosePartner(ids.partner);
             f->SpeedButton9Click();
             UiScript::OnShow<TPlatPor>([&](TPlatPor *e) {
                 TDataSet *p = SpPlat->Plat;

@@ -159,10 +159,7 @@ class TestRegister : public ScriptedTestCase {
             e->close(); // the close box: a new document asks too
         });
         inRegister("N5", [&](TSpRasx *f) {
-            UiScript::OnShow<TSlPoluch>([&](TSlPoluch *p) {
-                QVERIFY(p->Klient->Locate("Klient_id", ids.berezka));
-                p->BitBtn1Click();
-            });
+            choosePartner(ids.berezka);
             f->SpeedButton2Click();
             f->Edit1->setText(QStringLiteral("Другой"));
             f->KliId = 999;
