@@ -58,22 +58,22 @@ void OpenForPeriod(TQuery *query, const QDate &from, const QDate &to, double org
     query->Open();
 }
 
-void SetDate(TQuery *query, const QString &param, const QDate &date) {
+void SetParam(TQuery *query, const QString &param, TFieldType type, const QVariant &value) {
     TParam *p = query->ParamByName(param);
-    p->SetDataType(TFieldType::ftDate);
-    p->SetValue(date);
+    p->SetDataType(type);
+    p->SetValue(value);
+}
+
+void SetDate(TQuery *query, const QString &param, const QDate &date) {
+    SetParam(query, param, TFieldType::ftDate, date);
 }
 
 void SetNumber(TQuery *query, const QString &param, double value) {
-    TParam *p = query->ParamByName(param);
-    p->SetDataType(TFieldType::ftFloat);
-    p->SetValue(value);
+    SetParam(query, param, TFieldType::ftFloat, value);
 }
 
 void SetText(TQuery *query, const QString &param, const QString &value) {
-    TParam *p = query->ParamByName(param);
-    p->SetDataType(TFieldType::ftString);
-    p->SetValue(value);
+    SetParam(query, param, TFieldType::ftString, value);
 }
 
 qint64 Kopecks(double amount) {

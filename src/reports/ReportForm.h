@@ -20,6 +20,7 @@ class TDateTimePicker;
 class TQuery;
 class TReport;
 class TRepLabel;
+enum class TFieldType;
 
 class TTradeReportForm : public TForm {
     Q_OBJECT
@@ -64,7 +65,9 @@ TQuery *NewQuery(QObject *owner, const char *name, const QStringList &sql);
 // "kli" the partner.
 void OpenForPeriod(TQuery *query, const QDate &from, const QDate &to, double organisation,
                    double partner = 0);
-// Parameters: a date without time of day, a number, a text.
+// A parameter of `type` set to `value` (a null value binds NULL); then the same for a
+// date without time of day, a number, a text.
+void SetParam(TQuery *query, const QString &param, TFieldType type, const QVariant &value);
 void SetDate(TQuery *query, const QString &param, const QDate &date);
 void SetNumber(TQuery *query, const QString &param, double value);
 void SetText(TQuery *query, const QString &param, const QString &value);

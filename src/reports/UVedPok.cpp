@@ -88,9 +88,7 @@ struct Document {
 };
 
 void bind(TQuery *q, const char *param, TFieldType type, const QVariant &value) {
-    TParam *p = q->ParamByName(QString::fromLatin1(param));
-    p->SetDataType(type);
-    p->SetValue(value);
+    reports::SetParam(q, QString::fromLatin1(param), type, value);
 }
 
 } // namespace
