@@ -8,22 +8,6 @@ namespace db {
 
 namespace {
 
-// Positions of `word` (a keyword, any case) outside brackets.
-std::vector<qsizetype> topLevel(const QString &maskedText, const QRegularExpression &word) {
-    std::vector<qsizetype> found;
-    auto it = word.globalMatch(maskedText);
-    while (it.hasNext()) {
-        const auto m = it.next();
-        int depth = 0;
-        for (qsizetype i = 0; i < m.capturedStart(); ++i) {
-            if (maskedText[i] == QLatin1Char('(')) ++depth;
-            if (maskedText[i] == QLatin1Char(')')) --depth;
-        }
-        if (depth == 0) found.push_back(m.capturedStart());
-    }
-    return found;
-}
-
 QRegularExpression keyword(const char *pattern) {
     return QRegularExpression(QStringLiteral("\\b") + QString::fromLatin1(pattern) + QStringLiteral("\\b"),
                               QRegularExpression::CaseInsensitiveOption);
@@ -31,7 +15,7 @@ QRegularExpression keyword(const char *pattern) {
 
 bool hasTopLevelLimit(const QString &text) {
     static const QRegularExpression limit = keyword("limit");
-    return !topLevel(MaskQuoted(text), limit).empty();
+    return !TopLevelMatches(MaskQuoted(text), limit).empty();
 }
 
 QString param(const char *prefix, int i) {
@@ -254,12 +238,12 @@ bool SplitKeyedSelect(const QString &sqlText, RowSource &source) {
     static const QRegularExpression fromWord = keyword("from"), whereWord = keyword("where");
     static const QRegularExpression orderWord(QStringLiteral("\\border\\s+by\\b"),
                                               QRegularExpression::CaseInsensitiveOption);
-    const auto froms = topLevel(m, fromWord), wheres = topLevel(m, whereWord),
-               orders = topLevel(m, orderWord);
+    const auto froms = TopLevelMatches(m, fromWord), wheres = TopLevelMatches(m, whereWord),
+               orders = TopLevelMatches(m, orderWord);
     if (froms.size() != 1 || wheres.size() > 1 || orders.size() > 1) return false;
-    const qsizetype fromAt = froms[0];
-    const qsizetype whereAt = wheres.empty() ? -1 : wheres[0];
-    const qsizetype orderAt = orders.empty() ? -1 : orders[0];
+    const qsizetype fromAt = froms[0].capturedStart();
+    const qsizetype whereAt = wheres.empty() ? -1 : wheres[0].capturedStart();
+    const qsizetype orderAt = orders.empty() ? -1 : orders[0].capturedStart();
     if ((whereAt >= 0 && whereAt < fromAt) || (orderAt >= 0 && (orderAt < fromAt || orderAt < whereAt)))
         return false;
     const qsizetype selectEnd =

@@ -57,21 +57,9 @@ QString collateOrderBy(const QString &text) {
     static const QRegularExpression orderBy(QStringLiteral("\\border\\s+by\\b"),
                                             QRegularExpression::CaseInsensitiveOption);
     // The last ORDER BY at parenthesis depth 0.
-    qsizetype at = -1, atEnd = -1;
-    auto it = orderBy.globalMatch(masked);
-    while (it.hasNext()) {
-        const auto m = it.next();
-        int depth = 0;
-        for (qsizetype i = 0; i < m.capturedStart(); ++i) {
-            if (masked[i] == QLatin1Char('(')) ++depth;
-            if (masked[i] == QLatin1Char(')')) --depth;
-        }
-        if (depth == 0) {
-            at = m.capturedStart();
-            atEnd = m.capturedEnd();
-        }
-    }
-    if (at < 0) return text;
+    const auto orders = TopLevelMatches(masked, orderBy);
+    if (orders.empty()) return text;
+    const qsizetype atEnd = orders.back().capturedEnd();
     QStringList terms;
     qsizetype start = atEnd;
     int depth = 0;
@@ -177,6 +165,22 @@ QString MaskQuoted(const QString &text) {
         }
     }
     return out;
+}
+
+std::vector<QRegularExpressionMatch> TopLevelMatches(const QString &maskedText,
+                                                     const QRegularExpression &word) {
+    std::vector<QRegularExpressionMatch> found;
+    auto it = word.globalMatch(maskedText);
+    while (it.hasNext()) {
+        const auto m = it.next();
+        int depth = 0;
+        for (qsizetype i = 0; i < m.capturedStart(); ++i) {
+            if (maskedText[i] == QLatin1Char('(')) ++depth;
+            if (maskedText[i] == QLatin1Char(')')) --depth;
+        }
+        if (depth == 0) found.push_back(m);
+    }
+    return found;
 }
 
 } // namespace db
