@@ -4,6 +4,7 @@
 // started on it (the payment-order fixture's start-up).
 #include "payorders/PayData.h"
 
+#include "controls/DBGrid.h"
 #include "ledger/UProvodka.h"
 
 namespace ledgerdata {
@@ -45,6 +46,17 @@ inline void addChart() {
     addAccount(QStringLiteral("60.1"), QStringLiteral("Авансы выданные"), QStringLiteral("А"));
     addAccount(QStringLiteral("62"), QStringLiteral("Расчеты с покупателями"), QStringLiteral("А"));
     addAccount(QStringLiteral("90"), QStringLiteral("Продажи"), QStringLiteral("П"));
+}
+
+// A new row of a grid typed cell by cell, as the grid writes each cell; a null text
+// leaves its cell as it is.
+inline void typeRow(TDBGrid *grid, const QStringList &cells) {
+    for (int column = 0; column < cells.size(); ++column) {
+        if (cells[column].isNull()) continue;
+        const QModelIndex index = grid->Model()->index(grid->DataSet()->RecNo(), column);
+        grid->setCurrentIndex(index);
+        QVERIFY(grid->Model()->setData(index, cells[column]));
+    }
 }
 
 } // namespace ledgerdata

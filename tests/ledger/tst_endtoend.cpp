@@ -27,16 +27,6 @@ using paydata::type;
 
 namespace {
 
-// A new row of a grid typed cell by cell, as the grid writes each cell.
-void typeRow(TDBGrid *grid, const QStringList &cells) {
-    for (int column = 0; column < cells.size(); ++column) {
-        if (cells[column].isNull()) continue;
-        const QModelIndex index = grid->Model()->index(grid->DataSet()->RecNo(), column);
-        grid->setCurrentIndex(index);
-        QVERIFY(grid->Model()->setData(index, cells[column]));
-    }
-}
-
 // An operation through "Приход" or "Расход", then its order printed.
 void cashOperation(TKassa *f, bool incoming, const QString &kor, const QString &summa, const QString &remark,
                    const QString &komu) {

@@ -20,17 +20,9 @@
 #include <QtTest>
 
 using namespace balancedata;
+using ledgerdata::typeRow;
 
 namespace {
-
-// A new row of a grid typed cell by cell, as the grid writes each cell.
-void typeRow(TDBGrid *grid, const QStringList &cells) {
-    for (int column = 0; column < cells.size(); ++column) {
-        const QModelIndex index = grid->Model()->index(grid->DataSet()->RecNo(), column);
-        grid->setCurrentIndex(index);
-        QVERIFY(grid->Model()->setData(index, cells[column]));
-    }
-}
 
 // The words of a PDF page on the line of the word `first`, left to right.
 QString lineOf(const QList<PdfWord> &words, const QString &first) {
