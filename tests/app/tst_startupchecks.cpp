@@ -7,6 +7,7 @@
 #include "controls/Dialogs.h"
 #include "controls/UiScript.h"
 #include "db/Database.h"
+#include "support/FileBytes.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -22,11 +23,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray bytesOf(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // A data folder with one own organisation, closed.
 QString prepareFolder(const QTemporaryDir &dir) {

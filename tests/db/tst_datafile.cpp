@@ -3,6 +3,7 @@
 // byte as it was; one of ours is completed and marked; engine failures read as Russian
 // sentences with the statement kept for the detail.
 #include "db/Database.h"
+#include "support/FileBytes.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,11 +18,6 @@
 using db::Database;
 
 namespace {
-
-QByteArray bytesOf(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QStringList listing(const QString &folder) {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);

@@ -13,6 +13,7 @@
 #include "maintenance/UCopyProgress.h"
 #include "refbooks/UAllBank.h"
 #include "refbooks/USlPoluch.h"
+#include "support/FileBytes.h"
 #include "support/TestSupport.h"
 
 #include <QLabel>
@@ -30,11 +31,6 @@ namespace {
 
 QVariant scalar(const QString &sql) {
     return db::Database::ScalarValue(sql);
-}
-
-QByteArray bytesOf(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 const char *ChildArgument = "--archive-child";

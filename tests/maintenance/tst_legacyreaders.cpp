@@ -3,6 +3,7 @@
 // naming the file.
 #include "maintenance/DbfReader.h"
 #include "maintenance/ParadoxReader.h"
+#include "support/FileBytes.h"
 #include "support/LegacyWriters.h"
 
 #include <QTemporaryDir>
@@ -27,12 +28,6 @@ const std::vector<PxField> klientFields = {
     {"Klient_id", pxfAutoInc, 4}, {"Name", pxfAlpha, 30},  {"Summa", pxfNumber, 8},
     {"DateK", pxfDate, 4},        {"Flag", pxfLogical, 1}, {"Kol", pxfShort, 2},
 };
-
-QByteArray readAll(const QString &path) {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
 
 void writeAll(const QString &path, const QByteArray &bytes) {
     QFile f(path);
@@ -187,7 +182,7 @@ class LegacyReadersTest : public QObject {
         QFETCH(QString, reason);
         legacy::WriteParadox(path("PlatPor.DB"), klientFields,
                              {{1, QStringLiteral("а"), 1.0, QDate(2001, 1, 1), true, 1}});
-        QByteArray bytes = readAll(path("PlatPor.DB"));
+        QByteArray bytes = bytesOf(path("PlatPor.DB"));
         if (offset < 0)
             bytes.truncate(value);
         else
