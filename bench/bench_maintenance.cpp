@@ -12,6 +12,7 @@
 //    PlatPor.DB read through pxlib, beside the same bare inserts.
 // Arguments: the size of the data folder in MB (default 1024), the number of orders
 // (default 100 000).
+#include "BareSqlite.h"
 #include "Timing.h"
 #include "db/Database.h"
 #include "maintenance/DataFolder.h"
@@ -30,14 +31,11 @@
 
 namespace {
 
+using bench::exec;
 using bench::median;
 
 double seconds(const QElapsedTimer &t) {
     return double(t.nsecsElapsed()) / 1e9;
-}
-
-void exec(const char *sql) {
-    sqlite3_exec(db::Database::handle(), sql, nullptr, nullptr, nullptr);
 }
 
 // Orders with remarks of 1900 characters, two to a page, until the file has about

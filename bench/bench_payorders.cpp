@@ -41,26 +41,22 @@
 
 namespace {
 
+using bench::exec;
 using bench::median;
 using bench::ms;
-
-void exec(sqlite3 *h, const char *sql) {
-    sqlite3_exec(h, sql, nullptr, nullptr, nullptr);
-}
 
 // One own organisation (key 1) with its account, one partner (key 2) with its account,
 // and `orders` orders of the organisation in 2024 to that partner.
 void fill(int orders) {
-    sqlite3 *h = db::Database::handle();
-    exec(h, "BEGIN");
-    exec(h, "update Config set Period = 'Год'");
-    exec(h, "insert into Klient (Klient_id, Name, FullName, Inn, FlSvoy) values "
-            "(1, 'Вереск', 'ООО \"Вереск\"', '7701234567', 'T'), "
-            "(2, 'Альфа', 'АО \"Альфа\"', '7709876543', 'F')");
-    exec(h, "insert into Bank (Klient_id, NameBank, Schet, KorSchet, Bik) values "
-            "(1, 'ПАО Сбербанк г.Москва', '40702810400000012345', '30101810400000000225', '044525225'), "
-            "(2, 'АО Альфа-Банк г.Москва', '40702810900000054321', '30101810200000000593', '044525593')");
-    exec(h, "COMMIT");
+    exec("BEGIN");
+    exec("update Config set Period = 'Год'");
+    exec("insert into Klient (Klient_id, Name, FullName, Inn, FlSvoy) values "
+         "(1, 'Вереск', 'ООО \"Вереск\"', '7701234567', 'T'), "
+         "(2, 'Альфа', 'АО \"Альфа\"', '7709876543', 'F')");
+    exec("insert into Bank (Klient_id, NameBank, Schet, KorSchet, Bik) values "
+         "(1, 'ПАО Сбербанк г.Москва', '40702810400000012345', '30101810400000000225', '044525225'), "
+         "(2, 'АО Альфа-Банк г.Москва', '40702810900000054321', '30101810200000000593', '044525593')");
+    exec("COMMIT");
     bench::FillPaymentOrders(orders, 2024);
 }
 
@@ -96,7 +92,7 @@ double bareSave(int n) {
     QElapsedTimer t;
     t.start();
     sqlite3 *h = db::Database::handle();
-    exec(h, "BEGIN IMMEDIATE");
+    exec("BEGIN IMMEDIATE");
     sqlite3_stmt *st = nullptr;
     sqlite3_prepare_v2(h, "select Klient_id from Klient where Inn = '7709876543'", -1, &st, nullptr);
     sqlite3_step(st);
@@ -118,7 +114,7 @@ double bareSave(int n) {
     sqlite3_bind_double(st, 1, 9000000 + n);
     sqlite3_step(st);
     sqlite3_finalize(st);
-    exec(h, "COMMIT");
+    exec("COMMIT");
     return ms(t);
 }
 
