@@ -377,26 +377,23 @@ void TKartDog::SpeedButton1Click() {
     BitBtn1->setEnabled(true);
 }
 
-void TKartDog::SpeedButton2Click() {
-    const double partner = dog("Klient_id")->AsFloat();
-    if (partner == 0) return;
-    SlBankP->KlientId = partner;
+void TKartDog::pickAccount(const char *ownerField, const char *bankField, TWrapEdit *box) {
+    const double owner = dog(ownerField)->AsFloat();
+    if (owner == 0) return;
+    SlBankP->KlientId = owner;
     ShowModal(SlBankP);
     if (!SlBankP->OkPressed) return;
     Dog->Edit();
-    dog("Bank_id")->SetAsFloat(SlBankP->RekvPolBank_id->AsFloat());
-    Edit1->setText(SlBankP->RekvPolNameBank->AsString());
+    dog(bankField)->SetAsFloat(SlBankP->RekvPolBank_id->AsFloat());
+    box->setText(SlBankP->RekvPolNameBank->AsString());
+}
+
+void TKartDog::SpeedButton2Click() {
+    pickAccount("Klient_id", "Bank_id", Edit1);
 }
 
 void TKartDog::SpeedButton5Click() {
-    const double own = dog("Organ_id")->AsFloat();
-    if (own == 0) return;
-    SlBankP->KlientId = own;
-    ShowModal(SlBankP);
-    if (!SlBankP->OkPressed) return;
-    Dog->Edit();
-    dog("BankOrg_id")->SetAsFloat(SlBankP->RekvPolBank_id->AsFloat());
-    Edit2->setText(SlBankP->RekvPolNameBank->AsString());
+    pickAccount("Organ_id", "BankOrg_id", Edit2);
 }
 
 void TKartDog::SpeedButton3Click() {

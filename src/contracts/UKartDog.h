@@ -96,6 +96,9 @@ class TKartDog : public TForm {
     void openKli(double klientId);
     QString bankValue(const char *field) const;
     QString kliValue(const char *field) const;
+    // An account of the organisation in `ownerField` chosen from its banks into
+    // `bankField`, its bank's name shown in `box`; nothing without that organisation.
+    void pickAccount(const char *ownerField, const char *bankField, TWrapEdit *box);
     void requeryPaymentOrders();
     void requeryDocuments();
     void discard();
