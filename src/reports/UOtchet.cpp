@@ -209,19 +209,25 @@ TOtchet::TOtchet(QWidget *parent)
     Kredit->OnFilterRecord = [](TDataSet *ds) { return reports::Kopecks(ds->Fields(1)->AsFloat()) > 0; };
     Kredit->Filtered = true;
 
-    for (TQuery **q : {&Oplata, &Rasx}) {
-        *q = reports::NewQuery(this, q == &Oplata ? "Oplata" : "Rasx", q == &Oplata ? OplataSQL : RasxSQL);
-        (*q)->AddField(QStringLiteral("Name"), TFieldType::ftString, 150);
-        (*q)->AddField(QStringLiteral("Summa"), TFieldType::ftFloat);
-    }
+    const auto byBuyer = [this](const char *name, const QStringList &sql) {
+        TQuery *q = reports::NewQuery(this, name, sql);
+        q->AddField(QStringLiteral("Name"), TFieldType::ftString, 150);
+        q->AddField(QStringLiteral("Summa"), TFieldType::ftFloat);
+        return q;
+    };
+    Oplata = byBuyer("Oplata", OplataSQL);
+    Rasx = byBuyer("Rasx", RasxSQL);
     Assort = reports::NewQuery(this, "Assort", AssortSQL);
     Assort->AddField(QStringLiteral("NameTov"), TFieldType::ftString, 100);
-    for (TQuery **q : {&ObKre, &ObDeb}) {
-        *q = reports::NewQuery(this, q == &ObKre ? "ObKre" : "ObDeb", MovementSQL);
-        (*q)->AddField(QStringLiteral("NameTov"), TFieldType::ftString, 100);
-        (*q)->AddField(QStringLiteral("KolVo"), TFieldType::ftFloat);
-        (*q)->AddField(QStringLiteral("Summa"), TFieldType::ftFloat);
-    }
+    const auto movement = [this](const char *name) {
+        TQuery *q = reports::NewQuery(this, name, MovementSQL);
+        q->AddField(QStringLiteral("NameTov"), TFieldType::ftString, 100);
+        q->AddField(QStringLiteral("KolVo"), TFieldType::ftFloat);
+        q->AddField(QStringLiteral("Summa"), TFieldType::ftFloat);
+        return q;
+    };
+    ObKre = movement("ObKre");
+    ObDeb = movement("ObDeb");
 
     OtchS = new TTable(this, QStringLiteral("OtchSald.db"));
     OtchS->setObjectName(QStringLiteral("OtchS"));
