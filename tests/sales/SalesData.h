@@ -9,6 +9,8 @@
 #include "sales/USchFak.h"
 #include "sales/USpRasx.h"
 
+#include <QtTest>
+
 namespace salesdata {
 
 using namespace paydata;
@@ -61,6 +63,21 @@ class SalesApp : public App {
     }
     SalesApp() : SalesApp([] {}) {}
 };
+
+// The editor opened in the register of `item` on a new document (F6) or on its first
+// one (F4); left by Cancel when `steps` leave it open.
+template <class Steps> void edit(const char *item, Qt::Key key, Steps steps) {
+    UiScript::OnShow<TSpRasx>([=](TSpRasx *f) {
+        UiScript::OnShow<TSchFak>([=](TSchFak *e) {
+            steps(e);
+            if (e->isVisible()) e->BitBtn2Click();
+        });
+        f->SpRasx->First();
+        QTest::keyClick(f->DBGrid1, key);
+        f->SpeedButton7Click();
+    });
+    LogoAppForm->MenuItem(QString::fromLatin1(item))->trigger();
+}
 
 // Writes a cell of a grid as the user's typing does (the cell editor's commit).
 inline bool typeCell(TDBGrid *grid, int row, const char *field, const QString &text) {

@@ -50,21 +50,6 @@ Ids fill() {
     return ids;
 }
 
-// The editor opened in the register of `item` on a new document (F6) or on its first
-// one (F4); left by Cancel when `steps` leave it open.
-template <class Steps> void edit(const char *item, Qt::Key key, Steps steps) {
-    UiScript::OnShow<TSpRasx>([=](TSpRasx *f) {
-        UiScript::OnShow<TSchFak>([=](TSchFak *e) {
-            steps(e);
-            if (e->isVisible()) e->BitBtn2Click();
-        });
-        f->SpRasx->First();
-        QTest::keyClick(f->DBGrid1, key);
-        f->SpeedButton7Click();
-    });
-    LogoAppForm->MenuItem(QString::fromLatin1(item))->trigger();
-}
-
 TField *field(const char *name) {
     return SpRasx->SpRasx->FieldByName(QString::fromLatin1(name));
 }

@@ -133,16 +133,7 @@ class Printer {
 
 // The editor on the register's first invoice; `steps` run in it, then Cancel.
 template <class Steps> void edit(Steps steps) {
-    UiScript::OnShow<TSpRasx>([=](TSpRasx *f) {
-        UiScript::OnShow<TSchFak>([=](TSchFak *e) {
-            steps(e);
-            if (e->isVisible()) e->BitBtn2Click();
-        });
-        f->SpRasx->First();
-        QTest::keyClick(f->DBGrid1, Qt::Key_F4);
-        f->SpeedButton7Click();
-    });
-    LogoAppForm->MenuItem(QStringLiteral("N30"))->trigger();
+    salesdata::edit("N30", Qt::Key_F4, steps);
 }
 
 // The laid-out text of a page that starts with `start`, or empty.
