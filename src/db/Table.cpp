@@ -101,10 +101,14 @@ TFieldType TTable::fieldType(const QString &field) const {
     return TFieldType::ftUnknown;
 }
 
+QString TTable::orderedColumn(const QString &field) const {
+    return db::IsTextType(fieldType(field)) ? quote(field) + QStringLiteral(" COLLATE RU") : quote(field);
+}
+
 QString TTable::orderClause() const {
     QStringList terms;
     for (const QString &f : IndexFields())
-        terms << (db::IsTextType(fieldType(f)) ? quote(f) + QStringLiteral(" COLLATE RU") : quote(f));
+        terms << orderedColumn(f);
     terms << QStringLiteral("rowid");
     return QStringLiteral(" ORDER BY ") + terms.join(QStringLiteral(", "));
 }
@@ -112,16 +116,13 @@ QString TTable::orderClause() const {
 QString TTable::whereClause(QVariantList &binds) const {
     QStringList where;
     const QStringList fields = IndexFields();
-    auto column = [&](const QString &f) {
-        return db::IsTextType(fieldType(f)) ? quote(f) + QStringLiteral(" COLLATE RU") : quote(f);
-    };
     if (m_rangeActive) {
         for (int i = 0; i < m_rangeStart.size() && i < fields.size(); ++i) {
-            where << column(fields[i]) + QStringLiteral(" >= ?");
+            where << orderedColumn(fields[i]) + QStringLiteral(" >= ?");
             binds << db::ToStorage(fieldType(fields[i]), 0, m_rangeStart[i]);
         }
         for (int i = 0; i < m_rangeEnd.size() && i < fields.size(); ++i) {
-            where << column(fields[i]) + QStringLiteral(" <= ?");
+            where << orderedColumn(fields[i]) + QStringLiteral(" <= ?");
             binds << db::ToStorage(fieldType(fields[i]), 0, m_rangeEnd[i]);
         }
     }
@@ -187,9 +188,7 @@ QString TTable::keyCondition(const QVariantList &values, bool equal, QVariantLis
     const int count = int(std::min<qsizetype>(values.size(), fields.size()));
     QStringList alternatives, same;
     for (int i = 0; i < count; ++i) {
-        const QString column = db::IsTextType(fieldType(fields[i]))
-                                   ? quote(fields[i]) + QStringLiteral(" COLLATE RU")
-                                   : quote(fields[i]);
+        const QString column = orderedColumn(fields[i]);
         const QVariant value = db::ToStorage(fieldType(fields[i]), 0, values[i]);
         const QString mark = QStringLiteral(":orbek_x%1").arg(binds.size());
         if (!value.isNull()) binds << value;
@@ -264,7 +263,7 @@ std::vector<TDataSet::ColumnInfo> TTable::openCursor() {
     src.where = whereClause(binds = {});
     for (const QString &f : IndexFields()) {
         db::OrderTerm term;
-        term.expr = db::IsTextType(fieldType(f)) ? quote(f) + QStringLiteral(" COLLATE RU") : quote(f);
+        term.expr = orderedColumn(f);
         term.column = f;
         src.order.push_back(term);
     }

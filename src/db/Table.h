@@ -68,6 +68,8 @@ private:
     // SQL for the rows whose first index fields are not below (equal: equal to) values.
     QString keyCondition(const QVariantList &values, bool equal, QVariantList &binds) const;
     TFieldType fieldType(const QString &field) const;
+    // The field as the index orders it: quoted, text by the Russian collation.
+    QString orderedColumn(const QString &field) const;
     void rereadKeepingRow();
     void noteWrite();
 
