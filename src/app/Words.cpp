@@ -94,20 +94,23 @@ QString SumToWords(Currency amount) {
     return s;
 }
 
-QString SumToRubKop(Currency amount) {
-    // The sign is written once in front, so -0.50 does not print as "0 руб. 50 коп.".
+namespace {
+
+// The roubles, `between`, then the kopecks in two digits (cut, not rounded). The sign is
+// written once in front, so -0.50 does not print as "0 руб. 50 коп.".
+QString roublesAndKopecks(Currency amount, const QString &between) {
     const Currency value = amount.abs();
     return (amount.isNegative() ? QStringLiteral("-") : QString()) + QString::number(value.units()) +
-           QStringLiteral(" руб. ") +
-           PadLeftWith(QLatin1Char('0'), QString::number(value.fraction() / 100), 2) +
-           QStringLiteral(" коп. ");
+           between + PadLeftWith(QLatin1Char('0'), QString::number(value.fraction() / 100), 2);
+}
+
+} // namespace
+
+QString SumToRubKop(Currency amount) {
+    return roublesAndKopecks(amount, QStringLiteral(" руб. ")) + QStringLiteral(" коп. ");
 }
 
 PrintedAmount AmountForPrint(double stored) {
     const Currency value = Currency::fromDoubleKopecks(stored);
-    const Currency whole = value.abs();
-    QString figure = QString::number(whole.units()) + fmt::DecimalSeparator() +
-                     PadLeftWith(QLatin1Char('0'), QString::number(whole.fraction() / 100), 2);
-    if (value.isNegative()) figure.prepend(QLatin1Char('-'));
-    return {figure, SumToWords(value)};
+    return {roublesAndKopecks(value, QString(fmt::DecimalSeparator())), SumToWords(value)};
 }
