@@ -275,9 +275,8 @@ void TBalBuh::openLayout() {
 
 void TBalBuh::FormShow() {
     DatV->SetDate(Clock::today());
-    for (TDataSet *ds :
-         {static_cast<TDataSet *>(Bal), static_cast<TDataSet *>(Group), static_cast<TDataSet *>(ConfB)})
-        ds->Close();
+    for (TQuery *q : {Bal, Group, ConfB})
+        q->Close();
     openLayout();
 }
 
