@@ -18,6 +18,11 @@ namespace {
 
 constexpr double Epsilon = 0.001; // mm; below any visible difference
 
+// The padding a text keeps on each side of its box: none in a box too narrow for it.
+double sidePadding(const TRepText *e, double boxWidth) {
+    return e->Padding > 0 && boxWidth > 2 * e->Padding ? e->Padding : 0;
+}
+
 // A field of a row source, resolved once per pass.
 struct FieldRef {
     TRowSource *source = nullptr;
@@ -375,8 +380,7 @@ double TReportLayout::stretch(CompiledBand &band) {
         QString text = elementText(element);
         if (element.onPrint) element.onPrint(e, text);
         if (e->WordWrap && !e->AutoSize && !text.isEmpty()) {
-            const double width =
-                e->Padding > 0 && e->Width > 2 * e->Padding ? e->Width - 2 * e->Padding : e->Width;
+            const double width = e->Width - 2 * sidePadding(e, e->Width);
             const rep::FontMetrics &metrics = *element.metrics;
             const qsizetype lines = metrics.WrapLines(text, width).size();
             const double needed =
@@ -496,8 +500,8 @@ void TReportLayout::placeText(CompiledElement &element, QRectF box, double limit
     }
     if (text.isEmpty()) return;
     // The text's own area: inside the padding, the full height of the box.
-    const QRectF area =
-        e->Padding > 0 && box.width() > 2 * e->Padding ? box.adjusted(e->Padding, 0, -e->Padding, 0) : box;
+    const double padding = sidePadding(e, box.width());
+    const QRectF area = box.adjusted(padding, 0, -padding, 0);
 
     const double spacing = metrics.LineSpacing();
     // Where the first of `count` lines stands.
