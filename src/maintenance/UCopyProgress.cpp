@@ -51,10 +51,18 @@ void TCopyProgress::done(int modalResult) {
     TForm::done(modalResult);
 }
 
-void TCopyProgress::Run(const QString &caption, const std::function<void()> &work) {
+// Shows the window over the program, the animation playing, the gauge at its start.
+void TCopyProgress::start(const QString &caption, const QString &label) {
     SetCaption(caption);
-    Label1->setText(QStringLiteral("Копирование файлов"));
+    Label1->setText(label);
     Gauge1->setValue(0);
+    setWindowModality(Qt::ApplicationModal);
+    m_running = true;
+    show();
+    Anim->Play();
+}
+
+void TCopyProgress::Run(const QString &caption, const std::function<void()> &work) {
     std::exception_ptr error;
     QEventLoop loop;
     QThread *worker = QThread::create([&work, &error] {
@@ -65,10 +73,7 @@ void TCopyProgress::Run(const QString &caption, const std::function<void()> &wor
         }
     });
     connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
-    setWindowModality(Qt::ApplicationModal);
-    m_running = true;
-    show();
-    Anim->Play();
+    start(caption, QStringLiteral("Копирование файлов"));
     worker->start();
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     worker->wait();
@@ -77,20 +82,12 @@ void TCopyProgress::Run(const QString &caption, const std::function<void()> &wor
     QCoreApplication::sendPostedEvents(Label1);
     QCoreApplication::sendPostedEvents(Gauge1);
     QCoreApplication::sendPostedEvents(this);
-    m_running = false;
-    Anim->Stop();
-    hide();
+    End();
     if (error) std::rethrow_exception(error);
 }
 
 void TCopyProgress::Begin(const QString &caption) {
-    SetCaption(caption);
-    Label1->clear();
-    Gauge1->setValue(0);
-    setWindowModality(Qt::ApplicationModal);
-    m_running = true;
-    show();
-    Anim->Play();
+    start(caption, QString());
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 

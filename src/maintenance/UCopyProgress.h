@@ -38,6 +38,7 @@ class TCopyProgress : public TForm {
     void fileNameShown(const QString &name);
 
   private:
+    void start(const QString &caption, const QString &label);
     bool m_running = false;
 };
 
