@@ -1,17 +1,11 @@
 #include "maintenance/DbfReader.h"
 
 #include <QDate>
+#include <QtEndian>
 
 #include <cstring>
 
 namespace {
-
-quint32 le32(const uchar *p) {
-    return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
-}
-quint16 le16(const uchar *p) {
-    return quint16(p[0] | p[1] << 8);
-}
 
 // The first byte of the header: the dBase and FoxPro table versions.
 bool knownVersion(uchar v) {
@@ -91,9 +85,9 @@ TDbfTable::TDbfTable(const QString &path) : TLegacyTable(path), m_file(path) {
     }
     if (m_size < 32) Fail(QStringLiteral("файл обрезан или не является таблицей dBase"));
     if (!knownVersion(m_data[0])) Fail(QStringLiteral("не является таблицей dBase"));
-    m_recordCount = le32(m_data + 4);
-    m_headerLength = le16(m_data + 8);
-    m_recordLength = le16(m_data + 10);
+    m_recordCount = qFromLittleEndian<quint32>(m_data + 4);
+    m_headerLength = qFromLittleEndian<quint16>(m_data + 8);
+    m_recordLength = qFromLittleEndian<quint16>(m_data + 10);
     if (m_headerLength < 33 || m_headerLength > m_size || m_recordLength < 2)
         Fail(QStringLiteral("заголовок таблицы поврежден"));
 

@@ -5,21 +5,12 @@
 #include <QDate>
 #include <QFile>
 #include <QSet>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cstring>
 
 namespace {
-
-quint16 le16(const uchar *p) {
-    return quint16(p[0] | p[1] << 8);
-}
-qint16 le16s(const uchar *p) {
-    return qint16(le16(p));
-}
-quint32 le32(const uchar *p) {
-    return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
-}
 
 // The header of a table file, at the offsets its format fixes.
 constexpr int RecordSizeAt = 0x00, HeaderSizeAt = 0x02, FileTypeAt = 0x04, MaxTableSizeAt = 0x05,
@@ -112,7 +103,7 @@ TParadoxTable::TParadoxTable(const QString &path) : TLegacyTable(path) {
     const qint64 size = file.size();
     const QByteArray start = file.read(0x78);
     if (start.size() < 0x58) Fail(QStringLiteral("файл обрезан или не является таблицей Paradox"));
-    const int headerSize = le16(reinterpret_cast<const uchar *>(start.constData()) + HeaderSizeAt);
+    const int headerSize = qFromLittleEndian<quint16>(start.constData() + HeaderSizeAt);
     if (headerSize < 0x58 || headerSize > size) Fail(QStringLiteral("заголовок таблицы поврежден"));
     file.seek(0);
     const QByteArray header = file.read(headerSize);
@@ -149,14 +140,15 @@ void TParadoxTable::CheckStructure(const QByteArray &bytes, qint64 fileSize) {
     if (h[FileTypeAt] != pxfFileTypIndexDB && h[FileTypeAt] != pxfFileTypNonIndexDB)
         Fail(QStringLiteral("не является таблицей Paradox"));
     // The library decrypts a table with a password without end on a damaged word.
-    const quint32 encryption = le32(h + EncryptionAt);
-    if ((encryption != 0 && encryption != NotEncrypted) || (version >= 5 && le32(h + Encryption2At) != 0))
+    const quint32 encryption = qFromLittleEndian<quint32>(h + EncryptionAt);
+    if ((encryption != 0 && encryption != NotEncrypted) ||
+        (version >= 5 && qFromLittleEndian<quint32>(h + Encryption2At) != 0))
         Fail(QStringLiteral("таблица защищена паролем или ее заголовок поврежден"));
     const int maxTableSize = h[MaxTableSizeAt];
     if (maxTableSize < 1 || maxTableSize > 32 || (maxTableSize > 4 && maxTableSize % 8 != 0))
         Fail(QStringLiteral("заголовок таблицы поврежден"));
     const int blockSize = maxTableSize * 0x400;
-    const int fieldCount = le16(h + NumFieldsAt);
+    const int fieldCount = qFromLittleEndian<quint16>(h + NumFieldsAt);
     // Versions from 4.0 on carry an extended header before the field list.
     const int fieldInfoAt = version >= 5 ? 0x78 : 0x58;
     if (fieldCount < 1 || fieldCount > 255 || fieldInfoAt + fieldCount * 6 + 4 > headerSize)
@@ -171,7 +163,8 @@ void TParadoxTable::CheckStructure(const QByteArray &bytes, qint64 fileSize) {
         m_fields.push_back({type, recordSize, length});
         recordSize += length;
     }
-    if (recordSize != le16(h + RecordSizeAt) || recordSize > blockSize - BlockHeaderSize)
+    if (recordSize != qFromLittleEndian<quint16>(h + RecordSizeAt) ||
+        recordSize > blockSize - BlockHeaderSize)
         Fail(QStringLiteral("длина записи не сходится с полями"));
     // The table name and every field name end within the header.
     const int namesAt = fieldInfoAt + fieldCount * 6 + 4;
@@ -182,15 +175,15 @@ void TParadoxTable::CheckStructure(const QByteArray &bytes, qint64 fileSize) {
 
     // The chain of data blocks: inside the file, without loops, holding the records
     // the header counts.
-    const int fileBlocks = le16(h + FileBlocksAt);
+    const int fileBlocks = qFromLittleEndian<quint16>(h + FileBlocksAt);
     const qint64 blocksInFile = (fileSize - headerSize) / blockSize;
     if (fileBlocks > blocksInFile) Fail(QStringLiteral("файл обрезан"));
-    const qint64 records = le32(h + NumRecordsAt);
+    const qint64 records = qFromLittleEndian<quint32>(h + NumRecordsAt);
     QFile file(Path());
     file.open(QIODevice::ReadOnly);
     qint64 counted = 0;
     QSet<int> seen;
-    for (int block = le16(h + FirstBlockAt); block != 0;) {
+    for (int block = qFromLittleEndian<quint16>(h + FirstBlockAt); block != 0;) {
         if (block > fileBlocks || seen.contains(block))
             Fail(QStringLiteral("цепочка блоков данных повреждена"));
         seen.insert(block);
@@ -198,18 +191,18 @@ void TParadoxTable::CheckStructure(const QByteArray &bytes, qint64 fileSize) {
         file.seek(headerSize + qint64(block - 1) * blockSize);
         if (file.read(reinterpret_cast<char *>(blockHeader), BlockHeaderSize) != BlockHeaderSize)
             Fail(QStringLiteral("файл обрезан"));
-        const int lastRecordAt = le16s(blockHeader + 4);
+        const int lastRecordAt = qFromLittleEndian<qint16>(blockHeader + 4);
         if (lastRecordAt < -recordSize || lastRecordAt > blockSize - BlockHeaderSize - recordSize ||
             (lastRecordAt + recordSize) % recordSize != 0)
             Fail(QStringLiteral("блок данных %1 поврежден").arg(block));
         counted += (lastRecordAt + recordSize) / recordSize;
-        block = le16(blockHeader);
+        block = qFromLittleEndian<quint16>(blockHeader);
     }
     if (counted != records) Fail(QStringLiteral("число записей не сходится с блоками данных"));
     m_recordCount = int(records);
     m_record.resize(size_t(recordSize));
 
-    const int codePage = version >= 5 ? le16(h + CodePageAt) : 0;
+    const int codePage = version >= 5 ? qFromLittleEndian<quint16>(h + CodePageAt) : 0;
     m_codePage = db::TCodePage::Find(codePage > 0 ? codePage : 1251);
     if (!m_codePage) m_codePage = db::TCodePage::Find(1251);
     if (!m_codePage) Fail(QStringLiteral("кодовая страница не поддерживается системой"));
