@@ -2,6 +2,7 @@
 
 #include "contracts/ContractFiles.h"
 #include "controls/DBGrid.h"
+#include "controls/TableUtils.h"
 #include "refbooks/PickerLayout.h"
 
 TTypDog *TypDog = nullptr;
@@ -13,9 +14,8 @@ TTypDog::TTypDog(QWidget *parent) : TForm(parent) {
 
     TDog = new TTable(this, QStringLiteral("TypeDog.db"));
     TDog->setObjectName(QStringLiteral("TDog"));
-    TDog->AddField(QStringLiteral("TypeDog_id"), TFieldType::ftAutoInc)->ReadOnly = true;
-    TDog->AddField(QStringLiteral("TypeDog"), TFieldType::ftString, 50);
-    TDog->AddField(QStringLiteral("NameFile"), TFieldType::ftString, 150);
+    AddTableFields(TDog, QStringLiteral("TypeDog"));
+    TDog->FieldByName(QStringLiteral("TypeDog_id"))->ReadOnly = true;
     DSTDog = new TDataSource(this, TDog);
 
     DBGrid1 = new TDBGrid(this, DSTDog);
