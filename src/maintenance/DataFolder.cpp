@@ -34,6 +34,29 @@ QString native(const QString &path) {
     return QDir::toNativeSeparators(path);
 }
 
+// The shared datasets that exist, in the order they are reopened: bank directory, chart
+// of accounts, partners, settings.
+QList<TDataSet *> sharedInReopenOrder() {
+    const QList<TDataSet *> shared = SharedDataSets();
+    QList<TDataSet *> order;
+    for (int i : {0, 3, 2, 1})
+        if (i < shared.size() && shared[i]) order << shared[i];
+    return order;
+}
+
+// Opens each dataset in turn: every one is tried, the first error is thrown afterwards.
+void openEach(const QList<TDataSet *> &dataSets) {
+    std::exception_ptr first;
+    for (TDataSet *ds : dataSets) {
+        try {
+            ds->Open();
+        } catch (...) {
+            if (!first) first = std::current_exception();
+        }
+    }
+    if (first) std::rethrow_exception(first);
+}
+
 // The database closed for copying: every dataset that was open is reopened with it,
 // the shared ones first, in their order, and masters before their details.
 class ClosedDatabase {
@@ -56,10 +79,7 @@ class ClosedDatabase {
     void Reopen() {
         m_reopened = true;
         db::Database::Resume(m_check);
-        QList<TDataSet *> order;
-        const QList<TDataSet *> shared = SharedDataSets();
-        for (int i : {0, 3, 2, 1})
-            if (i < shared.size() && shared[i]) order << shared[i];
+        QList<TDataSet *> order = sharedInReopenOrder();
         QList<TDataSet *> rest;
         for (const QPointer<TDataSet> &ds : std::as_const(m_open))
             if (ds && !order.contains(ds.data())) rest << ds.data();
@@ -76,19 +96,14 @@ class ClosedDatabase {
             }
             if (!moved) order << rest.takeFirst();
         }
-        std::exception_ptr first;
+        QList<TDataSet *> closed;
         for (TDataSet *ds : order) {
             bool wasOpen = false;
             for (const QPointer<TDataSet> &open : std::as_const(m_open))
                 wasOpen |= open.data() == ds;
-            if (!wasOpen || ds->Active()) continue;
-            try {
-                ds->Open();
-            } catch (...) {
-                if (!first) first = std::current_exception();
-            }
+            if (wasOpen && !ds->Active()) closed << ds;
         }
-        if (first) std::rethrow_exception(first);
+        openEach(closed);
     }
 
   private:
@@ -159,17 +174,7 @@ void CloseSharedDataSets() {
 }
 
 void ReopenSharedDataSets() {
-    const QList<TDataSet *> shared = SharedDataSets();
-    std::exception_ptr first;
-    for (int i : {0, 3, 2, 1}) {
-        if (!shared[i]) continue;
-        try {
-            shared[i]->Open();
-        } catch (...) {
-            if (!first) first = std::current_exception();
-        }
-    }
-    if (first) std::rethrow_exception(first);
+    openEach(sharedInReopenOrder());
 }
 
 // ---- Files ---------------------------------------------------------------------------------
