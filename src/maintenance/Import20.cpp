@@ -147,8 +147,7 @@ TImport20Counts ImportVersion20(const QString &folder, const std::function<void(
     const auto say = [&step](const QString &what) {
         if (step) step(what);
     };
-    if (!QFileInfo(folder).isDir())
-        throw EOrbekError(QStringLiteral("Папка «%1» не найдена").arg(QDir::toNativeSeparators(folder)));
+    CheckFolderExists(folder);
     QString missionPath = FindFileNoCase(folder, QStringLiteral("MISSION.DBF"));
     QString partnersPath = FindFileNoCase(folder, QStringLiteral("PARTNERS.DBF"));
     for (const auto &[path, name] :

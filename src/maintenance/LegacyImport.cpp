@@ -5,6 +5,9 @@
 #include "db/Formats.h"
 #include "maintenance/LegacyFiles.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 TTableWriter::TTableWriter(const char *table, const QStringList &fields)
     : m_insert(QStringLiteral("INSERT INTO \"%1\" (\"%2\") VALUES (%3)")
                    .arg(QLatin1String(table), fields.join(QStringLiteral("\", \"")),
@@ -25,6 +28,11 @@ void TTableWriter::Set(int field, const QVariant &value) {
 qint64 TTableWriter::Insert() {
     m_insert.Run();
     return db::Database::LastInsertRowId();
+}
+
+void CheckFolderExists(const QString &folder) {
+    if (!QFileInfo(folder).isDir())
+        throw EOrbekError(QStringLiteral("Папка «%1» не найдена").arg(QDir::toNativeSeparators(folder)));
 }
 
 const db::FieldDef &SchemaField(const char *table, const QString &field) {

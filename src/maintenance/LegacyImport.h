@@ -30,6 +30,9 @@ class TTableWriter {
     db::PreparedStatement m_insert;
 };
 
+// Throws EOrbekError "Папка «...» не найдена" when `folder` is not a folder.
+void CheckFolderExists(const QString &folder);
+
 // The field definition of a table of the program; throws when there is none.
 const db::FieldDef &SchemaField(const char *table, const QString &field);
 

@@ -130,8 +130,7 @@ qint64 key(const QVariant &v) {
 } // namespace
 
 void CheckEarlierTables(const QString &folder) {
-    if (!QFileInfo(folder).isDir())
-        throw EOrbekError(QStringLiteral("Папка «%1» не найдена").arg(native(folder)));
+    CheckFolderExists(folder);
     for (const Pass &pass : Passes)
         openChecked(folder, pass);
 }
@@ -153,8 +152,7 @@ QString ReplaceQuestion(const QString &folder) {
 
 TExpOldCounts ReplaceFromEarlierVersion(const QString &folder,
                                         const std::function<void(const QString &)> &step) {
-    if (!QFileInfo(folder).isDir())
-        throw EOrbekError(QStringLiteral("Папка «%1» не найдена").arg(native(folder)));
+    CheckFolderExists(folder);
     auto banks = openChecked(folder, Passes[0]);
     auto partners = openChecked(folder, Passes[1]);
     auto orders = openChecked(folder, Passes[2]);
