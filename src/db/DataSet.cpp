@@ -1337,16 +1337,7 @@ void TDataSet::anchor() {
 
 void TDataSet::renumber(int by) {
     if (by == 0) return;
-    db::RowStore &s = *m_store;
-    s.begin += by;
-    s.first += by;
-    s.end += by;
-    s.spanBegin += by;
-    s.spanEnd += by;
-    std::map<int, QByteArray> moved;
-    for (auto &[at, key] : s.checkpoints)
-        moved.emplace(at + by, std::move(key));
-    s.checkpoints = std::move(moved);
+    m_store->renumber(by);
     if (m_cur >= 0) m_cur += by;
     if (m_insertedAt >= 0) m_insertedAt += by;
     if (m_activeRow >= 0) m_activeRow += by;

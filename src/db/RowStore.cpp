@@ -237,6 +237,18 @@ int RowStore::columnIndex(const QString &name) const {
     return -1;
 }
 
+void RowStore::renumber(int by) {
+    begin += by;
+    first += by;
+    end += by;
+    spanBegin += by;
+    spanEnd += by;
+    std::map<int, QByteArray> moved;
+    for (auto &[at, key] : checkpoints)
+        moved.emplace(at + by, std::move(key));
+    checkpoints = std::move(moved);
+}
+
 void RowStore::shiftFrom(int number, int by) {
     if (endKnown && end >= number) end += by;
     if (spanEnd >= number) spanEnd += by;

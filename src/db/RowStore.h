@@ -99,6 +99,8 @@ public:
     }
     // A row inserted at `number` or removed from it: the numbers after it move.
     void shiftFrom(int number, int by);
+    // Every number moves by `by`: the rows, the known start and end, the span, the checkpoints.
+    void renumber(int by);
 };
 
 } // namespace db
