@@ -1513,11 +1513,7 @@ bool TDataSet::CountRowsUpTo(int limit) {
         s.startKnown = true;
         return true;
     }
-    if (!s.startKnown) {
-        const Row &front = *s.rows.front();
-        s.first = s.begin - int(filtering() ? scanCount(front.rowid) : m_source->count(front.key));
-        s.startKnown = true;
-    }
+    anchor(); // not pinned, the first row held has its key: counted up to it
     s.end = s.first + int(rows) + inserting;
     s.endKnown = true;
     return true;
