@@ -1920,14 +1920,8 @@ bool TDataSet::moveToFirstWhere(const QString &condition, const QVariantList &bi
         }
     stmt.reset();
     if (!got) return false;
-    for (int number = s.begin; number < s.windowEnd(); ++number)
-        if (s.at(number)->rowid == found.rowid) {
-            moveTo(number);
-            m_bof = m_eof = false;
-            return true;
-        }
-    if (pinned()) {
-        loadAll();
+    // Onto the row when the window holds it.
+    auto standOnHeld = [&] {
         for (int number = s.begin; number < s.windowEnd(); ++number)
             if (s.at(number)->rowid == found.rowid) {
                 moveTo(number);
@@ -1935,6 +1929,11 @@ bool TDataSet::moveToFirstWhere(const QString &condition, const QVariantList &bi
                 return true;
             }
         return false;
+    };
+    if (standOnHeld()) return true;
+    if (pinned()) {
+        loadAll();
+        return standOnHeld();
     }
     if (BeforeScroll) BeforeScroll(this);
     loadAroundKey(found.key);
@@ -2138,18 +2137,17 @@ int TDataSet::findRow(const QString &fields, const QVariant &values, TLocateOpti
     };
     db::RowStore &s = *m_store;
     if (pinned() && !s.complete()) loadAll();
+    // The first matching row held in the window, handed back when asked for.
     auto inWindow = [&]() -> int {
         for (int number = s.begin; number < s.windowEnd(); ++number) {
             if (m_state == TDataSetState::dsInsert && number == m_insertedAt) continue;
-            if (matches(*s.at(number))) return number;
+            if (!matches(*s.at(number))) continue;
+            if (found) *found = s.at(number);
+            return number;
         }
         return -1;
     };
-    if (s.complete()) {
-        const int number = inWindow();
-        if (found && number >= 0) *found = s.at(number);
-        return number;
-    }
+    if (s.complete()) return inWindow();
     // Not every row is at hand: the source is searched from its first row. Plain equal
     // values of stored columns are left to SQLite; each row it offers is checked here.
     const db::RowSource &src = *m_source;
@@ -2203,9 +2201,7 @@ int TDataSet::findRow(const QString &fields, const QVariant &values, TLocateOpti
     if (!got) {
         // A row held here that the source does not list (one added outside the
         // query's conditions, kept on show after it was written) is still a row.
-        const int number = inWindow();
-        if (found && number >= 0) *found = s.at(number);
-        return number;
+        return inWindow();
     }
     if (found) {
         *found = hit;
@@ -2219,11 +2215,9 @@ int TDataSet::findRow(const QString &fields, const QVariant &values, TLocateOpti
         return s.holds(number) ? number : -1;
     }
     if (!src.keyed) return -1;
-    const int cur = m_cur;
+    // The numbering changed: the cursor is where the search put it until moved on.
     loadAroundKey(hit->key);
     const int number = m_cur;
-    // The numbering changed: the cursor is where the search put it until moved on.
-    (void)cur;
     if (!m_disableCount) emit dataChanged();
     return number;
 }
