@@ -2,6 +2,7 @@
 
 #include "CalcPanel.h"
 #include "Dialogs.h"
+#include "StdCtrls.h"
 #include "db/Currency.h"
 #include "db/Formats.h"
 
@@ -345,9 +346,7 @@ QSize TCustomNumEdit::sizeHint() const {
     if (m_core.maxMagnitude <= 0) return hint;
     NumEditCore widest = m_core;
     widest.value = -m_core.maxMagnitude;
-    const QFontMetrics fm = fontMetrics();
-    hint.setWidth(hint.width() - 17 * fm.horizontalAdvance(QLatin1Char('x')) +
-                  fm.horizontalAdvance(widest.DisplayText()) + fm.horizontalAdvance(QLatin1Char(' ')));
+    hint.setWidth(LineBoxMargins(this) + fontMetrics().horizontalAdvance(widest.DisplayText()));
     return hint;
 }
 

@@ -11,11 +11,15 @@
 #include <QToolBar>
 #include <QToolButton>
 
-int LineBoxWidth(const QLineEdit *box, int chars) {
+int LineBoxMargins(const QLineEdit *box) {
     const QFontMetrics fm = box->fontMetrics();
     // QLineEdit's own hint holds 17 "x"; the frame and margins around them stay.
     return box->QLineEdit::sizeHint().width() - 17 * fm.horizontalAdvance(QLatin1Char('x')) +
-           chars * fm.horizontalAdvance(QLatin1Char('0')) + fm.horizontalAdvance(QLatin1Char(' '));
+           fm.horizontalAdvance(QLatin1Char(' '));
+}
+
+int LineBoxWidth(const QLineEdit *box, int chars) {
+    return LineBoxMargins(box) + chars * box->fontMetrics().horizontalAdvance(QLatin1Char('0'));
 }
 
 QSize WrappedBoxSize(const QPlainTextEdit *box, int chars, int columns) {

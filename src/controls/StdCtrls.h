@@ -11,6 +11,8 @@
 // The width of a one-line box that shows `chars` characters beside its frame and
 // margins, in the box's font.
 int LineBoxWidth(const QLineEdit *box, int chars);
+// What a one-line box takes beside the text it shows: its frame and margins and a blank.
+int LineBoxMargins(const QLineEdit *box);
 // The size of a wrapped box that shows `chars` characters at up to `columns` a line,
 // with a line more for the words that wrap early.
 QSize WrappedBoxSize(const QPlainTextEdit *box, int chars, int columns = 50);
