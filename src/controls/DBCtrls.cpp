@@ -460,11 +460,7 @@ TDBMemo::TDBMemo(QWidget *parent, TDataSource *source, const QString &field)
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (m_loading) return;
         m_shownValid = false; // no longer the text loaded
-        if (!m_wantReturns && toPlainText().contains(QLatin1Char('\n'))) {
-            QTextCursor cursor = document()->find(QStringLiteral("\n"));
-            cursor.insertText(QStringLiteral(" ")); // changes the text again: that call goes on
-            return;
-        }
+        if (!m_wantReturns && BlankFirstLineBreak(this)) return;
         keepWithinField();
         if (DataLink->BeginEdit()) DataLink->SetModified();
     });

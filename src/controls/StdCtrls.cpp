@@ -63,6 +63,13 @@ bool KeepWithinLimit(QPlainTextEdit *box, int limit, int breakChars) {
     return true;
 }
 
+bool BlankFirstLineBreak(QPlainTextEdit *box) {
+    if (!box->toPlainText().contains(QLatin1Char('\n'))) return false;
+    QTextCursor cursor = box->document()->find(QStringLiteral("\n"));
+    cursor.insertText(QStringLiteral(" "));
+    return true;
+}
+
 // ---- TEdit --------------------------------------------------------------------------------------
 
 TEdit::TEdit(QWidget *parent, int maxLength) : QLineEdit(parent) {
@@ -101,12 +108,7 @@ void TWrapEdit::setText(const QString &text) {
 }
 
 void TWrapEdit::keepOneLine() {
-    if (toPlainText().contains(QLatin1Char('\n'))) {
-        QTextCursor cursor = document()->find(QStringLiteral("\n"));
-        cursor.insertText(QStringLiteral(" ")); // changes the text again: that call goes on
-        return;
-    }
-    KeepWithinLimit(this, m_maxLength);
+    if (!BlankFirstLineBreak(this)) KeepWithinLimit(this, m_maxLength);
 }
 
 QSize TWrapEdit::sizeHint() const {
