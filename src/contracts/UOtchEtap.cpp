@@ -25,7 +25,7 @@ const QStringList Query1SQL = {
     QStringLiteral("and coalesce(p.sosotet, 0)=0"),
 };
 
-const QString Money = QStringLiteral("### ### ##0.00");
+const QString &Money = fmt::MoneyMask;
 
 } // namespace
 

@@ -34,6 +34,8 @@ bool ApplySeparatorName(const QString &name);
 // "12-50", not "   12-50". Rounding is half away from zero on the value's 18
 // significant decimal digits.
 QString FormatFloat(const QString &mask, double value);
+// The mask of sums in lists and printed forms: grouped thousands, two decimals.
+inline const QString MoneyMask = QStringLiteral("### ### ##0.00");
 
 // Shortest decimal form with up to 15 significant digits: 15.0 -> "15", 12.5 -> "12-5".
 QString FloatToStr(double value);

@@ -5,7 +5,7 @@
 namespace {
 
 const QString Arial = QStringLiteral("Arial");
-const QString Money = QStringLiteral("### ### ##0.00");
+const QString &Money = fmt::MoneyMask;
 
 // Elements as the layouts list them: position and size in mm from the sheet's corner,
 // the drawn sides, the font size, bold or not, and the alignment.

@@ -1,13 +1,14 @@
 #pragma once
 // The cells of the bookkeeping reports' tables: a frame with its text kept a millimetre
 // off the lines, captions centred in their cell both ways, amounts right-aligned.
+#include "db/Formats.h"
 #include "print/Report.h"
 
 namespace cells {
 
 constexpr double Pad = 1;        // mm between a frame and its text
 constexpr double TextHeight = 5; // mm, one line of 10-point text
-inline const QString Money = QStringLiteral("### ### ##0.00");
+inline const QString &Money = fmt::MoneyMask;
 
 // A caption centred in a framed cell of any height.
 inline TRepLabel *Caption(TRepContainer *band, const QString &caption, double left, double top, double width,

@@ -5,6 +5,7 @@
 #include "controls/DBGrid.h"
 #include "controls/StdCtrls.h"
 #include "db/Clock.h"
+#include "db/Formats.h"
 #include "db/Database.h"
 #include "ledger/ReportCells.h"
 #include "ledger/Turnovers.h"
@@ -27,7 +28,7 @@ const QStringList BalSQL = {QStringLiteral("select * from ConfBal"), QStringLite
 const QString ConfBSQL = QStringLiteral("select * from ConfBal");
 const QStringList GroupSQL = {QStringLiteral("select * from ConfBal"), QStringLiteral("where StrokaId=0"),
                               QStringLiteral("and NameStr<>''")};
-const QString SheetMoney = QStringLiteral("### ### ##0.00;### ### ##0.00");
+const QString SheetMoney = fmt::MoneyMask + QLatin1Char(';') + fmt::MoneyMask;
 
 // A line of the sheet while its amounts are computed.
 struct Line {

@@ -7,6 +7,7 @@
 #include "controls/DBGrid.h"
 #include "controls/StdCtrls.h"
 #include "db/Clock.h"
+#include "db/Formats.h"
 #include "ledger/UKasOrd.h"
 #include "ledger/UOpKassa.h"
 #include "ledger/UProvodka.h"
@@ -190,7 +191,7 @@ TKassa::~TKassa() {
 // The operations in the grid, portrait A4, with the totals of both columns. The
 // title is the cash one in the bank view too.
 void TKassa::buildReport() {
-    const QString money = QStringLiteral("### ### ##0.00");
+    const QString &money = fmt::MoneyMask;
     Report1.DataSet = Prov;
     Report1.Options.PrintIfEmpty = false;
     Report1.Font = TRepFont{QStringLiteral("Arial"), 10};

@@ -6,6 +6,7 @@
 #include "controls/DBGrid.h"
 #include "controls/StdCtrls.h"
 #include "db/Clock.h"
+#include "db/Formats.h"
 #include "ledger/UPlan.h"
 
 #include <QGridLayout>
@@ -214,7 +215,7 @@ TProvodka::~TProvodka() {
 // The entries in the grid, portrait A4: the organisation above the title, the period
 // below it, one line per entry and the total of the amounts.
 void TProvodka::buildReport() {
-    const QString money = QStringLiteral("### ### ##0.00");
+    const QString &money = fmt::MoneyMask;
     Report1.DataSet = Prov;
     Report1.Options.PrintIfEmpty = false;
     Report1.Font = TRepFont{QStringLiteral("Arial"), 10};

@@ -243,7 +243,7 @@ TSpPlat::~TSpPlat() {
 
 // The list of the rows in the grid: A4 portrait, 10 mm margins, a frame round the page.
 void TSpPlat::buildReport() {
-    const QString money = QStringLiteral("### ### ##0.00");
+    const QString &money = fmt::MoneyMask;
     Report1.DataSet = Plat;
     Report1.Options.PrintIfEmpty = false;
     Report1.Font = TRepFont{QStringLiteral("Arial"), 10};

@@ -6,6 +6,7 @@
 #include "controls/StdCtrls.h"
 #include "controls/TableUtils.h"
 #include "db/Clock.h"
+#include "db/Formats.h"
 #include "db/Query.h"
 #include "print/Report.h"
 #include "refbooks/USlPoluch.h"
@@ -22,7 +23,7 @@
 
 namespace reports {
 
-const QString Money = QStringLiteral("### ### ##0.00");
+const QString &Money = fmt::MoneyMask;
 
 bool PickKlient(const QString &caption, const QString &group, TWrapEdit *box, double &id) {
     SlPoluch->SetCaption(caption);

@@ -86,6 +86,6 @@ inline QString WorkName(const QString &name) {
 // for every further title; returns the labels top to bottom.
 std::vector<TRepLabel *> AddTitles(TReport &report, int lines, double width);
 
-extern const QString Money; // "### ### ##0.00"
+extern const QString &Money; // fmt::MoneyMask
 
 } // namespace reports

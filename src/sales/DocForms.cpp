@@ -13,7 +13,7 @@ namespace {
 
 const QString Arial = QStringLiteral("Arial");
 const QString LineMoney = QStringLiteral(",0.00");           // a line's money: grouped, two decimals
-const QString TotalMoney = QStringLiteral("### ### ##0.00"); // the totals under the table
+const QString &TotalMoney = fmt::MoneyMask; // the totals under the table
 constexpr double LabelSize = 10;                             // captions of the party lines
 constexpr double Gap = 1.5;                                  // mm between a caption and its value
 constexpr double CaptionFloor = 6;                           // a column caption shrinks no further

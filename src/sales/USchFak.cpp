@@ -647,7 +647,7 @@ void TSchFak::RepExpr15Print(TRepText *Sender, QString &Text) {
 }
 
 void TSchFak::SumPrint(TRepText *Sender, QString &Text) {
-    Text = fmt::FormatFloat(QStringLiteral("### ### ##0.00"), sumOf(Sender).toDouble());
+    Text = fmt::FormatFloat(fmt::MoneyMask, sumOf(Sender).toDouble());
 }
 
 // ---- Pickers ----------------------------------------------------------------------------------
