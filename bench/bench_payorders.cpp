@@ -10,8 +10,9 @@
 //  - save with the register open (F10 in the editor: the recipient and its account
 //    looked up, the order posted and written, in one transaction); bare: the same two
 //    look-ups and the insert in one transaction;
-//  - Ctrl+End in the register's grid just filtered (read from its first row); bare:
-//    the register's SELECT stepped to its last row;
+//  - Ctrl+End in the register's grid just filtered (read from its first row), with an
+//    empty name filter and with a name typed in other letter case; bare: the register's
+//    SELECT with the same pattern stepped to its last row;
 //  - peak memory of the process doing all the above; bare: a process of the same
 //    program stepping the register's SELECT and saving as bare SQLite does.
 // Prints each figure (the median of several runs; for the register and Ctrl+End also
@@ -19,6 +20,7 @@
 // SQLite. "--saves N" before the sizes runs F6 and the save N times instead: a save
 // ends in a flush to disk, whose time varies from one run to the next.
 #include "app/LogoMain.h"
+#include "app/StrUtils.h"
 #include "app/UConfig.h"
 #include "controls/DBGrid.h"
 #include "controls/UiScript.h"
@@ -123,6 +125,43 @@ void result(const char *key, double ours, double bare) {
     std::fflush(stdout);
 }
 
+// The recipient typed into the register's name filter as a user may type it: in other
+// letter case than the stored "АО \"Альфа\"", which every order names.
+const char *const NameFilter = "*альфа";
+
+// Ctrl+End in the register's grid read again from its first row with `name` in the
+// recipient's filter, `runs` times; bare: the register's SELECT with that pattern
+// stepped to its last row.
+std::pair<std::vector<double>, std::vector<double>> ctrlEndRuns(int orders, int runs, const QString &name) {
+    std::vector<double> end, bareEnd;
+    bool reachedEnd = true;
+    for (int run = 0; run < runs; ++run) {
+        double elapsed = 0;
+        UiScript::OnShow<TSpPlat>([&](TSpPlat *f) {
+            f->Edit2->setText(name);
+            f->SpeedButton2Click(); // "Выбрать": the register read again from its first row
+            f->Plat->First();
+            f->SortGrid1->repaint();
+            QElapsedTimer t;
+            t.start();
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_End, Qt::ControlModifier);
+            QApplication::sendEvent(f->SortGrid1, &key);
+            f->SortGrid1->repaint();
+            elapsed = ms(t);
+            reachedEnd = reachedEnd &&
+                         f->Plat->FieldByName(QStringLiteral("NUMBER"))->AsInteger() >= orders &&
+                         f->SortGrid1->currentIndex().data().toString() ==
+                             f->Plat->FieldByName(QStringLiteral("NumbPl"))->AsString();
+            f->SpeedButton6Click();
+        });
+        ShowModal(SpPlat);
+        end.push_back(elapsed);
+        bareEnd.push_back(bench::BareRegisterWalk(2024, NameFilterPattern(name)));
+    }
+    if (!reachedEnd) std::printf("! Ctrl+End did not reach the last order\n");
+    return {end, bareEnd};
+}
+
 // The program's own work on the folder, printing "R key ours bare" lines.
 int measureProgram(const QString &folder, int orders, int saves) {
     UiScript::Activate();
@@ -183,33 +222,11 @@ int measureProgram(const QString &folder, int orders, int saves) {
     result("f6", median(f6), median(bareF6));
     result("save", median(saved), median(bareSaved));
 
-    std::vector<double> end, bareEnd;
-    bool reachedEnd = true;
-    for (int run = 0; run < runs; ++run) {
-        double elapsed = 0;
-        UiScript::OnShow<TSpPlat>([&](TSpPlat *f) {
-            f->SpeedButton2Click(); // "Выбрать": the register read again from its first row
-            f->Plat->First();
-            f->SortGrid1->repaint();
-            QElapsedTimer t;
-            t.start();
-            QKeyEvent key(QEvent::KeyPress, Qt::Key_End, Qt::ControlModifier);
-            QApplication::sendEvent(f->SortGrid1, &key);
-            f->SortGrid1->repaint();
-            elapsed = ms(t);
-            reachedEnd = reachedEnd &&
-                         f->Plat->FieldByName(QStringLiteral("NUMBER"))->AsInteger() >= orders &&
-                         f->SortGrid1->currentIndex().data().toString() ==
-                             f->Plat->FieldByName(QStringLiteral("NumbPl"))->AsString();
-            f->SpeedButton6Click();
-        });
-        ShowModal(SpPlat);
-        end.push_back(elapsed);
-        bareEnd.push_back(bench::BareRegisterWalk(2024));
-    }
-    if (!reachedEnd) std::printf("! Ctrl+End did not reach the last order\n");
+    const auto [end, bareEnd] = ctrlEndRuns(orders, runs, QString());
     result("ctrlend", median(end), median(bareEnd));
     result("ctrlend_first", end.front(), bareEnd.front());
+    const auto [named, bareNamed] = ctrlEndRuns(orders, runs, QString::fromUtf8(NameFilter));
+    result("ctrlend_named", median(named), median(bareNamed));
 
     if (Config) Config->Conf->Close();
     ShutDown();
@@ -298,6 +315,7 @@ int main(int argc, char **argv) {
         show("save", "save with the register open (F10)", 0, 2);
         show("ctrlend", "Ctrl+End in the register's grid", 50, 0);
         show("ctrlend_first", "  the same, first time", 50, 0);
+        show("ctrlend_named", "  the same, filtered by a name (\"*альфа\")", 0, 2);
         const auto peak = ours.find(QStringLiteral("peak"));
         if (peak != ours.end()) {
             const double ratio = peak->second.first / peak->second.second;

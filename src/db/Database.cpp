@@ -183,6 +183,120 @@ void caseFunction(sqlite3_context *ctx, int, sqlite3_value **argv, bool upper) {
 void upperFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv) { caseFunction(ctx, argc, argv, true); }
 void lowerFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv) { caseFunction(ctx, argc, argv, false); }
 
+// ---- LIKE ---------------------------------------------------------------------------
+
+// A character as LIKE compares it: a letter of any alphabet by its case-folded form
+// (Latin, Cyrillic and Ё at once, the rest through Unicode), anything else as it is.
+inline char32_t foldCase(char32_t c) {
+    if (c < 0x80) return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+    if (c >= 0x410 && c <= 0x42F) return c + 0x20; // А..Я
+    if ((c >= 0x430 && c <= 0x44F) || c == 0x451) return c;
+    if (c == 0x401) return 0x451; // Ё
+    return QChar::toCaseFolded(c);
+}
+
+// A LIKE pattern read once per statement: folded characters, "_" and runs of "%".
+struct LikePattern {
+    enum Kind : char { Char, One, Any };
+    struct Token {
+        Kind kind;
+        char32_t c;
+    };
+    std::vector<Token> tokens;
+    bool hasEscape = false;
+    char32_t escape = 0;
+    bool never = false; // ends in the escape character: matches nothing
+};
+
+LikePattern compileLike(const unsigned char *p, const unsigned char *end, bool hasEscape, char32_t escape) {
+    LikePattern out;
+    out.hasEscape = hasEscape;
+    out.escape = escape;
+    while (p < end) {
+        const char32_t c = nextUtf8(p, end);
+        // The escape character comes first, also when it is "%" or "_".
+        if (hasEscape && c == escape) {
+            if (p >= end) {
+                out.never = true;
+                break;
+            }
+            out.tokens.push_back({LikePattern::Char, foldCase(nextUtf8(p, end))});
+        } else if (c == '%') {
+            if (out.tokens.empty() || out.tokens.back().kind != LikePattern::Any)
+                out.tokens.push_back({LikePattern::Any, 0});
+        } else if (c == '_') {
+            out.tokens.push_back({LikePattern::One, 0});
+        } else {
+            out.tokens.push_back({LikePattern::Char, foldCase(c)});
+        }
+    }
+    return out;
+}
+
+// Whether the text matches, character by character (a "_" takes one letter, not one
+// byte of it); a mismatch after a "%" lets that "%" take one character more.
+bool matchesLike(const LikePattern &pattern, const unsigned char *s, const unsigned char *end) {
+    if (pattern.never) return false;
+    const auto &tokens = pattern.tokens;
+    const size_t n = tokens.size();
+    size_t i = 0, afterAny = 0;
+    const unsigned char *anyFrom = nullptr;
+    for (;;) {
+        if (i < n && tokens[i].kind == LikePattern::Any) {
+            if (++i == n) return true; // a "%" at the end takes the rest
+            afterAny = i;
+            anyFrom = s;
+            continue;
+        }
+        if (s >= end) return i == n;
+        const unsigned char *next = s;
+        const char32_t c = nextUtf8(next, end);
+        if (i < n && (tokens[i].kind == LikePattern::One || tokens[i].c == foldCase(c))) {
+            ++i;
+            s = next;
+            continue;
+        }
+        if (!anyFrom) return false;
+        nextUtf8(anyFrom, end);
+        s = anyFrom;
+        i = afterAny;
+    }
+}
+
+// like(pattern, text[, escape]), the function behind "text LIKE pattern [ESCAPE c]":
+// null when any argument is null; the pattern is read once per statement.
+void likeFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv) {
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) return;
+    char32_t escape = 0;
+    if (argc == 3) {
+        const auto *e = sqlite3_value_text(argv[2]);
+        if (!e) return;
+        const unsigned char *end = e + sqlite3_value_bytes(argv[2]);
+        if (e < end) escape = nextUtf8(e, end);
+        if (escape == 0 || e != end) {
+            sqlite3_result_error(ctx, "ESCAPE expression must be a single character", -1);
+            return;
+        }
+    }
+    const auto *kept = static_cast<const LikePattern *>(sqlite3_get_auxdata(ctx, 0));
+    std::unique_ptr<LikePattern> fresh;
+    if (!kept || kept->hasEscape != (argc == 3) || kept->escape != escape) {
+        const auto *pattern = sqlite3_value_text(argv[0]);
+        const int bytes = sqlite3_value_bytes(argv[0]);
+        if (bytes > sqlite3_limit(sqlite3_context_db_handle(ctx), SQLITE_LIMIT_LIKE_PATTERN_LENGTH, -1)) {
+            sqlite3_result_error(ctx, "LIKE or GLOB pattern too complex", -1);
+            return;
+        }
+        fresh = std::make_unique<LikePattern>(compileLike(pattern, pattern + bytes, argc == 3, escape));
+        kept = fresh.get();
+    }
+    const auto *text = sqlite3_value_text(argv[1]);
+    sqlite3_result_int(ctx, text && matchesLike(*kept, text, text + sqlite3_value_bytes(argv[1])));
+    // Kept for the next row while the pattern stays the same (SQLite may drop it at once).
+    if (fresh)
+        sqlite3_set_auxdata(ctx, 0, fresh.release(), [](void *p) { delete static_cast<LikePattern *>(p); });
+}
+
 // ---- Failures in words ---------------------------------------------------------------
 
 // The Russian sentence for an engine failure: what happened and what to do. The
@@ -533,9 +647,13 @@ void configure(sqlite3 *h, bool writable) {
     // Registers sort whole result sets: keep the sorting in memory.
     execRaw(h, "PRAGMA temp_store = MEMORY");
     execRaw(h, "PRAGMA cache_size = -65536");
-    // LIKE distinguishes case for Latin and Cyrillic alike.
-    execRaw(h, "PRAGMA case_sensitive_like = ON");
     sqlite3_create_collation(h, "RU", SQLITE_UTF8, nullptr, ruCollation);
+    // LIKE matches letters of every alphabet without regard to case. SQLite's own LIKE
+    // folds only Latin letters, and reads an index only for its own function: a LIKE over
+    // an indexed column is given a GLOB beside it for that (TranslateSql).
+    for (const int args : {2, 3})
+        sqlite3_create_function(h, "like", args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, likeFunction,
+                                nullptr, nullptr);
     sqlite3_create_function(h, "upper", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, upperFunction,
                             nullptr, nullptr);
     sqlite3_create_function(h, "lower", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, lowerFunction,

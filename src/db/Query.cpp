@@ -85,7 +85,10 @@ void TQuery::bindParams(sqlite3_stmt *stmt) {
     for (int i = 1; i <= count; ++i) {
         const char *raw = sqlite3_bind_parameter_name(stmt, i);
         if (!raw) continue;
-        const QString name = QString::fromUtf8(raw + 1);
+        QString name = QString::fromUtf8(raw + 1);
+        // The GLOB the translation set beside a LIKE takes the LIKE pattern's beginning.
+        const bool glob = name.startsWith(db::LikeGlobParameter);
+        if (glob) name = name.mid(db::LikeGlobParameter.size());
         TParam *p = m_params.FindParam(name);
         QVariant value = p ? paramStorage(*p) : QVariant();
         if (value.isNull() && master) {
@@ -93,6 +96,8 @@ void TQuery::bindParams(sqlite3_stmt *stmt) {
             if (TField *f = master->FindField(name); f && master->Active())
                 value = db::ToStorage(f->DataType(), 0, f->Value());
         }
+        if (glob && !value.isNull())
+            value = db::LikeIndexGlob(value.typeId() == QMetaType::QString ? value.toString() : QString());
         db::BindValue(stmt, i, value);
     }
 }

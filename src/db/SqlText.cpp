@@ -96,6 +96,62 @@ QString collateOrderBy(const QString &text) {
     return text.left(atEnd) + rewritten.join(QLatin1Char(','));
 }
 
+// Text columns of some index: a LIKE with a fixed beginning over one of them can read a
+// range of that index.
+bool isIndexedText(const QString &column) {
+    static const QSet<QString> names = [] {
+        QSet<QString> out;
+        for (const TableDef &t : Schema())
+            for (const IndexDef &ix : t.indexes)
+                for (const QString &f : QString::fromLatin1(ix.fields).split(QLatin1Char(';'))) {
+                    const FieldDef *def = FindFieldDef(&t, f);
+                    TFieldType type = TFieldType::ftUnknown;
+                    int size = 0;
+                    if (def) FieldTypeFromCode(QString::fromLatin1(def->type), type, size);
+                    if (IsTextType(type)) out.insert(f.toLower());
+                }
+        return out;
+    }();
+    return names.contains(column.toLower());
+}
+
+// "column LIKE :p" or "column LIKE 'literal'" over an indexed text column (without
+// ESCAPE) becomes "(column LIKE :p AND column GLOB :orbek_like_p)". The connection's LIKE
+// ignores case in every alphabet and so is no function SQLite reads an index for; its
+// GLOB is, and takes the pattern's beginning up to its first letter or wildcard (bound by
+// the query, see LikeIndexGlob): an account prefix "60%" reads the index range again,
+// while a name or "%" gives "*", which narrows nothing.
+QString globBesideLike(const QString &text) {
+    static const QRegularExpression like(
+        QStringLiteral("\\b((?:[A-Za-z_][A-Za-z0-9_]*\\.)?([A-Za-z_][A-Za-z0-9_]*))\\s+like\\s+"
+                       "(:([A-Za-z_][A-Za-z0-9_]*+)|'(?:x|'')*+')(?!\\s*escape\\b)"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QString masked = MaskQuoted(text);
+    QString out = text;
+    auto it = like.globalMatch(masked);
+    std::vector<QRegularExpressionMatch> found;
+    while (it.hasNext())
+        found.push_back(it.next());
+    for (auto m = found.rbegin(); m != found.rend(); ++m) {
+        if (!isIndexedText(m->captured(2))) continue;
+        const QString column = m->captured(1);
+        const QString pattern = text.mid(m->capturedStart(3), m->capturedLength(3));
+        QString glob;
+        if (!m->captured(4).isEmpty()) {
+            glob = QLatin1Char(':') + LikeGlobParameter + m->captured(4);
+        } else {
+            QString literal = pattern.mid(1, pattern.size() - 2);
+            literal.replace(QStringLiteral("''"), QStringLiteral("'"));
+            glob = QLatin1Char('\'') +
+                   LikeIndexGlob(literal).replace(QLatin1Char('\''), QStringLiteral("''")) +
+                   QLatin1Char('\'');
+        }
+        out.replace(m->capturedStart(), m->capturedLength(),
+                    QStringLiteral("(%1 LIKE %2 AND %1 GLOB %3)").arg(column, pattern, glob));
+    }
+    return out;
+}
+
 } // namespace
 
 QString TranslateSql(const QString &text) {
@@ -133,7 +189,20 @@ QString TranslateSql(const QString &text) {
         c.replace(bareFile, QStringLiteral("\\1"));
         return c;
     });
-    return collateOrderBy(out);
+    return collateOrderBy(globBesideLike(out));
+}
+
+QString LikeIndexGlob(const QString &likePattern) {
+    QString glob;
+    for (const QChar c : likePattern) {
+        // A character outside ASCII or a Latin letter may match in another case.
+        if (c.unicode() >= 0x80 || c.isLetter() || c == QLatin1Char('%') || c == QLatin1Char('_')) break;
+        if (c == QLatin1Char('*') || c == QLatin1Char('?') || c == QLatin1Char('['))
+            glob += QLatin1Char('[') + c + QLatin1Char(']');
+        else
+            glob += c;
+    }
+    return glob + QLatin1Char('*');
 }
 
 QStringList SqlParameterNames(const QString &text) {

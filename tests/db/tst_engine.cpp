@@ -146,22 +146,44 @@ private slots:
         QCOMPARE(bank.FieldByName("Bank_id")->AsInteger(), 3); // ties by key: the last is the newest
     }
 
-    void likeIsCaseSensitive() {
+    // LIKE matches letters without regard to case in Cyrillic as in Latin, "_" takes one
+    // letter (not one byte of it), ESCAPE makes a wildcard plain, and an account prefix
+    // still reads its index.
+    void likeIgnoresCaseInEveryAlphabet() {
         TempDataFolder folder;
         TTable k(nullptr, "klient");
         k.Open();
-        addKlient(k, "Ромашка", "F");
-        addKlient(k, "ромашка", "F");
-        addKlient(k, "Rose", "F");
+        for (const char *name : {"Ромашка", "ромашка", "Rose", "Берёзка", "100% Ёлка", "1000 Ёлок"})
+            addKlient(k, QString::fromUtf8(name), "F");
         TQuery q;
-        q.SQL() << "select * from Klient where Name like :p";
-        q.ParamByName("p")->SetAsString("Ром%");
-        q.Open();
-        QCOMPARE(q.RecordCount(), 1);
+        q.SQL() << "select * from Klient where Name like :p order by Klient_id";
+        const auto found = [&q](const char *pattern) {
+            q.Close();
+            q.ParamByName("p")->SetAsString(QString::fromUtf8(pattern));
+            q.Open();
+            return names(q);
+        };
+        QCOMPARE(found("%РОМАШКА"), QStringList({"Ромашка", "ромашка"}));
+        QCOMPARE(found("r%"), QStringList({"Rose"}));
+        QCOMPARE(found("%БЕРЁЗ%"), QStringList({"Берёзка"}));
+        QCOMPARE(found("_омашка"), QStringList({"Ромашка", "ромашка"}));
+        QCOMPARE(found("б_р_зка"), QStringList({"Берёзка"}));
+        QCOMPARE(found("100%ёл%"), QStringList({"100% Ёлка", "1000 Ёлок"}));
         q.Close();
-        q.ParamByName("p")->SetAsString("r%");
+        q.SQL().clear();
+        q.SQL() << "select * from Klient where Name like :p escape '!'";
+        q.ParamByName("p")->SetAsString("100!%%");
         q.Open();
-        QCOMPARE(q.RecordCount(), 0);
+        QCOMPARE(names(q), QStringList({"100% Ёлка"}));
+
+        TQuery plan;
+        plan.SQL()
+            << "explain query plan select sum(Summa) from Provodka where Organis = :org and Debet like :sch";
+        plan.ParamByName("org")->SetAsFloat(1);
+        plan.ParamByName("sch")->SetAsString("60%");
+        plan.Open();
+        QVERIFY2(plan.FieldByName("detail")->AsString().contains("Debet>? AND Debet<?"),
+                 qPrintable(plan.FieldByName("detail")->AsString()));
     }
 
     void parametersKeepValuesAndOneNameOneValue() {

@@ -28,6 +28,13 @@ private slots:
         QTest::newRow("bare file name") << "select * from PlatPor.DB p" << "select * from PlatPor p";
         QTest::newRow("literal untouched") << "select * from Klient where Name = 'order by x.db'"
                                            << "select * from Klient where Name = 'order by x.db'";
+        QTest::newRow("LIKE over an indexed code gets its GLOB")
+            << "select * from Provodka where (Debet like :sch or p.Kredit like '50%')"
+            << "select * from Provodka where ((Debet LIKE :sch AND Debet GLOB :orbek_like_sch) or "
+               "(p.Kredit LIKE '50%' AND p.Kredit GLOB '50*'))";
+        QTest::newRow("LIKE over a name, or with ESCAPE, untouched")
+            << "select * from PlatPor where R_NAME like :rnam and Debet like :d escape '!'"
+            << "select * from PlatPor where R_NAME like :rnam and Debet like :d escape '!'";
     }
 
     void translate() {

@@ -198,6 +198,10 @@ class TestRegister : public ScriptedTestCase {
             f->Edit2->setText(QStringLiteral("Ива"));
             f->SpeedButton2Click();
             QVERIFY(f->Plat->IsEmpty());
+            // Letters match in either case, Cyrillic as Latin.
+            f->Edit2->setText(QStringLiteral("*бер"));
+            f->SpeedButton2Click();
+            QCOMPARE(column(f->Plat, "NUMBER"), (QStringList{"1", "3"}));
             // The recipient picker fills the pattern and keeps the recipient for new orders.
             choosePartner(ids.partner);
             f->SpeedButton9Click();
