@@ -523,6 +523,10 @@ void TSchFak::BitBtn1Click() {
                 PosRasx->Post();
             }
         }
+        // Lines each within twelve rouble digits may add up to more: such a document is
+        // refused as a typed amount is, and nothing of it is written.
+        for (const double total : {sumSumma, sumNds, sumItogo})
+            Currency::fromDoubleKopecks(total);
         SpRasx->Edit();
         header("Summa")->SetAsFloat(sumSumma);
         header("SummaNDS")->SetAsFloat(sumNds);

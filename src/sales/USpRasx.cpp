@@ -9,6 +9,7 @@
 #include "controls/StdCtrls.h"
 #include "controls/TableUtils.h"
 #include "db/Clock.h"
+#include "db/Currency.h"
 #include "db/Formats.h"
 #include "refbooks/USlBankP.h"
 #include "refbooks/USlPoluch.h"
@@ -21,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -54,6 +56,14 @@ const QStringList MaxFaktSQL = {
 // to kopecks.
 double R(long double x) {
     return Okrugl(double(x));
+}
+
+// An amount or price the arithmetic stores in a line, refused as a typed amount is when
+// it has more than twelve rouble digits (EConvertError): no line may hold what its
+// document cannot print.
+double stored(double amount) {
+    Currency::fromDoubleKopecks(amount);
+    return amount;
 }
 
 // The VAT percent a new line takes: the setting ProcNDS (0 when it is not a number).
@@ -104,18 +114,16 @@ TSpRasx::TSpRasx(QWidget *parent) : TForm(parent) {
     // The defaults are given as the line is begun, not as a change: a new line the
     // user leaves untouched is dropped rather than stored as an empty line.
     PosRasx->OnNewRecord = [this](TDataSet *ds) { PosRasxAfterInsert(ds); };
-    const auto quantityOrPrice = [this](TField *f) { PosRasxKOL_VOValidate(f); };
-    PosRasx->FieldByName(QStringLiteral("KOL_VO"))->OnValidate = quantityOrPrice;
-    PosRasx->FieldByName(QStringLiteral("CENA_TOV"))->OnValidate = quantityOrPrice;
-    PosRasx->FieldByName(QStringLiteral("PROC_NDS"))->OnValidate = [this](TField *f) {
-        PosRasxPROC_NDSValidate(f);
-    };
-    PosRasx->FieldByName(QStringLiteral("Summa"))->OnValidate = [this](TField *f) {
-        PosRasxSummaValidate(f);
-    };
-    PosRasx->FieldByName(QStringLiteral("Itogo"))->OnValidate = [this](TField *f) {
-        PosRasxItogoValidate(f);
-    };
+    const std::pair<const char *, void (TSpRasx::*)(TField *)> arithmetic[] = {
+        {"KOL_VO", &TSpRasx::PosRasxKOL_VOValidate},
+        {"CENA_TOV", &TSpRasx::PosRasxKOL_VOValidate},
+        {"PROC_NDS", &TSpRasx::PosRasxPROC_NDSValidate},
+        {"Summa", &TSpRasx::PosRasxSummaValidate},
+        {"Itogo", &TSpRasx::PosRasxItogoValidate}};
+    for (const auto &[name, handler] : arithmetic)
+        PosRasx->FieldByName(QString::fromLatin1(name))->OnValidate = [this, handler = handler](TField *f) {
+            lineArithmetic(f, handler);
+        };
     PosRasx->OnCalcFields = [this](TDataSet *ds) { PosRasxCalcFields(ds); };
     DPosRasx = new TDataSource(this, PosRasx);
 
@@ -431,6 +439,30 @@ void TSpRasx::SpeedButton7Click() {
 // every other field its current one, and a value a handler assigns runs that field's
 // handler at once and is stored before this one goes on (the dataset's checks nest so).
 
+// A value refused on the way (an amount beyond twelve rouble digits) leaves the line as
+// it was: what the handler, and the handlers its assignments ran, had already set goes
+// back before the error reaches the user, and the value being set is not stored.
+void TSpRasx::lineArithmetic(TField *Sender, void (TSpRasx::*handler)(TField *)) {
+    if (m_restoringLine) return;
+    if (m_arithmeticDepth > 0) {
+        (this->*handler)(Sender);
+        return;
+    }
+    std::vector<std::pair<TField *, QVariant>> before;
+    for (const char *name : {"KOL_VO", "CENA_TOV", "Summa", "SummaNds", "Itogo"})
+        if (TField *f = PosRasx->FieldByName(QString::fromLatin1(name)); f != Sender)
+            before.emplace_back(f, f->Value());
+    const QScopedValueRollback<int> running(m_arithmeticDepth, 1);
+    try {
+        (this->*handler)(Sender);
+    } catch (...) {
+        const QScopedValueRollback<bool> restoring(m_restoringLine, true);
+        for (const auto &[field, value] : before)
+            if (field->Value() != value) field->SetValue(value);
+        throw;
+    }
+}
+
 void TSpRasx::PosRasxAfterInsert(TDataSet *DataSet) {
     DataSet->FieldByName(QStringLiteral("PROC_NDS"))->SetAsFloat(defaultVatPercent());
     DataSet->FieldByName(QStringLiteral("ZAG_ID"))
@@ -449,11 +481,11 @@ void TSpRasx::PosRasxKOL_VOValidate(TField *) {
     TField *itogo = PosRasx->FieldByName(QStringLiteral("Itogo"));
     const double percent = PosRasx->FieldByName(QStringLiteral("PROC_NDS"))->AsFloat();
     if (summa->AsFloat() == 0 && kolVo->AsFloat() != 0 && cena->AsFloat() != 0)
-        summa->SetAsFloat(R((long double)kolVo->AsFloat() * cena->AsFloat()));
+        summa->SetAsFloat(stored(R((long double)kolVo->AsFloat() * cena->AsFloat())));
     if (nds->AsFloat() == 0 && summa->AsFloat() != 0)
-        nds->SetAsFloat(R((long double)summa->AsFloat() * percent / 100));
+        nds->SetAsFloat(stored(R((long double)summa->AsFloat() * percent / 100)));
     if (itogo->AsFloat() == 0 && summa->AsFloat() != 0)
-        itogo->SetAsFloat(R((long double)summa->AsFloat() + nds->AsFloat()));
+        itogo->SetAsFloat(stored(R((long double)summa->AsFloat() + nds->AsFloat())));
 }
 
 // A VAT percent set: the line is computed again from its quantity and price.
@@ -465,11 +497,11 @@ void TSpRasx::PosRasxPROC_NDSValidate(TField *Sender) {
     TField *nds = PosRasx->FieldByName(QStringLiteral("SummaNds"));
     const double percent = Sender->AsFloat();
     if (kolVo->AsFloat() != 0 && cena->AsFloat() != 0)
-        summa->SetAsFloat(R((long double)kolVo->AsFloat() * cena->AsFloat()));
-    if (summa->AsFloat() != 0) nds->SetAsFloat(R((long double)summa->AsFloat() * percent / 100));
+        summa->SetAsFloat(stored(R((long double)kolVo->AsFloat() * cena->AsFloat())));
+    if (summa->AsFloat() != 0) nds->SetAsFloat(stored(R((long double)summa->AsFloat() * percent / 100)));
     if (summa->AsFloat() != 0)
         PosRasx->FieldByName(QStringLiteral("Itogo"))
-            ->SetAsFloat(R((long double)summa->AsFloat() + nds->AsFloat()));
+            ->SetAsFloat(stored(R((long double)summa->AsFloat() + nds->AsFloat())));
 }
 
 // An amount set on a line with a quantity and no price: the price from it.
@@ -478,7 +510,7 @@ void TSpRasx::PosRasxSummaValidate(TField *Sender) {
     TField *kolVo = PosRasx->FieldByName(QStringLiteral("KOL_VO"));
     TField *cena = PosRasx->FieldByName(QStringLiteral("CENA_TOV"));
     if (cena->AsFloat() == 0 && kolVo->AsFloat() != 0 && Sender->AsFloat() != 0)
-        cena->SetAsFloat(R((long double)Sender->AsFloat() / kolVo->AsFloat()));
+        cena->SetAsFloat(stored(R((long double)Sender->AsFloat() / kolVo->AsFloat())));
 }
 
 // A total with VAT set: quantity 1 and the price worked back from it when the line has
@@ -493,7 +525,7 @@ void TSpRasx::PosRasxItogoValidate(TField *Sender) {
     if (cena->AsFloat() == 0 && kolVo->AsFloat() == 0 && itogo != 0) kolVo->SetAsFloat(1);
     const long double divisor = 1 + (long double)percent / 100;
     if (cena->AsFloat() == 0 && kolVo->AsFloat() != 0 && itogo != 0 && divisor != 0)
-        cena->SetAsFloat(double((long double)itogo / divisor / kolVo->AsFloat()));
+        cena->SetAsFloat(stored(double((long double)itogo / divisor / kolVo->AsFloat())));
     const double price = R(cena->AsFloat());
     const double amount = R((long double)kolVo->AsFloat() * price);
     const long double total = (long double)amount + R((long double)percent * amount / 100);

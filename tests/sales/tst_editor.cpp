@@ -5,6 +5,7 @@
 
 #include "app/UQ1.h"
 #include "controls/DBCtrls.h"
+#include "db/Formats.h"
 #include "refbooks/USlAssort.h"
 #include "refbooks/USlBankP.h"
 #include "refbooks/USlPrim.h"
@@ -110,6 +111,30 @@ class TestEditor : public ScriptedTestCase {
         QCOMPARE(value("select Summa || '|' || SummaNDS || '|' || Itogo from FAKTUR_ZAG where NUMB_FAKT = 6")
                      .toString(),
                  QStringLiteral("325|65|390"));
+    }
+
+    // A line typed into the grid whose amount would pass twelve rouble digits is refused
+    // and keeps its price empty; lines that add up beyond them are refused at the save,
+    // which writes nothing and leaves the editor open.
+    void amountsBeyondTwelveRoubleDigits() {
+        SalesApp app([] { fill(); });
+        edit("N30", Qt::Key_F6, [&](TSchFak *e) {
+            set("NAME_POKUPAT", QStringLiteral("ООО \"Ландыш\""));
+            SpRasx->PosRasx->Append();
+            QVERIFY(typeCell(e->DBGrid1, 0, "KOL_VO", QStringLiteral("999999999999")));
+            UiScript::ExpectError(ErrorBoxText(fmt::MoneyRangeMessage(999999999998000000000001.0)));
+            QVERIFY(!typeCell(e->DBGrid1, 0, "CENA_TOV", QStringLiteral("999999999999")));
+            QCOMPARE(SpRasx->PosRasx->FieldByName("CENA_TOV")->AsString(), QString());
+            QCOMPARE(SpRasx->PosRasx->FieldByName("Summa")->AsString(), QString());
+            SpRasx->PosRasx->Cancel();
+            addLine(1, 600000000000);
+            addLine(1, 600000000000);
+            UiScript::ExpectError(ErrorBoxText(fmt::MoneyRangeMessage(1200000000000.0)));
+            QTest::keyClick(e->EditNUMB_FAKT, Qt::Key_F10);
+            QVERIFY(e->isVisible());
+        });
+        QCOMPARE(count("select count(*) from Faktura"), 1);
+        QCOMPARE(count("select count(*) from FAKTUR_ZAG where Summa > 1000"), 0);
     }
 
     // A known buyer without an address gets the document's, keeping a telephone the
