@@ -11,6 +11,7 @@ namespace {
 struct QueuedAnswer {
     int result;
     QString text;
+    std::function<void()> whileShown;
 };
 
 struct ScriptState {
@@ -55,8 +56,8 @@ void UiScript::Reset() {
     s.problems.clear();
 }
 
-void UiScript::Answer(int modalResult, const QString &expectedText) {
-    state().answers.enqueue({modalResult, expectedText});
+void UiScript::Answer(int modalResult, const QString &expectedText, const std::function<void()> &whileShown) {
+    state().answers.enqueue({modalResult, expectedText, whileShown});
 }
 
 void UiScript::ExpectError(const QString &text) {
@@ -136,6 +137,7 @@ int UiScript::answerMessage(const QString &text, const QString &caption, int kin
         const QueuedAnswer a = s.answers.dequeue();
         if (!a.text.isEmpty() && a.text != text)
             problem(QStringLiteral("message box \"%1\" shown where \"%2\" was expected").arg(text, a.text));
+        if (a.whileShown) a.whileShown();
         m.answer = a.result;
     }
     s.messages << m;

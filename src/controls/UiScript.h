@@ -36,8 +36,10 @@ public:
 
     // ---- Messages ---------------------------------------------------------------
     // Queues the answer to the next message box; a non-empty text must equal the text
-    // shown (a mismatch is a problem, the answer is still given).
-    static void Answer(int modalResult, const QString &expectedText = QString());
+    // shown (a mismatch is a problem, the answer is still given). `whileShown` runs
+    // when the box is up, to look at what the program holds while the user reads it.
+    static void Answer(int modalResult, const QString &expectedText = QString(),
+                       const std::function<void()> &whileShown = {});
     // The error box, expected with this text (after its "." rule); answered OK.
     static void ExpectError(const QString &text = QString());
     static const QList<Message> &Messages();

@@ -27,41 +27,58 @@ void appendAccount(TTable &accounts, const TCounterparty &party, double owner,
     accounts.FieldByName(QStringLiteral("NameBank"))->SetAsString(CleanedName(party.NameBank));
     accounts.FieldByName(QStringLiteral("KorSchet"))->SetAsString(party.KorSchet);
     accounts.FieldByName(QStringLiteral("Bik"))->SetAsString(party.Bik);
-    if (rules.BankFromDirectory) {
-        if (AllBank->LocateBik(party.Bik)) {
-            accounts.FieldByName(QStringLiteral("NameBank"))->SetAsString(AllBank->BankText());
-            accounts.FieldByName(QStringLiteral("KorSchet"))->SetAsString(AllBank->Table1KSNP->AsString());
-        } else {
-            MessageDlg(QStringLiteral("Проверте БИК Вашего банка!"), mtError, mbOK);
-        }
+    if (rules.BankFromDirectory && AllBank->LocateBik(party.Bik)) {
+        accounts.FieldByName(QStringLiteral("NameBank"))->SetAsString(AllBank->BankText());
+        accounts.FieldByName(QStringLiteral("KorSchet"))->SetAsString(AllBank->Table1KSNP->AsString());
     }
     accounts.FieldByName(QStringLiteral("Klient_id"))->SetAsFloat(owner);
     accounts.Post();
 }
 
+// Opens the partners on the counterparty's row; false when there is none. Opened
+// within a range, so that only the rows looked at are read.
+bool openOnPartner(TTable &partners, const TCounterparty &party) {
+    partners.SetIndexName(QStringLiteral("InnKli"));
+    if (!party.Inn.isEmpty()) partners.SetRange({party.Inn}, {party.Inn});
+    partners.Open();
+    if (!party.Inn.isEmpty()) return !partners.IsEmpty();
+    // The name as it is stored, cut at the field's size, compared whole.
+    const QString stored =
+        CleanedName(party.Name).left(partners.FieldByName(QStringLiteral("FullName"))->Size());
+    return partners.Locate(QStringLiteral("Inn;FullName"), QVariantList{QString(), stored});
+}
+
+// Opens the accounts of `owner`; whether the document's account and BIK is among them.
+bool openOnAccount(TTable &accounts, double owner, const TCounterparty &party) {
+    accounts.SetRange({owner}, {owner + 0.5});
+    accounts.Open();
+    return accounts.Locate(QStringLiteral("Schet;Bik"), QVariantList{party.Schet, party.Bik});
+}
+
 } // namespace
+
+void WarnOfUnknownBik(const TCounterparty &party) {
+    TTable partners(nullptr, QStringLiteral("Klient.DB"));
+    bool addsAccount = !openOnPartner(partners, party);
+    if (!addsAccount) {
+        TTable accounts(nullptr, QStringLiteral("Bank.db"));
+        accounts.SetIndexName(QStringLiteral("Klient"));
+        addsAccount =
+            !openOnAccount(accounts, partners.FieldByName(QStringLiteral("Klient_id"))->AsFloat(), party);
+    }
+    if (addsAccount && !AllBank->LocateBik(party.Bik))
+        MessageDlg(QStringLiteral("Проверте БИК Вашего банка!"), mtError, mbOK);
+}
 
 double RememberCounterparty(const TCounterparty &party, const TCounterpartyRules &rules) {
     // Klient.DB and Bank.db apart from the pickers' cursors, so that their ranges and
     // positions stay as the user left them.
     TTable partners(nullptr, QStringLiteral("Klient.DB"));
-    partners.SetIndexName(QStringLiteral("InnKli"));
     TTable accounts(nullptr, QStringLiteral("Bank.db"));
     accounts.SetIndexName(QStringLiteral("Klient"));
     const QString name = CleanedName(party.Name);
 
-    // Opened within their ranges, so that only the rows looked at are read.
-    if (!party.Inn.isEmpty()) partners.SetRange({party.Inn}, {party.Inn});
-    partners.Open();
-    bool found;
-    if (!party.Inn.isEmpty()) {
-        found = !partners.IsEmpty();
-    } else {
-        // The name as it is stored, cut at the field's size, compared whole.
-        const QString stored = name.left(partners.FieldByName(QStringLiteral("FullName"))->Size());
-        found = partners.Locate(QStringLiteral("Inn;FullName"), QVariantList{QString(), stored});
-    }
-    if (!found) {
+    if (!openOnPartner(partners, party)) {
         partners.Append();
         partners.FieldByName(QStringLiteral("Name"))->SetAsString(name);
         partners.FieldByName(QStringLiteral("FullName"))->SetAsString(name);
@@ -89,9 +106,6 @@ double RememberCounterparty(const TCounterparty &party, const TCounterpartyRules
         setIfGiven(partners, "Telephon", party.Telephon);
         partners.CheckBrowseMode();
     }
-    accounts.SetRange({owner}, {owner + 0.5});
-    accounts.Open();
-    if (!accounts.Locate(QStringLiteral("Schet;Bik"), QVariantList{party.Schet, party.Bik}))
-        appendAccount(accounts, party, owner, rules);
+    if (!openOnAccount(accounts, owner, party)) appendAccount(accounts, party, owner, rules);
     return owner;
 }

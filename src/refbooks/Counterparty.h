@@ -21,9 +21,16 @@ struct TCounterpartyRules {
     // city, OKPO and OKONX (its name and INN stay).
     bool CompleteKnownPartner = false;
     // A new account's bank name and correspondent account come from the bank directory
-    // by its BIK; a BIK the directory lacks is warned about and the document's are kept.
+    // by its BIK; for a BIK the directory lacks the document's are kept (the caller
+    // warns of it first, with WarnOfUnknownBik).
     bool BankFromDirectory = false;
 };
+
+// Warns "Проверте БИК Вашего банка!" when remembering the counterparty will add an
+// account whose BIK the bank directory lacks. Called before the save's transaction
+// opens, so that nothing stays locked while the box waits for the user. Throws what
+// the table engine throws.
+void WarnOfUnknownBik(const TCounterparty &party);
 
 // Finds the counterparty by INN among own organisations and partners alike; one
 // without INN is the organisation without INN of the same cleaned name (line breaks

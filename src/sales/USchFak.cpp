@@ -494,6 +494,7 @@ void TSchFak::BitBtn1Click() {
     party.NameBank = header("BANK_POK")->AsString();
     party.KorSchet = header("KSCHET_POK")->AsString();
     party.Bik = header("MFO_POK")->AsString();
+    WarnOfUnknownBik(party);
     {
         TTransaction transaction;
         if (VidDoc == 1 && Prim->Active()) {

@@ -129,6 +129,8 @@ class TestEditor : public ScriptedTestCase {
             SpRasx->PosRasx->Cancel();
             addLine(1, 600000000000);
             addLine(1, 600000000000);
+            // The new buyer's empty BIK is warned about before the save writes anything.
+            UiScript::ExpectError(QStringLiteral("Проверте БИК Вашего банка!"));
             UiScript::ExpectError(ErrorBoxText(fmt::MoneyRangeMessage(1200000000000.0)));
             QTest::keyClick(e->EditNUMB_FAKT, Qt::Key_F10);
             QVERIFY(e->isVisible());
@@ -171,6 +173,22 @@ class TestEditor : public ScriptedTestCase {
         UiScript::ExpectError(QStringLiteral("Проверте БИК Вашего банка!"));
         save(QStringLiteral("ИП Соснов"), QString(), QString(), QString());
         QCOMPARE(partners(), before + 1);
+    }
+
+    // The warning about a new buyer's BIK comes before the save writes anything, so
+    // that no table stays locked while it is up; the save then goes on as before.
+    void bikWarningLocksNothing() {
+        SalesApp app([] { fill(); });
+        edit("N30", Qt::Key_F6, [](TSchFak *e) {
+            set("NAME_POKUPAT", QStringLiteral("ИП Соснов"));
+            UiScript::Answer(mrOk, QStringLiteral("Проверте БИК Вашего банка!"),
+                             [] { QVERIFY(!db::Database::InTransaction()); });
+            QTest::keyClick(e->EditNUMB_FAKT, Qt::Key_F10);
+            QVERIFY(!e->isVisible());
+        });
+        QCOMPARE(count("select count(*) from Bank b join Klient k on k.Klient_id = b.Klient_id "
+                       "where k.FullName = 'ИП Соснов' and coalesce(b.Bik, '') = ''"),
+                 1);
     }
 
     // Esc and the close box ask whenever something would be lost: a changed header, a
