@@ -5,7 +5,7 @@ packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
   libsqlite3-dev sqlite3 pxlib-dev
-  fonts-liberation2 poppler-utils
+  fonts-liberation2 poppler-utils xdg-utils
 )
 missing=()
 for p in "${packages[@]}"; do

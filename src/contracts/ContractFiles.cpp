@@ -1,6 +1,7 @@
 #include "contracts/ContractFiles.h"
 
 #include "app/StrUtils.h"
+#include "controls/Dialogs.h"
 #include "controls/Forms.h"
 #include "db/CodePage.h"
 #include "db/Errors.h"
@@ -11,7 +12,9 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
-std::function<void(const QUrl &url)> DocumentOpener = [](const QUrl &url) { QDesktopServices::openUrl(url); };
+std::function<bool(const QUrl &url)> DocumentOpener = [](const QUrl &url) {
+    return QDesktopServices::openUrl(url);
+};
 
 namespace {
 
@@ -46,7 +49,12 @@ void writeAll(QFile &file, const QByteArray &bytes, const QString &storedName) {
 } // namespace
 
 void OpenDocument(const QString &storedName) {
-    DocumentOpener(QUrl::fromLocalFile(QFileInfo(LocalPath(storedName)).absoluteFilePath()));
+    const QString path = QFileInfo(LocalPath(storedName)).absoluteFilePath();
+    if (!DocumentOpener(QUrl::fromLocalFile(path)))
+        MessageDlg(QStringLiteral("Не удалось открыть документ «%1»: не найдена программа, которая "
+                                  "открывает файлы этого типа. Откройте его сами.")
+                       .arg(QDir::toNativeSeparators(path)),
+                   mtError, mbOK);
 }
 
 QString LocalPath(const QString &storedName) {

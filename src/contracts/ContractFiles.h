@@ -15,10 +15,11 @@
 #include <functional>
 
 // Opens a file in the desktop's application for its type, directly by its URL (no
-// shell, no command line). Tests put a recorder in its place.
-extern std::function<void(const QUrl &url)> DocumentOpener;
-// Opens the stored name through DocumentOpener; whether the desktop could open it is
-// not reported.
+// shell, no command line); false when the desktop has no way to open it. Tests put a
+// recorder in its place.
+extern std::function<bool(const QUrl &url)> DocumentOpener;
+// Opens the stored name through DocumentOpener; when the desktop cannot open it, a
+// message box says so and names the file.
 void OpenDocument(const QString &storedName);
 
 // The stored name as a path here: separators made "/", and each part that exists in

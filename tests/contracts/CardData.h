@@ -29,6 +29,7 @@ class CardApp : public SalesApp {
         m_opener = DocumentOpener;
         DocumentOpener = [this](const QUrl &url) {
             m_opened << QDir(Path()).relativeFilePath(url.toLocalFile());
+            return true;
         };
         if (Started()) LogoAppForm->CreateContracts();
     }
@@ -42,7 +43,7 @@ class CardApp : public SalesApp {
   private:
     QString m_previous;
     QStringList m_opened;
-    std::function<void(const QUrl &)> m_opener;
+    std::function<bool(const QUrl &)> m_opener;
 };
 
 inline void writeCp1251(const QString &path, const QString &text) {

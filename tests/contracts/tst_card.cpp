@@ -366,6 +366,25 @@ class TestCard : public ScriptedTestCase {
         QCOMPARE(
             count("select count(*) from Dogovor where NameFile = 'dog\\Dog15_1.RTF' and DateDog is null"), 1);
     }
+
+    // A desktop with no application for the document: the user is told which file it is.
+    void documentTheDesktopCannotOpen() {
+        Folder f;
+        CardApp app([&] {
+            f = fill();
+            addDog(f, "15", QDate(2024, 6, 15), "dog\\Dog15.RTF");
+        });
+        writeCp1251("dog/Dog15.RTF", "текст");
+        DocumentOpener = [](const QUrl &) { return false; };
+        inCard("15", [](TKartDog *card) {
+            UiScript::ExpectError(
+                QStringLiteral("Не удалось открыть документ «%1»: не найдена программа, "
+                               "которая открывает файлы этого типа. Откройте его сами.")
+                    .arg(QDir::toNativeSeparators(QDir::current().filePath("dog/Dog15.RTF"))));
+            card->BitBtn3->click();
+            card->BitBtn1->click();
+        });
+    }
 };
 
 QTEST_MAIN(TestCard)
