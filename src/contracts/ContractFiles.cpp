@@ -28,8 +28,13 @@ QString shown(const QString &storedName) {
     return QStringLiteral("«") + storedName + QStringLiteral("»");
 }
 
-// Creates the file only when it does not exist yet.
+// Creates the file only when it does not exist yet, and the folder it goes into when
+// that is missing (a fresh working folder has no "dog" until its first document).
 void createNew(QFile &file, const QString &storedName) {
+    const QString folder = QFileInfo(file.fileName()).absolutePath();
+    if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
+        throw EOrbekError(QStringLiteral("Не удалось создать папку «%1» для файла %2")
+                              .arg(QDir::toNativeSeparators(folder), shown(storedName)));
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         throw EOrbekError(QStringLiteral("Не удалось создать файл ") + shown(storedName) +
                           QStringLiteral(": ") + file.errorString());

@@ -50,12 +50,14 @@ QString RtfText(const QString &value);
 
 // Writes a new document from the template, line by line to the template's end
 // (empty lines included), each line followed by CR LF. The template is read whole
-// before the document is created; an existing document is never overwritten. Throws
-// EOrbekError with a Russian message naming the file that could not be read or written;
-// a document left half-written is removed.
+// before the document is created; an existing document is never overwritten; a
+// missing folder of the document is made. Throws EOrbekError with a Russian message
+// naming the file that could not be read or written; a document left half-written is
+// removed.
 void WriteFromTemplate(const QString &templateName, const QString &documentName, const TPlaceholders &values);
 // Creates a new document holding one line of one blank (an act, or a contract text
-// written without a template). Throws as above; never overwrites.
+// written without a template), its folder when missing. Throws as above; never
+// overwrites.
 void WriteBlankDocument(const QString &documentName);
 
 class QWidget;

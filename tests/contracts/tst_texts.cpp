@@ -4,6 +4,7 @@
 #include "contracts/ContractFiles.h"
 #include "db/CodePage.h"
 #include "db/Errors.h"
+#include "support/FileBytes.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -18,6 +19,12 @@ const TPlaceholders Values = {
 
 QByteArray cp1251(const QString &text) {
     return db::TCodePage::Find(1251)->Encode(text);
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
 }
 
 } // namespace
@@ -89,6 +96,15 @@ class TestTexts : public QObject {
         QVERIFY_THROWS_EXCEPTION(EOrbekError, WriteFromTemplate("dog\\Нет.doc", "dog\\Dog16.RTF", Values));
         QVERIFY(!QFile::exists("dog/Dog16.RTF"));
         QCOMPARE(FileNamePart("12/01 a\\b:c*d?e\"f<g>h|"), QStringLiteral("12_01 a_b_c_d_e_f_g_h_"));
+    }
+
+    // A fresh working folder has no "dog": the first document makes it.
+    void firstDocumentMakesItsFolder() {
+        QTemporaryDir dir;
+        QDir::setCurrent(dir.path());
+        writeBytes("Std.rtf", "NumbDog\n");
+        WriteFromTemplate("Std.rtf", "dog\\Dog15.RTF", Values);
+        QCOMPARE(bytesOf("dog/Dog15.RTF"), QByteArray("15\r\n"));
     }
 };
 
