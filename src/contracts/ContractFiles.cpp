@@ -1,6 +1,5 @@
 #include "contracts/ContractFiles.h"
 
-#include "app/StrUtils.h"
 #include "controls/Dialogs.h"
 #include "controls/Forms.h"
 #include "db/CodePage.h"
@@ -143,37 +142,74 @@ QString RtfText(const QString &value) {
     return text;
 }
 
-QString FillLine(const QString &line, const TPlaceholders &values, bool rtf) {
-    QString filled = line;
-    for (const auto &[placeholder, value] : values)
-        filled = ReplaceAll(filled, placeholder, rtf ? RtfText(value) : value);
+QString FillLine(QStringView line, const TPlaceholders &values) {
+    QString filled;
+    qsizetype copied = 0; // the line up to here is in `filled`
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        for (const auto &[placeholder, value] : values) {
+            // The first letter alone rules out nearly every place cheaply.
+            if (placeholder.isEmpty() || line[i] != placeholder.front() ||
+                !line.sliced(i).startsWith(placeholder))
+                continue;
+            filled += line.sliced(copied, i - copied);
+            filled += value;
+            copied = i + placeholder.size();
+            i = copied - 1;
+            break;
+        }
+    }
+    if (copied == 0) return line.toString();
+    filled += line.sliced(copied);
     return filled;
 }
 
 void WriteFromTemplate(const QString &templateName, const QString &documentName,
                        const TPlaceholders &values) {
     const db::TCodePage &page = cp1251();
-    QFile source(LocalPath(templateName));
     if (templateName.isEmpty()) throw EOrbekError(QStringLiteral("У образца договора не указан файл"));
-    if (!source.open(QIODevice::ReadOnly))
-        throw EOrbekError(QStringLiteral("Не удалось прочитать образец договора ") + shown(templateName) +
-                          QStringLiteral(": ") + source.errorString());
-    const QByteArray bytes = source.readAll();
+    QFile source(LocalPath(templateName));
+    const auto unreadable = [&](const QString &reason) {
+        return EOrbekError(QStringLiteral("Не удалось прочитать образец договора ") + shown(templateName) +
+                           QStringLiteral(": ") + reason);
+    };
+    if (!source.open(QIODevice::ReadOnly)) throw unreadable(source.errorString());
+    // At most one byte over the limit is read, whatever the file claims its size is.
+    const QByteArray bytes = source.read(MaxTemplateSize + 1);
+    if (source.error() != QFileDevice::NoError) throw unreadable(source.errorString());
     source.close();
+    if (bytes.size() > MaxTemplateSize)
+        throw EOrbekError(QStringLiteral("Образец договора %1 слишком велик: программа заполняет образцы "
+                                         "не больше %2 МБ")
+                              .arg(shown(templateName))
+                              .arg(MaxTemplateSize / (1024 * 1024)));
+    // Text in CP1251 and RTF never hold a zero byte; a binary .doc file or a text in
+    // UTF-16 always do, and would come out as rubbish.
+    if (bytes.contains('\0'))
+        throw EOrbekError(QStringLiteral("Образец договора %1 не текстовый файл. Программа заполняет образцы "
+                                         "в формате RTF или простого текста: сохраните образец в формате RTF")
+                              .arg(shown(templateName)));
 
-    QList<QByteArray> lines = bytes.split('\n');
-    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast(); // the last line's break
-    const bool rtf = bytes.startsWith("{\\rtf");
-    QByteArray out;
-    out.reserve(bytes.size() + 1024);
-    for (QByteArray &line : lines) {
-        if (line.endsWith('\r')) line.chop(1);
-        out += page.Encode(FillLine(page.Decode(line), values, rtf));
-        out += "\r\n";
+    TPlaceholders ready = values;
+    if (bytes.startsWith("{\\rtf"))
+        for (auto &placeholder : ready)
+            placeholder.second = RtfText(placeholder.second);
+    const QString text = page.Decode(bytes);
+    QString filled;
+    filled.reserve(text.size() + 1024);
+    QStringView rest(text);
+    if (rest.endsWith(QLatin1Char('\n'))) rest.chop(1); // the last line's break
+    for (bool more = !text.isEmpty(); more;) {
+        const qsizetype end = rest.indexOf(QLatin1Char('\n'));
+        QStringView line = end < 0 ? rest : rest.first(end);
+        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+        filled += FillLine(line, ready);
+        filled += QStringLiteral("\r\n");
+        more = end >= 0;
+        if (more) rest = rest.sliced(end + 1);
     }
     QFile document(LocalPath(documentName));
     createNew(document, documentName);
-    writeAll(document, out, documentName);
+    writeAll(document, page.Encode(filled), documentName);
 }
 
 void WriteBlankDocument(const QString &documentName) {

@@ -40,20 +40,28 @@ bool SameDocument(const QString &a, const QString &b);
 // Placeholders and their values, in the order they are replaced on every line.
 using TPlaceholders = QList<QPair<QString, QString>>;
 
-// One template line with every placeholder replaced, in order, each wherever it
-// stands (case-sensitive); text put in is not searched again for the same
-// placeholder. In an RTF document the values are escaped first (RtfText).
-QString FillLine(const QString &line, const TPlaceholders &values, bool rtf);
+// One template line with every placeholder replaced wherever it stands (case-sensitive),
+// in one pass from left to right: where two could start at one place the earlier in
+// `values` wins, and a value put in is never searched for placeholders. Time linear in
+// the line's length.
+QString FillLine(QStringView line, const TPlaceholders &values);
 // A value as RTF text: "\", "{" and "}" escaped, line breaks as "\line", characters
 // that CP1251 lacks as "\uN?".
 QString RtfText(const QString &value);
 
+// The largest template filled, in bytes. A contract in RTF with a logo and a scanned
+// seal (pictures are kept there as hexadecimal text, twice their size) takes a few
+// megabytes; a larger file is no contract text and would only hold the program up.
+constexpr qint64 MaxTemplateSize = 10 * 1024 * 1024;
+
 // Writes a new document from the template, line by line to the template's end
-// (empty lines included), each line followed by CR LF. The template is read whole
-// before the document is created; an existing document is never overwritten; a
-// missing folder of the document is made. Throws EOrbekError with a Russian message
-// naming the file that could not be read or written; a document left half-written is
-// removed.
+// (empty lines included), each line followed by CR LF; in an RTF template the values
+// are escaped first (RtfText). The template is read whole and filled before the
+// document is created; an existing document is never overwritten; a missing folder of
+// the document is made. Throws EOrbekError with a Russian message naming the file
+// that could not be read or written, and refuses a template larger than
+// MaxTemplateSize or holding zero bytes (not text: a binary .doc file, say); nothing
+// is written then, and a document left half-written is removed.
 void WriteFromTemplate(const QString &templateName, const QString &documentName, const TPlaceholders &values);
 // Creates a new document holding one line of one blank (an act, or a contract text
 // written without a template), its folder when missing. Throws as above; never

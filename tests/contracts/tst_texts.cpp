@@ -13,8 +13,12 @@
 namespace {
 
 const TPlaceholders Values = {
-    {"NumbDog", "15"}, {"DateDog", "20.03.2024"}, {"NameKli", "ООО {Рога} \\ Копыта"},
-    {"KorSchKli", ""}, {"AddressKli", "NumbDog"}, // an earlier placeholder's text in a value stays
+    {"NumbDog", "15"},
+    {"DateDog", "20.03.2024"},
+    {"NameDog", "по AddressKli"}, // a later placeholder's text in a value stays
+    {"NameKli", "ООО {Рога} \\ Копыта"},
+    {"KorSchKli", ""},
+    {"AddressKli", "NumbDog"}, // and an earlier one's
 };
 
 QByteArray cp1251(const QString &text) {
@@ -25,6 +29,13 @@ void writeBytes(const QString &path, const QByteArray &bytes) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
+}
+
+// The working folder made current, with the template "dog\DogStd.doc" in it.
+void enterWithTemplate(const QTemporaryDir &dir, const QByteArray &templ) {
+    QDir::setCurrent(dir.path());
+    QDir().mkdir("dog");
+    writeBytes("dog/DogStd.doc", templ);
 }
 
 } // namespace
@@ -51,6 +62,8 @@ class TestTexts : public QObject {
                                        << "а\r\n15\r\n";
         QTest::newRow("earlier placeholder in a value") << "AddressKli\n"
                                                         << "NumbDog\r\n";
+        QTest::newRow("later placeholder in a value") << "NameDog\n"
+                                                      << "по AddressKli\r\n";
         QTest::newRow("plain text value") << "NameKli\n"
                                           << "ООО {Рога} \\ Копыта\r\n";
         QTest::newRow("rtf value") << "{\\rtf1\\ansi\nNameKli\\par\n}\n"
@@ -60,16 +73,9 @@ class TestTexts : public QObject {
         QFETCH(QString, templ);
         QFETCH(QString, document);
         QTemporaryDir dir;
-        QDir::setCurrent(dir.path());
-        QDir().mkdir("dog");
-        QFile t("dog/DogStd.doc");
-        QVERIFY(t.open(QIODevice::WriteOnly));
-        t.write(cp1251(templ));
-        t.close();
+        enterWithTemplate(dir, cp1251(templ));
         WriteFromTemplate("DOG\\dogstd.DOC", "dog\\Dog15.RTF", Values);
-        QFile d("dog/Dog15.RTF");
-        QVERIFY(d.open(QIODevice::ReadOnly));
-        QCOMPARE(d.readAll(), cp1251(document));
+        QCOMPARE(bytesOf("dog/Dog15.RTF"), cp1251(document));
     }
 
     void bytesAndFiles() {
@@ -80,18 +86,11 @@ class TestTexts : public QObject {
         QTemporaryDir dir;
         QDir::setCurrent(dir.path());
         QDir().mkdir("dog");
-        QFile existing("dog/Dog15.RTF");
-        QVERIFY(existing.open(QIODevice::WriteOnly));
-        existing.write("old");
-        existing.close();
-        QFile t("dog/DogStd.doc");
-        QVERIFY(t.open(QIODevice::WriteOnly));
-        t.write("NumbDog\n");
-        t.close();
+        writeBytes("dog/Dog15.RTF", "old");
+        writeBytes("dog/DogStd.doc", "NumbDog\n");
         QVERIFY_THROWS_EXCEPTION(EOrbekError, WriteFromTemplate("dog\\DogStd.doc", "dog\\Dog15.RTF", Values));
         QVERIFY_THROWS_EXCEPTION(EOrbekError, WriteBlankDocument("dog\\dog15.rtf"));
-        QVERIFY(existing.open(QIODevice::ReadOnly));
-        QCOMPARE(existing.readAll(), QByteArray("old"));
+        QCOMPARE(bytesOf("dog/Dog15.RTF"), QByteArray("old"));
         // A missing template fails before a document is made.
         QVERIFY_THROWS_EXCEPTION(EOrbekError, WriteFromTemplate("dog\\Нет.doc", "dog\\Dog16.RTF", Values));
         QVERIFY(!QFile::exists("dog/Dog16.RTF"));
@@ -105,6 +104,33 @@ class TestTexts : public QObject {
         writeBytes("Std.rtf", "NumbDog\n");
         WriteFromTemplate("Std.rtf", "dog\\Dog15.RTF", Values);
         QCOMPARE(bytesOf("dog/Dog15.RTF"), QByteArray("15\r\n"));
+    }
+
+    // A binary .doc file or one over the limit is refused with a word and leaves no
+    // document behind.
+    void templatesThatAreNoText_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("zero byte") << QByteArray("\xd0\xcf\x11\xe0\0\0NumbDog\n", 13)
+                                   << "Образец договора «dog\\DogStd.doc» не текстовый файл. Программа "
+                                      "заполняет образцы в формате RTF или простого текста: сохраните "
+                                      "образец в формате RTF";
+        QTest::newRow("too large") << QByteArray(MaxTemplateSize + 1, 'N')
+                                   << "Образец договора «dog\\DogStd.doc» слишком велик: программа заполняет "
+                                      "образцы не больше 10 МБ";
+    }
+    void templatesThatAreNoText() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        enterWithTemplate(dir, bytes);
+        try {
+            WriteFromTemplate("dog\\DogStd.doc", "dog\\Dog15.RTF", Values);
+            QFAIL("the template was taken");
+        } catch (const EOrbekError &e) {
+            QCOMPARE(e.message(), message);
+        }
+        QVERIFY(!QFile::exists("dog/Dog15.RTF"));
     }
 };
 
