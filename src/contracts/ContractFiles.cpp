@@ -10,12 +10,43 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-
-std::function<bool(const QUrl &url)> DocumentOpener = [](const QUrl &url) {
-    return QDesktopServices::openUrl(url);
-};
+#include <QProcess>
+#include <QStandardPaths>
 
 namespace {
+
+// The desktop opens a file through xdg-open, which starts in the background and, when no
+// application is associated with the file's type, fails there with a line on its own
+// error output that the program never sees. Ask xdg-mime first, by the same steps
+// xdg-open takes (the file's type from its content, then that type's application), so
+// that a document nothing can open is reported. Where xdg-mime is missing or does not
+// answer, the desktop is left to try.
+bool desktopHasApplicationFor(const QString &path) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (xdgMime.isEmpty()) return true;
+    const auto ask = [&xdgMime](const QStringList &args, QString &answer) {
+        QProcess process;
+        process.start(xdgMime, args);
+        if (!process.waitForFinished(5000)) {
+            process.kill();
+            process.waitForFinished();
+            return false;
+        }
+        answer = QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
+        return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    };
+    QString type, application;
+    if (!ask({QStringLiteral("query"), QStringLiteral("filetype"), path}, type) || type.isEmpty())
+        return true;
+    type = type.section(QLatin1Char(';'), 0, 0).trimmed();
+    if (!ask({QStringLiteral("query"), QStringLiteral("default"), type}, application)) return true;
+    return !application.isEmpty();
+#else
+    Q_UNUSED(path);
+    return true;
+#endif
+}
 
 const db::TCodePage &cp1251() {
     const db::TCodePage *page = db::TCodePage::Find(1251);
@@ -51,6 +82,10 @@ void writeAll(QFile &file, const QByteArray &bytes, const QString &storedName) {
 }
 
 } // namespace
+
+std::function<bool(const QUrl &url)> DocumentOpener = [](const QUrl &url) {
+    return desktopHasApplicationFor(url.toLocalFile()) && QDesktopServices::openUrl(url);
+};
 
 void OpenDocument(const QString &storedName) {
     const QString path = QFileInfo(LocalPath(storedName)).absoluteFilePath();

@@ -14,6 +14,8 @@
 #include "support/TestSupport.h"
 
 #include <QLineEdit>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QPushButton>
 #include <QToolButton>
 
@@ -367,15 +369,27 @@ class TestCard : public ScriptedTestCase {
             count("select count(*) from Dogovor where NameFile = 'dog\\Dog15_1.RTF' and DateDog is null"), 1);
     }
 
-    // A desktop with no application for the document: the user is told which file it is.
+    // A desktop with no application for the document: the user is told which file it is,
+    // and nothing is started. The desktop's type registry answers through a stand-in
+    // xdg-mime that knows the type of the file but no application for it.
     void documentTheDesktopCannotOpen() {
+        const auto programOpener = DocumentOpener;
+        QTemporaryDir bin;
+        QFile xdgMime(bin.filePath(QStringLiteral("xdg-mime")));
+        QVERIFY(xdgMime.open(QIODevice::WriteOnly));
+        xdgMime.write("#!/bin/sh\n[ \"$2\" = filetype ] && echo 'text/rtf; charset=us-ascii'\nexit 0\n");
+        xdgMime.close();
+        xdgMime.setPermissions(xdgMime.permissions() | QFileDevice::ExeOwner);
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
+        const auto restorePath = qScopeGuard([&] { qputenv("PATH", path); });
         Folder f;
         CardApp app([&] {
             f = fill();
             addDog(f, "15", QDate(2024, 6, 15), "dog\\Dog15.RTF");
         });
         writeCp1251("dog/Dog15.RTF", "текст");
-        DocumentOpener = [](const QUrl &) { return false; };
+        DocumentOpener = programOpener;
         inCard("15", [](TKartDog *card) {
             UiScript::ExpectError(
                 QStringLiteral("Не удалось открыть документ «%1»: не найдена программа, "
