@@ -280,6 +280,7 @@ bool TDataSetModel::setData(const QModelIndex &index, const QVariant &value, int
         else
             field->SetText(value.toString());
     });
+    m_refused = !stored;
     if (stored) emit dataChanged(index.siblingAtColumn(0), index.siblingAtColumn(columnCount() - 1));
     return stored;
 }
@@ -531,6 +532,22 @@ void TDBGrid::EndCellEdit(bool keep) {
     closeEditor(editor, QAbstractItemDelegate::NoHint);
 }
 
+// Writes the open cell's text into its field as leaving the cell writes it, and closes
+// the editor, the grid taking the keys typed there; false when the field refused the
+// text (its error shown): the editor then stays open with it, so nothing typed is lost.
+bool TDBGrid::commitCell() {
+    QWidget *editor = indexWidget(currentIndex());
+    if (state() != EditingState || !editor) return true;
+    m_model->m_refused = false;
+    commitData(editor);
+    if (m_model->m_refused) return false;
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+    // Not left to the editor's focus: after the refusal's message box the window may not
+    // have been made active again, and the editor then counts as unfocused.
+    setFocus();
+    return true;
+}
+
 void TDBGrid::mouseDoubleClickEvent(QMouseEvent *event) {
     QTableView::mouseDoubleClickEvent(event);
     if (indexAt(event->position().toPoint()).isValid()) Guarded([this] { emit dblClick(); });
@@ -554,6 +571,12 @@ void TDBGrid::keyPressEvent(QKeyEvent *event) {
                 MessageDlg(QStringLiteral("Удалить запись?"), mtConfirmation, mbYesNo) == mrYes)
                 ds->Delete();
         });
+        event->accept();
+        return;
+    }
+    // Insert reaches the grid from an open cell editor too (the editor has no use for it).
+    if (event->key() == Qt::Key_Insert && event->modifiers() == Qt::NoModifier && !m_readOnly && ds &&
+        ds->Active() && ds->CanModify() && !commitCell()) {
         event->accept();
         return;
     }

@@ -99,11 +99,13 @@ class TDataSetModel : public QAbstractTableModel {
     static constexpr int LookupKeyRole = Qt::UserRole + 1;
 
   private:
+    friend class TDBGrid;
     TDBGrid *m_grid;
     QPointer<TDataSource> m_source;
     int m_first = 0; // the dataset's number of the model's first row
     int m_rows = 0;
     bool m_changing = false; // inside a reset or an insertion
+    bool m_refused = false;  // the last cell written: its field refused the text
 };
 
 class TDBGrid : public QTableView {
@@ -153,9 +155,10 @@ class TDBGrid : public QTableView {
   protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     // An editable grid adds and drops rows from the keyboard: Insert puts a new row
-    // before the current one, Down on the last row appends one (not while that row is
-    // a new row nobody has typed into), Esc drops the change of the current row, and
-    // Ctrl+Delete deletes the current row after the question "Удалить запись?".
+    // before the current one (from an open cell editor too, after writing its text),
+    // Down on the last row appends one (not while that row is a new row nobody has typed
+    // into), Esc drops the change of the current row, and Ctrl+Delete deletes the
+    // current row after the question "Удалить запись?".
     void keyPressEvent(QKeyEvent *event) override;
     void verticalScrollbarValueChanged(int value) override;
 
@@ -169,6 +172,7 @@ class TDBGrid : public QTableView {
     void followCursor();
     void currentRowChanged(const QModelIndex &current);
     void rowsAddedAbove(int rows);
+    bool commitCell();
 
     QPointer<TDataSource> m_source;
     std::vector<std::unique_ptr<TColumn>> m_columns;

@@ -399,6 +399,31 @@ class TestCard : public ScriptedTestCase {
             card->BitBtn1->click();
         });
     }
+
+    // A click on the current template opens its name for editing with the text selected;
+    // Insert there begins a new template, and what is typed then names the new one, not
+    // the stored one.
+    void insertFromAnOpenTemplateCell() {
+        CardApp app([] {
+            db::Database::Exec("insert into TypeDog (TypeDog, NameFile) "
+                               "values ('Договор поставки', 'dog\\DogStandard.doc')");
+        });
+        UiScript::OnShow<TTypDog>([](TTypDog *t) {
+            TDBGrid *grid = t->DBGrid1;
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                              grid->visualRect(grid->currentIndex()).center());
+            QTRY_VERIFY(qobject_cast<QLineEdit *>(QApplication::focusWidget()));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Insert);
+            QTest::keyClick(grid, 'A'); // opens the new row's cell
+            QTest::keyClicks(QApplication::focusWidget(), "renda");
+            t->BitBtn1->click();
+        });
+        ShowModal(TypDog);
+        QCOMPARE(value("select group_concat(TypeDog || '|' || coalesce(NameFile, ''), ';') from "
+                       "(select * from TypeDog order by TypeDog_id)")
+                     .toString(),
+                 QStringLiteral("Договор поставки|dog\\DogStandard.doc;Arenda|"));
+    }
 };
 
 QTEST_MAIN(TestCard)

@@ -317,6 +317,31 @@ private slots:
         QVERIFY(!next->hasFocus());
     }
 
+    // Insert from an open cell editor: the typed text goes to its row, as on leaving the
+    // cell, and a new row comes; a text the field refuses keeps the editor and adds none.
+    void insertFromAnOpenCell() {
+        OrdersTable orders(2);
+        TDBGrid grid(nullptr, &orders.source);
+        grid.AddColumn("R_NAME");
+        grid.AddColumn("SUMMA");
+        showActive(&grid);
+        grid.setCurrentIndex(grid.Model()->index(1, 0));
+        grid.edit(grid.currentIndex());
+        QTest::keyClicks(QApplication::focusWidget(), "Renamed");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Insert);
+        QCOMPARE(orders.plat.State(), TDataSetState::dsInsert);
+        QCOMPARE(orders.plat.RecNo(), 1);
+        QCOMPARE(db::Database::ScalarValue("select R_NAME from PlatPor where NUMBER = 2").toString(),
+                 QStringLiteral("Renamed"));
+        grid.setCurrentIndex(grid.Model()->index(1, 1));
+        grid.edit(grid.currentIndex());
+        QTest::keyClicks(QApplication::focusWidget(), "12x");
+        UiScript::ExpectError(ErrorBoxText(fmt::InvalidFloatMessage(QStringLiteral("12x"))));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Insert);
+        QCOMPARE(qobject_cast<QLineEdit *>(QApplication::focusWidget())->text(), QStringLiteral("12x"));
+        QCOMPARE(grid.Model()->rowCount(), 3);
+    }
+
     void editableGridAddsRowsByKeys() {
         TempDataFolder folder;
         TTable plat(nullptr, "PlatPor.DB");
