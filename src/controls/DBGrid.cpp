@@ -368,7 +368,6 @@ TDBGrid::TDBGrid(QWidget *parent, TDataSource *source)
     setModel(m_model);
     setItemDelegate(new GridDelegate(this));
     setWordWrap(false);
-    setTabKeyNavigation(false);
     setSelectionMode(QAbstractItemView::SingleSelection);
     // Rows keep one height and columns the widths the form gives them: measuring the
     // contents would read every row.
@@ -500,6 +499,7 @@ int TDBGrid::titleWidth(const QString &title) {
 void TDBGrid::SetReadOnly(bool readOnly) {
     m_readOnly = readOnly;
     setSelectionBehavior(readOnly ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+    setTabKeyNavigation(!readOnly);
     setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
                              : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                                    QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);

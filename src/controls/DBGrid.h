@@ -124,7 +124,8 @@ class TDBGrid : public QTableView {
     TColumn *Columns(int index) const { return m_columns.at(size_t(index)).get(); }
     void ClearColumns();
 
-    // A read-only grid selects whole rows and never edits.
+    // A read-only grid selects whole rows and never edits; Tab leaves it. In an editable
+    // grid Tab and Shift+Tab go to the next and the previous cell, edited or not.
     bool ReadOnly() const { return m_readOnly; }
     void SetReadOnly(bool readOnly);
 

@@ -33,7 +33,6 @@ TOplataF::TOplataF(TDataSet *header, QWidget *parent) : TForm(parent), SpRasx(he
     DataSource1 = new TDataSource(this, Oplata);
 
     DBGrid1 = new TDBGrid(this, DataSource1);
-    DBGrid1->setTabKeyNavigation(true);
     DBGrid1->AddColumn(QStringLiteral("DateOpl"), QStringLiteral("Дата"), 85);
     DBGrid1->AddColumn(QStringLiteral("NumbDok"), QStringLiteral("№ Док."), 80);
     DBGrid1->AddColumn(QStringLiteral("SummaOpl"), QStringLiteral("Сумма"), 110);

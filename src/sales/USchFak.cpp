@@ -254,7 +254,6 @@ TSchFak::TSchFak(TSpRasx *documents, QWidget *parent)
 
     // ---- The lines ------------------------------------------------------------------------
     DBGrid1 = new TDBGrid(this, DPosRasx);
-    DBGrid1->setTabKeyNavigation(true);
     DBGrid1->AddColumn(QStringLiteral("NAME_TOV"), QStringLiteral("Наименование"), 220)->SetEllipsis(true);
     DBGrid1->AddColumn(QStringLiteral("Strana"), QStringLiteral("Страна"), 80);
     DBGrid1->AddColumn(QStringLiteral("NTamog"), QStringLiteral("№ тамож."), 80);

@@ -285,8 +285,9 @@ private slots:
     }
 
     // Tab and Shift+Tab typed in the cell with the "..." button move to the next and the
-    // previous cell with what was typed, as from any other cell, instead of sending the
-    // focus to the form's next box. A cell takes no more than its field holds.
+    // previous cell with what was typed, as from any other cell and from the grid with no
+    // cell open, instead of sending the focus to the form's next box. A cell takes no more
+    // than its field holds.
     void tabMovesOnFromAButtonCell() {
         OrdersTable orders(2);
         TForm form;
@@ -315,6 +316,13 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
         QCOMPARE(grid->currentIndex(), model->index(0, 0));
         QVERIFY(!next->hasFocus());
+        // With no cell being edited (Esc dropped its text) they move just the same.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QTest::keyClick(grid, Qt::Key_Tab);
+        QCOMPARE(grid->currentIndex(), bank);
+        QTest::keyClick(grid, Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(grid->currentIndex(), model->index(0, 0));
+        QVERIFY(grid->hasFocus());
     }
 
     // Insert from an open cell editor: the typed text goes to its row, as on leaving the
