@@ -566,8 +566,8 @@ void TDBGrid::keyPressEvent(QKeyEvent *event) {
     if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::ControlModifier && !m_readOnly && ds &&
         ds->Active() && ds->CanModify() && !ds->IsEmpty() && state() != EditingState) {
         // A row not stored yet is simply dropped; a stored one only after the question.
-        Guarded([ds] {
-            if (ds->State() == TDataSetState::dsInsert ||
+        Guarded([this, ds] {
+            if ((ds->State() == TDataSetState::dsInsert && !m_confirmNewRowDelete) ||
                 MessageDlg(QStringLiteral("Удалить запись?"), mtConfirmation, mbYesNo) == mrYes)
                 ds->Delete();
         });

@@ -129,6 +129,10 @@ class TDBGrid : public QTableView {
     bool ReadOnly() const { return m_readOnly; }
     void SetReadOnly(bool readOnly);
 
+    // Ctrl+Delete asks before dropping a row not posted yet too (by default such a row
+    // goes at once): for a form that keeps every row only until the user saves it all.
+    void SetConfirmNewRowDelete(bool confirm) { m_confirmNewRowDelete = confirm; }
+
     // The column of the current cell, and its field.
     int SelectedIndex() const;
     TField *SelectedField() const;
@@ -179,6 +183,7 @@ class TDBGrid : public QTableView {
     std::vector<std::unique_ptr<TColumn>> m_columns;
     bool m_defaultColumns = true;
     bool m_readOnly = false;
+    bool m_confirmNewRowDelete = false;
     bool m_following = false;
     bool m_extending = false;
     TDataSetModel *m_model;

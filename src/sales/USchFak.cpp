@@ -254,6 +254,9 @@ TSchFak::TSchFak(TSpRasx *documents, QWidget *parent)
 
     // ---- The lines ------------------------------------------------------------------------
     DBGrid1 = new TDBGrid(this, DPosRasx);
+    // A line typed and not yet left is as much the user's work as the others, all of
+    // them kept only by the save: deleting it asks too.
+    DBGrid1->SetConfirmNewRowDelete(true);
     DBGrid1->AddColumn(QStringLiteral("NAME_TOV"), QStringLiteral("Наименование"), 220)->SetEllipsis(true);
     DBGrid1->AddColumn(QStringLiteral("Strana"), QStringLiteral("Страна"), 80);
     DBGrid1->AddColumn(QStringLiteral("NTamog"), QStringLiteral("№ тамож."), 80);

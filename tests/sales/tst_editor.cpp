@@ -236,6 +236,22 @@ class TestEditor : public ScriptedTestCase {
         });
     }
 
+    // Ctrl+Delete on a line begun and not yet left asks as on a stored line; No keeps it.
+    void deletingANewLineAsks() {
+        SalesApp app([] { fill(); });
+        edit("N5", Qt::Key_F4, [](TSchFak *e) {
+            e->DBGrid1->setFocus();
+            QTest::keyClick(e->DBGrid1, Qt::Key_Down); // after the last line, a new one
+            QVERIFY(typeCell(e->DBGrid1, 1, "NAME_TOV", QStringLiteral("Скрепки")));
+            UiScript::Answer(mrNo, QStringLiteral("Удалить запись?"));
+            QTest::keyClick(e->DBGrid1, Qt::Key_Delete, Qt::ControlModifier);
+            QCOMPARE(SpRasx->PosRasx->FieldByName("NAME_TOV")->AsString(), QStringLiteral("Скрепки"));
+            UiScript::Answer(mrYes, QStringLiteral("Удалить запись?"));
+            QTest::keyClick(e->DBGrid1, Qt::Key_Delete, Qt::ControlModifier);
+            QCOMPARE(e->DBGrid1->Model()->rowCount(), 1);
+        });
+    }
+
     // INN and BIK boxes, the pickers, "Max №", the units, the contract box, F5.
     void completionsAndPickers() {
         Ids ids;
