@@ -33,6 +33,21 @@ struct ProgressScale {
     int operator()(qint64 bytes) const { return int(bytes / unit); }
 };
 
+// A file of the copy that could not be opened, made, read or written, as the error box
+// says it: `action` is the verb ("записать"); a full disk is said so, since freeing room
+// is then all it takes.
+QString failureText(const QString &action, const QString &file, bool diskFull = false) {
+    const QString text =
+        QStringLiteral("Не удалось %1 файл «%2»").arg(action, QDir::toNativeSeparators(file));
+    if (diskFull)
+        return text + QStringLiteral(": на диске не осталось места. Освободите место на диске и повторите.");
+    return text + QLatin1Char('.');
+}
+
+bool diskFull(int error) {
+    return error == ENOSPC || error == EDQUOT;
+}
+
 } // namespace
 
 void SyncFolder(const QString &folder) {
@@ -62,7 +77,7 @@ void CopyFileWithOptions(const QString &source, const QString &destination, bool
 
     QFile in(source);
     if (QFileInfo(source).isDir() || !in.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw EFOpenError(QStringLiteral("Cannot open file %1").arg(QDir::toNativeSeparators(source)));
+        throw EFOpenError(failureText(QStringLiteral("открыть"), source), in.errorString());
     const qint64 size = in.size();
     const ProgressScale scale(size);
     ProgressSetMax(progress, scale(size));
@@ -78,14 +93,16 @@ void CopyFileWithOptions(const QString &source, const QString &destination, bool
     // The read-only flag is the owner's write permission, as the file manager shows it.
     if (targetInfo.exists() && !(QFile::permissions(target) & QFileDevice::WriteOwner)) {
         if (!overwriteReadOnly || targetInfo.isDir())
-            throw EFCreateError(
-                QStringLiteral("Cannot create file %1").arg(QDir::toNativeSeparators(target)));
+            throw EFCreateError(failureText(QStringLiteral("создать"), target),
+                                QStringLiteral("Файл только для чтения."));
         QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner);
     }
     const QString temporary = CopyTemporaryName(target);
     QFile out(temporary);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-        throw EFCreateError(QStringLiteral("Cannot create file %1").arg(QDir::toNativeSeparators(target)));
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        const bool full = diskFull(errno);
+        throw EFCreateError(failureText(QStringLiteral("создать"), target, full), out.errorString());
+    }
     struct DropUnfinished {
         QFile &out;
         bool done = false;
@@ -103,10 +120,12 @@ void CopyFileWithOptions(const QString &source, const QString &destination, bool
     const qint64 step = qMax(qint64(CopyBlockSize), size / 1000);
     for (;;) {
         const qint64 got = in.read(buffer.data(), CopyBlockSize);
-        if (got < 0) throw EReadError(QStringLiteral("Stream read error"));
+        if (got < 0) throw EReadError(failureText(QStringLiteral("прочитать"), source), in.errorString());
         total += got;
-        if (got > 0 && out.write(buffer.data(), got) != got)
-            throw EWriteError(QStringLiteral("Stream write error"));
+        if (got > 0 && out.write(buffer.data(), got) != got) {
+            const bool full = diskFull(errno) || out.error() == QFileDevice::ResourceError;
+            throw EWriteError(failureText(QStringLiteral("записать"), target, full), out.errorString());
+        }
         if (total - shown >= step || got < CopyBlockSize) {
             ProgressSetPosition(progress, scale(total));
             shown = total;
@@ -114,11 +133,18 @@ void CopyFileWithOptions(const QString &source, const QString &destination, bool
         if (got < CopyBlockSize) break;
     }
     // On the disk, with the source's date, before it takes the target's name.
-    if (!out.flush() || ::fsync(out.handle()) != 0) throw EWriteError(QStringLiteral("Stream write error"));
+    if (!out.flush() || ::fsync(out.handle()) != 0) {
+        const int error = errno;
+        throw EWriteError(failureText(QStringLiteral("записать"), target, diskFull(error)),
+                          QString::fromLocal8Bit(std::strerror(error)));
+    }
     out.setFileTime(QFileInfo(source).lastModified(), QFileDevice::FileModificationTime);
     out.close();
-    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData()) != 0)
-        throw EFCreateError(QStringLiteral("Cannot create file %1").arg(QDir::toNativeSeparators(target)));
+    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData()) != 0) {
+        const int error = errno;
+        throw EFCreateError(failureText(QStringLiteral("создать"), target, diskFull(error)),
+                            QString::fromLocal8Bit(std::strerror(error)));
+    }
     unfinished.done = true;
     SyncFolder(targetInfo.absolutePath());
 }

@@ -48,9 +48,9 @@ void CopyFileWithProgress(const QString &source, const QString &destination, QOb
 // is replaced only when `overwriteReadOnly` (its flag is cleared), else the copy fails
 // as a target that cannot be made. The progress control (see ProgressCtl; nullptr for
 // none, any thread) runs from 0 to the source's size and returns to 0 at the end, also
-// after an error. Throws EFOpenError "Cannot open file %s" (the source),
-// EFCreateError "Cannot create file %s" (the target), EReadError "Stream read error"
-// or EWriteError "Stream write error".
+// after an error. Throws, each with a Russian sentence naming the file and the system's
+// words as detail: EFOpenError (the source cannot be opened), EFCreateError (the target
+// cannot be made), EReadError or EWriteError; a full disk is said so.
 // With `useShellDialog` the copy is a TFileOperator run instead (ShellCopyMoveFile, no
 // undo, the replace question unless read-only targets may be overwritten) with its own
 // progress window; `progress` is not used then. The program's commands use the block copy.

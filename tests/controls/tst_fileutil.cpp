@@ -119,7 +119,7 @@ class FileUtilTest : public QObject {
             CopyFileWithProgress(path("missing.db"), path("old.db"), nullptr);
             QFAIL("copied a missing file");
         } catch (const EFOpenError &e) {
-            QCOMPARE(e.message(), QStringLiteral("Cannot open file %1").arg(path("missing.db")));
+            QCOMPARE(e.message(), QStringLiteral("Не удалось открыть файл «%1».").arg(path("missing.db")));
         }
         QCOMPARE(read(path("old.db")), QByteArray("old contents"));
         // A target whose folder cannot be made (a file stands in its way).
@@ -128,7 +128,8 @@ class FileUtilTest : public QObject {
             CopyFileWithProgress(path("src.db"), path("old.db/inside.db"), nullptr);
             QFAIL("copied under a file");
         } catch (const EFCreateError &e) {
-            QCOMPARE(e.message(), QStringLiteral("Cannot create file %1").arg(path("old.db/inside.db")));
+            QCOMPARE(e.message(),
+                     QStringLiteral("Не удалось создать файл «%1».").arg(path("old.db/inside.db")));
         }
         // A read-only target stays unless overwriting it is asked for.
         QFile::setPermissions(path("old.db"), QFileDevice::ReadOwner);
@@ -137,6 +138,20 @@ class FileUtilTest : public QObject {
         QCOMPARE(read(path("old.db")), QByteArray("old contents"));
         CopyFileWithOptions(path("src.db"), path("old.db"), true, nullptr);
         QCOMPARE(read(path("old.db")), QByteArray("new contents"));
+    }
+
+    // The copy written where every write finds the disk full.
+    void fullDiskSaysSo() {
+        write(path("big.db"), pattern(3 * CopyBlockSize));
+        QVERIFY(QFile::link("/dev/full", CopyTemporaryName(path("full.db"))));
+        try {
+            CopyFileWithProgress(path("big.db"), path("full.db"), nullptr);
+            QFAIL("copied onto a full disk");
+        } catch (const EWriteError &e) {
+            QCOMPARE(e.message(), QStringLiteral("Не удалось записать файл «%1»: на диске не осталось места. "
+                                                 "Освободите место на диске и повторите.")
+                                      .arg(path("full.db")));
+        }
     }
 
     void progressByRegisteredPropertyNames() {
