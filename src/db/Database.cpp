@@ -451,8 +451,21 @@ const QString &restoreAdvice() {
     return text;
 }
 
+// A data file refused by its check: what is wrong with it, then what to do about the
+// data folder. A file checked as an archive keeps only the first part: the advice to
+// restore from the archive is no advice about the archive itself.
+class EFileRefused : public EDatabaseError {
+  public:
+    EFileRefused(const QString &sentence, const QString &advice, const QString &detail)
+        : EDatabaseError(sentence + QLatin1Char(' ') + advice, detail), m_sentence(sentence) {}
+    const QString &sentence() const { return m_sentence; }
+
+  private:
+    QString m_sentence;
+};
+
 [[noreturn]] void refuse(const QString &sentence, const QString &detail = QString()) {
-    throw EDatabaseError(sentence + QLatin1Char(' ') + restoreAdvice(), detail);
+    throw EFileRefused(sentence, restoreAdvice(), detail);
 }
 
 QString notOursSentence(const QString &path) {
@@ -582,14 +595,15 @@ FileCheck checkFile(const QString &path, bool folderWritable, PageCheck pages = 
 
         const int version = firstColumn(raw, "PRAGMA user_version").value(0).toInt();
         if (version > Database::SchemaVersion)
-            throw EDatabaseError(
+            throw EFileRefused(
                 QStringLiteral("Файл «%1» записан более новой версией программы (версия данных %2, "
-                               "эта программа знает версии до %3). Файл оставлен без изменений. "
-                               "Работайте с ним в новой версии программы или восстановите данные "
-                               "из архива.")
+                               "эта программа знает версии до %3).")
                     .arg(shownPath(path))
                     .arg(version)
-                    .arg(Database::SchemaVersion));
+                    .arg(Database::SchemaVersion),
+                QStringLiteral("Файл оставлен без изменений. Работайте с ним в новой версии программы "
+                               "или восстановите данные из архива."),
+                QString());
 
         QSet<QString> indexes;
         for (const QString &name : firstColumn(raw, "SELECT name FROM sqlite_master WHERE type = 'index'"))
@@ -1053,6 +1067,8 @@ QString Database::CheckFile(const QString &path) {
     if (!QFileInfo(path).isFile()) return QStringLiteral("Файла «%1» нет.").arg(shownPath(path));
     try {
         checkFile(path, true, PageCheck::Full);
+    } catch (const EFileRefused &e) {
+        return e.sentence();
     } catch (const EDatabaseError &e) {
         return e.message();
     }

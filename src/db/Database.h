@@ -72,7 +72,8 @@ public:
     // Checks a database file that is not open, without changing it: that it is this
     // program's database, of a version this program reads, and passes SQLite's full
     // integrity check. Returns an empty text when it does, else the Russian sentence of
-    // what is wrong. Safe on any thread.
+    // what is wrong with the file, without advice: the caller says what to do. Safe on
+    // any thread.
     static QString CheckFile(const QString &path);
 
     // Runs a statement with positional values (for the engine and maintenance code).

@@ -247,7 +247,9 @@ void RestoreDataFolder() {
     });
     if (!fault.isEmpty()) {
         QDir(staging).removeRecursively();
-        throw EOrbekError(lead + QStringLiteral("Архив не годится: %1").arg(fault));
+        throw EOrbekError(lead + QStringLiteral("Архив не годится: %1 Продолжайте работу с текущими данными "
+                                                "и создайте новый архив командой «Создание архива».")
+                                     .arg(fault));
     }
 
     ClosedDatabase closed;

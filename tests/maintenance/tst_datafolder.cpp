@@ -215,6 +215,8 @@ class DataFolderTest : public ScriptedTestCase {
         QVERIFY2(shown.startsWith(QStringLiteral("Данные не восстановлены, папка данных не изменена.")),
                  qPrintable(shown));
         QVERIFY2(shown.contains(reason), qPrintable(shown));
+        // The refused archive is no way back: the box does not send the user to it.
+        QVERIFY2(!shown.contains(QStringLiteral("Восстановите данные из архива")), qPrintable(shown));
         QCOMPARE(bytesOf(dbFile()) + bytesOf(dbFile() + "-wal"), before);
         QVERIFY(!QFileInfo::exists(dat() + "/.orbek-copy"));
         QCOMPARE(partners("После архива"), 1);
