@@ -151,8 +151,51 @@ template <class F> void failingWith(const QString &lead, F step) {
     } catch (const EAbort &) {
         throw;
     } catch (const EOrbekError &e) {
-        throw EOrbekError(lead + e.message());
+        throw EOrbekError(lead + e.message(), e.detail());
     }
+}
+
+// The copy of the data folder's database failed its check: the database itself is
+// damaged, and a copy of it must not take the place of a good one.
+[[noreturn]] void refuseDamagedCopy(const QString &folder, const QString &fault) {
+    const QString previous = QDir(ArchiveFolder()).filePath(db::Database::fileName());
+    throw EOrbekError(
+        QStringLiteral("Копия базы данных «%1» не прошла проверку: база данных повреждена. ")
+                .arg(native(QDir(folder).filePath(db::Database::fileName()))) +
+            (QFileInfo(previous).isFile()
+                 ? QStringLiteral("Восстановите данные из архива командой «Восстановление из архива».")
+                 : QStringLiteral("Обратитесь к тому, кто обслуживает программу.")),
+        fault);
+}
+
+// Copies every file of the data folder into `target` behind the progress window: the
+// files are gathered in a staging folder inside it, the copy of the database must pass
+// the full integrity check, and only then do they replace those of `target`. A failure
+// leaves `target` as it was and heads its message with `lead`.
+void copyDataFolderInto(const QString &target, const QString &caption, const QString &lead) {
+    KeepCurrentDirectory keep;
+    const QString folder = dataFolder();
+    ClosedDatabase closed;
+    const QStringList files = DataFiles(folder);
+    failingWith(lead, [&] {
+        if (!QDir().mkpath(target))
+            throw EOrbekError(QStringLiteral("Не удалось создать папку «%1»").arg(native(target)));
+        const QString staging = makeStaging(target);
+        TCopyProgress *window = CopyProgressWindow();
+        QString fault;
+        try {
+            window->Run(caption, [&] {
+                copyInto(folder, files, staging, window);
+                fault = db::Database::CheckFile(QDir(staging).filePath(db::Database::fileName()));
+            });
+            if (!fault.isEmpty()) refuseDamagedCopy(folder, fault);
+        } catch (...) {
+            QDir(staging).removeRecursively();
+            throw;
+        }
+        moveIntoPlace(staging, files, target);
+    });
+    closed.Reopen();
 }
 
 } // namespace
@@ -193,24 +236,8 @@ QStringList DataFiles(const QString &folder) {
 // ---- Archive and restore -------------------------------------------------------------------
 
 void ArchiveDataFolder() {
-    KeepCurrentDirectory keep;
-    const QString folder = dataFolder(), archive = ArchiveFolder();
-    ClosedDatabase closed;
-    const QStringList files = DataFiles(folder);
-    failingWith(QStringLiteral("Архив не создан, прежний архив не изменен.\n"), [&] {
-        if (!QDir().mkpath(archive))
-            throw EOrbekError(QStringLiteral("Не удалось создать папку «%1»").arg(native(archive)));
-        const QString staging = makeStaging(archive);
-        TCopyProgress *window = CopyProgressWindow();
-        try {
-            window->Run(QStringLiteral("Создание архива"), [&] { copyInto(folder, files, staging, window); });
-        } catch (...) {
-            QDir(staging).removeRecursively();
-            throw;
-        }
-        moveIntoPlace(staging, files, archive);
-    });
-    closed.Reopen();
+    copyDataFolderInto(ArchiveFolder(), QStringLiteral("Создание архива"),
+                       QStringLiteral("Архив не создан, прежний архив не изменен.\n"));
 }
 
 void RestoreDataFolder() {

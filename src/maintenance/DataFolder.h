@@ -29,7 +29,8 @@ QStringList DataFiles(const QString &folder);
 // Copies every file of the data folder into the archive folder, behind the progress
 // window. Every connection to the database is closed meanwhile and reopened with every
 // dataset that was open, also after an error. The archive is replaced only when every
-// file has been copied and flushed: an error or a killed program leaves the previous
+// file has been copied and flushed and the copy of the database has passed the full
+// integrity check: a damaged database, an error or a killed program leaves the previous
 // archive as it was. Throws EOrbekError with a Russian message.
 void ArchiveDataFolder();
 // Restores the archive's files into the data folder, all or nothing: first it checks

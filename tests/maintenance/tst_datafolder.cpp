@@ -7,6 +7,7 @@
 #include "controls/ProgressCtl.h"
 #include "controls/UiScript.h"
 #include "db/Database.h"
+#include "db/FieldTypes.h"
 #include "db/Table.h"
 #include "ledger/UProvodka.h"
 #include "maintenance/DataFolder.h"
@@ -175,6 +176,28 @@ class DataFolderTest : public ScriptedTestCase {
         QVERIFY(QFileInfo::exists(arhiv() + "/old-notes.txt"));
         QCOMPARE(QDir(arhiv()).entryList(QDir::Files | QDir::Hidden | QDir::Dirs | QDir::NoDotAndDotDot),
                  QStringList({"notes.txt", "old-notes.txt", "orbek.db"}));
+    }
+
+    // An index whose entries no longer match its table: the start-up check does not read
+    // that far.
+    void damagedDataKeepsTheGoodArchive() {
+        start();
+        ArchiveDataFolder();
+        const QByteArray good = bytesOf(arhiv() + "/orbek.db");
+        db::Database::Exec("pragma writable_schema = on");
+        db::Database::Exec(
+            "update sqlite_master set sql = replace(sql, '\"Inn\"', '\"Name\"') where name = ?",
+            {db::IndexSqlName("Klient", "InnKli")});
+        start(false);
+        UiScript::Answer(mrYes, QStringLiteral("Создать архив?"));
+        UiScript::ExpectError(
+            QStringLiteral("Архив не создан, прежний архив не изменен.\nКопия базы данных «%1» не прошла "
+                           "проверку: база данных повреждена. Восстановите данные из архива командой "
+                           "«Восстановление из архива».")
+                .arg(dbFile()));
+        LogoAppForm->MenuItem("N15")->trigger();
+        QCOMPARE(bytesOf(arhiv() + "/orbek.db"), good);
+        QVERIFY(!QFileInfo::exists(arhiv() + "/.orbek-copy"));
     }
 
     void damagedOrMissingArchiveRefusedAndNothingChanged_data() {
