@@ -7,6 +7,7 @@
 #include "controls/OpenDialog.h"
 #include "controls/ProgressCtl.h"
 #include "controls/TableUtils.h"
+#include "db/Clock.h"
 #include "db/Database.h"
 #include "ledger/UProvodka.h"
 #include "maintenance/UCopyProgress.h"
@@ -238,6 +239,25 @@ QStringList DataFiles(const QString &folder) {
 void ArchiveDataFolder() {
     copyDataFolderInto(ArchiveFolder(), QStringLiteral("Создание архива"),
                        QStringLiteral("Архив не создан, прежний архив не изменен.\n"));
+}
+
+QString SafetyCopyFolder() {
+    const QString base = ArchiveFolder() + Clock::now().toString(QStringLiteral("-yyyy-MM-dd-HH-mm-ss"));
+    QString folder = base;
+    for (int n = 2; QFileInfo::exists(folder); ++n)
+        folder = base + QStringLiteral("-%1").arg(n);
+    return folder;
+}
+
+void SafetyCopyDataFolder(const QString &folder) {
+    const bool made = !QFileInfo::exists(folder);
+    try {
+        copyDataFolderInto(folder, QStringLiteral("Копия данных"),
+                           QStringLiteral("Копия данных не сделана, данные не изменены.\n"));
+    } catch (...) {
+        if (made) QDir(folder).removeRecursively();
+        throw;
+    }
 }
 
 void RestoreDataFolder() {

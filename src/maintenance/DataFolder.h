@@ -33,6 +33,14 @@ QStringList DataFiles(const QString &folder);
 // integrity check: a damaged database, an error or a killed program leaves the previous
 // archive as it was. Throws EOrbekError with a Russian message.
 void ArchiveDataFolder();
+// The copy of the data made before a command replaces some of them goes to a folder of
+// its own beside the archive, never over the archive: "arhiv-" and the date and time
+// of the clock, "-2", "-3"... added when that name is taken. The name is given before
+// the copy, so the command's question can say where it goes.
+QString SafetyCopyFolder();
+// Copies the data folder into that folder as the archive is made, checked alike; a
+// failure leaves no such folder behind. Throws EOrbekError.
+void SafetyCopyDataFolder(const QString &folder);
 // Restores the archive's files into the data folder, all or nothing: first it checks
 // that the archive holds the database and that the archived database opens and passes
 // an integrity check, and says what is wrong, changing nothing, when it does not;

@@ -135,8 +135,9 @@ void CheckEarlierTables(const QString &folder) {
         openChecked(folder, pass);
 }
 
-QString ReplaceQuestion(const QString &folder) {
+QString ReplaceQuestion(const QString &folder, const QString &safetyCopy) {
     const QString question =
+        QStringLiteral("Копия данных до замены будет сохранена в папке «%1».\n").arg(native(safetyCopy)) +
         QStringLiteral("Заменить банки, партнеров и платежные поручения данными из папки %1?")
             .arg(native(folder));
     const bool linked =
@@ -268,10 +269,12 @@ void TExpOld::BitBtn3Click() {
     if (Path1->text().trimmed().isEmpty())
         throw EOrbekError(QStringLiteral("Укажите папку со старыми базами"));
     const QString folder = QDir::cleanPath(Path1->text().trimmed());
-    if (MessageDlg(ReplaceQuestion(folder), mtConfirmation, mbYesNo) != mrYes) return;
+    const QString safetyCopy = SafetyCopyFolder();
+    if (MessageDlg(ReplaceQuestion(folder, safetyCopy), mtConfirmation, mbYesNo) != mrYes) return;
     CheckEarlierTables(folder);
-    // What is replaced can be had back from the archive.
-    ArchiveDataFolder();
+    // What is replaced can be had back from a copy of its own; the archive stays the
+    // user's.
+    SafetyCopyDataFolder(safetyCopy);
     Animate1->show();
     Animate1->Play();
     struct StopAnimation {

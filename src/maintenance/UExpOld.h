@@ -22,9 +22,10 @@ struct TExpOldCounts {
 // the program's table and the same field names by position, without regard to case)
 // and throws EOrbekError saying what does not fit; nothing is read beyond that.
 void CheckEarlierTables(const QString &folder);
-// The question asked before anything is replaced; it says when journal entries,
-// documents or contracts of the data folder refer to partners, whose keys change.
-QString ReplaceQuestion(const QString &folder);
+// The question asked before anything is replaced; it says where the copy of the data
+// goes, and when journal entries, documents or contracts of the data folder refer to
+// partners, whose keys change.
+QString ReplaceQuestion(const QString &folder, const QString &safetyCopy);
 // Empties Bank.db, Klient.DB and PlatPor.DB and fills them from the folder's tables,
 // field by field in field order, in one transaction: any error leaves them as they
 // were. Bank accounts follow their owners to their new keys (0 for an owner that was

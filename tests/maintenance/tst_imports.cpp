@@ -5,15 +5,18 @@
 #include "app/LogoMain.h"
 #include "app/UConfig.h"
 #include "controls/UiScript.h"
+#include "db/Clock.h"
 #include "db/Database.h"
 #include "db/PreparedStatement.h"
 #include "db/Schema.h"
 #include "ledger/UProvodka.h"
+#include "maintenance/DataFolder.h"
 #include "maintenance/Import20.h"
 #include "maintenance/UCopyProgress.h"
 #include "maintenance/UExpOld.h"
 #include "refbooks/UAllBank.h"
 #include "refbooks/USlPoluch.h"
+#include "support/FileBytes.h"
 #include "support/LegacyWriters.h"
 #include "support/TestSupport.h"
 
@@ -310,6 +313,7 @@ class ImportsTest : public ScriptedTestCase {
                "insert into PlatPor (NUMBER, Id_Post) values (1, 1)",
                "insert into Provodka (Organis, Summa) values (1, 10)"});
         writeEarlierFolder(old());
+        Clock::setFixed(QDateTime(QDate(2024, 3, 20), QTime(9, 15, 30)));
         UiScript::OnShow<TExpOld>([this](TExpOld *f) {
             QCOMPARE(f->Caption(), QStringLiteral("Экспорт данных из предидущих версий"));
             // Any file of the folder, whatever the length of its name.
@@ -317,15 +321,17 @@ class ImportsTest : public ScriptedTestCase {
             f->BitBtn1->click();
             QCOMPARE(f->Path1->text(), QDir::toNativeSeparators(old()));
             // Journal entries refer to partners: the question says their links go.
-            UiScript::Answer(mrYes,
-                             QStringLiteral("Ссылки на партнеров в проводках, документах и договорах будут "
-                                            "потеряны.\nЗаменить банки, партнеров и платежные поручения "
-                                            "данными из папки %1?")
-                                 .arg(QDir::toNativeSeparators(old())));
+            UiScript::Answer(
+                mrYes,
+                QStringLiteral("Ссылки на партнеров в проводках, документах и договорах будут "
+                               "потеряны.\nКопия данных до замены будет сохранена в папке "
+                               "«%1».\nЗаменить банки, партнеров и платежные поручения "
+                               "данными из папки %2?")
+                    .arg(m_dir->filePath("arhiv-2024-03-20-09-15-30"), QDir::toNativeSeparators(old())));
             UiScript::Answer(mrOk, QStringLiteral("Подкачка пошла успешно!"));
             f->BitBtn3->click();
-            // The replaced data are in the archive.
-            QVERIFY(QFileInfo::exists(m_dir->filePath("arhiv/orbek.db")));
+            // The replaced data are in the copy.
+            QVERIFY(QFileInfo::exists(m_dir->filePath("arhiv-2024-03-20-09-15-30/orbek.db")));
             f->BitBtn4->click();
         });
         LogoAppForm->MenuItem("N47")->trigger();
@@ -367,6 +373,32 @@ class ImportsTest : public ScriptedTestCase {
         QCOMPARE(count("select count(*) from PlatPor"), 3);
         QVERIFY(klientId("Вереск", "T") > vereskk);
         QCOMPARE(count("select count(*) from Bank where Klient_id = ?", {klientId("Ромашка", "F")}), 2);
+    }
+
+    // Run twice within one second: each run's copy beside the user's archive, untouched.
+    void earlierVersionTwiceKeepsTheArchiveAndEachCopy() {
+        start({"insert into Klient (Name, Inn, FlSvoy) values ('Прежний', '1111', 'T')"});
+        ArchiveDataFolder();
+        const QByteArray archived = bytesOf(m_dir->filePath("arhiv/orbek.db"));
+        writeEarlierFolder(old());
+        Clock::setFixed(QDateTime(QDate(2024, 3, 20), QTime(9, 15, 30)));
+        const QString first = m_dir->filePath("arhiv-2024-03-20-09-15-30"), second = first + "-2";
+        UiScript::OnShow<TExpOld>([&](TExpOld *f) {
+            f->Path1->setText(old());
+            for (const QString &copy : {first, second}) {
+                UiScript::Answer(mrYes, QStringLiteral("Копия данных до замены будет сохранена в папке "
+                                                       "«%1».\nЗаменить банки, партнеров и платежные "
+                                                       "поручения данными из папки %2?")
+                                            .arg(copy, QDir::toNativeSeparators(old())));
+                UiScript::Answer(mrOk);
+                f->BitBtn3->click();
+            }
+            f->BitBtn4->click();
+        });
+        LogoAppForm->MenuItem("N47")->trigger();
+        QCOMPARE(bytesOf(m_dir->filePath("arhiv/orbek.db")), archived);
+        QCOMPARE(bytesOf(first + "/orbek.db"), archived);
+        QVERIFY(bytesOf(second + "/orbek.db") != archived);
     }
 
     void earlierFolderThatDoesNotFitChangesNothing_data() {
@@ -419,8 +451,8 @@ class ImportsTest : public ScriptedTestCase {
         const QString shown = UiScript::Messages().constLast().text;
         QVERIFY2(shown.contains(message), qPrintable(shown));
         QCOMPARE(contents(), before);
-        // Unfitting tables are found before the archive is made.
-        QCOMPARE(QFileInfo::exists(m_dir->filePath("arhiv")), fault == "value");
+        // Unfitting tables are found before the copy of the data is made.
+        QCOMPARE(QDir(m_dir->path()).entryList({"arhiv-*"}, QDir::Dirs).size(), fault == "value" ? 1 : 0);
         QVERIFY(Config->Conf->Active() && AllBank->Table1->Active() && SlPoluch->Klient->Active() &&
                 Provodka->PlSch->Active());
         QCOMPARE(LogoAppForm->SvoyInn, QStringLiteral("1111"));
