@@ -346,6 +346,8 @@ void RestoreCommand() {
     if (MessageDlg(QStringLiteral("Восстанавливать данные из архива?"), mtConfirmation, mbYesNo) != mrYes)
         return;
     RestoreDataFolder();
+    // The own organisation of the restored data, as the main window takes it at start.
+    LogoAppForm->FormShow();
 }
 
 void ReindexCommand() {

@@ -12,6 +12,7 @@
 #include "db/Database.h"
 #include "db/Formats.h"
 #include "db/Query.h"
+#include "maintenance/DataFolder.h"
 #include "refbooks/USlPoluch.h"
 #include "support/TestSupport.h"
 
@@ -202,6 +203,20 @@ class MainWindowTest : public ScriptedTestCase {
         });
         LogoAppForm->MenuItem("N13")->trigger();
         QCOMPARE(LogoAppForm->OrganisationName(), QStringLiteral("Ромашка полное"));
+    }
+
+    // The data restored lack the own organisation current before.
+    void restoreTakesTheOwnOrganisationAgain() {
+        startWith({klient(QStringLiteral("АО Альфа"), QStringLiteral("Альфа полное"), "T", "1")});
+        ArchiveDataFolder();
+        db::Database::Exec(klient(QStringLiteral("АА"), QStringLiteral("АА полное"), "T", "2"));
+        ShutDown();
+        QVERIFY(StartUp(folder()));
+        UiScript::Answer(mrYes, QStringLiteral("Восстанавливать данные из архива?"));
+        LogoAppForm->MenuItem("N16")->trigger();
+        QCOMPARE(LogoAppForm->OrganisationName(), QStringLiteral("Альфа полное"));
+        QCOMPARE(LogoAppForm->SvoyKlientId,
+                 scalar("select Klient_id from Klient where Inn = '1'").toDouble());
     }
 
     // The separator chosen in the settings applies to the next form at once.
