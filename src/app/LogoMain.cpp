@@ -212,6 +212,7 @@ bool StartUp(const QString &dataFolder) {
         // The data folder is checked before anything is written: a refusal says what is
         // wrong in the error box, and the program ends with the file as it was.
         db::Database::Open(dataFolder);
+        RemoveUnfinishedCopies();
         if (const QString notice = db::Database::ReadOnlyNotice(); !notice.isEmpty())
             MessageDlg(notice, mtWarning, mbOK);
         CreateStartupForms(LogoAppForm);

@@ -260,6 +260,11 @@ void SafetyCopyDataFolder(const QString &folder) {
     }
 }
 
+void RemoveUnfinishedCopies() {
+    for (const QString &folder : {dataFolder(), ArchiveFolder()})
+        QDir(QDir(folder).filePath(StagingName)).removeRecursively();
+}
+
 void RestoreDataFolder() {
     KeepCurrentDirectory keep;
     const QString folder = dataFolder(), archive = ArchiveFolder();

@@ -41,6 +41,10 @@ QString SafetyCopyFolder();
 // Copies the data folder into that folder as the archive is made, checked alike; a
 // failure leaves no such folder behind. Throws EOrbekError.
 void SafetyCopyDataFolder(const QString &folder);
+// What a copy killed midway left hidden in the data folder or the archive folder (the
+// staging folder of a restore or an archive): removed at start-up, once the data folder
+// is this program's.
+void RemoveUnfinishedCopies();
 // Restores the archive's files into the data folder, all or nothing: first it checks
 // that the archive holds the database and that the archived database opens and passes
 // an integrity check, and says what is wrong, changing nothing, when it does not;

@@ -127,6 +127,16 @@ class StartUpChecksTest : public ScriptedTestCase {
         if (folderReadOnly) QCOMPARE(QDir(folder).entryList(QDir::Files), files);
     }
 
+    // A restore killed midway leaves its copy of the archive hidden in the data folder.
+    void startRemovesTheCopyOfAKilledRestore() {
+        QTemporaryDir dir;
+        const QString folder = prepareFolder(dir), left = folder + QStringLiteral("/.orbek-copy");
+        QVERIFY(QDir().mkpath(left) && QFile::copy(folder + "/orbek.db", left + "/.orbek.db.part"));
+        QVERIFY(StartUp(folder));
+        QVERIFY(!QFileInfo::exists(left));
+        ShutDown();
+    }
+
     void secondProgramOnTheFolder() {
         QTemporaryDir dir;
         const QString folder = prepareFolder(dir);
