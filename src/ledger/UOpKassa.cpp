@@ -70,9 +70,10 @@ void TOpKassa::SpeedButton1Click() {
     RowPosted = true;
 }
 
-// What is still being typed goes into the operation before the view stores it.
+// What is still being typed goes into the operation, which is posted into the view's
+// cache here, so an operation refused (no correspondent account) keeps the dialog open.
 void TOpKassa::BitBtn1Click() {
-    if (TDataSet *ds = m_source->DataSet(); ds && ds->Active()) ds->UpdateRecord();
+    if (TDataSet *ds = m_source->DataSet(); ds && ds->Active()) ds->CheckBrowseMode();
     OkPressed = true;
     SetModalResult(mrOk);
 }

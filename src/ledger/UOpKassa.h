@@ -1,8 +1,8 @@
 #pragma once
 // The dialog of a new cash or bank operation ("Приход" or "Расход", its caption set by
 // the caller): date, correspondent account, amount and remark, edited in place on the
-// operation the cash view has just appended. The view stores or drops the operation
-// when the dialog closes.
+// operation the cash view has just appended. OK posts the operation into the view's
+// cache (not without its correspondent account); the view drops it on Cancel.
 #include "controls/Forms.h"
 
 class QPushButton;

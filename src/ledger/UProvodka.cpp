@@ -6,6 +6,7 @@
 #include "controls/DBGrid.h"
 #include "controls/StdCtrls.h"
 #include "db/Clock.h"
+#include "db/Errors.h"
 #include "db/Formats.h"
 #include "ledger/UPlan.h"
 
@@ -53,6 +54,19 @@ const QStringList DeleteSQL = {
     QStringLiteral("ProvodkaId = :OLD_ProvodkaId"),
 };
 
+// Both accounts of the entry being posted are there (blanks count as none).
+void checkAccounts(TDataSet *entries) {
+    const auto empty = [entries](const char *field) {
+        return entries->FieldByName(QString::fromLatin1(field))->AsString().trimmed().isEmpty();
+    };
+    const QString missing = empty("Debet")    ? QStringLiteral("Не заполнен счет дебета")
+                            : empty("Kredit") ? QStringLiteral("Не заполнен счет кредита")
+                                              : QString();
+    if (missing.isEmpty()) return;
+    MessageDlg(missing, mtError, mbOK);
+    throw EAbort();
+}
+
 } // namespace
 
 void SetEntryUpdates(TUpdateSQL *update) {
@@ -74,6 +88,7 @@ void SetUpEntryQuery(TQuery *query, const QStringList &sql, const QStringList &a
     SetEntryUpdates(update);
     query->CachedUpdates = true;
     query->UpdateObject = update;
+    query->BeforePost = checkAccounts;
 }
 
 void StoreEntries(TDBGrid *grid, TDataSet *entries) {
@@ -366,5 +381,6 @@ void TProvodka::DBGrid1EditButtonClick() {
     default:
         break;
     }
-    Prov->Post();
+    // The entry stays being edited: a new one gets its other account next, and is
+    // posted when the user leaves it.
 }

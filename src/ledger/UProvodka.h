@@ -31,7 +31,9 @@ void SetEntryUpdates(TUpdateSQL *update);
 // The entries: `query` over `sql`, whose parameters Datv and Dati (dates), org (the own
 // organisation) and `accountParams` (account prefixes, texts) are typed here; the
 // fields of Provodka, the date with its edit mask; the changes cached and written
-// through `update`, which SetEntryUpdates sets up.
+// through `update`, which SetEntryUpdates sets up. An entry is posted only with both
+// accounts: without one no list of entries could show it again, so the post is
+// refused with a message naming the empty side (EAbort).
 void SetUpEntryQuery(TQuery *query, const QStringList &sql, const QStringList &accountParams,
                      TUpdateSQL *update);
 // Posts the entry being typed in the grid and writes every cached change of `entries`.

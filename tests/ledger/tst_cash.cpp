@@ -268,6 +268,10 @@ class TestCash : public ScriptedTestCase {
 
             UiScript::OnShow<TOpKassa>([](TOpKassa *d) {
                 QCOMPARE(d->Caption(), QStringLiteral("Приход"));
+                // Without the correspondent account the operation is refused.
+                UiScript::Answer(mrOk, QStringLiteral("Не заполнен счет кредита"));
+                d->BitBtn1->click();
+                QVERIFY(d->isVisible());
                 Kassa->ProvKredit->SetAsString(QStringLiteral("62"));
                 Kassa->ProvSumma->SetAsFloat(105);
                 Kassa->Prov->FieldByName(QStringLiteral("Primech"))->SetAsString(QStringLiteral("новая"));

@@ -189,6 +189,27 @@ class TestJournal : public ScriptedTestCase {
         QCOMPARE(count(QStringLiteral("select count(*) from Provodka where Primech = 'оплата'")), 0);
     }
 
+    // An entry without a debit account is not stored: the store names the empty side
+    // and the journal stays open on the entry.
+    void entryWithoutAnAccountIsRefused() {
+        Clock::setToday(QDate(2024, 3, 20));
+        paydata::App app(fill);
+        QVERIFY(app.Started());
+        const int before = stored();
+        UiScript::OnShow<TProvodka>([&](TProvodka *f) {
+            QTest::keyClick(f->DBGrid1, Qt::Key_F6);
+            typeRow(f->DBGrid1, {QString(), QString(), QStringLiteral("51"), QStringLiteral("70")});
+            UiScript::Answer(mrOk, QStringLiteral("Не заполнен счет дебета"));
+            QTest::keyClick(f->DBGrid1, Qt::Key_F10);
+            QVERIFY(f->isVisible());
+            QCOMPARE(stored(), before);
+            typeCell(f->DBGrid1, 1, QStringLiteral("60"));
+            QTest::keyClick(f->DBGrid1, Qt::Key_F10);
+        });
+        LogoAppForm->N35Click();
+        QCOMPARE(stored(), before + 1);
+    }
+
     // The chart editor: Ok keeps the row being typed (the cell's text too), Cancel, Esc
     // and the close box drop it; F6 and Ok untyped hand back the new row's empty code;
     // a deletion asks first; the printed chart runs in code order.
