@@ -7,6 +7,7 @@
 #include "controls/DBGrid.h"
 #include "controls/StdCtrls.h"
 #include "db/Clock.h"
+#include "db/Errors.h"
 #include "db/Formats.h"
 #include "ledger/UKasOrd.h"
 #include "ledger/UOpKassa.h"
@@ -99,6 +100,7 @@ TKassa::TKassa(QWidget *parent) : TForm(parent) {
     ProvSumma = Prov->FieldByName(QStringLiteral("Summa"));
     ProvOrganis = Prov->FieldByName(QStringLiteral("Organis"));
     Prov->OnNewRecord = [this](TDataSet *) { ProvOrganis->SetAsFloat(LogoAppForm->SvoyKlientId); };
+    ProvDateProv->OnValidate = [this](TField *Sender) { ProvDateProvValidate(Sender); };
     DataSource1 = new TDataSource(this, Prov);
 
     KasSch = new TQuery(this);
@@ -333,16 +335,32 @@ void TKassa::BitBtn7Click() {
     Close();
 }
 
-double TKassa::NextOrderNumber(bool incoming) {
+double TKassa::NextOrderNumber(bool incoming, const QDate &date) {
     TQuery *query = incoming ? MaxNumb : KasR;
     query->Close();
     query->ParamByName(QStringLiteral("org"))->SetAsFloat(LogoAppForm->SvoyKlientId);
-    query->ParamByName(QStringLiteral("Datv"))->SetAsDate(QDate(Datv->Date().year(), 1, 1));
-    query->ParamByName(QStringLiteral("Dati"))->SetAsDate(QDate(DatI->Date().year(), 12, 31));
+    query->ParamByName(QStringLiteral("Datv"))->SetAsDate(QDate(date.year(), 1, 1));
+    query->ParamByName(QStringLiteral("Dati"))->SetAsDate(QDate(date.year(), 12, 31));
     query->Open();
     const double highest = query->FieldByName(QStringLiteral("numb"))->AsFloat();
     query->Close();
     return highest + 1;
+}
+
+// Moving the operation to another year would leave its order with a number of the
+// year it came from, next to that year's own numbers; within the year the number stays
+// good. An operation moved across years is entered anew, to be numbered in its year.
+void TKassa::ProvDateProvValidate(TField *Sender) {
+    if (ProvProvodkaId->IsNull() || Kas->IsEmpty()) return;
+    const QDate stored = Sender->OldValue().toDate();
+    const QDate date = Sender->AsDate();
+    if (!stored.isValid() || !date.isValid() || date.year() == stored.year()) return;
+    MessageDlg(QStringLiteral("К операции выписан кассовый ордер № %1 за %2 год: дату операции можно "
+                              "изменить только в пределах этого года")
+                   .arg(KasNumbDok->AsString())
+                   .arg(stored.year()),
+               mtError, mbOK);
+    throw EAbort();
 }
 
 CashOrderData TKassa::orderData(const QString &memo) const {
@@ -383,7 +401,7 @@ void TKassa::BitBtn4Click() {
     const Currency amount = Currency::fromDouble(ProvSumma->AsFloat());
     // The first print numbers the order; a printed order keeps its number.
     if (Kas->IsEmpty()) {
-        const double number = NextOrderNumber(incoming);
+        const double number = NextOrderNumber(incoming, ProvDateProv->AsDate());
         Kas->Append();
         KasNumbDok->SetAsFloat(number);
     }

@@ -97,9 +97,9 @@ class TKassa : public TForm {
     void BitBtn6Click(); // "Выход"
     void BitBtn7Click(); // "Cancel"
 
-    // One above the highest order number of the own organisation in the direction,
-    // from 1 January of the period start's year to 31 December of its end's year.
-    double NextOrderNumber(bool incoming);
+    // One above the highest order number of the own organisation in the direction
+    // among the operations dated in the year of `date`.
+    double NextOrderNumber(bool incoming, const QDate &date);
 
   protected:
     void FormShow() override;
@@ -108,6 +108,8 @@ class TKassa : public TForm {
   private:
     void buildReport();
     void ProvCalcFields(TDataSet *DataSet);
+    // An operation whose cash order is numbered keeps the year its number belongs to.
+    void ProvDateProvValidate(TField *Sender);
     // A new operation through the operation dialog: the cash account on the debit
     // ("Приход") or the credit side.
     void newOperation(bool incoming);

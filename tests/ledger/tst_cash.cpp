@@ -1,7 +1,8 @@
 // The cash and bank view and its cash orders: the sub-account list, one rule for the
 // direction of an operation in the list and on the order, the totals, separate yearly
-// numbering of incoming and outgoing orders that Cancel never uses up, the order of an
-// operation not stored yet, and the operation dialog's Cancel after "Словарь".
+// numbering of incoming and outgoing orders within the operation's year that Cancel
+// never uses up, the order of an operation not stored yet, and the operation dialog's
+// Cancel after "Словарь".
 #include "LedgerData.h"
 
 #include "app/Words.h"
@@ -239,6 +240,41 @@ class TestCash : public ScriptedTestCase {
             f->BitBtn7->click();
         });
         LogoAppForm->N37Click();
+    }
+
+    // With the view over December 2002 to 2003, an order of 2003 follows 2003's numbers,
+    // not 2002's; an operation with a numbered order keeps its year.
+    void ordersAreNumberedWithinTheOperationsYear() {
+        Clock::setToday(QDate(2003, 12, 31));
+        paydata::App app([] {
+            addOrganisations();
+            addChart();
+            for (const QDate &date : {QDate(2002, 12, 10), QDate(2002, 12, 11), QDate(2003, 1, 10)}) {
+                const double id =
+                    addEntry(date, QStringLiteral("50"), QStringLiteral("62"), 100, QString(), 1);
+                db::Database::Exec(QStringLiteral("insert into Kassa (ProvodkaId, NumbDok) values (?, ?)"),
+                                   {id, date.day() - 9});
+            }
+            addEntry(QDate(2003, 2, 1), QStringLiteral("50"), QStringLiteral("62"), 100,
+                     QStringLiteral("новая"), 1);
+        });
+        QVERIFY(app.Started());
+        TReport::PreviewHook = [](TReport &, const TPreparedReport &) {};
+        UiScript::OnShow<TKassa>([](TKassa *f) {
+            f->Datv->SetDate(QDate(2002, 12, 1));
+            f->BitBtn8->click();
+            QVERIFY(onOperation(f, QStringLiteral("новая")));
+            QCOMPARE(printOrder(f, true).number, QStringLiteral("2"));
+            f->Prov->First(); // 10.12.2002, order № 1
+            UiScript::Answer(mrOk, QStringLiteral("К операции выписан кассовый ордер № 1 за 2002 год: дату "
+                                                  "операции можно изменить только в пределах этого года"));
+            QVERIFY(!f->DBGrid1->Model()->setData(f->DBGrid1->Model()->index(0, 0),
+                                                  QStringLiteral("10.01.2003")));
+            f->BitBtn6->click();
+        });
+        LogoAppForm->N37Click();
+        TReport::PreviewHook = nullptr;
+        QCOMPARE(count(QStringLiteral("select count(*) from Provodka where DateProv = '2002-12-10'")), 1);
     }
 
     // An operation entered with "Приход" is stored before its order is numbered, so
