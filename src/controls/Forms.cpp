@@ -5,6 +5,7 @@
 #include "db/Errors.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QHash>
 #include <QKeyEvent>
 #include <QPointer>
@@ -311,10 +312,22 @@ void TForm::keyPressEvent(QKeyEvent *event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         if (m_cancelButton && m_cancelButton->isVisible() && m_cancelButton->isEnabled())
             m_cancelButton->click();
+        else if (!m_cancelButton && m_escCloses)
+            close();
         event->accept();
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+void TForm::closeEvent(QCloseEvent *event) {
+    bool mayClose = true;
+    if (isVisible() && !Guarded([&] { mayClose = FormCloseQuery(); })) mayClose = false;
+    if (!mayClose) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 // ---- Modal showing ------------------------------------------------------------------------

@@ -98,9 +98,11 @@ public:
     // Clicking the button closes the form with `modalResult` after its handler.
     static void SetModalResult(QAbstractButton *button, int modalResult);
     // Enter presses the default button, Esc the cancel button; without a cancel button
-    // Esc does nothing of its own (the form's key handler may still use it).
+    // Esc does nothing of its own (the form's key handler may still use it), unless the
+    // form closes with Esc as with its close box (SetEscCloses).
     void SetDefaultButton(QAbstractButton *button);
     void SetCancelButton(QAbstractButton *button);
+    void SetEscCloses(bool closes) { m_escCloses = closes; }
 
     void done(int modalResult) override;
     void reject() override { done(mrCancel); }
@@ -112,14 +114,20 @@ protected:
     virtual void FormShow() {}
     virtual void FormClose() {}
     virtual void FormKeyDown(int &Key, Qt::KeyboardModifiers Shift) {}
+    // Asked before the window's close box, QWidget::close() or Esc (SetEscCloses) closes
+    // the shown form; false (or a throw) keeps it open. Close(), the cancel button and a
+    // modal result close without asking.
+    virtual bool FormCloseQuery() { return true; }
 
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     friend int ShowModal(QDialog *form);
     void showChecked();
     QAbstractButton *m_cancelButton = nullptr;
+    bool m_escCloses = false;
     bool m_showingModal = false;
     std::exception_ptr m_showError;
 };

@@ -81,6 +81,7 @@ TKassa::TKassa(QWidget *parent) : TForm(parent) {
     setObjectName(QStringLiteral("Kassa"));
     SetCaption(QStringLiteral("Касса"));
     SetHelpContext(21);
+    SetEscCloses(true);
 
     // ---- Datasets ---------------------------------------------------------------
     Prov = new TQuery(this);
@@ -259,6 +260,10 @@ void TKassa::FormShow() {
     }
     BitBtn8Click();
     Prov->Last();
+}
+
+bool TKassa::FormCloseQuery() {
+    return MayCloseEntries(DBGrid1, Prov);
 }
 
 // However the view closes, what was not stored is dropped with the query.

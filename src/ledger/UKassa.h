@@ -104,6 +104,7 @@ class TKassa : public TForm {
   protected:
     void FormShow() override;
     void FormClose() override;
+    bool FormCloseQuery() override;
 
   private:
     void buildReport();

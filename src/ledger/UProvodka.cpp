@@ -98,6 +98,22 @@ void StoreEntries(TDBGrid *grid, TDataSet *entries) {
     entries->CommitUpdates();
 }
 
+bool MayCloseEntries(TDBGrid *grid, TDataSet *entries) {
+    if (!entries->Active()) return true;
+    grid->EndCellEdit(true);
+    entries->UpdateRecord();
+    if (!entries->Modified() && !entries->UpdatesPending()) return true;
+    bool mayClose = false;
+    AskToSave(
+        QStringLiteral("Записать изменения?"),
+        [&] {
+            StoreEntries(grid, entries);
+            mayClose = true;
+        },
+        [&] { mayClose = true; });
+    return mayClose;
+}
+
 TEntryListHead AddEntryListHead(TReport &report, const QString &caption,
                                 std::initializer_list<TEntryColumn> columns) {
     auto *title = report.AddBand(rbTitle, 22);
@@ -123,6 +139,7 @@ TProvodka::TProvodka(QWidget *parent) : TForm(parent) {
     setObjectName(QStringLiteral("Provodka"));
     SetCaption(QStringLiteral("Проводки"));
     SetHelpContext(20);
+    SetEscCloses(true);
 
     // ---- Datasets ---------------------------------------------------------------
     PlSch = new TTable(this, QStringLiteral("PlanSch.DB"));
@@ -287,6 +304,10 @@ void TProvodka::FormShow() {
     DatV->SetDate(BegPeriod(DatI->Date()));
     BitBtn1Click();
     Prov->Last();
+}
+
+bool TProvodka::FormCloseQuery() {
+    return MayCloseEntries(DBGrid1, Prov);
 }
 
 // However the journal closes, what was not stored is dropped with the query.

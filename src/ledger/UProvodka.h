@@ -38,6 +38,10 @@ void SetUpEntryQuery(TQuery *query, const QStringList &sql, const QStringList &a
                      TUpdateSQL *update);
 // Posts the entry being typed in the grid and writes every cached change of `entries`.
 void StoreEntries(TDBGrid *grid, TDataSet *entries);
+// Whether a list of entries may close by its close box or Esc: with changes not stored
+// it asks "Записать изменения?"; "Да" stores them (and keeps the window open when the
+// store is refused), "Нет" lets them go with the window, "Отмена" keeps the window.
+bool MayCloseEntries(TDBGrid *grid, TDataSet *entries);
 // The head of a printed list of entries, portrait A4 (190 mm wide): the organisation
 // above the caption (14 pt bold) and the period below it, all centred, then a framed
 // heading over each column.
@@ -115,6 +119,7 @@ class TProvodka : public TForm {
   protected:
     void FormShow() override;
     void FormClose() override;
+    bool FormCloseQuery() override;
 
   private:
     void buildReport();

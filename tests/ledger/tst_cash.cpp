@@ -277,9 +277,28 @@ class TestCash : public ScriptedTestCase {
         QCOMPARE(count(QStringLiteral("select count(*) from Provodka where DateProv = '2002-12-10'")), 1);
     }
 
+    // Esc asks before dropping the operations "Выбрать" has not stored; "Да" stores them.
+    void closingAsksBeforeDroppingOperations() {
+        Clock::setToday(QDate(2024, 3, 20));
+        paydata::App app(fill);
+        QVERIFY(app.Started());
+        const int entries = count(QStringLiteral("select count(*) from Provodka"));
+        UiScript::OnShow<TKassa>([](TKassa *f) {
+            UiScript::OnShow<TOpKassa>([](TOpKassa *d) {
+                Kassa->ProvKredit->SetAsString(QStringLiteral("62"));
+                d->BitBtn1->click();
+            });
+            f->BitBtn2->click();
+            UiScript::Answer(mrYes, QStringLiteral("Записать изменения?"));
+            QTest::keyClick(f->DBGrid1, Qt::Key_Escape);
+        });
+        LogoAppForm->N42Click();
+        QCOMPARE(count(QStringLiteral("select count(*) from Provodka")), entries + 1);
+    }
+
     // An operation entered with "Приход" is stored before its order is numbered, so
     // the order is tied to it; "Словарь" then Cancel in the operation dialog leaves
-    // nothing behind.
+    // nothing behind; OK without the correspondent account is refused.
     void orderOfAnOperationNotStoredYet() {
         Clock::setToday(QDate(2024, 3, 20));
         paydata::App app(fill);

@@ -123,7 +123,8 @@ class TestJournal : public ScriptedTestCase {
     }
 
     // Additions, edits and deletions stay in the cache until "Выбрать" or F10; Cancel
-    // and the close box drop them. The "..." of a cell puts the picked account there.
+    // drops them, and so does the close box answered "Нет". The "..." of a cell puts
+    // the picked account there.
     void changesReachTheJournalOnlyWhenStored() {
         Clock::setToday(QDate(2024, 3, 20));
         paydata::App app(fill);
@@ -146,7 +147,7 @@ class TestJournal : public ScriptedTestCase {
             QCOMPARE(f->ProvKredit->AsString(), QStringLiteral("51"));
             QCOMPARE(f->DBText1->text(), QStringLiteral("Расчеты с поставщика"));
         };
-        // Cancel, then the close box: nothing reaches the table.
+        // Cancel, then the close box answered "Нет": nothing reaches the table.
         UiScript::OnShow<TProvodka>([&](TProvodka *f) {
             addEntryByHand(f);
             f->SpeedButton5->click();
@@ -154,6 +155,7 @@ class TestJournal : public ScriptedTestCase {
         LogoAppForm->N35Click();
         UiScript::OnShow<TProvodka>([&](TProvodka *f) {
             addEntryByHand(f);
+            UiScript::Answer(mrNo, QStringLiteral("Записать изменения?"));
             f->close();
         });
         LogoAppForm->N35Click();
@@ -205,6 +207,29 @@ class TestJournal : public ScriptedTestCase {
             QCOMPARE(stored(), before);
             typeCell(f->DBGrid1, 1, QStringLiteral("60"));
             QTest::keyClick(f->DBGrid1, Qt::Key_F10);
+        });
+        LogoAppForm->N35Click();
+        QCOMPARE(stored(), before + 1);
+    }
+
+    // Esc and the close box ask before dropping what "Выбрать" has not stored:
+    // "Отмена" keeps the window with its rows, "Да" stores them.
+    void closingAsksBeforeDroppingEntries() {
+        Clock::setToday(QDate(2024, 3, 20));
+        paydata::App app(fill);
+        QVERIFY(app.Started());
+        const int before = stored();
+        UiScript::OnShow<TProvodka>([&](TProvodka *f) {
+            QTest::keyClick(f->DBGrid1, Qt::Key_F6);
+            typeRow(f->DBGrid1,
+                    {QString(), QStringLiteral("60"), QStringLiteral("51"), QStringLiteral("10")});
+            QTest::keyClick(f->DBGrid1, Qt::Key_Up); // posted into the cache
+            UiScript::Answer(mrCancel, QStringLiteral("Записать изменения?"));
+            QTest::keyClick(f->DBGrid1, Qt::Key_Escape);
+            QVERIFY(f->isVisible());
+            QCOMPARE(f->Prov->RecordCount(), 5);
+            UiScript::Answer(mrYes, QStringLiteral("Записать изменения?"));
+            f->close();
         });
         LogoAppForm->N35Click();
         QCOMPARE(stored(), before + 1);
