@@ -42,9 +42,11 @@ struct TRepFrame {
     bool Any() const { return Top || Bottom || Left || Right; }
 };
 
-// One line of text. Box is the element's box (a wrapped line's own slot within it);
-// the text starts at Origin (left end of its baseline) and is Width long. ClipRect,
-// when not null, is the area outside of which nothing of the text prints.
+// One line of text. Box is the element's box inside its padding (a wrapped line's own
+// slot within it); the text starts at Origin (left end of its baseline), is Width long
+// and prints in Font, which may be smaller than the element's when the text was shrunk
+// to fit Box. ClipRect, when not null, is the area outside of which nothing of the text
+// prints (a band's bottom cutting across it).
 struct TPageText {
     QString Text;
     TRepFont Font;

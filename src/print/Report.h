@@ -101,11 +101,15 @@ class TRepPrintable {
 };
 
 // What every text element shares. The text prints on one line from the top of its
-// box, cut at the box's width, unless WordWrap breaks it into lines inside the box
-// (lines that start below the box do not print). AutoSize makes the box exactly as
-// wide as the text, growing to the right from Left. Padding keeps the text that far
-// inside the box's left and right sides (a framed cell's rules); Layout tlCenter
-// stands the lines in the middle of the box's height.
+// box, unless WordWrap breaks it into lines inside the box. A text that does not fit
+// its box, a line wider than the box or more wrapped lines than its height holds,
+// prints in the largest smaller size that fits (in quarter points): a figure, a code or
+// a name is never cut; one line keeps the baseline of its own size, level with its
+// row. Only what does not fit even at 2 pt is cut at the box's sides and the lines
+// below it dropped. AutoSize makes the box exactly as wide as the text, growing to the
+// right from Left. Padding keeps the text that far inside the box's left and right
+// sides (a framed cell's rules); Layout tlCenter stands the lines in the middle of the
+// box's height.
 class TRepText : public TRepPrintable {
   public:
     TRepFont Font; // empty name / size 0: the band's, else the report's

@@ -11,16 +11,41 @@
 #include <QHash>
 #include <QRegularExpression>
 
+#include <cmath>
 #include <deque>
 #include <optional>
 
 namespace {
 
 constexpr double Epsilon = 0.001; // mm; below any visible difference
+// A text too big for its box prints smaller, in steps of a quarter point down to the
+// smallest size; only what does not fit even at that size is cut.
+constexpr double SizeStep = 0.25;   // pt
+constexpr double SmallestSize = 2;  // pt
 
 // The padding a text keeps on each side of its box: none in a box too narrow for it.
 double sidePadding(const TRepText *e, double boxWidth) {
     return e->Padding > 0 && boxWidth > 2 * e->Padding ? e->Padding : 0;
+}
+
+// The lines of a text at `metrics`: wrapped into `width` mm, or as its own line
+// breaks give them.
+QStringList textLines(const QString &text, const rep::FontMetrics &metrics, double width, bool wraps) {
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
+    return wraps ? metrics.WrapLines(text, width) : text.split(lineBreak);
+}
+
+// The height `count` lines take from the top of the first to the foot of the last (mm).
+double blockHeight(qsizetype count, const rep::FontMetrics &metrics) {
+    return double(count - 1) * metrics.LineSpacing() + metrics.Ascent() + metrics.Descent();
+}
+
+// Whether lines fit an area of `area` mm: none wider, and a second line or more only
+// when the last ends inside it (a first line prints whatever the box's height).
+bool linesFit(const QStringList &lines, const rep::FontMetrics &metrics, QSizeF area) {
+    for (const QString &line : lines)
+        if (metrics.TextWidth(line) > area.width() + Epsilon) return false;
+    return lines.size() <= 1 || blockHeight(lines.size(), metrics) <= area.height() + 0.1;
 }
 
 // A field of a row source, resolved once per pass.
@@ -40,10 +65,13 @@ struct CompiledElement {
     const rep::FontMetrics *metrics = nullptr;
     // A copy for this pass, so state a hook keeps in its captures starts afresh.
     std::function<void(TRepText *, QString &)> onPrint;
-    // The lines the text last wrapped into: a heading wraps once, not on every page.
-    QString wrappedText;
-    double wrappedWidth = -1;
-    QStringList wrapped;
+    // The size the text last fitted its area at and its lines there: a heading is
+    // fitted once, not on every page.
+    QString fittedText;
+    QSizeF fittedArea{-1, -1};
+    TRepFont fittedFont;
+    const rep::FontMetrics *fittedMetrics = nullptr;
+    QStringList fittedLines;
     // Of a stretching band: the text worked out (hook run) before the band is placed,
     // and how much lower and taller than designed the box prints this time.
     std::optional<QString> prepared;
@@ -129,6 +157,7 @@ class TReportLayout {
     void placeBand(CompiledBand &band, double top, double height);
     void placeElement(CompiledElement &element, QPointF origin, double limit);
     void placeText(CompiledElement &element, QRectF box, double limit, bool trimmed);
+    void fitText(CompiledElement &element, const QString &text, QSizeF area);
     QString elementText(CompiledElement &element);
     void accumulate();
     void resetAfterPrint(CompiledBand &band);
@@ -382,9 +411,7 @@ double TReportLayout::stretch(CompiledBand &band) {
         if (e->WordWrap && !e->AutoSize && !text.isEmpty()) {
             const double width = e->Width - 2 * sidePadding(e, e->Width);
             const rep::FontMetrics &metrics = *element.metrics;
-            const qsizetype lines = metrics.WrapLines(text, width).size();
-            const double needed =
-                double(lines - 1) * metrics.LineSpacing() + metrics.Ascent() + metrics.Descent();
+            const double needed = blockHeight(metrics.WrapLines(text, width).size(), metrics);
             element.extra = qMax(0.0, needed - e->Height);
         }
         element.prepared = std::move(text);
@@ -476,9 +503,55 @@ QString TReportLayout::elementText(CompiledElement &element) {
     return QString();
 }
 
+// The size a text prints in and its lines there: its own size when it fits `area`,
+// else the largest smaller one at which it does (one line no wider than the area, or
+// wrapped lines all inside it), found by halving the steps between.
+void TReportLayout::fitText(CompiledElement &element, const QString &text, QSizeF area) {
+    const TRepText *e = element.text;
+    const bool wraps = e->WordWrap && !e->AutoSize;
+    const rep::FontMetrics &design = *element.metrics;
+    // Most texts of a table are one line that fits as it stands.
+    if (!wraps && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')) &&
+        (e->AutoSize || design.TextWidth(text) <= area.width() + Epsilon)) {
+        element.fittedFont = element.font;
+        element.fittedMetrics = &design;
+        element.fittedLines = QStringList{text};
+        element.fittedText.clear();
+        element.fittedArea = QSizeF(-1, -1);
+        return;
+    }
+    if (element.fittedText == text && element.fittedArea == area && element.fittedMetrics) return;
+    element.fittedText = text;
+    element.fittedArea = area;
+    TRepFont font = element.font;
+    QStringList lines = textLines(text, design, area.width(), wraps);
+    if (!e->AutoSize && !linesFit(lines, design, area) && font.Size > SmallestSize) {
+        // Sizes SmallestSize + k * SizeStep for k below `tooBig`; `fits` the largest
+        // known to fit (-1: none yet).
+        const auto fitsAt = [&](int k) {
+            font.Size = SmallestSize + k * SizeStep;
+            const rep::FontMetrics &metrics = rep::Metrics(font);
+            return linesFit(textLines(text, metrics, area.width(), wraps), metrics, area);
+        };
+        int fits = -1;
+        int tooBig = int(std::ceil((element.font.Size - SmallestSize) / SizeStep));
+        while (tooBig - fits > 1) {
+            const int k = (fits + tooBig) / 2;
+            (fitsAt(k) ? fits : tooBig) = k;
+        }
+        font.Size = SmallestSize + qMax(fits, 0) * SizeStep;
+        lines = textLines(text, rep::Metrics(font), area.width(), wraps);
+    }
+    element.fittedFont = font;
+    element.fittedMetrics = &rep::Metrics(font);
+    element.fittedLines = lines;
+}
+
 // A text's lines, one under the other from the top of its box (or centred in its
-// height). The first line always prints; a further line only when it ends inside the box. Text running past
-// the box's width or the band's bottom is cut there.
+// height), in the size that fits the box (fitText). A single line stands on the
+// baseline of its own size, level with the texts of its row. The first line always
+// prints; a further line only when it ends inside the box. Only a text too big for the
+// box at the smallest size is cut at the box's width and the band's bottom.
 void TReportLayout::placeText(CompiledElement &element, QRectF box, double limit, bool trimmed) {
     TRepText *e = element.text;
     QString text;
@@ -489,10 +562,9 @@ void TReportLayout::placeText(CompiledElement &element, QRectF box, double limit
         text = elementText(element);
         if (element.onPrint) element.onPrint(e, text);
     }
-    const rep::FontMetrics &metrics = *element.metrics;
     TPage &page = *m_page;
 
-    if (e->AutoSize) box.setWidth(metrics.TextWidth(text) + 2 * e->Padding);
+    if (e->AutoSize) box.setWidth(element.metrics->TextWidth(text) + 2 * e->Padding);
     if (e->Frame.Any()) {
         TRepFrame sides = e->Frame;
         sides.Bottom = sides.Bottom && !trimmed;
@@ -502,15 +574,17 @@ void TReportLayout::placeText(CompiledElement &element, QRectF box, double limit
     // The text's own area: inside the padding, the full height of the box.
     const double padding = sidePadding(e, box.width());
     const QRectF area = box.adjusted(padding, 0, -padding, 0);
+    const double boxBottom = qMin(area.bottom(), limit);
+    fitText(element, text, QSizeF(area.width(), boxBottom - area.top()));
+    QStringList lines = element.fittedLines;
+    const rep::FontMetrics &widths = *element.fittedMetrics;
+    const rep::FontMetrics &metrics = lines.size() == 1 ? *element.metrics : widths;
 
     const double spacing = metrics.LineSpacing();
     // Where the first of `count` lines stands.
     auto firstLineTop = [&](qsizetype count) {
         double top = area.top();
-        if (e->Layout == tlCenter) {
-            const double block = double(count - 1) * spacing + metrics.Ascent() + metrics.Descent();
-            top += qMax(0.0, (area.height() - block) / 2);
-        }
+        if (e->Layout == tlCenter) top += qMax(0.0, (area.height() - blockHeight(count, metrics)) / 2);
         return top;
     };
     auto placeLine = [&](const QString &line, qsizetype i, qsizetype count, double top) {
@@ -518,11 +592,11 @@ void TReportLayout::placeText(CompiledElement &element, QRectF box, double limit
         const double baseline = lineTop + metrics.Ascent();
         TPageText item;
         item.Text = line;
-        item.Font = element.font;
+        item.Font = element.fittedFont;
         item.Alignment = e->Alignment;
         item.Box =
             count == 1 && e->Layout == tlTop ? area : QRectF(area.left(), lineTop, area.width(), spacing);
-        item.Width = metrics.TextWidth(line);
+        item.Width = widths.TextWidth(line);
         double x = area.left();
         if (!e->AutoSize) {
             if (e->Alignment == taCenter)
@@ -544,29 +618,9 @@ void TReportLayout::placeText(CompiledElement &element, QRectF box, double limit
         page.Texts.push_back(std::move(item));
     };
 
-    // Most texts of a table are one line as they stand: the first line always prints.
-    const bool wraps = e->WordWrap && !e->AutoSize;
-    if (!wraps && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'))) {
-        placeLine(text, 0, 1, firstLineTop(1));
-        return;
-    }
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-    QStringList lines;
-    if (wraps) {
-        if (element.wrappedWidth != area.width() || element.wrappedText != text) {
-            element.wrapped = metrics.WrapLines(text, area.width());
-            element.wrappedText = text;
-            element.wrappedWidth = area.width();
-        }
-        lines = element.wrapped;
-    } else {
-        lines = text.split(lineBreak);
-    }
-    const double boxBottom = qMin(area.bottom(), limit);
     // The lines that fit: the first always, a further one when it ends inside the box.
     qsizetype fitting = 1;
-    while (fitting < lines.size() &&
-           area.top() + double(fitting) * spacing + metrics.Ascent() + metrics.Descent() <= boxBottom + 0.1)
+    while (fitting < lines.size() && area.top() + blockHeight(fitting + 1, metrics) <= boxBottom + 0.1)
         ++fitting;
     lines.resize(fitting);
     const double top = firstLineTop(lines.size());

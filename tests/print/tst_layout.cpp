@@ -47,6 +47,7 @@ class TestLayout : public QObject {
     void bandHooksHideBandsAndSwitchResets();
     void hooksStartAfreshEachPass();
     void nothingPrintsBelowABand();
+    void textsShrinkToFitTheirCells();
     void layoutErrorsAreReportedAndUndone();
     void fontsResolveToMetricTwins();
     void longReportPageByPage();
@@ -241,9 +242,12 @@ void TestLayout::freeElementsOnOnePage() {
         }
     QVERIFY(wrapped.size() >= 2);
     QCOMPARE(wrapped.join(QLatin1Char(' ')), name);
-    // Line breaks start lines; lines that would end below the 9 mm box do not print.
+    // Line breaks start lines; four lines that would end below the 9 mm box print
+    // smaller, all inside it.
     QVERIFY(!findTexts(out, QStringLiteral("вторая")).empty());
-    QVERIFY(findTexts(out, QStringLiteral("третья")).empty());
+    const TPageText last = firstText(out, QStringLiteral("четвертая"));
+    QVERIFY(last.Font.Size < 10);
+    QVERIFY(last.Origin.y() + rep::Metrics(last.Font).Descent() <= 150.5 + 9 + 0.1);
 }
 
 void TestLayout::emptyDataset_data() {
@@ -369,19 +373,48 @@ void TestLayout::nothingPrintsBelowABand() {
     title->AddLabel(QStringLiteral("ниже полосы"), 0, 6, 50, 5);
     auto *crossing = title->AddLabel(QStringLiteral("на границе"), 0, 3, 50, 5);
     crossing->Frame = TRepFrame::All();
-    auto *wide = title->AddLabel(QStringLiteral("очень длинный текст в узкой рамке"), 60, 0, 10, 4);
-    Q_UNUSED(wide);
 
     const TPage page = rep.Layout().Pages.front();
-    QCOMPARE(page.Texts.size(), size_t(2));
+    QCOMPARE(page.Texts.size(), size_t(1));
     const TPageText &cut = page.Texts[0];
     QCOMPARE(cut.Text, QStringLiteral("на границе"));
     QCOMPARE(cut.ClipRect.bottom(), 15.0); // band 10..15
     QCOMPARE(page.Frames.front().Rect, QRectF(10, 13, 50, 2));
     QVERIFY(!page.Frames.front().Sides.Bottom && page.Frames.front().Sides.Top);
-    const TPageText &narrow = page.Texts[1];
-    QCOMPARE(narrow.ClipRect.left(), 70.0);
-    QCOMPARE(narrow.ClipRect.right(), 80.0);
+}
+
+// A figure wider than its cell and a name wrapping into more lines than its box holds
+// print whole inside them, smaller: the figure on the baseline of its row, every line
+// of the name within the box. Nothing is cut.
+void TestLayout::textsShrinkToFitTheirCells() {
+    TReport rep;
+    auto *band = rep.AddBand(rbTitle, 20);
+    const QString figure = QStringLiteral("1 999 999 999 999-98");
+    auto *amount = band->AddLabel(figure, 0, 0, 20, 5);
+    amount->Alignment = taRightJustify;
+    amount->Padding = 0.8;
+    band->AddLabel(QStringLiteral("Итого"), 30, 0, 20, 5);
+    const QString name = QStringLiteral("Общество с ограниченной ответственностью «Торговый дом Вереск»");
+    band->AddMemo(name, 60, 0, 40, 9);
+
+    const TPage page = rep.Layout().Pages.front();
+    QStringList lines;
+    for (const TPageText &t : page.Texts) {
+        QVERIFY2(t.ClipRect.isNull(), qPrintable(t.Text));
+        QVERIFY2(t.Origin.x() >= t.Box.left() - 0.001 && t.Origin.x() + t.Width <= t.Box.right() + 0.001,
+                 qPrintable(t.Text));
+        if (t.Box.left() < 70) continue;
+        lines << t.Text;
+        QVERIFY(t.Font.Size < 10);
+        QVERIFY(t.Origin.y() + rep::Metrics(t.Font).Descent() <= 10 + 9 + 0.1); // the memo's bottom
+    }
+    QVERIFY(lines.size() > 2);
+    QCOMPARE(lines.join(QLatin1Char(' ')), name);
+
+    const TPageText big = textOn(page, figure);
+    QVERIFY(big.Font.Size > 5 && big.Font.Size < 10);
+    QCOMPARE(big.Origin.y(), textOn(page, QStringLiteral("Итого")).Origin.y());
+    QVERIFY(qAbs(big.Origin.x() + big.Width - (10 + 20 - 0.8)) < 0.001); // right-aligned in the cell
 }
 
 void TestLayout::layoutErrorsAreReportedAndUndone() {
