@@ -49,6 +49,24 @@ inline QStringList textsIn(const TPage &page, const QRectF &area) {
     return texts;
 }
 
+// The texts of a page that do not stand whole inside their box (drawn past its sides,
+// or cut), each as "text: its left..right, the box's left..right" in mm.
+inline QStringList textsPastTheirBoxes(const TPage &page) {
+    QStringList past;
+    for (const TPageText &t : page.Texts) {
+        const double right = t.Origin.x() + t.Width;
+        if (t.ClipRect.isNull() && t.Origin.x() >= t.Box.left() - 0.001 && right <= t.Box.right() + 0.001)
+            continue;
+        past << QStringLiteral("%1: %2..%3 в %4..%5")
+                    .arg(t.Text)
+                    .arg(t.Origin.x())
+                    .arg(right)
+                    .arg(t.Box.left())
+                    .arg(t.Box.right());
+    }
+    return past;
+}
+
 inline bool hasFrame(const TPage &page, const QRectF &rect, const TRepFrame &sides) {
     for (const TPageFrame &f : page.Frames) {
         const bool samePlace =
