@@ -85,21 +85,23 @@ void TCashOrderForms::buildPrixOrd() {
     t.Number = valueCell(r, 82, 41, 22, 5, taCenter);
     t.Date = valueCell(r, 104, 41, 22, 5, taCenter);
 
-    // Дебет | Кредит (three columns) | Сумма | Код целевого назначения | (blank)
+    // Дебет | Кредит (three columns) | Сумма | Код целевого назначения | (blank). The two
+    // accounts' columns hold a code of 20 characters in 6 pt; the two code columns
+    // left empty break their headings into short lines to leave them the room.
     const double y = 49, top = 5, sub = 12, row = 6;
-    heading(r, "Дебет", 8, y, 15, top + sub);
-    heading(r, "Кредит", 23, y, 57, top);
-    heading(r, "код структурного подразде-\nления", 23, y + top, 18, sub);
-    heading(r, "корреспондирую-\nщий счет, субсчет", 41, y + top, 21, sub);
-    heading(r, "код аналити-\nческого учета", 62, y + top, 18, sub);
+    heading(r, "Дебет", 8, y, 24, top + sub);
+    heading(r, "Кредит", 32, y, 48, top);
+    heading(r, "код струк-\nтурного\nподразде-\nления", 32, y + top, 12, sub);
+    heading(r, "корреспондирую-\nщий счет, субсчет", 44, y + top, 24, sub);
+    heading(r, "код\nаналити-\nческого\nучета", 68, y + top, 12, sub);
     heading(r, "Сумма, руб. коп.", 80, y, 22, top + sub);
     heading(r, "Код целевого назна-\nчения", 102, y, 16, top + sub);
     cell(r, 118, y, 8, top + sub);
     const double v = y + top + sub;
-    t.Debet = valueCell(r, 8, v, 15, row, taCenter);
-    cell(r, 23, v, 18, row);
-    t.KorSchet = valueCell(r, 41, v, 21, row, taCenter);
-    cell(r, 62, v, 18, row);
+    t.Debet = valueCell(r, 8, v, 24, row, taCenter);
+    cell(r, 32, v, 12, row);
+    t.KorSchet = valueCell(r, 44, v, 24, row, taCenter);
+    cell(r, 68, v, 12, row);
     t.Summa = valueCell(r, 80, v, 22, row, taRightJustify);
     cell(r, 102, v, 16, row);
     cell(r, 118, v, 8, row);

@@ -166,8 +166,9 @@ void TBalans::buildTurnoverReport() {
     addTitle(RepObSald, QStringLiteral("Оборотно-сальдовая"), RepLabel18, RepLabel20);
 
     auto *header = RepObSald.AddBand(rbColumnHeader, 10);
-    cells::Caption(header, QStringLiteral("Счет"), 0, 0, 20, 10);
-    cells::Caption(header, QStringLiteral("Название"), 20, 0, 50, 10);
+    // The account column holds a code of 20 characters in 6.5 pt.
+    cells::Caption(header, QStringLiteral("Счет"), 0, 0, 26, 10);
+    cells::Caption(header, QStringLiteral("Название"), 26, 0, 44, 10);
     cells::Caption(header, QStringLiteral("Обороты"), 70, 0, 60, 5);
     cells::Caption(header, QStringLiteral("Сальдо"), 130, 0, 60, 5);
     cells::Caption(header, QStringLiteral("Дебет"), 70, 5, 30, 5);
@@ -180,16 +181,16 @@ void TBalans::buildTurnoverReport() {
         double left;
     } amounts[] = {{"DebOb", 70}, {"KreOb", 100}, {"ActVx", 130}, {"PasVx", 160}};
     auto *detail = RepObSald.AddBand(rbDetail, 5);
-    cells::Field(detail, Otch, QStringLiteral("SchetBal"), 0, 20);
-    cells::Field(detail, Otch, QStringLiteral("NameBal"), 20, 50);
+    cells::Field(detail, Otch, QStringLiteral("SchetBal"), 0, 26);
+    cells::Field(detail, Otch, QStringLiteral("NameBal"), 26, 44);
     for (const auto &a : amounts)
         cells::Amount(detail, Otch, QString::fromLatin1(a.field), a.left, 30);
 
     auto *group = RepObSald.AddGroup(QStringLiteral("Otch.Balsch"), 0);
     RepBand2 = group->AddFooter(FooterHeight);
     RepBand2->Font = TRepFont{QString(), 0, true};
-    cells::Framed(RepBand2, RepBand2->AddDBText(Otch, QStringLiteral("Balsch"), 0, 0, 0, 0), 0, 20, 5);
-    labelCell(RepBand2, QStringLiteral("Итого по счету"), 20, 50);
+    cells::Framed(RepBand2, RepBand2->AddDBText(Otch, QStringLiteral("Balsch"), 0, 0, 0, 0), 0, 26, 5);
+    labelCell(RepBand2, QStringLiteral("Итого по счету"), 26, 44);
     for (const auto &a : amounts)
         cells::Sum(RepBand2, QStringLiteral("Otch.") + QLatin1String(a.field), a.left, 30, true);
 

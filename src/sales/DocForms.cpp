@@ -531,13 +531,15 @@ std::unique_ptr<TReport> repFak(const TDocFormSource &src) {
     std::vector<Line> buyer = partyLines(f, "Покупатель", false, false, false, false, false, false);
     buyer.push_back({{{utf("Дополнение"), f.text("DOPOLN")}}});
     f.y = f.block(0, f.y, f.width, buyer, values).back() + 3;
-    f.table({{"Наименование товара", "NAME_TOV", 63, Column::Text},
+    // The price and the VAT are as wide as a figure of twelve rouble digits in 6 pt
+    // needs; the goods name wraps in what is left.
+    f.table({{"Наименование товара", "NAME_TOV", 54, Column::Text},
              {"Ед. изм.", "ED_IZM", 8, Column::Text},
              {"Кол-во", "KOL_VO", 15, Column::Number},
-             {"Цена", "CENA_TOV", 18, Column::Money},
+             {"Цена", "CENA_TOV", 22, Column::Money},
              {"Сумма", "Summa", 25, Column::Money},
              {"Ставка НДС", "PROC_NDS", 10, Column::Number},
-             {"Сумма НДС", "SummaNds", 16, Column::Money},
+             {"Сумма НДС", "SummaNds", 22, Column::Money},
              {"Сумма с НДС", "Itogo", 28, Column::Money}},
             8, 7);
     f.totals(utf("Всего к оплате:"), 0, 0, {{4, "Summa"}, {6, "SummaNds"}, {7, "Itogo"}}, 7);
