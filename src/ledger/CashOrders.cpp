@@ -74,9 +74,10 @@ void TCashOrderForms::buildPrixOrd() {
     r.Font = TRepFont{Arial, 9};
     Texts &t = m_prix;
 
+    // The organisation's line ends before the captions of the code block.
     codeBlock(r, "Унифицированная форма № КО-1", "0310001", 126, 8);
-    t.Organisation = wrapped(r, QString(), 8, 16, 88, 8.5, 9, taLeftJustify, "B");
-    label(r, QStringLiteral("(организация)"), 8, 24.8, 88, 3, 6, taCenter);
+    t.Organisation = wrapped(r, QString(), 8, 16, 71, 8.5, 9, taLeftJustify, "B");
+    label(r, QStringLiteral("(организация)"), 8, 24.8, 71, 3, 6, taCenter);
     t.Inn = label(r, QString(), 8, 29, 88, 4.5, 9);
 
     label(r, QStringLiteral("Номер документа"), 82, 34, 22, 7, 6.5, taCenter, "TBLR")->WordWrap = true;

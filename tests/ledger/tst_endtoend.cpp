@@ -248,7 +248,8 @@ class TestLedgerEndToEnd : public ScriptedTestCase {
 
     // Each bookkeeping print with the longest codes and texts the fields hold and
     // amounts of twelve rouble digits (totals of more): every text stands whole inside
-    // its cell; the codes, the largest amount and the longest texts are all there.
+    // its cell and none over another; the codes, the largest amount and the longest
+    // texts are all there.
     void printsHoldTheLongestValues_data() {
         QTest::addColumn<int>("print");
         QTest::addColumn<QStringList>("whole"); // blanks aside; a text listed twice prints twice
@@ -317,6 +318,8 @@ class TestLedgerEndToEnd : public ScriptedTestCase {
         for (const TPage &page : report.Pages) {
             const QStringList past = textsPastTheirBoxes(page);
             QVERIFY2(past.isEmpty(), qPrintable(past.join(QStringLiteral("; "))));
+            const QStringList over = textsOverEachOther(page);
+            QVERIFY2(over.isEmpty(), qPrintable(over.join(QStringLiteral("; "))));
         }
         const QString printed = allTexts(report).join(QString()).remove(QLatin1Char(' '));
         for (const QString &text : whole)

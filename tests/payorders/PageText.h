@@ -1,6 +1,7 @@
 #pragma once
 // Reading a laid-out page the way a bank clerk reads the paper form: which text
 // stands where, and which boxes are drawn.
+#include "print/Fonts.h"
 #include "print/Pages.h"
 #include "print/Report.h"
 
@@ -65,6 +66,25 @@ inline QStringList textsPastTheirBoxes(const TPage &page) {
                     .arg(t.Box.right());
     }
     return past;
+}
+
+// The pairs of texts of a page drawn one over the other, each as "a / b": their lines,
+// from the top of the letters to the foot of the descenders, cross by more than 0.2 mm
+// both ways.
+inline QStringList textsOverEachOther(const TPage &page) {
+    std::vector<QRectF> inked;
+    for (const TPageText &t : page.Texts) {
+        const rep::FontMetrics &m = rep::Metrics(t.Font);
+        inked.emplace_back(t.Origin.x(), t.Origin.y() - m.Ascent(), t.Width, m.Ascent() + m.Descent());
+    }
+    QStringList over;
+    for (size_t i = 0; i < inked.size(); ++i)
+        for (size_t j = i + 1; j < inked.size(); ++j) {
+            const QRectF both = inked[i].intersected(inked[j]);
+            if (both.width() > 0.2 && both.height() > 0.2)
+                over << page.Texts[i].Text + QStringLiteral(" / ") + page.Texts[j].Text;
+        }
+    return over;
 }
 
 inline bool hasFrame(const TPage &page, const QRectF &rect, const TRepFrame &sides) {
