@@ -20,8 +20,8 @@ namespace {
 constexpr double Epsilon = 0.001; // mm; below any visible difference
 // A text too big for its box prints smaller, in steps of a quarter point down to the
 // smallest size; only what does not fit even at that size is cut.
-constexpr double SizeStep = 0.25;   // pt
-constexpr double SmallestSize = 2;  // pt
+constexpr double SizeStep = 0.25;  // pt
+constexpr double SmallestSize = 2; // pt
 
 // The padding a text keeps on each side of its box: none in a box too narrow for it.
 double sidePadding(const TRepText *e, double boxWidth) {

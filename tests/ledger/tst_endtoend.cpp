@@ -253,19 +253,17 @@ class TestLedgerEndToEnd : public ScriptedTestCase {
     void printsHoldTheLongestValues_data() {
         QTest::addColumn<int>("print");
         QTest::addColumn<QStringList>("whole"); // blanks aside; a text listed twice prints twice
-        const QString most = QStringLiteral("999999999999.99");
+        // The largest amount and the sums of two, three and four of them.
+        const QString one = QStringLiteral("999999999999.99"), two = QStringLiteral("1999999999999.98"),
+                      three = QStringLiteral("2999999999999.97"), four = QStringLiteral("3999999999999.96");
         const auto bare = [](QString text) { return text.remove(QLatin1Char(' ')); };
-        QTest::newRow("Проводки") << 0 << QStringList{Cash, code(4), most, QStringLiteral("3999999999999.96")};
-        QTest::newRow("Баланс") << 1 << QStringList{Cash, code(4), most, QStringLiteral("1999999999999.98")};
-        QTest::newRow("Оборотно-сальдовая") << 2
-                                            << QStringList{Cash, code(4), QStringLiteral("2999999999999.97"),
-                                                           QStringLiteral("1999999999999.98")};
-        QTest::newRow("Обороты по счету")
-            << 3 << QStringList{code(1), code(4), most, QStringLiteral("2999999999999.97")};
-        QTest::newRow("КО-1") << 4
-                              << QStringList{Cash,         code(1),      most,         bare(Komu),
-                                             bare(Komu),   bare(Prilog), bare(Prilog)};
-        QTest::newRow("КО-2") << 5 << QStringList{Cash, code(4), most, bare(Komu), bare(Prilog), bare(Dokument)};
+        const QString komu = bare(Komu), prilog = bare(Prilog);
+        QTest::newRow("Проводки") << 0 << QStringList{Cash, code(4), one, four};
+        QTest::newRow("Баланс") << 1 << QStringList{Cash, code(4), one, two};
+        QTest::newRow("Оборотно-сальдовая") << 2 << QStringList{Cash, code(4), three, two};
+        QTest::newRow("Обороты по счету") << 3 << QStringList{code(1), code(4), one, three};
+        QTest::newRow("КО-1") << 4 << QStringList{Cash, code(1), one, komu, komu, prilog, prilog};
+        QTest::newRow("КО-2") << 5 << QStringList{Cash, code(4), one, komu, prilog, bare(Dokument)};
     }
     void printsHoldTheLongestValues() {
         QFETCH(int, print);

@@ -413,9 +413,9 @@ class TestPrint : public ScriptedTestCase {
                 }
                 const QString printed = allTexts(p.report).join(QString()).remove(QLatin1Char(' '));
                 // The owner's name, the first line's total and the total of the lines.
-                for (const QString &whole : {QString(LongOwn).remove(QLatin1Char(' ')),
-                                             QStringLiteral("900000000000-00"),
-                                             QStringLiteral("900000039000-00")})
+                for (const QString &whole :
+                     {QString(LongOwn).remove(QLatin1Char(' ')), QStringLiteral("900000000000-00"),
+                      QStringLiteral("900000039000-00")})
                     QVERIFY2(printed.contains(whole), qPrintable(whole));
                 for (int i = 0; i < p.pdf.size(); ++i) {
                     const QList<PdfWord> &words = p.pdf[i];
