@@ -64,14 +64,6 @@ void checkWordsApart(const QList<PdfWord> &words) {
     }
 }
 
-// A text of exactly `length` characters made of `words`.
-QString sized(const QString &words, int length) {
-    QString s;
-    while (s.size() < length)
-        s += words + QLatin1Char(' ');
-    return s.left(length).trimmed().leftJustified(length, QLatin1Char('.'));
-}
-
 // Codes of 20 characters, the most an account code holds, alike in their first 14.
 const QString Cash = QStringLiteral("50.01.0001.000000001");
 QString code(int n) {

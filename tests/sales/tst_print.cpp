@@ -23,14 +23,6 @@ using namespace salesdata;
 
 namespace {
 
-// A text of exactly `length` characters made of `words`.
-QString sized(const QString &words, int length) {
-    QString s;
-    while (s.size() < length)
-        s += words + QLatin1Char(' ');
-    return s.left(length).trimmed().leftJustified(length, QLatin1Char('.'));
-}
-
 const QString LongOwn =
     sized(QStringLiteral("Общество с ограниченной ответственностью «Торгово-производственная компания "
                          "Вереск-Северо-Запад» филиал"),

@@ -12,6 +12,13 @@ TempDataFolder::TempDataFolder() { db::Database::Open(m_dir.path() + QStringLite
 
 TempDataFolder::~TempDataFolder() { db::Database::Close(); }
 
+QString sized(const QString &words, int length) {
+    QString s;
+    while (s.size() < length)
+        s += words + QLatin1Char(' ');
+    return s.left(length).trimmed().leftJustified(length, QLatin1Char('.'));
+}
+
 void showActive(QWidget *window) {
     window->show();
     window->activateWindow();
