@@ -2,7 +2,10 @@
 
 #include "db/Formats.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 namespace {
@@ -36,7 +39,30 @@ Wide divideRoundingHalfEven(Wide n, Wide d) {
 Currency Currency::fromDouble(double value) {
     const long double scaled = static_cast<long double>(value) * Scale;
     if (!(std::fabs(scaled) <= MaxRaw)) refuse(value); // also infinity and not-a-number
-    return fromRaw(static_cast<qint64>(std::nearbyint(scaled)));
+    // The shortest decimal that reads back as this double is the one that was typed:
+    // 828298390926.19 is stored a little below .19, and its binary value times 10 000
+    // would round to .1899. Its digits d.ddd and exponent give digits × 10^shift
+    // ten-thousandths.
+    char buf[32];
+    const auto written =
+        std::to_chars(buf, buf + sizeof buf - 1, std::fabs(value), std::chars_format::scientific);
+    *written.ptr = '\0';
+    Wide digits = 0;
+    int count = 0;
+    const char *p = buf;
+    for (; *p != 'e'; ++p)
+        if (*p != '.') {
+            digits = digits * 10 + (*p - '0');
+            ++count;
+        }
+    const int shift = std::atoi(p + 1) - (count - 1) + 4;
+    Wide power = 1;
+    for (int i = std::min(std::abs(shift), 18); i > 0; --i)
+        power *= 10;
+    // Seventeen digits at most: a power of more than eighteen leaves less than a half.
+    const Wide raw = shift >= 0 ? digits * power : shift < -18 ? 0 : divideRoundingHalfEven(digits, power);
+    if (raw > std::numeric_limits<qint64>::max()) refuse(value);
+    return fromRaw(static_cast<qint64>(value < 0 ? -raw : raw));
 }
 
 Currency Currency::fromDoubleKopecks(double value) {

@@ -17,8 +17,10 @@ public:
     static constexpr double MaxPrintable = 999999999999.99;
 
     Currency() = default;
-    // The double rounded to the nearest ten-thousandth, an exact half to the even one.
-    // Throws EConvertError for infinity, not-a-number and a value out of range.
+    // The shortest decimal that reads back as the double, rounded to four places (an
+    // exact half to the even one): every amount of up to twelve rouble digits comes back
+    // with the kopecks it was typed with, and 0.125 stays 0.125. Throws EConvertError
+    // for infinity, not-a-number and a value out of range.
     static Currency fromDouble(double value);
     // The double rounded once to whole kopecks: times 100 in extended precision (exact
     // for every double), an exact half to the even kopeck, as Okrugl rounds. This is

@@ -424,6 +424,25 @@ class TestCard : public ScriptedTestCase {
                      .toString(),
                  QStringLiteral("Договор поставки|dog\\DogStandard.doc;Arenda|"));
     }
+
+    // The sum in words speaks the kopecks the sum was typed with, at the top of the range.
+    void contractTextSpeaksTheTypedKopecks() {
+        CardApp app([] {
+            const double dog = addDog(fill(), "18", QDate(2024, 6, 18));
+            db::Database::Exec("update Dogovor set Summa = 828298390926.19 where Dogovor_id = ?", {dog});
+            db::Database::Exec("insert into TypeDog (TypeDog, NameFile) values ('Поставка', 'dog\\Std.doc')");
+        });
+        writeCp1251("dog/Std.doc", "SummaDog (SummaWord)\n");
+        inCard("18", [](TKartDog *card) {
+            UiScript::OnShow<TTypDog>([](TTypDog *t) { t->BitBtn1->click(); });
+            card->BitBtn3->click();
+            card->BitBtn1->click();
+        });
+        QCOMPARE(readCp1251("dog/Dog18.RTF"),
+                 QStringLiteral(
+                     "828298390926-19 (Восемьсот двадцать восемь миллиардов двести девяносто восемь "
+                     "миллионов триста девяносто тысяч девятьсот двадцать шесть рублей 19 копеек)\r\n"));
+    }
 };
 
 QTEST_MAIN(TestCard)

@@ -352,6 +352,26 @@ class TestCash : public ScriptedTestCase {
                                  "and p.Primech = 'новая' and p.Debet = '50' and p.Summa = 105")),
             1);
     }
+
+    // The order's amount in words speaks the kopecks the operation was typed with, at
+    // the top of the range.
+    void orderSpeaksTheTypedKopecks() {
+        Clock::setToday(QDate(2024, 3, 20));
+        paydata::App app([] {
+            fill();
+            addEntry(QDate(2024, 3, 8), QStringLiteral("60"), QStringLiteral("50"), 828298390926.19,
+                     QStringLiteral("крупная"), 1);
+        });
+        QVERIFY(app.Started());
+        UiScript::OnShow<TKassa>([](TKassa *f) {
+            QVERIFY(onOperation(f, QStringLiteral("крупная")));
+            QCOMPARE(printOrder(f, false).memo,
+                     QStringLiteral("Восемьсот двадцать восемь миллиардов двести девяносто восемь миллионов "
+                                    "триста девяносто тысяч девятьсот двадцать шесть рублей 19 копеек"));
+            f->BitBtn7->click();
+        });
+        LogoAppForm->N37Click();
+    }
 };
 
 QTEST_MAIN(TestCash)
