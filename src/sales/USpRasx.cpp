@@ -411,13 +411,24 @@ void TSpRasx::SpeedButton4Click() {
     DBGrid1->setFocus();
 }
 
+// The question names the document by the kind and number the register lists it under:
+// a bill by its bill number, a waybill by its waybill number, an invoice by its invoice
+// number.
+QString TSpRasx::deleteQuestion() const {
+    const auto number = [this](const char *field) {
+        return SpRasx->FieldByName(QString::fromLatin1(field))->AsString().trimmed();
+    };
+    if (VidDoc == 1) return QStringLiteral("Удалить счет № ") + number("NUMB_SCHET") + QStringLiteral(" ?");
+    if (VidDoc == 3)
+        return QStringLiteral("Удалить накладную № ") + number("NUMB_TTN") + QStringLiteral(" ?");
+    return QStringLiteral("Удалить счет-фактуры № ") +
+           fmt::FloatToStr(SpRasx->FieldByName(QStringLiteral("NUMB_FAKT"))->AsFloat()) +
+           QStringLiteral(" ?");
+}
+
 void TSpRasx::SpeedButton5Click() {
     if (SpRasx->Active() && !SpRasx->IsEmpty()) {
-        const QString question =
-            QStringLiteral("Удалить счет-фактуры № ") +
-            fmt::FloatToStr(SpRasx->FieldByName(QStringLiteral("NUMB_FAKT"))->AsFloat()) +
-            QStringLiteral(" ?");
-        if (MessageDlg(question, mtWarning, mbYesNo) == mrYes) {
+        if (MessageDlg(deleteQuestion(), mtWarning, mbYesNo) == mrYes) {
             SpRasx->Delete();
             ApplyCachedUpdates(SpRasx);
         }

@@ -110,6 +110,7 @@ class TSpRasx : public TForm {
     void SpRasxCalcFields(TDataSet *DataSet);
     void showEditor(bool isNew);
     QString numberOrder() const;
+    QString deleteQuestion() const;
 };
 
 extern TSpRasx *SpRasx;
