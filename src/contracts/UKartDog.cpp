@@ -154,7 +154,7 @@ TKartDog::TKartDog(TSpDogov *contracts, QWidget *parent)
     auto *stages = new QGroupBox(QStringLiteral("Этапы"), this);
     DBGrid1 = new TDBGrid(stages, DSPrim);
     DBGrid1->AddColumn(QStringLiteral("DatPrim"), QStringLiteral("Дата"), 80);
-    DBGrid1->AddColumn(QStringLiteral("SumPrim"), QStringLiteral("Сумма"), 90);
+    DBGrid1->AddColumn(QStringLiteral("SumPrim"), QStringLiteral("Сумма"));
     DBGrid1->AddColumn(QStringLiteral("NameEtap"), QStringLiteral("Состояние"), 120);
     DBGrid1->AddColumn(QStringLiteral("Primech"), QStringLiteral("Примечание"), 200);
     BitBtn6 = CommandButton(QStringLiteral("Текст акта"), stages);
@@ -170,7 +170,7 @@ TKartDog::TKartDog(TSpDogov *contracts, QWidget *parent)
     DBGrid3->AddColumn(QStringLiteral("NUMBER"), QStringLiteral("№"), 40);
     DBGrid3->AddColumn(QStringLiteral("DATE_PLAT"), QStringLiteral("Дата"), 75);
     DBGrid3->AddColumn(QStringLiteral("P_BANK"), QStringLiteral("Банк"), 125);
-    DBGrid3->AddColumn(QStringLiteral("SUMMA"), QStringLiteral("Сумма"), 100);
+    DBGrid3->AddColumn(QStringLiteral("SUMMA"), QStringLiteral("Сумма"));
     (new QVBoxLayout(orders))->addWidget(DBGrid3);
 
     auto *documents = new QGroupBox(QStringLiteral("Счета фактуры"), this);
@@ -178,8 +178,8 @@ TKartDog::TKartDog(TSpDogov *contracts, QWidget *parent)
     DBGrid2->SetReadOnly(true);
     DBGrid2->AddColumn(QStringLiteral("NUMB_FAKT"), QStringLiteral("№ фактуры"), 75);
     DBGrid2->AddColumn(QStringLiteral("DATE_FAKT"), QStringLiteral("Дата"), 75);
-    DBGrid2->AddColumn(QStringLiteral("Itogo"), QStringLiteral("Сумма"), 90);
-    DBGrid2->AddColumn(QStringLiteral("SummaOpl"), QStringLiteral("Сумма оплаты"), 95);
+    DBGrid2->AddColumn(QStringLiteral("Itogo"), QStringLiteral("Сумма"));
+    DBGrid2->AddColumn(QStringLiteral("SummaOpl"), QStringLiteral("Сумма оплаты"));
     (new QVBoxLayout(documents))->addWidget(DBGrid2);
 
     // ---- Tool bar -----------------------------------------------------------------
@@ -202,13 +202,15 @@ TKartDog::TKartDog(TSpDogov *contracts, QWidget *parent)
     auto *right = new QVBoxLayout;
     right->addWidget(orders, 1);
     right->addWidget(documents, 1);
+    // The lists of orders and documents as wide as their columns, the card the rest.
     auto *columns = new QHBoxLayout;
-    columns->addLayout(left, 3);
-    columns->addLayout(right, 2);
+    columns->addLayout(left, 1);
+    columns->addLayout(right);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(tools);
     layout->addLayout(columns, 1);
-    resize(1040, 800); // the stages list keeps a few rows under the wrapped names
+    // The stages list keeps a few rows under the wrapped names; every column in view.
+    resize(qMax(1040, sizeHint().width()), 800);
 
     OnClick(SpeedButton1, [this] { SpeedButton1Click(); });
     OnClick(SpeedButton2, [this] { SpeedButton2Click(); });

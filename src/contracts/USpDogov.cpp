@@ -114,7 +114,7 @@ TSpDogov::TSpDogov(QWidget *parent) : TForm(parent) {
     DBGrid1->AddColumn(QStringLiteral("DateDog"), QStringLiteral("Дата дог."), 80);
     DBGrid1->AddColumn(QStringLiteral("DateFin"), QStringLiteral("Оконч. дог."), 80);
     DBGrid1->AddColumn(QStringLiteral("NameDog"), QStringLiteral("Название договора"), 220);
-    DBGrid1->AddColumn(QStringLiteral("Summa"), QStringLiteral("Сумма"), 100);
+    DBGrid1->AddColumn(QStringLiteral("Summa"), QStringLiteral("Сумма"));
     DBGrid1->AddColumn(QStringLiteral("FullName"), QStringLiteral("Партнер"), 200);
     DBGrid1->AddColumn(QStringLiteral("NameEtap"), QStringLiteral("Состояние договора"), 140);
 
@@ -132,7 +132,7 @@ TSpDogov::TSpDogov(QWidget *parent) : TForm(parent) {
     layout->addLayout(tools);
     layout->addLayout(filters);
     layout->addWidget(DBGrid1, 1);
-    resize(960, 560);
+    resize(qMax(960, sizeHint().width()), 560); // every column in view
 
     Connect(DatV, &TDateTimePicker::closeUp, [this] { BitBtn1Click(); });
     Connect(DatI, &TDateTimePicker::closeUp, [this] { BitBtn1Click(); });

@@ -2,6 +2,7 @@
 
 #include "controls/DBCtrls.h"
 #include "controls/Dialogs.h"
+#include "db/Formats.h"
 #include "db/Query.h"
 
 #include <QApplication>
@@ -128,6 +129,19 @@ class GridDelegate : public QStyledItemDelegate {
     }
     TDBGrid *m_grid;
 };
+
+// The widest text a cell of `field` shows when the field holds money, else empty: the
+// largest printable amount, twelve rouble digits and kopecks, with its thousands grouped
+// (a list's mask that groups fewer of them shows it no wider). Money is a currency field
+// or a number shown with two decimals (a price).
+QString widestAmount(const TField *field) {
+    if (!field || !db::IsNumericType(field->DataType())) return QString();
+    const QString &format = field->DisplayFormat;
+    const bool money = format.isEmpty()
+                           ? field->DataType() == TFieldType::ftCurrency
+                           : format.section(QLatin1Char(';'), 0, 0).endsWith(QLatin1String("0.00"));
+    return money ? fmt::MoneyToStr(Currency::MaxPrintable) : QString();
+}
 
 } // namespace
 
@@ -459,17 +473,25 @@ void TDBGrid::columnChanged(TColumn *) {
 
 void TDBGrid::applyColumnLayout() {
     const int charWidth = fontMetrics().averageCharWidth();
+    TDataSet *ds = DataSet();
     for (int i = 0; i < ColumnCount(); ++i) {
         const TColumn *column = Columns(i);
         int width = column->Width();
         if (width <= 0) {
-            // From the field's declared width, never from the rows.
-            int chars = 10;
-            if (TField *field = m_model->ColumnField(i))
-                chars = field->DisplayWidth > 0                                  ? field->DisplayWidth
-                        : db::IsTextType(field->DataType()) && field->Size() > 0 ? qMin(field->Size(), 40)
-                                                                                 : 12;
-            width = chars * charWidth + 8;
+            // From the field's declared width, never from the rows; an amount as wide as
+            // the largest one the program prints. Declared fields count before the
+            // dataset opens, so a form laid out then makes room for its sums.
+            TField *field = ds ? ds->FindField(column->FieldName()) : nullptr;
+            if (const QString amount = widestAmount(field); !amount.isEmpty()) {
+                width = amountWidth(amount);
+            } else {
+                int chars = 10;
+                if (field)
+                    chars = field->DisplayWidth > 0                                  ? field->DisplayWidth
+                            : db::IsTextType(field->DataType()) && field->Size() > 0 ? qMin(field->Size(), 40)
+                                                                                     : 12;
+                width = chars * charWidth + 8;
+            }
         }
         // Never narrower than its title.
         width = qMax(width, titleWidth(m_model->headerData(i, Qt::Horizontal).toString()));
@@ -479,21 +501,37 @@ void TDBGrid::applyColumnLayout() {
     updateGeometry();
 }
 
-// The rows start over on every re-read and every posted insert, and the layout is
-// applied again each time: the titles are measured once per header font and screen.
+template <class Measure>
+int TDBGrid::MeasuredTexts::width(const QWidget *on, const QString &text, Measure measure) {
+    if (on->font() != font || on->logicalDpiX() != dpi) {
+        widths.clear();
+        font = on->font();
+        dpi = on->logicalDpiX();
+    }
+    auto known = widths.constFind(text);
+    if (known != widths.constEnd()) return *known;
+    return *widths.insert(text, measure());
+}
+
 int TDBGrid::titleWidth(const QString &title) {
     const QHeaderView *header = horizontalHeader();
-    if (header->font() != m_titleFont || header->logicalDpiX() != m_titleDpi) {
-        m_titleWidths.clear();
-        m_titleFont = header->font();
-        m_titleDpi = header->logicalDpiX();
-    }
-    auto known = m_titleWidths.constFind(title);
-    if (known != m_titleWidths.constEnd()) return *known;
-    const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
-    const int width = header->fontMetrics().horizontalAdvance(title) + 2 * margin + 6;
-    m_titleWidths.insert(title, width);
-    return width;
+    return m_titles.width(header, title, [&] {
+        const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+        return header->fontMetrics().horizontalAdvance(title) + 2 * margin + 6;
+    });
+}
+
+// A cell holding `amount` in full: the text with the margins the style draws it within,
+// and the grid line.
+int TDBGrid::amountWidth(const QString &amount) {
+    return m_amounts.width(this, amount, [&] {
+        QStyleOptionViewItem option;
+        initViewItemOption(&option);
+        option.text = amount;
+        option.features |= QStyleOptionViewItem::HasDisplay;
+        return style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).width() +
+               (showGrid() ? 1 : 0);
+    });
 }
 
 void TDBGrid::SetReadOnly(bool readOnly) {

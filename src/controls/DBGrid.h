@@ -173,6 +173,7 @@ class TDBGrid : public QTableView {
     void columnChanged(TColumn *column);
     void applyColumnLayout();
     int titleWidth(const QString &title);
+    int amountWidth(const QString &amount);
     void defaultColumns();
     void followCursor();
     void currentRowChanged(const QModelIndex &current);
@@ -187,9 +188,16 @@ class TDBGrid : public QTableView {
     bool m_following = false;
     bool m_extending = false;
     TDataSetModel *m_model;
-    QHash<QString, int> m_titleWidths; // a title's width with margins, by its text
-    QFont m_titleFont;
-    int m_titleDpi = 0;
+    // Texts measured in one widget's font on its screen, by their text, measured again
+    // when either changes: the layout is applied on every re-read and posted insert.
+    struct MeasuredTexts {
+        QHash<QString, int> widths; // with margins
+        QFont font;
+        int dpi = 0;
+        template <class Measure> int width(const QWidget *on, const QString &text, Measure measure);
+    };
+    MeasuredTexts m_titles;  // in the header
+    MeasuredTexts m_amounts; // in the cells
 };
 
 // Lists a register's rows in the order of the grid's column `column`, one of its first

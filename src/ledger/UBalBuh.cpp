@@ -119,8 +119,8 @@ TBalBuh::TBalBuh(QWidget *parent) : TForm(parent) {
     DBGrid1->SetReadOnly(true);
     DBGrid1->AddColumn(QStringLiteral("NameStr"), QStringLiteral("Наименование"), 360);
     DBGrid1->AddColumn(QStringLiteral("StrokaId"), QStringLiteral("код стр."), 60);
-    DBGrid1->AddColumn(QStringLiteral("FirstSum"), QStringLiteral("На начало года"), 120);
-    DBGrid1->AddColumn(QStringLiteral("LastSum"), QStringLiteral("На конец периода"), 120);
+    DBGrid1->AddColumn(QStringLiteral("FirstSum"), QStringLiteral("На начало года"));
+    DBGrid1->AddColumn(QStringLiteral("LastSum"), QStringLiteral("На конец периода"));
     SpeedButton1 = CommandButton(QStringLiteral("Пересчитать на начало"), this);
     SpeedButton2 = CommandButton(QStringLiteral("Пересчитать на конец"), this);
     SpeedButton3 = CommandButton(QStringLiteral("Печать"), this);

@@ -147,8 +147,8 @@ TKassa::TKassa(QWidget *parent) : TForm(parent) {
     DBGrid1 = new TDBGrid(this, DataSource1);
     DBGrid1->AddColumn(QStringLiteral("DateProv"), QStringLiteral("Дата"), 85);
     DBGrid1->AddColumn(QStringLiteral("KorSchet"), QStringLiteral("Кор.счет"), 80);
-    DBGrid1->AddColumn(QStringLiteral("Prixod"), QStringLiteral("Приход"), 110);
-    DBGrid1->AddColumn(QStringLiteral("Rasxod"), QStringLiteral("Расход"), 110);
+    DBGrid1->AddColumn(QStringLiteral("Prixod"), QStringLiteral("Приход"));
+    DBGrid1->AddColumn(QStringLiteral("Rasxod"), QStringLiteral("Расход"));
     DBGrid1->AddColumn(QStringLiteral("Primech"), QStringLiteral("Примечание"), 300);
 
     BitBtn1 = CommandButton(QStringLiteral("Печать операций"), this);
@@ -172,7 +172,7 @@ TKassa::TKassa(QWidget *parent) : TForm(parent) {
     layout->addLayout(top);
     layout->addWidget(DBGrid1, 1);
     layout->addLayout(buttons);
-    resize(760, 520);
+    resize(qMax(760, sizeHint().width()), 520); // every column in view
 
     buildReport();
 

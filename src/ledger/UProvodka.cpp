@@ -201,7 +201,7 @@ TProvodka::TProvodka(QWidget *parent) : TForm(parent) {
     DBGrid1->AddColumn(QStringLiteral("DateProv"), QStringLiteral("Дата"), 85);
     DBGrid1->AddColumn(QStringLiteral("Debet"), QStringLiteral("Дебет"), 90)->SetEllipsis(true);
     DBGrid1->AddColumn(QStringLiteral("Kredit"), QStringLiteral("Кредит"), 90)->SetEllipsis(true);
-    DBGrid1->AddColumn(QStringLiteral("Summa"), QStringLiteral("Сумма"), 110);
+    DBGrid1->AddColumn(QStringLiteral("Summa"), QStringLiteral("Сумма"));
     DBGrid1->AddColumn(QStringLiteral("Primech"), QStringLiteral("Примечание"), 330);
 
     auto *names = new QGridLayout;

@@ -199,7 +199,7 @@ TSpPlat::TSpPlat(QWidget *parent) : TForm(parent) {
     SortGrid1->AddColumn(QStringLiteral("DATE_PLAT"), QStringLiteral("Дата платежа"), 85);
     SortGrid1->AddColumn(QStringLiteral("R_NAME"), QStringLiteral("Получатель"), 200);
     SortGrid1->AddColumn(QStringLiteral("RBank"), QStringLiteral("Банк"), 160);
-    SortGrid1->AddColumn(QStringLiteral("SUMMA"), QStringLiteral("Сумма"), 100);
+    SortGrid1->AddColumn(QStringLiteral("SUMMA"), QStringLiteral("Сумма"));
     SortGrid1->AddColumn(QStringLiteral("PBank"), QStringLiteral("Банк плательщика"), 160);
     SortGrid1->AddColumn(QStringLiteral("REMARK"), QStringLiteral("Примечание"), 200);
     SortGrid1->AddColumn(QStringLiteral("FlSost"), QStringLiteral("Через банк"), 70);
@@ -216,7 +216,8 @@ TSpPlat::TSpPlat(QWidget *parent) : TForm(parent) {
     layout->addLayout(top);
     layout->addWidget(SortGrid1, 1);
     layout->addWidget(bar);
-    resize(1100, 620); // every column in view, and the list as high as before the names wrapped
+    // Every column in view, and the list as high as before the names wrapped.
+    resize(qMax(1100, sizeHint().width()), 620);
 
     buildReport();
 

@@ -35,8 +35,8 @@ TOplataF::TOplataF(TDataSet *header, QWidget *parent) : TForm(parent), SpRasx(he
     DBGrid1 = new TDBGrid(this, DataSource1);
     DBGrid1->AddColumn(QStringLiteral("DateOpl"), QStringLiteral("Дата"), 85);
     DBGrid1->AddColumn(QStringLiteral("NumbDok"), QStringLiteral("№ Док."), 80);
-    DBGrid1->AddColumn(QStringLiteral("SummaOpl"), QStringLiteral("Сумма"), 110);
-    DBGrid1->AddColumn(QStringLiteral("SummaNds"), QStringLiteral("Сумма НДС"), 110);
+    DBGrid1->AddColumn(QStringLiteral("SummaOpl"), QStringLiteral("Сумма"));
+    DBGrid1->AddColumn(QStringLiteral("SummaNds"), QStringLiteral("Сумма НДС"));
     DBGrid1->AddColumn(QStringLiteral("Primech"), QStringLiteral("Примечание"), 260);
 
     BitBtn1 = new QPushButton(QStringLiteral("Выход"), this);
@@ -47,7 +47,7 @@ TOplataF::TOplataF(TDataSet *header, QWidget *parent) : TForm(parent), SpRasx(he
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(DBGrid1, 1);
     layout->addLayout(buttons);
-    resize(700, 360);
+    resize(qMax(700, sizeHint().width()), 360); // every column in view
 
     OnClick(BitBtn1, [this] { BitBtn1Click(); });
     SetModalResult(BitBtn2, mrCancel);

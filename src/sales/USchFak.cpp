@@ -262,11 +262,11 @@ TSchFak::TSchFak(TSpRasx *documents, QWidget *parent)
     DBGrid1->AddColumn(QStringLiteral("NTamog"), QStringLiteral("№ тамож."), 80);
     DBGrid1->AddColumn(QStringLiteral("ED_IZM"), QStringLiteral("Ед.изм."), 55);
     DBGrid1->AddColumn(QStringLiteral("KOL_VO"), QStringLiteral("Кол-во"), 60);
-    DBGrid1->AddColumn(QStringLiteral("CENA_TOV"), QStringLiteral("Цена"), 80);
-    DBGrid1->AddColumn(QStringLiteral("Summa"), QStringLiteral("Сумма"), 85);
+    DBGrid1->AddColumn(QStringLiteral("CENA_TOV"), QStringLiteral("Цена"));
+    DBGrid1->AddColumn(QStringLiteral("Summa"), QStringLiteral("Сумма"));
     DBGrid1->AddColumn(QStringLiteral("PROC_NDS"), QStringLiteral("% "), 35);
-    DBGrid1->AddColumn(QStringLiteral("SummaNds"), QStringLiteral("НДС"), 80);
-    DBGrid1->AddColumn(QStringLiteral("Itogo"), QStringLiteral("Сумма с НДС"), 90);
+    DBGrid1->AddColumn(QStringLiteral("SummaNds"), QStringLiteral("НДС"));
+    DBGrid1->AddColumn(QStringLiteral("Itogo"), QStringLiteral("Сумма с НДС"));
     Izm = new QMenu(this);
     for (int i = 0; i < 7; ++i) {
         const QString unit = QString::fromUtf8(Units[i]);

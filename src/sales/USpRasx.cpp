@@ -157,10 +157,10 @@ TSpRasx::TSpRasx(QWidget *parent) : TForm(parent) {
     DBGrid1->AddColumn(QStringLiteral("NumbF"), QStringLiteral("№"), 70);
     DBGrid1->AddColumn(QStringLiteral("DATE_FAKT"), QStringLiteral("Дата "), 85);
     DBGrid1->AddColumn(QStringLiteral("NAME_POKUPAT"), QStringLiteral("Покупатель"), 260);
-    DBGrid1->AddColumn(QStringLiteral("Summa"), QStringLiteral("Сумма "), 110);
-    DBGrid1->AddColumn(QStringLiteral("SummaNDS"), QStringLiteral("Сумма НДС"), 100);
-    DBGrid1->AddColumn(QStringLiteral("Itogo"), QStringLiteral("Сумма с НДС"), 110);
-    DBGrid1->AddColumn(QStringLiteral("SummaOpl"), QStringLiteral("Оплата"), 110);
+    DBGrid1->AddColumn(QStringLiteral("Summa"), QStringLiteral("Сумма "));
+    DBGrid1->AddColumn(QStringLiteral("SummaNDS"), QStringLiteral("Сумма НДС"));
+    DBGrid1->AddColumn(QStringLiteral("Itogo"), QStringLiteral("Сумма с НДС"));
+    DBGrid1->AddColumn(QStringLiteral("SummaOpl"), QStringLiteral("Оплата"));
 
     SpeedButton3 = CommandButton(QStringLiteral("F4 - Редактирование"), this, Qt::NoFocus);
     SpeedButton4 = CommandButton(QStringLiteral("F6 - Новый"), this, Qt::NoFocus);
@@ -176,7 +176,7 @@ TSpRasx::TSpRasx(QWidget *parent) : TForm(parent) {
     layout->addLayout(tools);
     layout->addLayout(filters);
     layout->addWidget(DBGrid1, 1);
-    resize(960, 580);
+    resize(qMax(960, sizeHint().width()), 580); // every column in view
 
     // ---- Handlers -----------------------------------------------------------------
     Connect(datvx, &TDateTimePicker::closeUp, [this] { BitBtn1Click(); });

@@ -21,6 +21,7 @@
 #include <QMap>
 #include <QMultiMap>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionComboBox>
@@ -32,6 +33,11 @@
 #include <functional>
 
 namespace {
+
+// Columns of sums, prices and totals by their fields' names, and the widest amount.
+const QRegularExpression AmountColumn(QStringLiteral("sum|itogo|prixod|rasxod|cena"),
+                                      QRegularExpression::CaseInsensitiveOption);
+const QString WidestAmount = QStringLiteral("999 999 999 999-99");
 
 // Boxes whose content has no longest form: a folder's path scrolls in its box.
 const QStringList FreeLengthBoxes = {QStringLiteral("TExpOld.Path1")};
@@ -214,6 +220,13 @@ QStringList cutOff(QWidget *form) {
             const QString title = grid->Model()->headerData(c, Qt::Horizontal).toString();
             if (grid->horizontalHeader()->fontMetrics().horizontalAdvance(title) + 6 > grid->columnWidth(c))
                 problem(grid, QStringLiteral("column \"%1\" of %2 px").arg(title).arg(grid->columnWidth(c)));
+            // A sum, a price or a total shows twelve rouble digits, the text within the
+            // margins of its cell and beside the grid line.
+            const int cellMargins =
+                2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1) + 1;
+            if (AmountColumn.match(grid->Columns(c)->FieldName()).hasMatch() &&
+                grid->fontMetrics().horizontalAdvance(WidestAmount) + cellMargins > grid->columnWidth(c))
+                problem(grid, QStringLiteral("amount \"%1\" of %2 px").arg(title).arg(grid->columnWidth(c)));
         }
     }
     return problems;

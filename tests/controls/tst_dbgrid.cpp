@@ -451,6 +451,30 @@ private slots:
         QVERIFY(grid.columnWidth(1) > shown[1]);
     }
 
+    // A money column at its default width shows the largest amount the program prints,
+    // twelve rouble digits and kopecks, in the grid's font and within the cell's margins.
+    void moneyColumnShowsTwelveRoubleDigits() {
+        TempDataFolder folder;
+        db::Database::Exec(QStringLiteral("insert into FAKTUR_ZAG (Summa) values (999999999999.99)"));
+        TQuery headers;
+        headers.SetSQLText("select * from FAKTUR_ZAG");
+        headers.Open();
+        TDataSource source(nullptr, &headers);
+        TDBGrid grid(nullptr, &source);
+        QFont larger = grid.font();
+        larger.setPointSizeF(larger.pointSizeF() * 1.5);
+        grid.setFont(larger);
+        grid.AddColumn("Summa", QStringLiteral("Сумма"));
+        const QModelIndex cell = grid.Model()->index(0, 0);
+        QCOMPARE(cell.data().toString(), QStringLiteral("999 999 999 999-99"));
+        QStyleOptionViewItem option;
+        option.initFrom(&grid);
+        option.font = grid.font();
+        option.widget = &grid;
+        const int gridLine = 1;
+        QVERIFY(grid.itemDelegate()->sizeHint(option, cell).width() + gridLine <= grid.columnWidth(0));
+    }
+
     void formKeysTitlesAndDoubleClicks() {
         OrdersTable orders(3);
         TTable &plat = orders.plat;
