@@ -56,6 +56,13 @@ qint64 divideHalfEven(qint64 num, qint64 den) {
     return q;
 }
 
+// The amount an order prints, rounded once to kopecks (half to even, as all money is):
+// its figure, its words and the taxes it contains all come from this one value, so an
+// amount stored with a third decimal cannot print "0-13" beside "12 копеек".
+Currency orderAmount(const TField *summa) {
+    return Currency::fromDoubleKopecks(summa->AsFloat());
+}
+
 } // namespace
 
 bool IsOutgoing(const QString &debet, const QString &kredit, const QString &cashAccount) {
@@ -380,7 +387,7 @@ CashOrderData TKassa::orderData(const QString &memo) const {
     d.Debet = ProvDebet->AsString();
     d.Kredit = ProvKredit->AsString();
     d.KorSchet = ProvKorSchet->AsString();
-    d.Summa = ProvSumma->AsFloat();
+    d.Summa = orderAmount(ProvSumma).toDouble();
     d.Komu = kas("Komu");
     d.Primech = kas("Primech");
     d.Prilog = kas("Prilog");
@@ -403,7 +410,7 @@ void TKassa::BitBtn4Click() {
         Kas->Refresh();
     }
     const bool incoming = !IsOutgoing(ProvDebet->AsString(), ProvKredit->AsString(), CashAccount);
-    const Currency amount = Currency::fromDouble(ProvSumma->AsFloat());
+    const Currency amount = orderAmount(ProvSumma);
     // The first print numbers the order; a printed order keeps its number.
     if (Kas->IsEmpty()) {
         const double number = NextOrderNumber(incoming, ProvDateProv->AsDate());

@@ -14,9 +14,9 @@
 #include "support/TestSupport.h"
 
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QTemporaryDir>
-#include <QPushButton>
 #include <QToolButton>
 
 using namespace carddata;

@@ -361,13 +361,24 @@ class TestCash : public ScriptedTestCase {
             fill();
             addEntry(QDate(2024, 3, 8), QStringLiteral("60"), QStringLiteral("50"), 828298390926.19,
                      QStringLiteral("крупная"), 1);
+            // A third decimal: the figure and the words tell the same kopecks.
+            addEntry(QDate(2024, 3, 9), QStringLiteral("50"), QStringLiteral("62"), 0.125,
+                     QStringLiteral("с третьим знаком"), 1);
         });
         QVERIFY(app.Started());
-        UiScript::OnShow<TKassa>([](TKassa *f) {
+        std::vector<TPreparedReport> previews;
+        TReport::PreviewHook = [&](TReport &, const TPreparedReport &pages) { previews.push_back(pages); };
+        UiScript::OnShow<TKassa>([&](TKassa *f) {
             QVERIFY(onOperation(f, QStringLiteral("крупная")));
             QCOMPARE(printOrder(f, false).memo,
                      QStringLiteral("Восемьсот двадцать восемь миллиардов двести девяносто восемь миллионов "
                                     "триста девяносто тысяч девятьсот двадцать шесть рублей 19 копеек"));
+            QVERIFY(onOperation(f, QStringLiteral("с третьим знаком")));
+            QVERIFY(printOrder(f, true).memo.startsWith(
+                QStringLiteral("Ноль рублей 12 копеек Сумма - 0 руб. 12 коп. ")));
+            QCOMPARE(previews.size(), size_t(1));
+            QVERIFY(findText(previews[0].Pages.at(0), "0-12"));
+            QVERIFY(!findText(previews[0].Pages.at(0), "0-13"));
             f->BitBtn7->click();
         });
         LogoAppForm->N37Click();
