@@ -3,6 +3,7 @@
 #include "controls/Dialogs.h"
 #include "controls/Forms.h"
 #include "controls/StdCtrls.h"
+#include "db/Clock.h"
 #include "db/Formats.h"
 
 #include <QApplication>
@@ -11,15 +12,31 @@
 #include <QKeyEvent>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QTableView>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QVBoxLayout>
 
 namespace {
+
+const QString DateMask = QStringLiteral("!99/99/0000;1;_");
 
 // A focus change inside the form, not the window losing the focus to another (a
 // message box, a picker, the error box itself).
 bool leavesWithinForm(const QFocusEvent *event) {
     return event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason;
+}
+
+// A masked box's text with nothing typed: only the mask's literals ("..").
+bool nothingTyped(const QString &text) {
+    static const QRegularExpression typed(QStringLiteral("[\\p{L}\\p{N}]"));
+    return !text.contains(typed);
+}
+
+// A date box whose text does not fill its mask ("01.11.1": the year takes four digits)
+// holds no date, whatever the date routines would make of it.
+void requireWholeDate(const QLineEdit *box, const QString &text) {
+    if (!box->hasAcceptableInput()) throw EConvertError(fmt::InvalidDateMessage(text));
 }
 
 // Line breaks as the tables keep them: carriage return and line feed.
@@ -300,16 +317,17 @@ TDBEdit::TDBEdit(QWidget *parent, TDataSource *source, const QString &field)
     DataLink->OnLoad = [this] { load(); };
     DataLink->OnWrite = [this] {
         QString value = text();
+        TField *field = DataLink->Field();
         // A mask leaves its literals in an empty text ("..").
         if (!inputMask().isEmpty()) {
-            QString bare = value;
-            bare.remove(QRegularExpression(QStringLiteral("[^\\p{L}\\p{N}]")));
-            if (bare.isEmpty())
+            if (nothingTyped(value)) {
                 value.clear();
-            else
+            } else {
                 value.remove(QLatin1Char(' '));
+                if (field->DataType() == TFieldType::ftDate) requireWholeDate(this, value);
+            }
         }
-        DataLink->Field()->SetText(value);
+        field->SetText(value);
     };
     connect(this, &QLineEdit::textEdited, this, [this] {
         // The length limit may have cut a pasted text between the halves of a character.
@@ -405,6 +423,12 @@ QSize TDBEdit::minimumSizeHint() const {
 void TDBEdit::focusInEvent(QFocusEvent *event) {
     QLineEdit::focusInEvent(event);
     if (!DataLink->Modified()) load(); // the edit text instead of the display text
+    if (event->reason() != Qt::PopupFocusReason) SelectWholeMaskedText(this);
+}
+
+void TDBEdit::mouseReleaseEvent(QMouseEvent *event) {
+    QLineEdit::mouseReleaseEvent(event);
+    if (!hasSelectedText()) SelectWholeMaskedText(this);
 }
 
 void TDBEdit::focusOutEvent(QFocusEvent *event) {
@@ -425,7 +449,11 @@ void TDBEdit::keyPressEvent(QKeyEvent *event) {
 
 TDBDateEdit::TDBDateEdit(QWidget *parent, TDataSource *source, const QString &field)
     : TDBEdit(parent, source, field) {
-    SetEditMask(QStringLiteral("!99/99/0000;1;_"));
+    SetEditMask(DateMask);
+}
+
+void SelectWholeMaskedText(QLineEdit *box) {
+    if (!box->inputMask().isEmpty()) box->selectAll();
 }
 
 // ---- TDBMemo -----------------------------------------------------------------------------------
@@ -706,64 +734,99 @@ TDBText::TDBText(QWidget *parent, TDataSource *source, const QString &field)
 
 // ---- TDateTimePicker ---------------------------------------------------------------------------------
 
-TDateTimePicker::TDateTimePicker(QWidget *parent) : QDateEdit(parent) {
-    setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-    setCalendarPopup(true);
-    // The zero date stands for an empty date and shows blank.
-    setMinimumDate(fmt::ZeroDate());
-    setMaximumDate(QDate(9999, 12, 31));
-    setSpecialValueText(QStringLiteral(" "));
-    QDateEdit::setDate(QDate::currentDate());
-    if (QCalendarWidget *calendar = calendarWidget()) calendar->window()->installEventFilter(this);
-    connect(this, &QDateEdit::dateChanged, this, [this] { userChanged(); });
+namespace {
+
+// The calendar a date box drops down: it opens on the box's date (today for a box
+// without one); a click on a day takes it.
+class TPopupCalendar : public TPopupWindow {
+  public:
+    explicit TPopupCalendar(TCustomComboEdit *editor)
+        : TPopupWindow(editor), m_calendar(new QCalendarWidget(this)) {
+        auto *layout = new QVBoxLayout(this);
+        layout->setContentsMargins(1, 1, 1, 1);
+        layout->addWidget(m_calendar);
+        resize(sizeHint());
+        connect(m_calendar, &QCalendarWidget::clicked, this, [this] { CloseUp(true); });
+    }
+    QVariant GetValue() override { return m_calendar->selectedDate(); }
+    void SetValue(const QVariant &value) override {
+        QDate date;
+        if (!fmt::TryStrToDate(value.toString(), date)) date = Clock::today();
+        m_calendar->setSelectedDate(date);
+    }
+    // The days' table, which moves its day by the arrow and page keys.
+    QWidget *Days() const { return m_calendar->findChild<QTableView *>(); }
+
+  private:
+    QCalendarWidget *m_calendar;
+};
+
+} // namespace
+
+TDateTimePicker::TDateTimePicker(QWidget *parent) : TCustomComboEdit(parent) {
+    setInputMask(QtInputMask(DateMask));
+    SetButtonGlyphKind(gkDropDown);
+    SetPopup(new TPopupCalendar(this));
+    SetDate(Clock::today());
 }
 
 QDate TDateTimePicker::Date() const {
-    const QDate d = date();
-    return d == minimumDate() ? fmt::ZeroDate() : d;
+    const QString shown = text();
+    if (nothingTyped(shown)) return fmt::ZeroDate();
+    requireWholeDate(this, shown);
+    return fmt::StrToDate(shown);
 }
 
 void TDateTimePicker::SetDate(const QDate &value) {
-    m_loading = true;
-    QDateEdit::setDate(fmt::IsZeroDate(value) ? minimumDate() : value);
-    m_loading = false;
+    setText(fmt::IsZeroDate(value) ? QString() : fmt::DateToStr(value));
 }
 
-TFieldDataLink *TDateTimePicker::link() {
-    if (!m_link) {
-        m_link = new TFieldDataLink(this);
-        m_link->OnLoad = [this] {
-            TField *f = m_link->Field();
-            SetDate(f ? f->AsDate() : fmt::ZeroDate());
-            setReadOnly(!m_link->CanModify());
-        };
-        m_link->OnWrite = [this] {
-            const QDate d = Date();
-            if (fmt::IsZeroDate(d))
-                m_link->Field()->Clear();
-            else
-                m_link->Field()->SetAsDate(d);
-        };
+void TDateTimePicker::AcceptValue(const QVariant &value) {
+    SetDate(value.toDate());
+    setModified(true);
+}
+
+void TDateTimePicker::PopupCloseUp(TPopupWindow *sender, bool accept) {
+    const bool open = PopupVisible();
+    TCustomComboEdit::PopupCloseUp(sender, accept);
+    if (open) emit closeUp();
+}
+
+QSize TDateTimePicker::sizeHint() const {
+    return QSize(LineBoxWidth(this, 10), TCustomComboEdit::sizeHint().height());
+}
+
+QSize TDateTimePicker::minimumSizeHint() const {
+    return QSize(LineBoxWidth(this, 10), TCustomComboEdit::minimumSizeHint().height());
+}
+
+void TDateTimePicker::focusInEvent(QFocusEvent *event) {
+    TCustomComboEdit::focusInEvent(event);
+    if (event->reason() != Qt::PopupFocusReason) SelectWholeMaskedText(this);
+}
+
+void TDateTimePicker::mouseReleaseEvent(QMouseEvent *event) {
+    TCustomComboEdit::mouseReleaseEvent(event);
+    if (!hasSelectedText()) SelectWholeMaskedText(this);
+}
+
+// A period that is no date is told as the user leaves the box, not only when a command
+// reads it; leaving by Esc or a cancel button goes without the message.
+void TDateTimePicker::focusOutEvent(QFocusEvent *event) {
+    TCustomComboEdit::focusOutEvent(event);
+    if (!leavesWithinForm(event) || DroppingBadInput() || DropsBadInput(QApplication::focusWidget())) return;
+    // A good date is shown the way it is set ("5.3.2025" as "05.03.2025").
+    if (!Guarded([this] { SetDate(Date()); })) {
+        setFocus();
+        selectAll();
     }
-    return m_link;
 }
 
-void TDateTimePicker::SetDataSource(TDataSource *source) {
-    link()->SetDataSource(source);
-}
-
-void TDateTimePicker::SetDataField(const QString &name) {
-    link()->SetDataField(name);
-}
-
-void TDateTimePicker::userChanged() {
-    if (m_loading || !m_link) return;
-    if (!m_link->BeginEdit()) return;
-    m_link->SetModified();
-    if (!Guarded([this] { m_link->Write(); })) m_link->Reset();
-}
-
-bool TDateTimePicker::eventFilter(QObject *watched, QEvent *event) {
-    if (event->type() == QEvent::Hide && watched->isWidgetType()) emit closeUp();
-    return QDateEdit::eventFilter(watched, event);
+void TDateTimePicker::keyPressEvent(QKeyEvent *event) {
+    static const QList<int> calendarKeys = {Qt::Key_Left, Qt::Key_Right,  Qt::Key_Up,
+                                            Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageDown};
+    if (PopupVisible() && event->modifiers() == Qt::NoModifier && calendarKeys.contains(event->key()))
+        QCoreApplication::sendEvent(static_cast<TPopupCalendar *>(Popup())->Days(), event);
+    else
+        TCustomComboEdit::keyPressEvent(event);
 }

@@ -14,11 +14,11 @@
 // handler of an editor's F10, say) calls DataSet->UpdateRecord() first.
 //
 //     auto *DBEdit1 = new TDBEdit(this, SpPlat->DataSource1, "SUMMA");
+#include "controls/ToolEdit.h"
 #include "db/DataSet.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -101,6 +101,14 @@ bool DropLoneSurrogates(QString &text);
 // character) into the input mask of a line edit.
 QString QtInputMask(const QString &editMask);
 
+// A masked box (a date's "__.__.____") is typed into whole: entered by Tab, by a
+// shortcut or by a click, and clicked into anywhere, it selects its whole text, so a
+// date typed in full replaces the one shown instead of being typed over it from
+// wherever the caret fell. Home and the arrows place the caret, a drag selects a part.
+// The boxes call it as the focus comes in (not back from a popup) and as a click ends
+// with nothing selected.
+void SelectWholeMaskedText(QLineEdit *box);
+
 // A one-line edit of a field; the field's edit mask applies unless the control has one.
 class TDBEdit : public QLineEdit {
     Q_OBJECT
@@ -124,6 +132,7 @@ protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     void load();
@@ -262,29 +271,32 @@ public:
     TFieldDataLink *const DataLink;
 };
 
-// A date box with a calendar that drops down; closeUp tells the form the calendar has
-// closed (the registers run their filter then). Unbound it holds a date of its own;
-// bound to a field, a chosen date goes into the field at once and an empty date shows
-// blank.
-class TDateTimePicker : public QDateEdit {
+// A date box of the registers and reports: typed as every masked date box is, with a
+// calendar that drops down from its button or Alt+Down (the arrows then move its day,
+// Enter or a click takes it). closeUp tells the form the calendar has closed, its day
+// taken (the registers run their filter then). A text that is no date is told in the
+// error box when the box is left, and Date() refuses it.
+class TDateTimePicker : public TCustomComboEdit {
     Q_OBJECT
 public:
     explicit TDateTimePicker(QWidget *parent = nullptr);
+    // The date shown; the zero date when the box is blank. Throws EConvertError with the
+    // Russian message when the text is no whole date ("01.11.1", "31.02.2026"), so no
+    // register or report runs for a period the user did not type.
     QDate Date() const;
     void SetDate(const QDate &date);
-    void SetDataSource(TDataSource *source);
-    void SetDataField(const QString &name);
-    TFieldDataLink *DataLink() const { return m_link; }
+    void PopupCloseUp(TPopupWindow *sender, bool accept) override;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 signals:
     void closeUp();
 
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
-    void userChanged();
-    TFieldDataLink *link();
-    TFieldDataLink *m_link = nullptr;
-    bool m_loading = false;
+    void AcceptValue(const QVariant &value) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 };

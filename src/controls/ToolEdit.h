@@ -115,7 +115,7 @@ class TCustomComboEdit : public QLineEdit {
     // and a closed one opens with typing disabled.
     virtual void ButtonClick();
     // Closes an open popup, taking its value when accept is set and allowed.
-    void PopupCloseUp(TPopupWindow *sender, bool accept);
+    virtual void PopupCloseUp(TPopupWindow *sender, bool accept);
     virtual void PopupDropDown(bool disableEdit);
 
   signals:

@@ -116,6 +116,19 @@ class TestCard : public ScriptedTestCase {
         });
     }
 
+    // Tab from the start date into the empty end date: the date typed there is stored.
+    void endDateTypedAfterTab() {
+        CardApp app([] { addDog(fill(), "15", QDate(2024, 6, 15)); });
+        inCard("15", [](TKartDog *card) {
+            showActive(card);
+            card->DBEdit2->setFocus();
+            QTest::keyClick(card->DBEdit2, Qt::Key_Tab);
+            QTest::keyClicks(card->DBEdit3, QStringLiteral("31122024"));
+            card->BitBtn1->click();
+        });
+        QCOMPARE(value("select DateFin from Dogovor").toString(), QStringLiteral("2024-12-31"));
+    }
+
     // Numbers within the current year of the register's organisation: a purchase among
     // the received documents, a sale among the issued, an order among its orders.
     // Leaving the editors without a save stores nothing and deletes nothing else.

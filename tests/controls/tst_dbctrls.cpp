@@ -8,7 +8,6 @@
 #include "db/Table.h"
 #include "support/TestSupport.h"
 
-#include <QCalendarWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QtTest>
@@ -423,21 +422,65 @@ private slots:
         QCOMPARE(combo.currentText(), QStringLiteral("Бета"));
     }
 
+    // The calendar opens from the keyboard, its arrows move the day and Enter takes it:
+    // the form hears of the close with the day already in the box.
     void datePickerReportsCalendarClose() {
         TDateTimePicker picker;
-        int closed = 0;
+        showActive(&picker);
+        QDate seen;
         Connect(&picker, &TDateTimePicker::closeUp, [&] {
-            ++closed;
+            seen = picker.Date();
             throw EAbort(); // handlers run through the guard
         });
         picker.SetDate(QDate(2024, 12, 25));
         QCOMPARE(picker.text(), QStringLiteral("25.12.2024"));
-        QWidget *calendar = picker.calendarWidget()->window();
-        calendar->show();
-        calendar->hide();
-        QCOMPARE(closed, 1);
+        QTest::keyClick(&picker, Qt::Key_Down, Qt::AltModifier);
+        QTest::keyClick(&picker, Qt::Key_Right);
+        QTest::keyClick(&picker, Qt::Key_Return);
+        QCOMPARE(seen, QDate(2024, 12, 26));
         picker.SetDate(fmt::ZeroDate());
         QVERIFY(fmt::IsZeroDate(picker.Date()));
+    }
+
+    // A date typed in full gives exactly that date, however the box was entered; what is
+    // no whole date is told as the box is left, which keeps the focus.
+    void dateBoxTakesWhatIsTyped_data() {
+        QTest::addColumn<bool>("period");
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<QString>("typed");
+        for (const bool period : {false, true}) {
+            for (const char *way : {"click", "click with the focus in", "Ctrl+A", "Tab", "Home"})
+                QTest::addRow("%d, %s", period, way) << period << QString::fromLatin1(way) << "05032025";
+            for (const char *typed : {"01.11.1", "31.02.2026"})
+                QTest::addRow("%d, %s", period, typed) << period << "Tab" << QString::fromLatin1(typed);
+        }
+    }
+    void dateBoxTakesWhatIsTyped() {
+        QFETCH(bool, period);
+        QFETCH(QString, way);
+        QFETCH(QString, typed);
+        OrderFixture fixture; // the order is dated 01.02.2024
+        TForm form;
+        auto *before = new QLineEdit(&form);
+        auto *picker = period ? new TDateTimePicker(&form) : nullptr;
+        QLineEdit *box =
+            picker ? picker : static_cast<QLineEdit *>(new TDBDateEdit(&form, &fixture.source, "DATE_PLAT"));
+        showActive(&form);
+        (way == "click with the focus in" ? box : before)->setFocus();
+        if (way == "Tab")
+            QTest::keyClick(before, Qt::Key_Tab);
+        else
+            QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() / 3, box->height() / 2));
+        if (way == "Ctrl+A") QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        if (way == "Home") QTest::keyClick(box, Qt::Key_Home);
+        QTest::keyClicks(box, typed);
+        const bool isDate = typed == "05032025";
+        if (!isDate) UiScript::ExpectError(ErrorBoxText(fmt::InvalidDateMessage(typed)));
+        before->setFocus();
+        QCOMPARE(box->hasFocus(), !isDate);
+        if (picker && !isDate) QVERIFY_THROWS_EXCEPTION(EConvertError, picker->Date());
+        QCOMPARE(picker && isDate ? picker->Date() : fixture.plat.FieldByName("DATE_PLAT")->AsDate(),
+                 isDate ? QDate(2025, 3, 5) : QDate(2024, 2, 1));
     }
 
     void editMasksConvert_data() {

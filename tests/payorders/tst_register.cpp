@@ -107,6 +107,21 @@ class TestRegister : public ScriptedTestCase {
         QVERIFY(LogoAppForm->Table2->IndexFieldNames().isEmpty());
     }
 
+    // A period typed in full after a click into each of its boxes is the period listed.
+    void periodTypedAfterAClick() {
+        App app([] { fillTwoPayers(); });
+        inRegister([](TSpPlat *f) {
+            showActive(f);
+            for (const auto &[box, typed] :
+                 {std::pair(f->DatV, "01.02.2024"), std::pair(f->DatI, "29.02.2024")}) {
+                QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() / 3, box->height() / 2));
+                QTest::keyClicks(box, QString::fromLatin1(typed));
+            }
+            QTest::mouseClick(f->SpeedButton2, Qt::LeftButton);
+            QCOMPARE(column(f->Plat, "NUMBER"), (QStringList{"2"}));
+        });
+    }
+
     // Calculated columns: the first line of the banks and the name, the number with its
     // suffix, the bank mark.
     void calculatedColumns() {
