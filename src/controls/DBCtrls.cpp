@@ -488,7 +488,7 @@ TDBMemo::TDBMemo(QWidget *parent, TDataSource *source, const QString &field)
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (m_loading) return;
         m_shownValid = false; // no longer the text loaded
-        if (!m_wantReturns && BlankFirstLineBreak(this)) return;
+        if (!m_wantReturns && BlankLineBreaks(this)) return;
         keepWithinField();
         if (DataLink->BeginEdit()) DataLink->SetModified();
     });

@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QToolBar>
@@ -63,10 +64,18 @@ bool KeepWithinLimit(QPlainTextEdit *box, int limit, int breakChars) {
     return true;
 }
 
-bool BlankFirstLineBreak(QPlainTextEdit *box) {
-    if (!box->toPlainText().contains(QLatin1Char('\n'))) return false;
-    QTextCursor cursor = box->document()->find(QStringLiteral("\n"));
-    cursor.insertText(QStringLiteral(" "));
+bool BlankLineBreaks(QPlainTextEdit *box) {
+    QTextDocument *document = box->document();
+    if (document->blockCount() < 2) return false;
+    // The document keeps a line break as the end of a block, never as a "\n" to find.
+    QTextCursor cursor(document);
+    cursor.beginEditBlock();
+    while (document->blockCount() > 1) {
+        cursor.setPosition(document->firstBlock().next().position() - 1);
+        cursor.deleteChar();
+        cursor.insertText(QStringLiteral(" "));
+    }
+    cursor.endEditBlock();
     return true;
 }
 
@@ -108,7 +117,7 @@ void TWrapEdit::setText(const QString &text) {
 }
 
 void TWrapEdit::keepOneLine() {
-    if (!BlankFirstLineBreak(this)) KeepWithinLimit(this, m_maxLength);
+    if (!BlankLineBreaks(this)) KeepWithinLimit(this, m_maxLength);
 }
 
 QSize TWrapEdit::sizeHint() const {

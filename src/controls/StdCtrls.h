@@ -20,9 +20,9 @@ QSize WrappedBoxSize(const QPlainTextEdit *box, int chars, int columns = 50);
 // `breakChars`): the excess typed or pasted before the caret, else the end; whole
 // characters only, with a beep. False when the text was within the limit.
 bool KeepWithinLimit(QPlainTextEdit *box, int limit, int breakChars = 1);
-// Turns the first line break of a box that holds one line into a blank: false when there
-// was none. The change is a change of the text again, whose handler takes the next one.
-bool BlankFirstLineBreak(QPlainTextEdit *box);
+// Turns the line breaks of a box that holds one line into blanks, as one change: false
+// when there were none. The change is a change of the text again, whose handler goes on.
+bool BlankLineBreaks(QPlainTextEdit *box);
 
 // A one-line box of up to maxLength() characters, wide enough to show them all.
 class TEdit : public QLineEdit {

@@ -483,6 +483,16 @@ private slots:
                  isDate ? QDate(2025, 3, 5) : QDate(2024, 2, 1));
     }
 
+    // A one-line memo whose stored text holds a line break takes what is typed.
+    void oneLineMemoTakesTypingOverAStoredLineBreak() {
+        OrderFixture fixture; // P_NAME is "ООО \"Вереск\"\r\nг. Тверь"
+        fixture.form.MemoPayer->SetWantReturns(false);
+        fixture.form.MemoPayer->moveCursor(QTextCursor::End);
+        QTest::keyClicks(fixture.form.MemoPayer, QStringLiteral("a"));
+        fixture.plat.Post();
+        QCOMPARE(fixture.plat.FieldByName("P_NAME")->AsString(), QStringLiteral("ООО \"Вереск\" г. Тверьa"));
+    }
+
     void editMasksConvert_data() {
         QTest::addColumn<QString>("editMask");
         QTest::addColumn<QString>("inputMask");
