@@ -10,6 +10,7 @@
 #include <QCalendarWidget>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTableView>
@@ -523,6 +524,15 @@ void TDBMemo::keyPressEvent(QKeyEvent *event) {
         return;
     }
     QPlainTextEdit::keyPressEvent(event);
+}
+
+// Cutting the pasted text, blanking its line breaks or putting the row into editing
+// (which may show the field again) from the change handler would change the document
+// while the toolkit is still inserting into it: the paste is made to need none of it.
+void TDBMemo::insertFromMimeData(const QMimeData *source) {
+    const QString pasted = source->text();
+    if (pasted.isEmpty() || !DataLink->BeginEdit()) return;
+    insertPlainText(PastedText(this, pasted, TextLimitOf(DataLink->Field()), 2, !m_wantReturns));
 }
 
 void TDBMemo::focusOutEvent(QFocusEvent *event) {

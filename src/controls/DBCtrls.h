@@ -179,6 +179,9 @@ public:
 protected:
     void focusOutEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    // A paste or a drop: the row goes into editing first, then the text goes in fitted
+    // to the field and to the memo's lines.
+    void insertFromMimeData(const QMimeData *source) override;
 
 private:
     void keepWithinField();

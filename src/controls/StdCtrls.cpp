@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -32,12 +33,18 @@ QSize WrappedBoxSize(const QPlainTextEdit *box, int chars, int columns) {
                  lines * fm.lineSpacing() + frame);
 }
 
+namespace {
+
+// How many characters a text takes when stored, each line break counting `breakChars`.
+int storedLength(const QString &text, int breakChars) {
+    return int(text.size()) + (breakChars - 1) * int(text.count(QLatin1Char('\n')));
+}
+
+} // namespace
+
 bool KeepWithinLimit(QPlainTextEdit *box, int limit, int breakChars) {
     const QString text = box->toPlainText();
-    const auto counted = [breakChars](const QString &s) {
-        return int(s.size()) + (breakChars - 1) * int(s.count(QLatin1Char('\n')));
-    };
-    int stored = counted(text);
+    int stored = storedLength(text, breakChars);
     if (limit <= 0 || stored <= limit) return false;
     QTextCursor cursor = box->textCursor();
     const int end = cursor.position();
@@ -53,7 +60,7 @@ bool KeepWithinLimit(QPlainTextEdit *box, int limit, int breakChars) {
         cursor.setPosition(0);
         cursor.setPosition(int(text.size()), QTextCursor::KeepAnchor);
         QString kept = text;
-        while (!kept.isEmpty() && counted(kept) > limit)
+        while (!kept.isEmpty() && storedLength(kept, breakChars) > limit)
             kept.chop(1);
         DropLoneSurrogates(kept);
         cursor.insertText(kept);
@@ -77,6 +84,27 @@ bool BlankLineBreaks(QPlainTextEdit *box) {
     }
     cursor.endEditBlock();
     return true;
+}
+
+QString PastedText(const QPlainTextEdit *box, QString text, int limit, int breakChars, bool oneLine) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    if (oneLine) text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    if (limit <= 0) return text;
+    const QTextCursor cursor = box->textCursor();
+    const QString shown = box->toPlainText();
+    const int room =
+        limit -
+        storedLength(shown.left(cursor.selectionStart()) + shown.mid(cursor.selectionEnd()), breakChars);
+    int used = 0, taken = 0;
+    for (; taken < text.size(); ++taken) {
+        used += text[taken] == QLatin1Char('\n') ? breakChars : 1;
+        if (used > room) break;
+    }
+    if (taken == text.size()) return text;
+    text.truncate(taken);
+    DropLoneSurrogates(text);
+    QApplication::beep();
+    return text;
 }
 
 // ---- TEdit --------------------------------------------------------------------------------------
@@ -118,6 +146,10 @@ void TWrapEdit::setText(const QString &text) {
 
 void TWrapEdit::keepOneLine() {
     if (!BlankLineBreaks(this)) KeepWithinLimit(this, m_maxLength);
+}
+
+void TWrapEdit::insertFromMimeData(const QMimeData *source) {
+    insertPlainText(PastedText(this, source->text(), m_maxLength, 1, true));
 }
 
 QSize TWrapEdit::sizeHint() const {

@@ -23,6 +23,12 @@ bool KeepWithinLimit(QPlainTextEdit *box, int limit, int breakChars = 1);
 // Turns the line breaks of a box that holds one line into blanks, as one change: false
 // when there were none. The change is a change of the text again, whose handler goes on.
 bool BlankLineBreaks(QPlainTextEdit *box);
+// What a paste or a drop puts into `box` in place of its selection, made to fit before
+// it goes in, so the box has nothing to change while the toolkit is still inserting it:
+// "\r\n" and "\r" are line breaks, blanks when `oneLine`; the text is cut where it would
+// take the box beyond `limit` stored characters (a line break counting `breakChars`; 0:
+// no limit), between whole characters, with a beep.
+QString PastedText(const QPlainTextEdit *box, QString text, int limit, int breakChars, bool oneLine);
 
 // A one-line box of up to maxLength() characters, wide enough to show them all.
 class TEdit : public QLineEdit {
@@ -50,6 +56,7 @@ class TWrapEdit : public QPlainTextEdit {
 
   protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void insertFromMimeData(const QMimeData *source) override;
 
   private:
     void keepOneLine();

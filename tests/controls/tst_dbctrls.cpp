@@ -8,6 +8,7 @@
 #include "db/Table.h"
 #include "support/TestSupport.h"
 
+#include <QClipboard>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QtTest>
@@ -481,6 +482,24 @@ private slots:
         if (picker && !isDate) QVERIFY_THROWS_EXCEPTION(EConvertError, picker->Date());
         QCOMPARE(picker && isDate ? picker->Date() : fixture.plat.FieldByName("DATE_PLAT")->AsDate(),
                  isDate ? QDate(2025, 3, 5) : QDate(2024, 2, 1));
+    }
+
+    // Lines beyond the field pasted as the first edit of a row go in as one change that
+    // fits, the row in editing already: nothing is cut or shown anew while the toolkit is
+    // still inserting them.
+    void pasteIntoAMemoIsOneChange() {
+        OrderFixture fixture;
+        TDBMemo *memo = fixture.form.MemoPayer; // P_NAME holds 150
+        memo->selectAll();
+        const QString lines = QStringLiteral("ООО \"Ландыш\"\r\nфилиал\r\n");
+        QApplication::clipboard()->setText(lines + QString(300, QChar(0x44F)));
+        QList<TDataSetState> changes; // the row's state at each change of the text
+        QObject::connect(memo->document(), &QTextDocument::contentsChange, memo,
+                         [&] { changes << fixture.plat.State(); });
+        QTest::keyClick(memo, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(changes, QList<TDataSetState>{TDataSetState::dsEdit});
+        fixture.plat.Post();
+        QCOMPARE(fixture.plat.FieldByName("P_NAME")->AsString(), lines + QString(150 - 22, QChar(0x44F)));
     }
 
     // A one-line memo whose stored text holds a line break takes what is typed.
