@@ -476,14 +476,15 @@ void TDBGrid::applyColumnLayout() {
     TDataSet *ds = DataSet();
     for (int i = 0; i < ColumnCount(); ++i) {
         const TColumn *column = Columns(i);
+        // Declared fields count before the dataset opens, so a form laid out then makes
+        // room for its sums and dates.
+        TField *field = ds ? ds->FindField(column->FieldName()) : nullptr;
         int width = column->Width();
         if (width <= 0) {
             // From the field's declared width, never from the rows; an amount as wide as
-            // the largest one the program prints. Declared fields count before the
-            // dataset opens, so a form laid out then makes room for its sums.
-            TField *field = ds ? ds->FindField(column->FieldName()) : nullptr;
+            // the largest one the program prints.
             if (const QString amount = widestAmount(field); !amount.isEmpty()) {
-                width = amountWidth(amount);
+                width = cellWidth(amount);
             } else {
                 int chars = 10;
                 if (field)
@@ -493,8 +494,10 @@ void TDBGrid::applyColumnLayout() {
                 width = chars * charWidth + 8;
             }
         }
-        // Never narrower than its title.
+        // Never narrower than its title, nor a date's column than a date, whatever the font.
         width = qMax(width, titleWidth(m_model->headerData(i, Qt::Horizontal).toString()));
+        if (field && field->DataType() == TFieldType::ftDate)
+            width = qMax(width, cellWidth(QStringLiteral("00.00.0000")));
         setColumnWidth(i, width);
         setColumnHidden(i, !column->Visible());
     }
@@ -521,13 +524,13 @@ int TDBGrid::titleWidth(const QString &title) {
     });
 }
 
-// A cell holding `amount` in full: the text with the margins the style draws it within,
+// A cell holding `text` in full: the text with the margins the style draws it within,
 // and the grid line.
-int TDBGrid::amountWidth(const QString &amount) {
-    return m_amounts.width(this, amount, [&] {
+int TDBGrid::cellWidth(const QString &text) {
+    return m_cells.width(this, text, [&] {
         QStyleOptionViewItem option;
         initViewItemOption(&option);
-        option.text = amount;
+        option.text = text;
         option.features |= QStyleOptionViewItem::HasDisplay;
         return style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).width() +
                (showGrid() ? 1 : 0);

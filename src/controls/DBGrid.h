@@ -173,7 +173,7 @@ class TDBGrid : public QTableView {
     void columnChanged(TColumn *column);
     void applyColumnLayout();
     int titleWidth(const QString &title);
-    int amountWidth(const QString &amount);
+    int cellWidth(const QString &text);
     void defaultColumns();
     void followCursor();
     void currentRowChanged(const QModelIndex &current);
@@ -197,7 +197,7 @@ class TDBGrid : public QTableView {
         template <class Measure> int width(const QWidget *on, const QString &text, Measure measure);
     };
     MeasuredTexts m_titles;  // in the header
-    MeasuredTexts m_amounts; // in the cells
+    MeasuredTexts m_cells;   // in the cells
 };
 
 // Lists a register's rows in the order of the grid's column `column`, one of its first

@@ -220,13 +220,19 @@ QStringList cutOff(QWidget *form) {
             const QString title = grid->Model()->headerData(c, Qt::Horizontal).toString();
             if (grid->horizontalHeader()->fontMetrics().horizontalAdvance(title) + 6 > grid->columnWidth(c))
                 problem(grid, QStringLiteral("column \"%1\" of %2 px").arg(title).arg(grid->columnWidth(c)));
-            // A sum, a price or a total shows twelve rouble digits, the text within the
-            // margins of its cell and beside the grid line.
+            // A sum, a price or a total shows twelve rouble digits, and a date shows whole,
+            // the text within the margins of its cell and beside the grid line.
             const int cellMargins =
                 2 * (grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1) + 1;
             if (AmountColumn.match(grid->Columns(c)->FieldName()).hasMatch() &&
                 grid->fontMetrics().horizontalAdvance(WidestAmount) + cellMargins > grid->columnWidth(c))
                 problem(grid, QStringLiteral("amount \"%1\" of %2 px").arg(title).arg(grid->columnWidth(c)));
+            const TField *field =
+                grid->DataSet() ? grid->DataSet()->FindField(grid->Columns(c)->FieldName()) : nullptr;
+            if (field && field->DataType() == TFieldType::ftDate &&
+                grid->fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000")) + cellMargins >
+                    grid->columnWidth(c))
+                problem(grid, QStringLiteral("date \"%1\" of %2 px").arg(title).arg(grid->columnWidth(c)));
         }
     }
     return problems;
