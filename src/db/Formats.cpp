@@ -538,7 +538,8 @@ QString formatDateTime(const QString &pattern, const QDate &date, const QTime &t
         }
         if (lc == QLatin1Char('h')) {
             const int n = countRun(pattern, i, QLatin1Char('h'));
-            out += n == 1 ? QString::number(time.hour()) : QStringLiteral("%1").arg(time.hour(), 2, 10, QLatin1Char('0'));
+            out += n == 1 ? QString::number(time.hour())
+                          : QStringLiteral("%1").arg(time.hour(), 2, 10, QLatin1Char('0'));
             afterHour = true;
             i += n;
             continue;
@@ -632,7 +633,9 @@ QString InvalidMoneyMessage(const QString &text) {
 
 QString MoneyRangeMessage(double value) {
     if (std::isnan(value)) return QStringLiteral("Сумма не является числом");
-    const QString shown = std::isinf(value) ? QString() : QLatin1Char(' ') + FloatToStr(value);
+    // A figure past fifteen digits would read in exponent form ("9-99E+23"), which tells a
+    // bookkeeper nothing: such an amount is refused without quoting it.
+    const QString shown = !(std::fabs(value) < 1e15) ? QString() : QLatin1Char(' ') + FloatToStr(value);
     return QStringLiteral("Сумма%1 вне допустимых пределов: в сумме не больше двенадцати цифр рублей")
         .arg(shown);
 }

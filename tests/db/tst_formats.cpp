@@ -208,6 +208,7 @@ private slots:
         QCOMPARE(Currency::fromDouble(9.2e14).units(), qint64(920000000000000));
         QCOMPARE(fmt::MoneyRangeMessage(qQNaN()), QStringLiteral("Сумма не является числом"));
         QVERIFY(fmt::MoneyRangeMessage(qInf()).startsWith(QStringLiteral("Сумма вне допустимых пределов")));
+        QVERIFY(fmt::MoneyRangeMessage(9.99e23).startsWith(QStringLiteral("Сумма вне допустимых пределов")));
         QCOMPARE(Currency::fromRaw(std::numeric_limits<qint64>::min()).abs().raw(),
                  std::numeric_limits<qint64>::max());
     }
