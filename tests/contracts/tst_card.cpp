@@ -116,19 +116,6 @@ class TestCard : public ScriptedTestCase {
         });
     }
 
-    // Tab from the start date into the empty end date: the date typed there is stored.
-    void endDateTypedAfterTab() {
-        CardApp app([] { addDog(fill(), "15", QDate(2024, 6, 15)); });
-        inCard("15", [](TKartDog *card) {
-            showActive(card);
-            card->DBEdit2->setFocus();
-            QTest::keyClick(card->DBEdit2, Qt::Key_Tab);
-            QTest::keyClicks(card->DBEdit3, QStringLiteral("31122024"));
-            card->BitBtn1->click();
-        });
-        QCOMPARE(value("select DateFin from Dogovor").toString(), QStringLiteral("2024-12-31"));
-    }
-
     // Numbers within the current year of the register's organisation: a purchase among
     // the received documents, a sale among the issued, an order among its orders.
     // Leaving the editors without a save stores nothing and deletes nothing else.
@@ -382,79 +369,29 @@ class TestCard : public ScriptedTestCase {
             count("select count(*) from Dogovor where NameFile = 'dog\\Dog15_1.RTF' and DateDog is null"), 1);
     }
 
-    // A desktop with no application for the document: the user is told which file it is,
-    // and nothing is started. The desktop's type registry answers through a stand-in
-    // xdg-mime that knows the type of the file but no application for it.
+    // A desktop with no application for the document, its type registry answered by a
+    // stand-in xdg-mime: the user is told which file it is.
     void documentTheDesktopCannotOpen() {
-        const auto programOpener = DocumentOpener;
+        const auto desktop = DocumentOpener;
         QTemporaryDir bin;
-        QFile xdgMime(bin.filePath(QStringLiteral("xdg-mime")));
-        QVERIFY(xdgMime.open(QIODevice::WriteOnly));
-        xdgMime.write("#!/bin/sh\n[ \"$2\" = filetype ] && echo 'text/rtf; charset=us-ascii'\nexit 0\n");
-        xdgMime.close();
-        xdgMime.setPermissions(xdgMime.permissions() | QFileDevice::ExeOwner);
+        const QString xdgMime = bin.filePath(QStringLiteral("xdg-mime"));
+        writeCp1251(xdgMime,
+                    "#!/bin/sh\n[ \"$2\" = filetype ] && echo 'text/rtf; charset=us-ascii'\nexit 0\n");
+        QFile::setPermissions(xdgMime, QFile::permissions(xdgMime) | QFileDevice::ExeOwner);
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
         const auto restorePath = qScopeGuard([&] { qputenv("PATH", path); });
-        Folder f;
-        CardApp app([&] {
-            f = fill();
-            addDog(f, "15", QDate(2024, 6, 15), "dog\\Dog15.RTF");
-        });
+        CardApp app([] { addDog(fill(), "15", QDate(2024, 6, 15), "dog\\Dog15.RTF"); });
         writeCp1251("dog/Dog15.RTF", "текст");
-        DocumentOpener = programOpener;
+        DocumentOpener = desktop;
         inCard("15", [](TKartDog *card) {
             UiScript::ExpectError(
-                QStringLiteral("Не удалось открыть документ «%1»: не найдена программа, "
-                               "которая открывает файлы этого типа. Откройте его сами.")
+                QStringLiteral("Не удалось открыть документ «%1»: не найдена программа, которая открывает "
+                               "файлы этого типа. Откройте его сами.")
                     .arg(QDir::toNativeSeparators(QDir::current().filePath("dog/Dog15.RTF"))));
             card->BitBtn3->click();
             card->BitBtn1->click();
         });
-    }
-
-    // A click on the current template opens its name for editing with the text selected;
-    // Insert there begins a new template, and what is typed then names the new one, not
-    // the stored one.
-    void insertFromAnOpenTemplateCell() {
-        CardApp app([] {
-            db::Database::Exec("insert into TypeDog (TypeDog, NameFile) "
-                               "values ('Договор поставки', 'dog\\DogStandard.doc')");
-        });
-        UiScript::OnShow<TTypDog>([](TTypDog *t) {
-            TDBGrid *grid = t->DBGrid1;
-            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
-                              grid->visualRect(grid->currentIndex()).center());
-            QTRY_VERIFY(qobject_cast<QLineEdit *>(QApplication::focusWidget()));
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Insert);
-            QTest::keyClick(grid, 'A'); // opens the new row's cell
-            QTest::keyClicks(QApplication::focusWidget(), "renda");
-            t->BitBtn1->click();
-        });
-        ShowModal(TypDog);
-        QCOMPARE(value("select group_concat(TypeDog || '|' || coalesce(NameFile, ''), ';') from "
-                       "(select * from TypeDog order by TypeDog_id)")
-                     .toString(),
-                 QStringLiteral("Договор поставки|dog\\DogStandard.doc;Arenda|"));
-    }
-
-    // The sum in words speaks the kopecks the sum was typed with, at the top of the range.
-    void contractTextSpeaksTheTypedKopecks() {
-        CardApp app([] {
-            const double dog = addDog(fill(), "18", QDate(2024, 6, 18));
-            db::Database::Exec("update Dogovor set Summa = 828298390926.19 where Dogovor_id = ?", {dog});
-            db::Database::Exec("insert into TypeDog (TypeDog, NameFile) values ('Поставка', 'dog\\Std.doc')");
-        });
-        writeCp1251("dog/Std.doc", "SummaDog (SummaWord)\n");
-        inCard("18", [](TKartDog *card) {
-            UiScript::OnShow<TTypDog>([](TTypDog *t) { t->BitBtn1->click(); });
-            card->BitBtn3->click();
-            card->BitBtn1->click();
-        });
-        QCOMPARE(readCp1251("dog/Dog18.RTF"),
-                 QStringLiteral(
-                     "828298390926-19 (Восемьсот двадцать восемь миллиардов двести девяносто восемь "
-                     "миллионов триста девяносто тысяч девятьсот двадцать шесть рублей 19 копеек)\r\n"));
     }
 };
 
