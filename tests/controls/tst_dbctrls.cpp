@@ -450,10 +450,10 @@ private slots:
         QTest::addColumn<QString>("way");
         QTest::addColumn<QString>("typed");
         for (const bool period : {false, true}) {
-            for (const char *way : {"click", "click with the focus in", "Ctrl+A", "Tab", "Home"})
+            for (const char *way : {"click", "click with the focus in", "Tab"})
                 QTest::addRow("%d, %s", period, way) << period << QString::fromLatin1(way) << "05032025";
-            for (const char *typed : {"01.11.1", "31.02.2026"})
-                QTest::addRow("%d, %s", period, typed) << period << "Tab" << QString::fromLatin1(typed);
+            QTest::addRow("%d, 01.11.1", period)
+                << period << QStringLiteral("Tab") << QStringLiteral("01.11.1");
         }
     }
     void dateBoxTakesWhatIsTyped() {
@@ -472,8 +472,6 @@ private slots:
             QTest::keyClick(before, Qt::Key_Tab);
         else
             QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() / 3, box->height() / 2));
-        if (way == "Ctrl+A") QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
-        if (way == "Home") QTest::keyClick(box, Qt::Key_Home);
         QTest::keyClicks(box, typed);
         const bool isDate = typed == "05032025";
         if (!isDate) UiScript::ExpectError(ErrorBoxText(fmt::InvalidDateMessage(typed)));
