@@ -92,44 +92,6 @@ class TestArithmetic : public ScriptedTestCase {
         lines()->Cancel();
     }
 
-    // An amount, VAT, total or price the arithmetic would give beyond twelve rouble
-    // digits refuses the last value set, as a typed amount is refused; the line keeps
-    // what it had, also what the refused value's arithmetic had set on its way.
-    void amountBeyondTwelveRoubleDigits_data() {
-        QTest::addColumn<QStringList>("steps");
-        QTest::addColumn<double>("refused");
-        QTest::addColumn<QStringList>("line");
-        QTest::newRow("quantity × price")
-            << QStringList{"KOL_VO=999999999999", "CENA_TOV=999999999999"} << 999999999998000000000001.0
-            << QStringList{"999999999999", "", "", "", ""};
-        QTest::newRow("the total with VAT, after the amount and VAT were set")
-            << QStringList{"CENA_TOV=900000000000", "KOL_VO=1"} << 1080000000000.0
-            << QStringList{"", "900000000000", "", "", ""};
-        QTest::newRow("the price worked back from a total")
-            << QStringList{"KOL_VO=0.0001", "Itogo=120000000000"} << 1e15
-            << QStringList{"0-0001", "", "", "", ""};
-    }
-    void amountBeyondTwelveRoubleDigits() {
-        QFETCH(QStringList, steps);
-        QFETCH(double, refused);
-        QFETCH(QStringList, line);
-        const auto set = [this](const QString &step) {
-            lines()->FieldByName(step.section('=', 0, 0))->SetAsFloat(step.section('=', 1).toDouble());
-        };
-        lines()->Append();
-        set(steps.first());
-        try {
-            set(steps.last());
-            QFAIL("not refused");
-        } catch (const EConvertError &e) {
-            QCOMPARE(e.message(), fmt::MoneyRangeMessage(refused));
-        }
-        const QStringList got{text("KOL_VO"), text("CENA_TOV"), text("Summa"), text("SummaNds"),
-                              text("Itogo")};
-        QCOMPARE(got, line);
-        lines()->Cancel();
-    }
-
     // The price with VAT and the total with 5 % added, only on a line with a quantity.
     void calculatedFields() {
         lines()->Append();
