@@ -215,8 +215,6 @@ class MainWindowTest : public ScriptedTestCase {
         UiScript::Answer(mrYes, QStringLiteral("Восстанавливать данные из архива?"));
         LogoAppForm->MenuItem("N16")->trigger();
         QCOMPARE(LogoAppForm->OrganisationName(), QStringLiteral("Альфа полное"));
-        QCOMPARE(LogoAppForm->SvoyKlientId,
-                 scalar("select Klient_id from Klient where Inn = '1'").toDouble());
     }
 
     // The separator chosen in the settings applies to the next form at once.
