@@ -231,17 +231,14 @@ void WriteFromTemplate(const QString &templateName, const QString &documentName,
     const QString text = page.Decode(bytes);
     QString filled;
     filled.reserve(text.size() + 1024);
-    QStringView rest(text);
-    if (rest.endsWith(QLatin1Char('\n'))) rest.chop(1); // the last line's break
-    for (bool more = !text.isEmpty(); more;) {
-        const qsizetype end = rest.indexOf(QLatin1Char('\n'));
-        QStringView line = end < 0 ? rest : rest.first(end);
-        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
-        filled += FillLine(line, ready);
-        filled += QStringLiteral("\r\n");
-        more = end >= 0;
-        if (more) rest = rest.sliced(end + 1);
-    }
+    QStringView lines(text);
+    if (lines.endsWith(u'\n')) lines.chop(1); // the last line's break
+    if (!text.isEmpty())
+        for (QStringView line : lines.split(u'\n')) {
+            if (line.endsWith(u'\r')) line.chop(1);
+            filled += FillLine(line, ready);
+            filled += QStringLiteral("\r\n");
+        }
     QFile document(LocalPath(documentName));
     createNew(document, documentName);
     writeAll(document, page.Encode(filled), documentName);
