@@ -9,6 +9,8 @@
 #include "controls/DBCtrls.h"
 #include "controls/DBGrid.h"
 #include "controls/TableUtils.h"
+#include "ledger/UBalans.h"
+#include "ledger/UItogOb.h"
 #include "ledger/UKasOrd.h"
 #include "ledger/UKassa.h"
 #include "ledger/UOpKassa.h"
@@ -62,6 +64,48 @@ void checkWordsApart(const QList<PdfWord> &words) {
     }
 }
 
+// Codes of 20 characters, the most an account code holds, alike in their first 14.
+const QString Cash = QStringLiteral("50.01.0001.000000001");
+QString code(int n) {
+    return QStringLiteral("62.01.0001.0000000%1").arg(n, 2, 10, QLatin1Char('0'));
+}
+
+// The details of the cash orders at the full size of their fields.
+QString orderText(const char *field, const QString &words) {
+    return sized(words, TextSizeOf(QStringLiteral("Kassa"), QString::fromLatin1(field)));
+}
+const QString Komu = orderText("Komu", QStringLiteral("Шишкина Жанна Щербаковна, Южный жилмассив"));
+const QString Prilog = orderText("Prilog", QStringLiteral("Счет Щ-77, накладная Ж-12, доверенность"));
+const QString Dokument =
+    orderText("Dokument", QStringLiteral("Паспорт гражданина 4500 123456 выдан ОВД Южный"));
+
+// "Вереск" with a name and an INN at the full size of their fields, and cash operations
+// of 999 999 999 999.99 each in March 2024 between 20-character codes, their remarks
+// and the details of their orders at full size too: the totals pass twelve digits.
+// Amounts print with a point.
+void fillLargest() {
+    Clock::setToday(QDate(2024, 3, 29));
+    paydata::addKlient(QStringLiteral("Вереск"),
+                       sized(QStringLiteral("Общество с ограниченной ответственностью «Торговый дом Вереск»"),
+                             TextSizeOf(QStringLiteral("Klient"), QStringLiteral("FullName"))),
+                       QStringLiteral("777777777777777"), QStringLiteral("T"));
+    db::Database::Exec(QStringLiteral("update Config set Rasdel = 'Точка', Period = 'Месяц'"));
+    addAccount(QStringLiteral("50"), QStringLiteral("Касса"));
+    const double most = 999999999999.99;
+    const QString note = sized(QStringLiteral("Широкая улица Щорса"),
+                               TextSizeOf(QStringLiteral("Provodka"), QStringLiteral("Primech")));
+    const double in = addEntry(QDate(2024, 3, 4), Cash, code(1), most, note, 1);
+    addEntry(QDate(2024, 3, 5), Cash, code(2), most, note, 1);
+    addEntry(QDate(2024, 3, 6), Cash, code(3), most, note, 1);
+    const double out = addEntry(QDate(2024, 3, 7), code(4), Cash, most, note, 1);
+    for (double entry : {in, out})
+        db::Database::Exec(
+            QStringLiteral("insert into Kassa (ProvodkaId, Primech, Prilog, Dokument, Komu, NumbDok) "
+                           "values (?, ?, ?, ?, ?, 999999)"),
+            {entry, orderText("Primech", QStringLiteral("Оплата по счету Щ-77 за широкоформатные мониторы")),
+             Prilog, Dokument, Komu});
+}
+
 } // namespace
 
 class TestLedgerEndToEnd : public ScriptedTestCase {
@@ -70,13 +114,8 @@ class TestLedgerEndToEnd : public ScriptedTestCase {
     void firstMonthOfABookkeeper() {
         Clock::setToday(QDate(2024, 3, 29));
         paydata::App app([] {
-            // A full name as long as its field holds: on the orders it wraps beside the
-            // captions of the code block.
-            paydata::addKlient(
-                QStringLiteral("Вереск"),
-                sized(QStringLiteral("Общество с ограниченной ответственностью «Торговый дом Вереск»"),
-                      TextSizeOf(QStringLiteral("Klient"), QStringLiteral("FullName"))),
-                QStringLiteral("7701234567"), QStringLiteral("T"));
+            paydata::addKlient(QStringLiteral("Вереск"), QStringLiteral("ООО \"Вереск\""),
+                               QStringLiteral("7701234567"), QStringLiteral("T"));
         });
         QVERIFY(app.Started());
         QVERIFY(Provodka->PlSch->Active()); // opened at the first show
@@ -197,6 +236,77 @@ class TestLedgerEndToEnd : public ScriptedTestCase {
         QVERIFY(out.contains(QStringLiteral("Четыреста рублей 00 копеек")));
         QVERIFY(
             out.contains(QStringLiteral("П") + QLatin1Char('o') + QStringLiteral(" паспорт 4500 123456")));
+    }
+
+    // Each bookkeeping print with the longest codes and texts the fields hold and
+    // amounts of twelve rouble digits (totals of more): every text stands whole inside
+    // its cell and none over another; the codes, the largest amount and the longest
+    // texts are all there.
+    void printsHoldTheLongestValues_data() {
+        QTest::addColumn<int>("print");
+        QTest::addColumn<QStringList>("whole"); // blanks aside; a text listed twice prints twice
+        // The largest amount and the sums of two, three and four of them.
+        const QString one = QStringLiteral("999999999999.99"), two = QStringLiteral("1999999999999.98"),
+                      three = QStringLiteral("2999999999999.97"), four = QStringLiteral("3999999999999.96");
+        const auto bare = [](QString text) { return text.remove(QLatin1Char(' ')); };
+        const QString komu = bare(Komu), prilog = bare(Prilog);
+        QTest::newRow("Проводки") << 0 << QStringList{Cash, code(4), one, four};
+        QTest::newRow("Баланс") << 1 << QStringList{Cash, code(4), one, two};
+        QTest::newRow("Оборотно-сальдовая") << 2 << QStringList{Cash, code(4), three, two};
+        QTest::newRow("Обороты по счету") << 3 << QStringList{code(1), code(4), one, three};
+        QTest::newRow("КО-1") << 4 << QStringList{Cash, code(1), one, komu, komu, prilog, prilog};
+        QTest::newRow("КО-2") << 5 << QStringList{Cash, code(4), one, komu, prilog, bare(Dokument)};
+    }
+    void printsHoldTheLongestValues() {
+        QFETCH(int, print);
+        QFETCH(QStringList, whole);
+        paydata::App app(fillLargest);
+        Previewed previewed;
+        switch (print) {
+        case 0:
+            UiScript::OnShow<TProvodka>([](TProvodka *f) {
+                f->SpeedButton1->click();
+                f->SpeedButton5->click();
+            });
+            LogoAppForm->N35Click();
+            break;
+        case 1:
+        case 2:
+            UiScript::OnShow<TBalans>([](TBalans *f) {
+                f->BitBtn1->click();
+                f->BitBtn2->click();
+            });
+            print == 1 ? LogoAppForm->N39Click() : LogoAppForm->N40Click();
+            break;
+        case 3:
+            UiScript::OnShow<TItogOb>([](TItogOb *f) {
+                f->Edit1->setText(QStringLiteral("50"));
+                f->BitBtn1->click();
+                f->BitBtn2->click();
+            });
+            LogoAppForm->N41Click();
+            break;
+        default: // the order of the incoming operation or of the outgoing one
+            UiScript::OnShow<TKassa>([print](TKassa *f) {
+                QVERIFY(f->Prov->Locate(QStringLiteral("Debet"), print == 4 ? Cash : code(4)));
+                UiScript::OnShow<TKasOrd>([](TKasOrd *d) { d->BitBtn1->click(); });
+                f->BitBtn4->click();
+                f->BitBtn7->click();
+            });
+            showActive(LogoAppForm);
+            QTest::keyClick(LogoAppForm, Qt::Key_F9, Qt::ControlModifier);
+        }
+        QCOMPARE(int(previewed.reports.size()), 1);
+        const TPreparedReport &report = previewed.reports.front();
+        for (const TPage &page : report.Pages) {
+            const QStringList past = textsPastTheirBoxes(page);
+            QVERIFY2(past.isEmpty(), qPrintable(past.join(QStringLiteral("; "))));
+            const QStringList over = textsOverEachOther(page);
+            QVERIFY2(over.isEmpty(), qPrintable(over.join(QStringLiteral("; "))));
+        }
+        const QString printed = allTexts(report).join(QString()).remove(QLatin1Char(' '));
+        for (const QString &text : whole)
+            QVERIFY2(printed.count(text) >= whole.count(text), qPrintable(text));
     }
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 // Reading a laid-out page the way a bank clerk reads the paper form: which text
 // stands where, and which boxes are drawn.
+#include "print/Fonts.h"
 #include "print/Pages.h"
 #include "print/Report.h"
 
@@ -47,6 +48,43 @@ inline QStringList textsIn(const TPage &page, const QRectF &area) {
     for (const TPageText &t : page.Texts)
         if (area.adjusted(-0.05, -0.05, 0.05, 0.05).contains(t.Box.topLeft())) texts << t.Text;
     return texts;
+}
+
+// The texts of a page that do not stand whole inside their box (drawn past its sides,
+// or cut), each as "text: its left..right, the box's left..right" in mm.
+inline QStringList textsPastTheirBoxes(const TPage &page) {
+    QStringList past;
+    for (const TPageText &t : page.Texts) {
+        const double right = t.Origin.x() + t.Width;
+        if (t.ClipRect.isNull() && t.Origin.x() >= t.Box.left() - 0.001 && right <= t.Box.right() + 0.001)
+            continue;
+        past << QStringLiteral("%1: %2..%3 в %4..%5")
+                    .arg(t.Text)
+                    .arg(t.Origin.x())
+                    .arg(right)
+                    .arg(t.Box.left())
+                    .arg(t.Box.right());
+    }
+    return past;
+}
+
+// The pairs of texts of a page drawn one over the other, each as "a / b": their lines,
+// from the top of the letters to the foot of the descenders, cross by more than 0.2 mm
+// both ways.
+inline QStringList textsOverEachOther(const TPage &page) {
+    std::vector<QRectF> inked;
+    for (const TPageText &t : page.Texts) {
+        const rep::FontMetrics &m = rep::Metrics(t.Font);
+        inked.emplace_back(t.Origin.x(), t.Origin.y() - m.Ascent(), t.Width, m.Ascent() + m.Descent());
+    }
+    QStringList over;
+    for (size_t i = 0; i < inked.size(); ++i)
+        for (size_t j = i + 1; j < inked.size(); ++j) {
+            const QRectF both = inked[i].intersected(inked[j]);
+            if (both.width() > 0.2 && both.height() > 0.2)
+                over << page.Texts[i].Text + QStringLiteral(" / ") + page.Texts[j].Text;
+        }
+    return over;
 }
 
 inline bool hasFrame(const TPage &page, const QRectF &rect, const TRepFrame &sides) {
