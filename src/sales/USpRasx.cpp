@@ -455,7 +455,7 @@ void TSpRasx::SpeedButton7Click() {
 // back before the error reaches the user, and the value being set is not stored.
 void TSpRasx::lineArithmetic(TField *Sender, void (TSpRasx::*handler)(TField *)) {
     if (m_restoringLine) return;
-    if (m_arithmeticDepth > 0) {
+    if (m_inArithmetic) {
         (this->*handler)(Sender);
         return;
     }
@@ -463,7 +463,7 @@ void TSpRasx::lineArithmetic(TField *Sender, void (TSpRasx::*handler)(TField *))
     for (const char *name : {"KOL_VO", "CENA_TOV", "Summa", "SummaNds", "Itogo"})
         if (TField *f = PosRasx->FieldByName(QString::fromLatin1(name)); f != Sender)
             before.emplace_back(f, f->Value());
-    const QScopedValueRollback<int> running(m_arithmeticDepth, 1);
+    const QScopedValueRollback<bool> running(m_inArithmetic, true);
     try {
         (this->*handler)(Sender);
     } catch (...) {

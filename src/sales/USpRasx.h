@@ -105,7 +105,7 @@ class TSpRasx : public TForm {
   private:
     // Runs a handler of the line arithmetic as a value is set into the line.
     void lineArithmetic(TField *Sender, void (TSpRasx::*handler)(TField *));
-    int m_arithmeticDepth = 0;    // handlers running, nested through their assignments
+    bool m_inArithmetic = false;  // a handler running: the ones its assignments run nest in it
     bool m_restoringLine = false; // a refused value's line being set back
     void SpRasxCalcFields(TDataSet *DataSet);
     void showEditor(bool isNew);
