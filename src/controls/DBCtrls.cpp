@@ -18,9 +18,9 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
-namespace {
-
 const QString DateMask = QStringLiteral("!99/99/0000;1;_");
+
+namespace {
 
 // A focus change inside the form, not the window losing the focus to another (a
 // message box, a picker, the error box itself).

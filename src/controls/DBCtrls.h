@@ -100,6 +100,8 @@ bool DropLoneSurrogates(QString &text);
 // 9 an optional one, / the date separator, then "save literals" and the blank
 // character) into the input mask of a line edit.
 QString QtInputMask(const QString &editMask);
+// The edit mask of every date box: day, month and year, "__.__.____".
+extern const QString DateMask;
 
 // A masked box (a date's "__.__.____") is typed into whole: entered by Tab, by a
 // shortcut or by a click, and clicked into anywhere, it selects its whole text, so a

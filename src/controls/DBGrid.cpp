@@ -27,24 +27,32 @@ bool isEditableField(const TField *field) {
     return field && !field->ReadOnly && field->FieldKind() != TFieldKind::fkCalculated;
 }
 
-// The line of a cell with a "..." button sits inside the editor the view knows; Tab and
-// Shift+Tab typed in it go to that editor, so the grid moves to the next or previous
-// cell as it does from any other cell, instead of the focus leaving the grid.
-class CellTabsToEditor : public QObject {
+// Keys typed in a cell editor that belong to the grid. Ctrl+Delete deletes the row, not
+// the word after the caret. The line of a cell with a "..." button sits inside the
+// editor the view knows; Tab and Shift+Tab typed in it go to that editor, so the grid
+// moves to the next or previous cell as it does from any other cell, instead of the
+// focus leaving the grid.
+class CellKeysToGrid : public QObject {
   public:
-    explicit CellTabsToEditor(QWidget *editor) : QObject(editor), m_editor(editor) {}
+    CellKeysToGrid(QObject *parent, TDBGrid *grid, QWidget *holder)
+        : QObject(parent), m_grid(grid), m_holder(holder) {}
 
   protected:
     bool eventFilter(QObject *, QEvent *event) override {
         if (event->type() != QEvent::KeyPress) return false;
-        const int key = static_cast<QKeyEvent *>(event)->key();
-        if (key != Qt::Key_Tab && key != Qt::Key_Backtab) return false;
-        QCoreApplication::sendEvent(m_editor, event);
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::ControlModifier) {
+            QCoreApplication::sendEvent(m_grid, event);
+            return true;
+        }
+        if (!m_holder || (key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab)) return false;
+        QCoreApplication::sendEvent(m_holder, event);
         return true;
     }
 
   private:
-    QWidget *m_editor;
+    TDBGrid *m_grid;
+    QWidget *m_holder;
 };
 
 // Cell editors by column: a list for lookup fields, a pick list, or a line edit (with
@@ -69,19 +77,28 @@ class GridDelegate : public QStyledItemDelegate {
                     combo->addItem(shown->DisplayText(), key->Value());
                 }
             }
+            combo->installEventFilter(new CellKeysToGrid(combo, m_grid, nullptr));
             return combo;
         }
         if (!column->PickList().isEmpty()) {
             auto *combo = new QComboBox(parent);
             combo->setEditable(true);
             combo->addItems(column->PickList());
+            combo->lineEdit()->installEventFilter(new CellKeysToGrid(combo, m_grid, nullptr));
             return combo;
         }
         auto *line = new QLineEdit(parent);
         line->setFrame(false);
-        if (field) line->setInputMask(QtInputMask(field->EditMask));
+        // A date is typed into the mask every date box has, unless its field has its own.
+        if (field)
+            line->setInputMask(QtInputMask(
+                field->EditMask.isEmpty() && field->DataType() == TFieldType::ftDate ? DateMask
+                                                                                     : field->EditMask));
         if (TextLimitOf(field) > 0 && line->inputMask().isEmpty()) line->setMaxLength(TextLimitOf(field));
-        if (!column->Ellipsis()) return line;
+        if (!column->Ellipsis()) {
+            line->installEventFilter(new CellKeysToGrid(line, m_grid, nullptr));
+            return line;
+        }
         auto *holder = new QWidget(parent);
         line->setParent(holder);
         auto *button = new QToolButton(holder);
@@ -93,7 +110,7 @@ class GridDelegate : public QStyledItemDelegate {
         layout->addWidget(line);
         layout->addWidget(button);
         holder->setFocusProxy(line);
-        line->installEventFilter(new CellTabsToEditor(holder));
+        line->installEventFilter(new CellKeysToGrid(holder, m_grid, holder));
         TDBGrid *grid = m_grid;
         QObject::connect(button, &QToolButton::clicked, grid, [grid] { emit grid->editButtonClick(); });
         return holder;
@@ -414,6 +431,15 @@ void TDBGrid::SetDataSource(TDataSource *source) {
             followCursor();
         });
         connect(source, &TDataSource::rowsRenumbered, this, [this](int by) { m_model->renumbered(by); });
+        // A new row is filled from its first column.
+        connect(source, &TDataSource::stateChanged, this, [this] {
+            const bool inserting = DataSet() && DataSet()->State() == TDataSetState::dsInsert;
+            if (inserting && !m_inserting) {
+                m_column = 0;
+                followCursor();
+            }
+            m_inserting = inserting;
+        });
         connect(source, &TDataSource::recordChanged, this, [this](TField *) {
             if (m_model->rowCount() > 0)
                 emit m_model->dataChanged(m_model->index(0, 0), m_model->index(m_model->rowCount() - 1,
@@ -570,7 +596,29 @@ void TDBGrid::EndCellEdit(bool keep) {
     QWidget *editor = indexWidget(currentIndex());
     if (!editor) return;
     if (keep) commitData(editor);
+    m_refusedEditor = nullptr;
     closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+void TDBGrid::commitData(QWidget *editor) {
+    m_model->m_refused = false;
+    QTableView::commitData(editor);
+    m_refusedEditor = m_model->m_refused ? editor : nullptr;
+}
+
+// An editor whose text its field has just refused (the error shown) stays open with the
+// text while its cell is the current one and the focus stays in the grid: Tab, a click on
+// another row or a key that moves the row then wait until the text is mended or dropped
+// by Esc. Leaving for another box of the form closes it.
+void TDBGrid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) {
+    const QWidget *focus = QApplication::focusWidget();
+    if (editor == m_refusedEditor && hint != QAbstractItemDelegate::RevertModelCache &&
+        indexWidget(currentIndex()) == editor && (!focus || focus == this || isAncestorOf(focus))) {
+        editor->setFocus();
+        return;
+    }
+    m_refusedEditor = nullptr;
+    QTableView::closeEditor(editor, hint);
 }
 
 // Writes the open cell's text into its field as leaving the cell writes it, and closes
@@ -579,14 +627,48 @@ void TDBGrid::EndCellEdit(bool keep) {
 bool TDBGrid::commitCell() {
     QWidget *editor = indexWidget(currentIndex());
     if (state() != EditingState || !editor) return true;
-    m_model->m_refused = false;
     commitData(editor);
-    if (m_model->m_refused) return false;
+    if (m_refusedEditor) return false;
     closeEditor(editor, QAbstractItemDelegate::NoHint);
     // Not left to the editor's focus: after the refusal's message box the window may not
     // have been made active again, and the editor then counts as unfocused.
     setFocus();
     return true;
+}
+
+void TDBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous) {
+    QTableView::currentChanged(current, previous);
+    if (!m_following && current.isValid()) m_column = current.column();
+}
+
+// A click on another row while a cell is open first writes the cell, as leaving it does
+// (the editor losing the focus to the grid): a text its field refused keeps the editor
+// and the click goes nowhere. Storing the row left may read the rows anew and move them;
+// the cell that ends up current is the one highlighted, so typing goes where it is seen.
+void TDBGrid::mousePressEvent(QMouseEvent *event) {
+    if (state() == EditingState && (m_refusedEditor || !commitCell())) {
+        event->accept();
+        return;
+    }
+    QTableView::mousePressEvent(event);
+    selectCurrentCell();
+}
+
+void TDBGrid::mouseMoveEvent(QMouseEvent *event) {
+    // A drag whose press went nowhere, past a refused cell, selects nothing either.
+    if (state() == EditingState && event->buttons() != Qt::NoButton) {
+        event->accept();
+        return;
+    }
+    QTableView::mouseMoveEvent(event);
+    selectCurrentCell();
+}
+
+void TDBGrid::selectCurrentCell() {
+    const QModelIndex current = currentIndex();
+    if (m_readOnly || !current.isValid() || selectionModel()->selectedIndexes() == QModelIndexList{current})
+        return;
+    selectionModel()->select(current, QItemSelectionModel::ClearAndSelect);
 }
 
 void TDBGrid::mouseDoubleClickEvent(QMouseEvent *event) {
@@ -604,20 +686,27 @@ void TDBGrid::keyPressEvent(QKeyEvent *event) {
         event->accept();
         return;
     }
+    // Ctrl+Delete reaches the grid from an open cell editor too: a row not stored yet is
+    // simply dropped, a stored one only after the question; No keeps the editor as it is.
     if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::ControlModifier && !m_readOnly && ds &&
-        ds->Active() && ds->CanModify() && !ds->IsEmpty() && state() != EditingState) {
-        // A row not stored yet is simply dropped; a stored one only after the question.
+        ds->Active() && ds->CanModify() && !ds->IsEmpty()) {
         Guarded([this, ds] {
             if ((ds->State() == TDataSetState::dsInsert && !m_confirmNewRowDelete) ||
-                MessageDlg(QStringLiteral("Удалить запись?"), mtConfirmation, mbYesNo) == mrYes)
+                MessageDlg(QStringLiteral("Удалить запись?"), mtConfirmation, mbYesNo) == mrYes) {
+                EndCellEdit(false);
                 ds->Delete();
+            }
         });
         event->accept();
         return;
     }
-    // Insert reaches the grid from an open cell editor too (the editor has no use for it).
-    if (event->key() == Qt::Key_Insert && event->modifiers() == Qt::NoModifier && !m_readOnly && ds &&
-        ds->Active() && ds->CanModify() && !commitCell()) {
+    // Insert reaches the grid from an open cell editor too (the editor has no use for it),
+    // and so do the keys that move to another row: the cell is written first, as leaving
+    // it writes it, and a text its field refuses keeps the editor and the row.
+    const bool movesRow = event->key() == Qt::Key_Up || event->key() == Qt::Key_Down ||
+                          event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown;
+    if ((event->key() == Qt::Key_Insert || movesRow) && !m_readOnly && ds && ds->Active() &&
+        ds->CanModify() && !commitCell()) {
         event->accept();
         return;
     }
@@ -664,7 +753,10 @@ void TDBGrid::followCursor() {
         row = m_model->RowOf(ds->CursorRow());
     }
     if (row < 0 || row >= m_model->rowCount()) return;
-    int column = currentIndex().isValid() ? currentIndex().column() : 0;
+    // The column the user chose, also when re-reading the rows has reset the current cell.
+    int column = m_column >= 0 && m_column < ColumnCount() ? m_column
+                 : currentIndex().isValid()                ? currentIndex().column()
+                                                           : 0;
     while (column < ColumnCount() - 1 && isColumnHidden(column))
         ++column;
     const QModelIndex index = m_model->index(row, column);

@@ -163,9 +163,16 @@ class TDBGrid : public QTableView {
     // before the current one (from an open cell editor too, after writing its text),
     // Down on the last row appends one (not while that row is a new row nobody has typed
     // into), Esc drops the change of the current row, and Ctrl+Delete deletes the
-    // current row after the question "Удалить запись?".
+    // current row after the question "Удалить запись?" (from an open cell editor too).
     void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     void verticalScrollbarValueChanged(int value) override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+
+  protected slots:
+    void commitData(QWidget *editor) override;
+    void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;
 
   private:
     friend class TColumn;
@@ -179,6 +186,7 @@ class TDBGrid : public QTableView {
     void currentRowChanged(const QModelIndex &current);
     void rowsAddedAbove(int rows);
     bool commitCell();
+    void selectCurrentCell();
 
     QPointer<TDataSource> m_source;
     std::vector<std::unique_ptr<TColumn>> m_columns;
@@ -187,6 +195,9 @@ class TDBGrid : public QTableView {
     bool m_confirmNewRowDelete = false;
     bool m_following = false;
     bool m_extending = false;
+    int m_column = -1;                 // the column of the cell the user chose last
+    bool m_inserting = false;          // the dataset's state was insert
+    QPointer<QWidget> m_refusedEditor; // its text was refused: it stays open
     TDataSetModel *m_model;
     // Texts measured in one widget's font on its screen, by their text, measured again
     // when either changes: the layout is applied on every re-read and posted insert.

@@ -1627,11 +1627,36 @@ void TDataSet::SetRecNo(int row) {
 
 void TDataSet::SetCursorRow(int row) {
     checkActive();
-    CheckBrowseMode();
+    if (editing()) {
+        // The number is the row's as the caller saw it. Storing the row being edited may
+        // move it to its place in the order, and dropping an untouched new row takes its
+        // place away: the rows between are numbered anew, so the row is found again.
+        const db::RowPtr target = m_store->holds(row) ? m_store->at(row) : nullptr;
+        CheckBrowseMode();
+        if (target) {
+            row = numberOfHeld(*target);
+            if (row < 0) {
+                GotoRowId(target->rowid);
+                return;
+            }
+        }
+    }
     if (row == m_cur || !rowAt(row)) return;
     moveTo(row);
     m_bof = m_store->startKnown && row == m_store->first;
     m_eof = false;
+}
+
+// The number of a row of the window: that very row, or one read anew with its identity;
+// -1 when the window holds neither.
+int TDataSet::numberOfHeld(const db::Row &row) const {
+    const db::RowStore &s = *m_store;
+    for (int number = s.begin; number < s.windowEnd(); ++number)
+        if (s.at(number).get() == &row) return number;
+    if (row.rowid == 0 || !m_source->keyed) return -1;
+    for (int number = s.begin; number < s.windowEnd(); ++number)
+        if (s.at(number)->rowid == row.rowid) return number;
+    return -1;
 }
 
 TUpdateStatus TDataSet::UpdateStatus() const {

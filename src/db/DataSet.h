@@ -292,7 +292,9 @@ public:
     // events (a grid painting a row, a report reading ahead). Use through ActiveRowScope.
     int ActiveRow() const { return m_activeRow >= 0 ? m_activeRow : m_cur; }
     int CursorRow() const { return m_cur; } // number of the current row; -1 on no rows
-    void SetCursorRow(int row);             // moves to the row with that number
+    // Moves to the row with that number, as numbered before a pending change is stored
+    // (storing it may renumber the rows).
+    void SetCursorRow(int row);
     // The numbers known so far without a gap: [RowsBegin, RowsEnd). RowsBeginKnown:
     // RowsBegin is the first row; RowsEndKnown: RowsEnd - 1 is the last.
     int RowsBegin() const;
@@ -456,6 +458,7 @@ private:
     void loadAt(int number);
     void trimWindow(int focus);
     db::RowPtr rowAt(int number);
+    int numberOfHeld(const db::Row &row) const;
     void loadAll();
     qint64 sourceRows(qint64 limit = 0);
     qint64 scanCount(qint64 untilRowid, qint64 limit = 0);

@@ -323,12 +323,15 @@ private slots:
     }
 
     // Insert from an open cell editor: the typed text goes to its row, as on leaving the
-    // cell, and a new row comes; a text the field refuses keeps the editor and adds none.
-    void insertFromAnOpenCell() {
+    // cell, and a new row comes. A text the field refuses keeps the editor with it and the
+    // row, whether Insert, Tab, Down or a click on another row was to leave it. A date cell
+    // takes its digits into the date mask.
+    void refusedCellKeepsItsEditor() {
         OrdersTable orders(2);
         TDBGrid grid(nullptr, &orders.source);
         grid.AddColumn("R_NAME");
         grid.AddColumn("SUMMA");
+        grid.AddColumn("DATE_PLAT");
         showActive(&grid);
         grid.setCurrentIndex(grid.Model()->index(1, 0));
         grid.edit(grid.currentIndex());
@@ -337,13 +340,66 @@ private slots:
         QCOMPARE(orders.plat.State(), TDataSetState::dsInsert);
         QCOMPARE(db::Database::ScalarValue("select R_NAME from PlatPor where NUMBER = 2").toString(),
                  QStringLiteral("Renamed"));
-        grid.setCurrentIndex(grid.Model()->index(1, 1));
-        grid.edit(grid.currentIndex());
+        QTest::keyClick(&grid, Qt::Key_Escape);
+
+        const QModelIndex sum = grid.Model()->index(1, 1);
+        grid.setCurrentIndex(sum);
+        grid.edit(sum);
         QTest::keyClicks(QApplication::focusWidget(), "12x");
-        UiScript::ExpectError(ErrorBoxText(fmt::InvalidFloatMessage(QStringLiteral("12x"))));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Insert);
-        QCOMPARE(qobject_cast<QLineEdit *>(QApplication::focusWidget())->text(), QStringLiteral("12x"));
-        QCOMPARE(grid.Model()->rowCount(), 3);
+        const QString refusal = ErrorBoxText(fmt::InvalidFloatMessage(QStringLiteral("12x")));
+        const auto refusedAndKept = [&] {
+            auto *line = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+            return line && line->text() == QStringLiteral("12x") && grid.currentIndex() == sum &&
+                   grid.Model()->rowCount() == 2;
+        };
+        for (const int key : {Qt::Key_Insert, Qt::Key_Tab, Qt::Key_Down}) {
+            UiScript::ExpectError(refusal);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+            QVERIFY2(refusedAndKept(), qPrintable(QKeySequence(key).toString()));
+        }
+        UiScript::ExpectError(refusal);
+        const QPoint otherRow = grid.visualRect(grid.Model()->index(0, 1)).center();
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, otherRow);
+        QVERIFY(refusedAndKept());
+
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QTest::keyClick(&grid, Qt::Key_Tab);
+        QTest::keyClicks(&grid, "0");
+        QTest::keyClicks(QApplication::focusWidget(), "1022027");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+        QCOMPARE(db::Database::ScalarValue("select DATE_PLAT from PlatPor where NUMBER = 2").toDate(),
+                 QDate(2027, 2, 1));
+    }
+
+    // A new row stored because the user clicked a cell of another row: the clicked cell
+    // is the current one, and what is typed next goes there, even when the stored row
+    // moves to its place in the order; a re-read of the rows keeps the column.
+    void clickAfterANewRowEditsTheClickedCell() {
+        OrdersTable orders(2);
+        orders.plat.SetIndexFieldNames("NUMBER");
+        TDBGrid grid(nullptr, &orders.source);
+        grid.AddColumn("NUMBER");
+        grid.AddColumn("R_NAME");
+        showActive(&grid);
+        grid.setFocus();
+        QTest::keyClick(&grid, Qt::Key_Insert); // before order 1; stored, it goes last
+        QTest::keyClicks(&grid, "7");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClicks(QApplication::focusWidget(), "Test");
+        const QRect name = grid.visualRect(grid.Model()->index(1, 1)); // order 1's
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, name.center());
+        QCOMPARE(orders.plat.State(), TDataSetState::dsBrowse);
+        QCOMPARE(orders.plat.FieldByName("NUMBER")->AsInteger(), 1);
+        QCOMPARE(grid.currentIndex().column(), 1);
+        QCOMPARE(grid.selectionModel()->selectedIndexes(), QModelIndexList{grid.currentIndex()});
+        QTest::keyClicks(&grid, "Q");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCoreApplication::processEvents();
+        QCOMPARE(orders.plat.FieldByName("NUMBER")->AsInteger(), 1);
+        QCOMPARE(orders.plat.FieldByName("R_NAME")->AsString(), QStringLiteral("Q"));
+        orders.plat.Post();
+        orders.plat.Refresh();
+        QCOMPARE(grid.currentIndex().column(), 1);
     }
 
     void editableGridAddsRowsByKeys() {
@@ -410,14 +466,26 @@ private slots:
             QStringLiteral("1,3"));
         QCOMPARE(grid->Model()->rowCount(), 2);
 
+        // From an open cell too, and No keeps what is being typed.
+        QTest::keyClick(grid, Qt::Key_F2);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+        QTest::keyClicks(QApplication::focusWidget(), "1");
+        UiScript::Answer(mrNo, QStringLiteral("Удалить запись?"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(qobject_cast<QLineEdit *>(QApplication::focusWidget())->text(), QStringLiteral("31"));
+        UiScript::Answer(mrYes, QStringLiteral("Удалить запись?"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(plat.RecordCount(), 1);
+        QCOMPARE(plat.FieldByName("NUMBER")->AsInteger(), 1);
+
         QTest::keyClick(grid, Qt::Key_Insert); // a row not stored yet goes without a question
         QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
         QCOMPARE(plat.State(), TDataSetState::dsBrowse);
-        QCOMPARE(plat.RecordCount(), 2);
+        QCOMPARE(plat.RecordCount(), 1);
 
         grid->SetReadOnly(true); // a read-only grid deletes nothing
         QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
-        QCOMPARE(plat.RecordCount(), 2);
+        QCOMPARE(plat.RecordCount(), 1);
     }
 
     // The columns keep their widths (given, or as wide as the title) and hidden columns
