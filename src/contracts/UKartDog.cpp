@@ -20,6 +20,7 @@
 #include "sales/USchFak.h"
 #include "sales/USpRasx.h"
 
+#include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -28,6 +29,8 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <utility>
 
 TKartDog *KartDog = nullptr;
 
@@ -46,16 +49,21 @@ TWrapEdit *shownOnlyBank(QWidget *parent) {
     return box;
 }
 
-// The stored names that another row than `key` of a table holds in a field.
-QStringList namesOfOthers(const QString &sql, double key) {
-    TQuery names;
-    names.SetSQLText(sql);
-    names.ParamByName(QStringLiteral("id"))->SetAsFloat(key);
+// The stored names in the first column of the query's rows.
+QStringList namesFrom(TQuery &names) {
     names.Open();
     QStringList list;
     for (; !names.Eof(); names.Next())
         list << names.Fields(0)->AsString();
     return list;
+}
+
+// The stored names that another row than `key` of a table holds in a field.
+QStringList namesOfOthers(const QString &sql, double key) {
+    TQuery names;
+    names.SetSQLText(sql);
+    names.ParamByName(QStringLiteral("id"))->SetAsFloat(key);
+    return namesFrom(names);
 }
 
 bool anySame(const QStringList &names, const QString &name) {
@@ -265,6 +273,7 @@ QString TKartDog::ContractNumber() const {
 void TKartDog::FormShow() {
     m_key = dog("Dogovor_id")->AsFloat();
     m_saved = false;
+    m_written.clear();
     DBEdit1->setFocus();
     requeryPaymentOrders();
     requeryDocuments();
@@ -311,6 +320,7 @@ void TKartDog::requeryDocuments() {
 void TKartDog::FormClose() {
     DBGrid1->EndCellEdit(false);
     if (!m_saved) discard();
+    removeUnclaimedDocuments();
     Prim->Close();
     Bank->Close();
     Kli->Close();
@@ -347,6 +357,21 @@ void TKartDog::discard() {
     transaction.Commit();
     if (Dog->Active()) Dog->CommitUpdates();
     m_key = 0;
+}
+
+// A text written for a contract that was not stored, or under a name its Cancel
+// dropped, would be found by the next contract of that number as if it were its own;
+// an act goes with its stage. What a stored row names stays, and so does every file
+// this card did not write.
+void TKartDog::removeUnclaimedDocuments() {
+    const QStringList written = std::exchange(m_written, {});
+    if (written.isEmpty()) return;
+    TQuery names;
+    names.SetSQLText(QStringLiteral("select NameFile from Dogovor where NameFile is not null "
+                                    "union all select FileName from Primech where FileName is not null"));
+    const QStringList stored = namesFrom(names);
+    for (const QString &name : written)
+        if (!anySame(stored, name)) QFile::remove(LocalPath(name));
 }
 
 // A stage being typed is stored with the contract.
@@ -410,14 +435,16 @@ void TKartDog::SpeedButton3Click() {
 // ---- Contract text and acts -------------------------------------------------------------
 
 // "dog\Dog" + number + ".RTF", with a suffix when another contract's text has that
-// name already, so two contracts never share one text.
+// name already or a file of that name lies in the folder: two contracts never share
+// one text, and a contract never takes a file it did not write (one left by a run that
+// ended before its contract was stored, say).
 QString TKartDog::contractDocumentName() {
     const QString name =
         QStringLiteral("dog\\Dog") + FileNamePart(dog("NumbDog")->AsString()) + QStringLiteral(".RTF");
     const QStringList others = namesOfOthers(
         QStringLiteral("select NameFile from Dogovor where Dogovor_id <> :id and NameFile is not null"),
         m_key);
-    return FreeName(name, [&](const QString &n) { return anySame(others, n); });
+    return FreeName(name, [&](const QString &n) { return DocumentExists(n) || anySame(others, n); });
 }
 
 void TKartDog::BitBtn3Click() {
@@ -437,6 +464,7 @@ void TKartDog::BitBtn3Click() {
         ShowModal(TypDog);
         if (!TypDog->OkPressed) {
             WriteBlankDocument(name);
+            m_written << name;
         } else {
             openKli(dog("Klient_id")->AsFloat());
             openBank(dog("Bank_id")->AsFloat());
@@ -466,6 +494,7 @@ void TKartDog::BitBtn3Click() {
                 {QStringLiteral("AddressOrg"), Contracts->OrgAdress},
             };
             WriteFromTemplate(TypDog->TemplateFile, name, values);
+            m_written << name;
         }
     }
     OpenDocument(name);
@@ -492,6 +521,7 @@ void TKartDog::BitBtn6Click() {
             FreeName(base, [&](const QString &n) { return DocumentExists(n) || anySame(others, n); }),
             fileName->Size());
         WriteBlankDocument(name);
+        m_written << name;
         Prim->Edit();
         fileName->SetAsString(name);
         Prim->Post();

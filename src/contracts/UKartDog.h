@@ -7,7 +7,8 @@
 // Opened by the register only, on its current row; a contract the register has just
 // stored for the card is marked with IsNewDog and OK stays disabled until a partner
 // is chosen. Closing the card any way but OK discards: a new contract goes again with
-// its stages, an existing one keeps what was stored.
+// its stages, an existing one keeps what was stored. A document the card wrote goes
+// with it when no stored contract or stage names it.
 #include "controls/Forms.h"
 #include "controls/StdCtrls.h"
 #include "db/Query.h"
@@ -102,12 +103,14 @@ class TKartDog : public TForm {
     void requeryPaymentOrders();
     void requeryDocuments();
     void discard();
+    void removeUnclaimedDocuments();
     QString contractDocumentName();
 
     TSpDogov *Contracts;
     TQuery *Dog;
-    double m_key = 0;     // Dogovor_id of the contract shown
-    bool m_saved = false; // OK stored the contract: closing keeps it
+    double m_key = 0;      // Dogovor_id of the contract shown
+    bool m_saved = false;  // OK stored the contract: closing keeps it
+    QStringList m_written; // documents this card has written since it was shown
 };
 
 extern TKartDog *KartDog;

@@ -369,6 +369,43 @@ class TestCard : public ScriptedTestCase {
             count("select count(*) from Dogovor where NameFile = 'dog\\Dog15_1.RTF' and DateDog is null"), 1);
     }
 
+    // A text written for a new contract goes with it when its card is cancelled: the
+    // next contract of that number is offered a template. A file that no contract names
+    // (left by a run killed before its contract was stored) is taken by none, and a
+    // stored contract keeps the text written under its stored name.
+    void textOfAContractNeverStored() {
+        CardApp app([] {
+            addDog(fill(), "18", QDate(2024, 6, 18), "dog\\Dog18.RTF");
+            db::Database::Exec(
+                "insert into TypeDog (TypeDog, NameFile) values ('Поставка', 'dog\\DogStd.doc')");
+        });
+        writeCp1251("dog/DogStd.doc", "Договор NumbDog\n");
+        writeCp1251("dog/Dog17.RTF", "чужой текст");
+        const auto cancelledText = [](const QString &number) {
+            inCard(number, [](TKartDog *card) {
+                if (card->IsNewDog) type(card->DBEdit1, "16");
+                UiScript::OnShow<TTypDog>([](TTypDog *t) { t->BitBtn1->click(); });
+                card->BitBtn3->click();
+                card->BitBtn2->click();
+            });
+        };
+        cancelledText({});
+        QVERIFY(!QFile::exists("dog/Dog16.RTF"));
+        cancelledText({});
+        cancelledText("18");
+        inCard({}, [](TKartDog *card) {
+            type(card->DBEdit1, "17");
+            UiScript::OnShow<TTypDog>([](TTypDog *t) { t->BitBtn2->click(); });
+            card->BitBtn3->click();
+            card->BitBtn2->click();
+        });
+        QCOMPARE(app.Opened(),
+                 (QStringList{"dog/Dog16.RTF", "dog/Dog16.RTF", "dog/Dog18.RTF", "dog/Dog17_1.RTF"}));
+        QCOMPARE(readCp1251("dog/Dog17.RTF"), QStringLiteral("чужой текст"));
+        QCOMPARE(readCp1251("dog/Dog18.RTF"), QStringLiteral("Договор 18\r\n"));
+        QCOMPARE(QDir("dog").entryList(QDir::Files), (QStringList{"Dog17.RTF", "Dog18.RTF", "DogStd.doc"}));
+    }
+
     // A desktop with no application for the document, its type registry answered by a
     // stand-in xdg-mime: the user is told which file it is.
     void documentTheDesktopCannotOpen() {
