@@ -18,7 +18,9 @@
 #include <QDir>
 #include <QLabel>
 #include <QPointer>
+#include <QRegularExpression>
 
+#include <atomic>
 #include <cstdio>
 #include <thread>
 
@@ -26,6 +28,8 @@ namespace {
 
 // Where a copy of several files is gathered before it replaces anything.
 const QString StagingName = QStringLiteral(".orbek-copy");
+// What the name of a copy made before a command replaces data adds to the archive's.
+const QString SafetyCopySuffix = QStringLiteral("-yyyy-MM-dd-HH-mm-ss");
 
 QString dataFolder() {
     return QFileInfo(QDir::cleanPath(db::Database::Folder())).absoluteFilePath();
@@ -172,12 +176,14 @@ template <class F> void failingWith(const QString &lead, F step) {
 // Copies every file of the data folder into `target` behind the progress window: the
 // files are gathered in a staging folder inside it, the copy of the database must pass
 // the full integrity check, and only then do they replace those of `target`. A failure
-// leaves `target` as it was and heads its message with `lead`.
+// leaves `target` as it was (no folder, when there was none) and heads its message
+// with `lead`.
 void copyDataFolderInto(const QString &target, const QString &caption, const QString &lead) {
     KeepCurrentDirectory keep;
     const QString folder = dataFolder();
     ClosedDatabase closed;
     const QStringList files = DataFiles(folder);
+    const bool made = !QFileInfo::exists(target);
     failingWith(lead, [&] {
         if (!QDir().mkpath(target))
             throw EOrbekError(QStringLiteral("Не удалось создать папку «%1»").arg(native(target)));
@@ -187,16 +193,26 @@ void copyDataFolderInto(const QString &target, const QString &caption, const QSt
         try {
             window->Run(caption, [&] {
                 copyInto(folder, files, staging, window);
+                window->ShowChecking(QStringLiteral("Проверка копии базы данных"));
                 fault = db::Database::CheckFile(QDir(staging).filePath(db::Database::fileName()));
             });
             if (!fault.isEmpty()) refuseDamagedCopy(folder, fault);
+            moveIntoPlace(staging, files, target);
         } catch (...) {
-            QDir(staging).removeRecursively();
+            QDir(made ? target : staging).removeRecursively();
             throw;
         }
-        moveIntoPlace(staging, files, target);
     });
     closed.Reopen();
+}
+
+// Removes the staging folder a killed copy left in `folder`, and `folder` itself when
+// nothing else is in it (the copy had made it); a finished copy stays as it is.
+void removeUnfinishedCopy(const QString &folder) {
+    QDir staging(QDir(folder).filePath(StagingName));
+    if (!staging.exists()) return;
+    staging.removeRecursively();
+    QDir().rmdir(folder); // only when empty
 }
 
 } // namespace
@@ -237,12 +253,14 @@ QStringList DataFiles(const QString &folder) {
 // ---- Archive and restore -------------------------------------------------------------------
 
 void ArchiveDataFolder() {
+    const bool previous = !DataFiles(ArchiveFolder()).isEmpty();
     copyDataFolderInto(ArchiveFolder(), QStringLiteral("Создание архива"),
-                       QStringLiteral("Архив не создан, прежний архив не изменен.\n"));
+                       previous ? QStringLiteral("Архив не создан, прежний архив не изменен.\n")
+                                : QStringLiteral("Архив не создан.\n"));
 }
 
 QString SafetyCopyFolder() {
-    const QString base = ArchiveFolder() + Clock::now().toString(QStringLiteral("-yyyy-MM-dd-HH-mm-ss"));
+    const QString base = ArchiveFolder() + Clock::now().toString(SafetyCopySuffix);
     QString folder = base;
     for (int n = 2; QFileInfo::exists(folder); ++n)
         folder = base + QStringLiteral("-%1").arg(n);
@@ -250,19 +268,21 @@ QString SafetyCopyFolder() {
 }
 
 void SafetyCopyDataFolder(const QString &folder) {
-    const bool made = !QFileInfo::exists(folder);
-    try {
-        copyDataFolderInto(folder, QStringLiteral("Копия данных"),
-                           QStringLiteral("Копия данных не сделана, данные не изменены.\n"));
-    } catch (...) {
-        if (made) QDir(folder).removeRecursively();
-        throw;
-    }
+    copyDataFolderInto(folder, QStringLiteral("Копия данных"),
+                       QStringLiteral("Копия данных не сделана, данные не изменены.\n"));
 }
 
 void RemoveUnfinishedCopies() {
-    for (const QString &folder : {dataFolder(), ArchiveFolder()})
-        QDir(QDir(folder).filePath(StagingName)).removeRecursively();
+    QDir(QDir(dataFolder()).filePath(StagingName)).removeRecursively();
+    removeUnfinishedCopy(ArchiveFolder());
+    // The copies made before a command replaced data: "arhiv-" and a date and time,
+    // "-2", "-3"... after it when the name was taken.
+    const QFileInfo archive(ArchiveFolder());
+    const QRegularExpression dated(QLatin1Char('^') + QRegularExpression::escape(archive.fileName()) +
+                                   QStringLiteral("-\\d{4}(-\\d\\d){5}(-\\d+)?$"));
+    const QDir beside = archive.absoluteDir();
+    for (const QString &name : beside.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        if (dated.match(name).hasMatch()) removeUnfinishedCopy(beside.filePath(name));
 }
 
 void RestoreDataFolder() {
@@ -283,14 +303,17 @@ void RestoreDataFolder() {
         TCopyProgress *window = CopyProgressWindow();
         try {
             window->Run(QStringLiteral("Восстановление из архива"), [&] {
+                std::atomic<bool> checked = false;
                 std::jthread check([&] {
                     try {
                         fault = db::Database::CheckFile(QDir(archive).filePath(db::Database::fileName()));
                     } catch (...) {
                         fault = QStringLiteral("Архив не читается.");
                     }
+                    checked = true;
                 });
                 copyInto(archive, files, staging, window);
+                if (!checked) window->ShowChecking(QStringLiteral("Проверка архива"));
             });
         } catch (...) {
             QDir(staging).removeRecursively();

@@ -40,10 +40,21 @@ TCopyProgress::TCopyProgress(QWidget *parent) : TForm(parent) {
 
     // The name reaches the label on the window's thread, whichever thread sent it.
     connect(this, &TCopyProgress::fileNameShown, Label1, &QLabel::setText, Qt::QueuedConnection);
+    connect(
+        this, &TCopyProgress::checkingShown, this,
+        [this](const QString &what) {
+            Label1->setText(what);
+            Gauge1->setRange(0, 0);
+        },
+        Qt::QueuedConnection);
 }
 
 void TCopyProgress::ShowFileName(const QString &name) {
     emit fileNameShown(name);
+}
+
+void TCopyProgress::ShowChecking(const QString &what) {
+    emit checkingShown(what);
 }
 
 void TCopyProgress::done(int modalResult) {
@@ -55,6 +66,7 @@ void TCopyProgress::done(int modalResult) {
 void TCopyProgress::start(const QString &caption, const QString &label) {
     SetCaption(caption);
     Label1->setText(label);
+    Gauge1->setRange(0, 100);
     Gauge1->setValue(0);
     setWindowModality(Qt::ApplicationModal);
     m_running = true;

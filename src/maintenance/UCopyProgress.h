@@ -17,7 +17,7 @@ class TCopyProgress : public TForm {
     explicit TCopyProgress(QWidget *parent = nullptr);
 
     QLabel *Label1 = nullptr; // "Копирование файлов", then the file being copied
-    TGauge *Gauge1 = nullptr; // the bytes of the file copied so far
+    TGauge *Gauge1 = nullptr; // the bytes of the file copied so far, busy while checked
     TAnimate *Anim = nullptr; // papers flying from folder to folder
 
     // Shows the window with this caption and runs `work` on a worker thread until it
@@ -25,6 +25,10 @@ class TCopyProgress : public TForm {
     void Run(const QString &caption, const std::function<void()> &work);
     // The name shown under the caption; callable from the work's thread.
     void ShowFileName(const QString &name);
+    // The copy is being checked: `what` under the caption and the gauge running to and
+    // fro, since the check cannot say how far it has come; callable from the work's
+    // thread. The next Run or Begin sets the gauge back to counting.
+    void ShowChecking(const QString &what);
     // Work that must run on the window's own thread (the datasets' work): Begin shows
     // the window, Step shows the next name and lets the window repaint, End hides it.
     void Begin(const QString &caption);
@@ -36,6 +40,7 @@ class TCopyProgress : public TForm {
 
   signals:
     void fileNameShown(const QString &name);
+    void checkingShown(const QString &what);
 
   private:
     void start(const QString &caption, const QString &label);

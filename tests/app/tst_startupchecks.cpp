@@ -137,6 +137,23 @@ class StartUpChecksTest : public ScriptedTestCase {
         ShutDown();
     }
 
+    // An export's copy of the data (or a first archive) killed midway leaves its folder
+    // holding only the hidden staging folder; what a copy has put in place stays.
+    void startRemovesTheFoldersOfKilledCopies() {
+        QTemporaryDir dir;
+        const QString folder = prepareFolder(dir), killed = dir.filePath("arhiv-2024-03-20-09-15-30");
+        const QString renaming = killed + "-2", left = "/.orbek-copy/.orbek.db.part";
+        for (const QString &copy : {killed, renaming, dir.filePath("arhiv")})
+            QVERIFY(QDir().mkpath(copy + "/.orbek-copy") && QFile::copy(folder + "/orbek.db", copy + left));
+        QVERIFY(QFile::copy(folder + "/orbek.db", renaming + "/orbek.db"));
+        QVERIFY(StartUp(folder));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+                 (QStringList{"arhiv-2024-03-20-09-15-30-2", "dat"}));
+        QCOMPARE(QDir(renaming).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{"orbek.db"});
+        ShutDown();
+    }
+
     void secondProgramOnTheFolder() {
         QTemporaryDir dir;
         const QString folder = prepareFolder(dir);
