@@ -686,12 +686,15 @@ void TDBGrid::keyPressEvent(QKeyEvent *event) {
         event->accept();
         return;
     }
-    // Ctrl+Delete reaches the grid from an open cell editor too: a row not stored yet is
-    // simply dropped, a stored one only after the question; No keeps the editor as it is.
+    // Ctrl+Delete reaches the grid from an open cell editor too: a new row nothing has been
+    // typed into is simply dropped, any other only after the question; No keeps the
+    // editor as it is.
     if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::ControlModifier && !m_readOnly && ds &&
         ds->Active() && ds->CanModify() && !ds->IsEmpty()) {
-        Guarded([this, ds] {
-            if ((ds->State() == TDataSetState::dsInsert && !m_confirmNewRowDelete) ||
+        const bool untouched = ds->State() == TDataSetState::dsInsert && !ds->Modified() &&
+                               state() != EditingState && !m_confirmNewRowDelete;
+        Guarded([this, ds, untouched] {
+            if (untouched ||
                 MessageDlg(QStringLiteral("Удалить запись?"), mtConfirmation, mbYesNo) == mrYes) {
                 EndCellEdit(false);
                 ds->Delete();

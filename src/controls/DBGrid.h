@@ -130,7 +130,8 @@ class TDBGrid : public QTableView {
     void SetReadOnly(bool readOnly);
 
     // Ctrl+Delete asks before dropping a row not posted yet too (by default such a row
-    // goes at once): for a form that keeps every row only until the user saves it all.
+    // goes at once while nothing has been typed into it): for a form that keeps every
+    // row only until the user saves it all.
     void SetConfirmNewRowDelete(bool confirm) { m_confirmNewRowDelete = confirm; }
 
     // The column of the current cell, and its field.

@@ -482,6 +482,12 @@ private slots:
         QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
         QCOMPARE(plat.State(), TDataSetState::dsBrowse);
         QCOMPARE(plat.RecordCount(), 1);
+        QTest::keyClick(grid, Qt::Key_Insert); // unless something was typed into it
+        QVERIFY(grid->Model()->setData(grid->currentIndex(), QStringLiteral("5")));
+        UiScript::Answer(mrYes, QStringLiteral("Удалить запись?"));
+        QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(plat.State(), TDataSetState::dsBrowse);
+        QCOMPARE(plat.RecordCount(), 1);
 
         grid->SetReadOnly(true); // a read-only grid deletes nothing
         QTest::keyClick(grid, Qt::Key_Delete, Qt::ControlModifier);
