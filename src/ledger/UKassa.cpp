@@ -307,6 +307,11 @@ void TKassa::BitBtn1Click() {
 
 void TKassa::newOperation(bool incoming) {
     DBGrid1->EndCellEdit(true);
+    // Refused before the dialog: nothing typed there could be stored.
+    if (!OwnOrganisationChosen()) {
+        DBGrid1->setFocus();
+        return;
+    }
     OpKassa->DBEdit2->SetDataField(incoming ? QStringLiteral("Kredit") : QStringLiteral("Debet"));
     Prov->Append();
     ProvDateProv->SetAsDate(Clock::today());

@@ -31,11 +31,14 @@ void SetEntryUpdates(TUpdateSQL *update);
 // The entries: `query` over `sql`, whose parameters Datv and Dati (dates), org (the own
 // organisation) and `accountParams` (account prefixes, texts) are typed here; the
 // fields of Provodka, the date with its edit mask; the changes cached and written
-// through `update`, which SetEntryUpdates sets up. An entry is posted only with both
-// accounts: without one no list of entries could show it again, so the post is
-// refused with a message naming the empty side (EAbort).
+// through `update`, which SetEntryUpdates sets up. An entry is posted only with an own
+// organisation and both accounts: without one no list of entries could show it again,
+// so the post is refused with a message naming what is missing (EAbort).
 void SetUpEntryQuery(TQuery *query, const QStringList &sql, const QStringList &accountParams,
                      TUpdateSQL *update);
+// Whether an own organisation is chosen, the one new entries belong to; if none is, says
+// so ("Не выбрана своя организация") and returns false.
+bool OwnOrganisationChosen();
 // Posts the entry being typed in the grid and writes every cached change of `entries`.
 void StoreEntries(TDBGrid *grid, TDataSet *entries);
 // Whether a list of entries may close by its close box or Esc: with changes not stored

@@ -342,6 +342,24 @@ class TestCash : public ScriptedTestCase {
                                  "and p.Primech = 'новая' and p.Debet = '50' and p.Summa = 105")),
             1);
     }
+
+    // A fresh data folder has no own organisation: "Приход" and "Расход" are refused
+    // before the dialog, and nothing is stored.
+    void noOperationWithoutAnOwnOrganisation() {
+        Clock::setToday(QDate(2024, 3, 20));
+        paydata::App app(addChart);
+        QVERIFY(app.Started());
+        UiScript::OnShow<TKassa>([](TKassa *f) {
+            for (QPushButton *button : {f->BitBtn2, f->BitBtn5}) {
+                UiScript::Answer(mrOk, QStringLiteral("Не выбрана своя организация"));
+                button->click();
+                QVERIFY(f->Prov->IsEmpty());
+            }
+            f->BitBtn6->click();
+        });
+        LogoAppForm->N42Click();
+        QCOMPARE(count(QStringLiteral("select count(*) from Provodka")), 0);
+    }
 };
 
 QTEST_MAIN(TestCash)

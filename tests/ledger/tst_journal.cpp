@@ -217,6 +217,25 @@ class TestJournal : public ScriptedTestCase {
         QCOMPARE(stored(), before + 1);
     }
 
+    // A fresh data folder has no own organisation: an entry typed there is refused when
+    // stored, and the journal stays open on it until it is dropped.
+    void noEntryWithoutAnOwnOrganisation() {
+        Clock::setToday(QDate(2024, 3, 20));
+        paydata::App app(addChart);
+        QVERIFY(app.Started());
+        UiScript::OnShow<TProvodka>([&](TProvodka *f) {
+            QTest::keyClick(f->DBGrid1, Qt::Key_F6);
+            typeRow(f->DBGrid1,
+                    {QString(), QStringLiteral("51"), QStringLiteral("62"), QStringLiteral("100")});
+            UiScript::Answer(mrOk, QStringLiteral("Не выбрана своя организация"));
+            QTest::keyClick(f->DBGrid1, Qt::Key_F10);
+            QVERIFY(f->isVisible());
+            f->SpeedButton5->click();
+        });
+        LogoAppForm->N35Click();
+        QCOMPARE(stored(), 0);
+    }
+
     // The chart editor: Ok keeps the row being typed (the cell's text too), Cancel, Esc
     // and the close box drop it; F6 and Ok untyped hand back the new row's empty code;
     // a deletion asks first; the printed chart runs in code order.
