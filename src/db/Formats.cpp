@@ -302,6 +302,29 @@ const std::vector<QString> &splitSections(const QString &mask) {
     return slot.items;
 }
 
+// The decimals a mask's section prints: its placeholders after the point; none for a
+// section of literal text alone.
+std::optional<int> sectionDecimals(QStringView section) {
+    int placeholders = 0, decimals = 0;
+    bool seenPoint = false;
+    char16_t quote = 0;
+    for (const QChar qc : section) {
+        const char16_t c = qc.unicode();
+        if (quote) {
+            if (c == quote) quote = 0;
+        } else if (c == u'"' || c == u'\'') {
+            quote = c;
+        } else if (c == u'.') {
+            seenPoint = true;
+        } else if (c == u'0' || c == u'#') {
+            ++placeholders;
+            if (seenPoint) ++decimals;
+        }
+    }
+    if (placeholders == 0) return std::nullopt;
+    return decimals;
+}
+
 } // namespace
 
 QString FormatFloat(const QString &mask, double value) {
@@ -319,6 +342,22 @@ QString FormatFloat(const QString &mask, double value) {
         if (!anyNonZero) return applySection(sections[2], 0.0, false);
     }
     return applySection(sections[0], std::fabs(value), value < 0);
+}
+
+std::optional<Currency> PrintedAmount(const QString &mask, double value) {
+    if (mask.isEmpty() || !std::isfinite(value)) return std::nullopt;
+    // The section FormatFloat prints the value through (a zero section only ever
+    // prints an amount that rounds to nothing).
+    const std::vector<QString> &sections = splitSections(mask);
+    const bool negative = value < 0 && sections.size() >= 2 && !sections[1].isEmpty();
+    const std::optional<int> decimals = sectionDecimals(negative ? sections[1] : sections[0]);
+    if (!decimals || *decimals > 4) return std::nullopt;
+    const Decimal d = toDecimal(std::fabs(value), *decimals);
+    if (d.intDigits > 14) return std::nullopt; // beyond what ten-thousandths hold
+    qint64 raw = 0;
+    for (int power = std::max(d.intDigits, 0) - 1; power >= -4; --power)
+        raw = raw * 10 + (power >= -*decimals ? digitAt(d, power) - u'0' : 0);
+    return Currency::fromRaw(value < 0 ? -raw : raw);
 }
 
 QString FloatToStr(double value) {

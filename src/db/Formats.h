@@ -3,9 +3,13 @@
 // report goes through. The decimal separator is set by the main window from the
 // settings ("-" after start-up, or "." or ","), so a sum shows, prints and is typed
 // with the same separator everywhere.
+#include "db/Currency.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+
+#include <optional>
 
 namespace fmt {
 
@@ -34,6 +38,11 @@ bool ApplySeparatorName(const QString &name);
 // "12-50", not "   12-50". Rounding is half away from zero on the value's 18
 // significant decimal digits.
 QString FormatFloat(const QString &mask, double value);
+// The figure FormatFloat prints for `value` under `mask`, as an exact amount: the value
+// rounded as FormatFloat rounds it, to the decimals of the section it prints through.
+// None for an empty mask, a section of literal text, more than four decimals, and a
+// value that is not finite or has more than fourteen digits before the point.
+std::optional<Currency> PrintedAmount(const QString &mask, double value);
 // The mask of sums in lists and printed forms: grouped thousands, two decimals.
 inline const QString MoneyMask = QStringLiteral("### ### ##0.00");
 

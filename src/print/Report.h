@@ -32,8 +32,11 @@
 //
 // Sums: SUM(dataset.field) adds the field of every detail row printed so far (a
 // detail hidden by its hook's printBand=false does not count; one of Height 0 does),
-// across page breaks, from zero at the start of the pass. ResetAfterPrint restarts a
-// sum after its band prints, which makes a group footer's sum cover its group.
+// across page breaks, from zero at the start of the pass. Each row counts as the sum's
+// Mask prints it, rounded to the mask's decimals and added exactly, so a printed total
+// is the sum of the figures its column prints to the same decimals (without a mask, or
+// with more than four decimals, the values add as they are). ResetAfterPrint restarts
+// a sum after its band prints, which makes a group footer's sum cover its group.
 //
 // Hooks: BeforePrint runs each time its band is about to print, OnPrint each time its
 // text is; both see the dataset reading the row that band prints for. Each pass runs
@@ -145,7 +148,8 @@ class TRepDBText : public TRepText {
 };
 
 // An expression: "SUM(dataset.field)", the running total of the field over the detail
-// rows printed so far, or "dataset.field" / "field", a field's value. With
+// rows printed so far (each row as Mask prints it), or "dataset.field" / "field", a
+// field's value. With
 // ResetAfterPrint the total restarts after its band prints (a group footer's sum
 // then covers one group). Mask formats the number; without it the shortest form.
 class TRepExpr : public TRepText {

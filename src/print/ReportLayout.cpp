@@ -4,12 +4,14 @@
 // the rows nor the pages pile up.
 #include "print/Report.h"
 
+#include "db/Currency.h"
 #include "db/Errors.h"
 #include "db/Formats.h"
 #include "print/Fonts.h"
 
 #include <QHash>
 #include <QRegularExpression>
+#include <QtNumeric>
 
 #include <cmath>
 #include <deque>
@@ -61,6 +63,7 @@ struct CompiledElement {
     TRepText *text = nullptr; // nullptr for shapes
     TextKind kind = TextKind::Label;
     FieldRef field;
+    int sum = -1;  // of a SumExpr: its running total in m_sums
     TRepFont font; // resolved
     const rep::FontMetrics *metrics = nullptr;
     // A copy for this pass, so state a hook keeps in its captures starts afresh.
@@ -76,6 +79,17 @@ struct CompiledElement {
     // and how much lower and taller than designed the box prints this time.
     std::optional<QString> prepared;
     double shift = 0, extra = 0;
+};
+
+// A SUM's running total over a pass. The figures its mask prints are added exactly, in
+// ten-thousandths, so the total prints as the sum of the figures printed in its column;
+// a figure the mask does not give as an amount (no mask, more than four decimals) or a
+// total beyond the range turns it to adding the plain numbers.
+struct RunningSum {
+    TRepExpr *expr = nullptr;
+    FieldRef field;
+    qint64 raw = 0;
+    bool exact = true;
 };
 
 struct CompiledBand {
@@ -160,6 +174,7 @@ class TReportLayout {
     void fitText(CompiledElement &element, const QString &text, QSizeF area);
     QString elementText(CompiledElement &element);
     void accumulate();
+    void restartSum(RunningSum &sum);
     void resetAfterPrint(CompiledBand &band);
     QVariantList groupKeys() const;
 
@@ -172,7 +187,7 @@ class TReportLayout {
     CompiledBand m_title, m_pageHeader, m_columnHeader, m_detail, m_summary, m_pageFooter;
     std::vector<CompiledGroup> m_groups;
     std::vector<CompiledElement> m_free;
-    std::vector<std::pair<TRepExpr *, FieldRef>> m_sums;
+    std::vector<RunningSum> m_sums;
 
     enum class Phase { Begin, Rows, Done };
     Phase m_phase = Phase::Begin;
@@ -276,7 +291,10 @@ CompiledElement TReportLayout::compileElement(TRepPrintable *element) {
         bool isSum = false;
         c.field = parseFieldRef(expr->Expression, &isSum);
         c.kind = isSum ? TextKind::SumExpr : TextKind::FieldExpr;
-        if (isSum) m_sums.emplace_back(expr, c.field);
+        if (isSum) {
+            c.sum = int(m_sums.size());
+            m_sums.push_back({expr, c.field});
+        }
     }
     return c;
 }
@@ -628,18 +646,34 @@ void TReportLayout::placeText(CompiledElement &element, QRectF box, double limit
         if (!lines[i].isEmpty()) placeLine(lines[i], i, lines.size(), top);
 }
 
-// One more detail row counts in every running total.
+// One more detail row counts in every running total, as its figure prints.
 void TReportLayout::accumulate() {
-    for (auto &[expr, field] : m_sums)
-        expr->m_value += field.source->Number(field.field);
+    for (RunningSum &sum : m_sums) {
+        const double value = sum.field.source->Number(sum.field.field);
+        if (sum.exact) {
+            const std::optional<Currency> figure = fmt::PrintedAmount(sum.expr->Mask, value);
+            qint64 raw = 0;
+            if (figure && !qAddOverflow(sum.raw, figure->raw(), &raw)) {
+                sum.raw = raw;
+                sum.expr->m_value = Currency::fromRaw(raw).toDouble();
+                continue;
+            }
+            sum.exact = false;
+        }
+        sum.expr->m_value += value;
+    }
+}
+
+void TReportLayout::restartSum(RunningSum &sum) {
+    sum.raw = 0;
+    sum.exact = true;
+    sum.expr->m_value = 0;
 }
 
 void TReportLayout::resetAfterPrint(CompiledBand &band) {
     for (CompiledElement &element : band.elements)
-        if (element.kind == TextKind::SumExpr) {
-            auto *expr = static_cast<TRepExpr *>(element.text);
-            if (expr->ResetAfterPrint) expr->m_value = 0;
-        }
+        if (element.kind == TextKind::SumExpr && static_cast<TRepExpr *>(element.text)->ResetAfterPrint)
+            restartSum(m_sums[size_t(element.sum)]);
 }
 
 QVariantList TReportLayout::groupKeys() const {
@@ -693,8 +727,8 @@ void TReportLayout::step() {
 }
 
 void TReportLayout::begin() {
-    for (auto &[expr, field] : m_sums)
-        expr->m_value = 0;
+    for (RunningSum &sum : m_sums)
+        restartSum(sum);
     if (m_report.BeforePass) {
         const auto beforePass = m_report.BeforePass;
         beforePass(&m_report);

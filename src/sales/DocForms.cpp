@@ -278,9 +278,11 @@ class Form {
         sy += height + 2;
     }
 
-    // A line across the page under the totals from a sum, finished by a hook.
+    // A line across the page under the totals from a sum, finished by a hook. The sum
+    // adds the lines' amounts as the totals do, so its words tell the printed total.
     void sumLine(const char *field, const TTextHook &hook, double size) {
         TRepExpr *line = summary->AddExpr(sumOf(field), 0, sy, width, metrics(size).LineSpacing());
+        line->Mask = TotalMoney;
         line->Font = font(size);
         line->WordWrap = true;
         line->Padding = Slack;

@@ -44,6 +44,7 @@ class TestLayout : public QObject {
     void emptyDataset_data();
     void emptyDataset();
     void printHooksReplaceText();
+    void sumsAddThePrintedFigures();
     void bandHooksHideBandsAndSwitchResets();
     void hooksStartAfreshEachPass();
     void nothingPrintsBelowABand();
@@ -304,6 +305,29 @@ void TestLayout::printHooksReplaceText() {
     QCOMPARE(allTexts(out),
              (QStringList{QStringLiteral("15/а"), QStringLiteral("16"), QStringLiteral("124 руб. (123-5)")}));
     QCOMPARE(senders, (std::vector<TRepText *>{number, number}));
+}
+
+// A row counts in a sum as the sum's mask prints it: rows of 841-08 (841.0845 stored)
+// total 1 682-16 in their group and 2 523-24 in all, not the rounded stored sums
+// 1 682-17 and 2 523-25; a sum without a mask adds the values as they are.
+void TestLayout::sumsAddThePrintedFigures() {
+    MemoryRows rows(QStringLiteral("Otch"), {QStringLiteral("Grp"), QStringLiteral("Summa")});
+    for (const char *group : {"A", "A", "B"})
+        rows.Add({QString::fromLatin1(group), 841.0845});
+    TReport rep;
+    rep.DataSet = &rows;
+    auto *groupSum = rep.AddGroup(QStringLiteral("Otch.Grp"), 0)
+                         ->AddFooter(5)
+                         ->AddExpr(QStringLiteral("SUM(Otch.Summa)"), 0, 0, 40, 5);
+    groupSum->Mask = Money;
+    groupSum->ResetAfterPrint = true;
+    rep.AddBand(rbDetail, 5)->AddDBText(&rows, QStringLiteral("Summa"), 0, 0, 40, 5)->Mask = Money;
+    auto *summary = rep.AddBand(rbSummary, 10);
+    summary->AddExpr(QStringLiteral("SUM(Otch.Summa)"), 0, 0, 40, 5)->Mask = Money;
+    summary->AddExpr(QStringLiteral("SUM(Otch.Summa)"), 0, 5, 40, 5);
+
+    QCOMPARE(allTexts(rep.Layout()),
+             (QStringList{"841-08", "841-08", "1 682-16", "841-08", "841-08", "2 523-24", "2523-2535"}));
 }
 
 void TestLayout::bandHooksHideBandsAndSwitchResets() {

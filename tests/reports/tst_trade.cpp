@@ -136,6 +136,32 @@ class TestTrade : public ScriptedTestCase {
         QVERIFY(findText(purchases[0].Pages.at(0), "Наименование покупателя"));
     }
 
+    // A document of 5 432.63 with 863.33 of VAT paid in two parts of 1 000.00: each row
+    // prints 841-08 and 158-92 of its unrounded share, and the totals add those figures.
+    void bookTotalsAddUpTheirRows() {
+        Clock::setToday(QDate(2024, 3, 31));
+        paydata::App app([] {
+            paydata::addKlient(QStringLiteral("Вереск"), QStringLiteral("ООО \"Вереск\""),
+                               QStringLiteral("7701234567"), QStringLiteral("T"));
+            const double doc =
+                addDoc(repdata::doc(1, d(4), 0, QStringLiteral("ООО «Альфа»"), QString(),
+                                    {{QStringLiteral("Бумага"), 1, 4569.30, 4569.30, 863.33, 5432.63}}));
+            addPayment(doc, d(15), QStringLiteral("11"), 1000, 158.9155);
+            addPayment(doc, d(25), QStringLiteral("12"), 1000, 158.9155);
+        });
+        QVERIFY(app.Started());
+        UiScript::OnShow<TKniga>([](TKniga *f) {
+            f->BitBtn1->click();
+            f->BitBtn2->click();
+        });
+        const auto book = printed([] { LogoAppForm->N9Click(); });
+        QCOMPARE(book.size(), size_t(1));
+        const Rows rows = between(book[0], QStringLiteral("04.03.2024"), QStringLiteral("Итого :"));
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE(rows[0].mid(4), (QStringList{"1 000-00", "15-89", "841-08", "158-92"}));
+        QCOMPARE(rows[2], (QStringList{"Итого :", "2 000-00", "1 682-16", "317-84"}));
+    }
+
     // The book names the organisation it is printed for: the one chosen in the form,
     // and on the next showing the current one again, though the picker still stands
     // on the other.

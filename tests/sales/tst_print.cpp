@@ -250,8 +250,8 @@ class TestPrint : public ScriptedTestCase {
 
     // A total typed with a third decimal prints rounded once, the figure and the
     // words of the same kopecks: 1 000-019 gives 1 000-02 in both (the words alone
-    // would cut it to 01); 0-125 of VAT, an exact half, gives 0-12 in both (the
-    // figure alone would round it up).
+    // would cut it to 01); 0-125 of VAT, which the invoices' VAT column prints as 0-13,
+    // gives 0-13 in both (the words alone would round the half to the even 12).
     void figuresAndWordsAgree() {
         Doc d;
         SalesApp app([&] {
@@ -265,7 +265,7 @@ class TestPrint : public ScriptedTestCase {
             QCOMPARE(lineStarting(page, "Одна тысяча"), QStringLiteral("Одна тысяча рублей 02 копейки"));
             QCOMPARE(pdfLineOf(p.pdf[0], QStringLiteral("Итого:")), (QStringList{"Итого:", "1", "000-02"}));
             QCOMPARE(lineStarting(page, "в том числе"),
-                     QStringLiteral("в том числе НДС -   0-12(Ноль рублей 12 копеек)"));
+                     QStringLiteral("в том числе НДС -   0-13(Ноль рублей 13 копеек)"));
         });
     }
 
