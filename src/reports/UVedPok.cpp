@@ -91,6 +91,12 @@ void bind(TQuery *q, const char *param, TFieldType type, const QVariant &value) 
     reports::SetParam(q, QString::fromLatin1(param), type, value);
 }
 
+// An amount as the statement prints it, in ten-thousandths: the balances count the
+// printed figures, so the closing balance is the opening one plus the printed sums.
+qint64 printed(double amount) {
+    return fmt::PrintedAmount(reports::Money, amount).value_or(Currency::fromDouble(amount)).raw();
+}
+
 } // namespace
 
 TVedPok::TVedPok(QWidget *parent)
@@ -207,8 +213,9 @@ void TVedPok::BitBtn1Click() {
     run(Prix, before, before);
     run(Oplat, DatV->Date(), DatI->Date());
     run(Otgr, DatV->Date(), DatI->Date());
-    const qint64 opening = Currency::fromDouble(Prix->Fields(0)->AsFloat()).raw() -
+    const qint64 balance = Currency::fromDouble(Prix->Fields(0)->AsFloat()).raw() -
                            Currency::fromDouble(Rasx->Fields(0)->AsFloat()).raw();
+    const qint64 opening = printed(Currency::fromRaw(balance).toDouble());
 
     std::vector<Document> documents;
     QHash<qint64, size_t> byKey;
@@ -232,7 +239,7 @@ void TVedPok::BitBtn1Click() {
         for (Otgr->First(); !Otgr->Eof(); Otgr->Next()) {
             document(Otgr).lines.push_back(
                 {reports::WorkName(name->AsString()), cena->AsFloat(), kolVo->AsFloat(), summa->AsFloat()});
-            running -= Currency::fromDouble(summa->AsFloat()).raw();
+            running -= printed(summa->AsFloat());
         }
     }
     {
@@ -241,7 +248,7 @@ void TVedPok::BitBtn1Click() {
         TField *summa = Oplat->FieldByName(QStringLiteral("SummaOpl_1"));
         for (Oplat->First(); !Oplat->Eof(); Oplat->Next()) {
             document(Oplat).payments.push_back({numb->AsString(), date->AsDate(), summa->AsFloat()});
-            running += Currency::fromDouble(summa->AsFloat()).raw();
+            running += printed(summa->AsFloat());
         }
     }
 

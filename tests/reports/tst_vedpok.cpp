@@ -98,6 +98,25 @@ class TestVedPok : public ScriptedTestCase {
                                      {"Исходящее сальдо 0-00"}}));
     }
 
+    // Two payments of 500.006 print 500-01 each and 1 000-02 together: the closing
+    // balance adds those figures, 0-02, not the 0-01 of the stored amounts.
+    void closingBalanceAddsThePrintedSums() {
+        Clock::setToday(QDate(2024, 3, 31));
+        paydata::App app([] {
+            paydata::addKlient(QStringLiteral("Вереск"), QStringLiteral("ООО \"Вереск\""), QString(),
+                               QStringLiteral("T"));
+            const double alfa = paydata::addKlient(QStringLiteral("Альфа"), QStringLiteral("ООО «Альфа»"),
+                                                   QString(), QStringLiteral("F"));
+            const double key = addDoc(doc(1, d(4), alfa, QStringLiteral("ООО «Альфа»"), QString(),
+                                          {{QStringLiteral("Бумага"), 1, 1000, 1000, 0, 1000}}));
+            addPayment(key, d(15), QStringLiteral("11"), 500.006, 0);
+            addPayment(key, d(25), QStringLiteral("12"), 500.006, 0);
+        });
+        QVERIFY(app.Started());
+        const Rows rows = detail(statement(QStringLiteral("Альфа")));
+        QCOMPARE(rows.mid(rows.size() - 2), (Rows{{"1 000-00", "1 000-02"}, {"Исходящее сальдо 0-02"}}));
+    }
+
     // Without a buyer the statement lists the documents without one; with none in the
     // period it has no page.
     void noBuyerNoRows() {
