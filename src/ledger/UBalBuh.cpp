@@ -30,6 +30,11 @@ const QStringList GroupSQL = {QStringLiteral("select * from ConfBal"), QStringLi
                               QStringLiteral("and NameStr<>''")};
 const QString SheetMoney = fmt::MoneyMask + QLatin1Char(';') + fmt::MoneyMask;
 
+// An amount as the sheet prints it.
+Currency printed(Currency amount) {
+    return fmt::PrintedAmount(SheetMoney, amount.toDouble()).value_or(amount);
+}
+
 // A line of the sheet while its amounts are computed.
 struct Line {
     qint64 key;
@@ -314,13 +319,13 @@ void TBalBuh::recompute(const QDate &to, const QString &column) {
             lines[found->second].amount = lines[found->second].amount + sumBal(confSchet->AsString());
     }
 
-    // Totals take the sum of the lines under them, within their section; which lines
-    // are totals was read as the layout opened above.
+    // Totals take the sum of the lines under them as those print, within their
+    // section; which lines are totals was read as the layout opened above.
     Currency running;
     for (size_t i = lines.size(); i-- > 0;) {
         if (i + 1 < lines.size() && lines[i + 1].group != lines[i].group) running = Currency();
         if (!IsTotalCode(lines[i].code)) {
-            running = running + lines[i].amount;
+            running = running + printed(lines[i].amount);
         } else {
             if (IsTotal(lines[i].key)) lines[i].amount = running;
             running = Currency();

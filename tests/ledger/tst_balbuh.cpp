@@ -110,6 +110,20 @@ class TestBalBuh : public ScriptedTestCase {
         QVERIFY(!findText(page, "Итого по активу") && !findText(page, "Итого по пассиву"));
     }
 
+    // A total adds its lines as they print: 621 of 0.006 prints 0.01 and 624 of 200.006
+    // prints 200.01, so 620 prints 200.02, not the 200.01 of the stored amounts.
+    void totalsAddThePrintedLines() {
+        paydata::App app([] {
+            fill();
+            entry(2024, 3, 25, "10", "60.1", 0.006, "доплата поставщику");
+            entry(2024, 3, 25, "90", "68", 0.006, "НДС");
+        });
+        const TPage page = sheet(true).Pages.at(0);
+        QCOMPARE(rowOf(page, "поставщики и подрядчики").last(), QStringLiteral("0.01"));
+        QCOMPARE(rowOf(page, "задолженность перед бюджетом").last(), QStringLiteral("200.01"));
+        QCOMPARE(rowOf(page, "Кредиторская задолженность").last(), QStringLiteral("200.02"));
+    }
+
     // Printed without recomputing, the sheet shows the amounts stored last.
     void printsStoredFigures() {
         paydata::App app([] {
