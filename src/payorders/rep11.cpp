@@ -44,6 +44,16 @@ void frame(TReport &rep, double x, double y, double w, double h, const char *sid
     rep.AddShape(stFrame, x, y, w, h)->Frame = TRepFrame::Sides(QString::fromLatin1(sides));
 }
 
+// A party's name or bank in its cell, whose caption ("Плательщик", "Банк получателя")
+// stands at the cell's foot: the cell's sides are drawn whole, the text keeps above the
+// caption, so a text of more lines than that room holds prints smaller to fit it
+// instead of over the caption.
+TRepMemo *memoAbove(TReport &rep, const TRepLabel *caption, double x, double y, double w, double h,
+                    const char *sides, const QString &family, double size) {
+    if (*sides) frame(rep, x, y, w, h, sides);
+    return memo(rep, x, y, w, qMin(h, caption->Top - y), "", family, size);
+}
+
 void hline(TReport &rep, double x, double y, double w, double h) {
     rep.AddShape(stHorLine, x, y, w, h);
 }
@@ -140,26 +150,25 @@ void TPRINT_PAY::buildMission() {
     Summa_Words = text(r, 42.9, 36.2, 151.1, 12.2, "", TNR, 12, L);
     Summa_Words->WordWrap = true; // a long amount goes on to a second line, not off the box
     caption(r, "Сумма", 120.1, 49.2, 14.8, 15.3, "BLR", page, 10, C);
-    P_Name = memo(r, 19.8, 49.5, 100.3, 29.9, "", TNR, 12);
     frame(r, 134.9, 49.5, 64.8, 15.1, "B");
     SUMMA = text(r, 136.5, 50.3, Auto, 5.3, "", TNR, 12, L);
     caption(r, "Сч.№", 120.1, 64.3, 14.8, 15.6, "BLR", page, 10, C);
     P_ACCOUNT = text(r, 136.5, 64.8, Auto, 5.3, "", TNR, 12, L);
-    caption(r, "Плательщик", 20.9, 75.7, Auto, 3.4, "", TNR, 7, L);
+    P_Name = memoAbove(r, caption(r, "Плательщик", 20.9, 75.7, Auto, 3.4, "", TNR, 7, L), 19.8, 49.5, 100.3,
+                       29.9, "", TNR, 12);
     P_BANK_BIC = text(r, 136.5, 79.1, Auto, 5.3, "", TNR, 12, L);
-    P_BANK = memo(r, 19.8, 79.4, 100.3, 15.6, "TB", TNR, 10);
     caption(r, "БИК", 120.1, 79.9, 14.8, 4.2, "BLR", page, 10, C);
     caption(r, "Сч.№", 120.1, 84.1, 14.8, 10.6, "LR", page, 10, C);
     P_BANK_ACCOUNT = text(r, 136.5, 84.1, Auto, 5.3, "", TNR, 12, L);
-    caption(r, "Банк плательщика", 20.1, 91.8, Auto, 3.4, "", TNR, 7, L);
-    R_BANK = memo(r, 19.8, 94.5, 100.3, 15.1, "T", TNR, 10);
+    P_BANK = memoAbove(r, caption(r, "Банк плательщика", 20.1, 91.8, Auto, 3.4, "", TNR, 7, L), 19.8, 79.4,
+                       100.3, 15.6, "TB", TNR, 10);
     caption(r, "БИК", 120.1, 94.5, 14.8, 5.0, "TBLR", page, 10, C);
     frame(r, 134.9, 94.5, 64.8, 29.6, "TB");
     R_BANK_BIC = text(r, 136.5, 95.0, Auto, 5.3, "", TNR, 12, L);
     caption(r, "Сч.№", 120.1, 99.2, 14.8, 10.6, "LR", page, 10, C);
     R_BANK_ACCOUNT = text(r, 137.1, 100.0, Auto, 5.3, "", TNR, 12, L);
-    caption(r, "Банк получателя", 20.1, 106.9, Auto, 3.4, "", TNR, 7, L);
-    R_Name = memo(r, 19.8, 109.5, 100.3, 29.6, "TB", TNR, 12);
+    R_BANK = memoAbove(r, caption(r, "Банк получателя", 20.1, 106.9, Auto, 3.4, "", TNR, 7, L), 19.8, 94.5,
+                       100.3, 15.1, "T", TNR, 10);
     caption(r, "Сч.№", 120.1, 109.5, 14.8, 14.6, "TBLR", page, 10, C);
     R_ACCOUNT = text(r, 136.5, 110.6, Auto, 5.3, "", TNR, 12, L);
     Vid_Pay = text(r, 135.2, 124.1, 18.8, 5.6, "", TNR, 12, C);
@@ -176,7 +185,8 @@ void TPRINT_PAY::buildMission() {
     Code = text(r, 135.2, 134.1, 19.8, 5.8, "B", TNR, 12, C);
     caption(r, "Рез.поле", 154.8, 134.1, 20.6, 5.3, "TL", page, 10, C);
     REZ_FIELD = text(r, 175.7, 134.1, 23.5, 5.3, "", TNR, 12, C);
-    caption(r, "Получатель", 20.4, 135.2, Auto, 3.4, "", TNR, 7, L);
+    R_Name = memoAbove(r, caption(r, "Получатель", 20.4, 135.2, Auto, 3.4, "", TNR, 7, L), 19.8, 109.5, 100.3,
+                       29.6, "TB", TNR, 12);
     caption(r, "Назначение платежа ", 19.8, 139.2, 161.1, 11.1, "", page, 10, L);
     frame(r, 19.8, 139.2, 179.7, 30.4, "B");
     REMARK = memo(r, 19.8, 150.5, 178.9, 18.5, "", TNR, 12);
@@ -214,27 +224,26 @@ void TPRINT_PAY::buildPlatOrder() {
     caption(r, "Сумма прописью", 20.1, 22.2, 20.1, 10.1, "R", Arial, 9, L)->WordWrap = true;
     SumWord = text(r, 41.3, 24.1, 156.6, 7.7, "", page, 10, L);
     SumWord->WordWrap = true;
-    Platel = memo(r, 20.1, 32.0, 100.0, 11.9, "T", page, 10);
     caption(r, "Сумма", 120.1, 32.0, 15.1, 9.5, "TLR", Arial, 9, C);
     frame(r, 135.2, 32.0, 65.1, 9.8, "TB");
     SummaPlat = text(r, 136.8, 33.6, Auto, 4.5, "", page, 10, L);
     caption(r, "Сч. №", 120.1, 41.5, 15.1, 6.3, "TLR", Arial, 9, C);
     SchPlat = text(r, 137.1, 42.1, Auto, 4.5, "", page, 10, L);
-    caption(r, "Плательщик", 20.4, 43.9, Auto, 4.0, "", Arial, 8, L);
-    BankPlat = memo(r, 20.1, 47.9, 100.0, 11.9, "T", page, 10);
+    Platel = memoAbove(r, caption(r, "Плательщик", 20.4, 43.9, Auto, 4.0, "", Arial, 8, L), 20.1, 32.0, 100.0,
+                       11.9, "T", page, 10);
     caption(r, "БИК", 120.1, 47.9, 15.1, 6.1, "TLR", Arial, 9, C);
     BikPlat = text(r, 137.1, 48.7, Auto, 4.5, "", page, 10, L);
     caption(r, "Сч. №", 120.1, 54.0, 15.1, 6.1, "TLR", Arial, 9, C);
     KorSchPlat = text(r, 137.1, 55.0, Auto, 4.5, "", page, 10, L);
-    caption(r, "Банк плательщика", 20.4, 56.1, Auto, 4.0, "", Arial, 8, L);
-    BankPol = memo(r, 20.1, 60.1, 100.0, 11.6, "T", page, 10);
+    BankPlat = memoAbove(r, caption(r, "Банк плательщика", 20.4, 56.1, Auto, 4.0, "", Arial, 8, L), 20.1,
+                         47.9, 100.0, 11.9, "T", page, 10);
     caption(r, "БИК", 120.1, 60.1, 15.1, 5.8, "TLR", Arial, 9, C);
     frame(r, 135.2, 60.1, 64.8, 4.5, "T");
     BikPol = text(r, 137.1, 60.9, Auto, 4.5, "", page, 10, L);
     caption(r, "Сч. №", 120.1, 65.9, 15.1, 6.1, "TLR", Arial, 9, C);
     KorSchPol = text(r, 137.1, 66.4, Auto, 4.5, "", page, 10, L); // the recipient bank's account
-    caption(r, "Банк получателя", 20.4, 68.0, Auto, 4.0, "", Arial, 8, L);
-    Poluch = memo(r, 20.1, 72.0, 100.0, 11.1, "T", page, 10);
+    BankPol = memoAbove(r, caption(r, "Банк получателя", 20.4, 68.0, Auto, 4.0, "", Arial, 8, L), 20.1, 60.1,
+                        100.0, 11.6, "T", page, 10);
     caption(r, "Сч. №", 120.1, 72.0, 15.1, 5.8, "TLR", Arial, 9, C);
     SchPol = text(r, 137.1, 72.8, Auto, 4.5, "", page, 10, L); // the recipient's account
     caption(r, "Вид. оп.", 120.1, 77.8, 15.1, 4.8, "TLR", Arial, 9, C);
@@ -245,7 +254,8 @@ void TPRINT_PAY::buildPlatOrder() {
     caption(r, "Наз. пл.", 120.1, 82.6, 15.1, 4.8, "TLR", Arial, 9, C);
     caption(r, "Очер. плат.", 155.0, 82.6, 20.1, 4.8, "TLR", Arial, 9, C);
     NaznPlat = text(r, 136.3, 82.8, Auto, 4.5, "", page, 10, L);
-    caption(r, "Получатель", 20.4, 83.3, Auto, 4.0, "", Arial, 8, L);
+    Poluch = memoAbove(r, caption(r, "Получатель", 20.4, 83.3, Auto, 4.0, "", Arial, 8, L), 20.1, 72.0, 100.0,
+                       11.1, "T", page, 10);
     caption(r, "№ ч. плат.", 20.1, 87.3, 20.1, 10.3, "TBL", Arial, 9, C);
     caption(r, "Шифр плат. док.", 40.2, 87.3, 24.9, 10.3, "TBL", Arial, 9, C);
     caption(r, "№ плат. док.", 65.1, 87.3, 24.9, 10.3, "TBL", Arial, 9, C);

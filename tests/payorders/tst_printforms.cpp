@@ -177,6 +177,39 @@ class TestPrintForms : public ScriptedTestCase {
         QVERIFY(qAbs(page.Lines[0].From.x() - 18.8) < 0.05);
     }
 
+    // A bank name and a recipient of more lines than their cells hold shrink into their
+    // cells on both forms: whole, none past its box or over another text, and none on
+    // the line of the captions at the cells' feet.
+    void partyTextsShrinkAboveTheirCaptions() {
+        PrintFixture f;
+        const QStringList bank{"ПАО Сбербанк", "Северо-Западный банк", "Дополнительный офис № 9055/01234",
+                               "г. Санкт-Петербург"};
+        const QStringList name{"Общество с ограниченной ответственностью", "\"Ромашка и партнеры\"",
+                               "филиал Северный", "отделение № 2", "г. Мурманск"};
+        for (const char *field : {"P_BANK", "R_BANK"})
+            f.set(field, bank.join(QStringLiteral("\r\n")));
+        for (const char *field : {"P_NAME", "R_NAME"})
+            f.set(field, name.join(QStringLiteral("\r\n")));
+        const auto check = [&](const TPage &page) {
+            QVERIFY2(textsPastTheirBoxes(page).isEmpty(), qPrintable(textsPastTheirBoxes(page).join("; ")));
+            QVERIFY2(textsOverEachOther(page).isEmpty(), qPrintable(textsOverEachOther(page).join("; ")));
+            for (const QString &line : bank + name.mid(1))
+                QVERIFY2(findText(page, line), qPrintable(line));
+            for (const char *caption : {"Плательщик", "Банк плательщика", "Банк получателя", "Получатель"}) {
+                const double foot = findText(page, caption)->Box.top();
+                for (const TPageText &t : page.Texts) {
+                    const rep::FontMetrics &m = rep::Metrics(t.Font);
+                    // Within the tenth of a millimetre the layout allows a last line.
+                    const bool across =
+                        t.Origin.y() - m.Ascent() < foot - 0.1 && t.Origin.y() + m.Descent() > foot + 0.1;
+                    QVERIFY2(t.Box.left() > 120 || !across, qPrintable(t.Text + " / " + caption));
+                }
+            }
+        };
+        check(f.missionPage());
+        check(f.platOrderPage());
+    }
+
     void paymentTermPrintsInTheReceiptBox() {
         PrintFixture f;
         f.set("SrokPlat", QDate(2024, 3, 15));
