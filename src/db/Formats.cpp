@@ -344,7 +344,7 @@ QString FormatFloat(const QString &mask, double value) {
     return applySection(sections[0], std::fabs(value), value < 0);
 }
 
-std::optional<Currency> PrintedAmount(const QString &mask, double value) {
+std::optional<Currency> AmountAsPrinted(const QString &mask, double value) {
     if (mask.isEmpty() || !std::isfinite(value)) return std::nullopt;
     // The section FormatFloat prints the value through (a zero section only ever
     // prints an amount that rounds to nothing).

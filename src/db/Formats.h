@@ -42,7 +42,7 @@ QString FormatFloat(const QString &mask, double value);
 // rounded as FormatFloat rounds it, to the decimals of the section it prints through.
 // None for an empty mask, a section of literal text, more than four decimals, and a
 // value that is not finite or has more than fourteen digits before the point.
-std::optional<Currency> PrintedAmount(const QString &mask, double value);
+std::optional<Currency> AmountAsPrinted(const QString &mask, double value);
 // The mask of sums in lists and printed forms: grouped thousands, two decimals.
 inline const QString MoneyMask = QStringLiteral("### ### ##0.00");
 

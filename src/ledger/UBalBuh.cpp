@@ -32,7 +32,7 @@ const QString SheetMoney = fmt::MoneyMask + QLatin1Char(';') + fmt::MoneyMask;
 
 // An amount as the sheet prints it.
 Currency printed(Currency amount) {
-    return fmt::PrintedAmount(SheetMoney, amount.toDouble()).value_or(amount);
+    return fmt::AmountAsPrinted(SheetMoney, amount.toDouble()).value_or(amount);
 }
 
 // A line of the sheet while its amounts are computed.

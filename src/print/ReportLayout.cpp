@@ -651,7 +651,7 @@ void TReportLayout::accumulate() {
     for (RunningSum &sum : m_sums) {
         const double value = sum.field.source->Number(sum.field.field);
         if (sum.exact) {
-            const std::optional<Currency> figure = fmt::PrintedAmount(sum.expr->Mask, value);
+            const std::optional<Currency> figure = fmt::AmountAsPrinted(sum.expr->Mask, value);
             qint64 raw = 0;
             if (figure && !qAddOverflow(sum.raw, figure->raw(), &raw)) {
                 sum.raw = raw;

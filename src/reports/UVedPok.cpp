@@ -94,7 +94,7 @@ void bind(TQuery *q, const char *param, TFieldType type, const QVariant &value) 
 // An amount as the statement prints it, in ten-thousandths: the balances count the
 // printed figures, so the closing balance is the opening one plus the printed sums.
 qint64 printed(double amount) {
-    return fmt::PrintedAmount(reports::Money, amount).value_or(Currency::fromDouble(amount)).raw();
+    return fmt::AmountAsPrinted(reports::Money, amount).value_or(Currency::fromDouble(amount)).raw();
 }
 
 } // namespace
