@@ -395,7 +395,7 @@ void TCustomNumEdit::KeyPress(QChar &key) {
 // A paste that does not leave a number behind is taken back.
 void TCustomNumEdit::DoPaste() {
     const QString before = text();
-    paste();
+    TCustomComboEdit::DoPaste();
     try {
         ReadValueFromText();
     } catch (const EOrbekError &) {

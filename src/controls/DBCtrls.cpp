@@ -312,7 +312,7 @@ QString QtInputMask(const QString &editMask) {
 // ---- TDBEdit ---------------------------------------------------------------------------------
 
 TDBEdit::TDBEdit(QWidget *parent, TDataSource *source, const QString &field)
-    : QLineEdit(parent), DataLink(new TFieldDataLink(this)) {
+    : TLineEdit(parent), DataLink(new TFieldDataLink(this)) {
     // As wide as its content, no wider: the room left goes to names and remarks.
     setSizePolicy(QSizePolicy::Preferred, sizePolicy().verticalPolicy());
     DataLink->OnLoad = [this] { load(); };
@@ -428,7 +428,7 @@ void TDBEdit::focusInEvent(QFocusEvent *event) {
 }
 
 void TDBEdit::mouseReleaseEvent(QMouseEvent *event) {
-    QLineEdit::mouseReleaseEvent(event);
+    TLineEdit::mouseReleaseEvent(event);
     if (!hasSelectedText()) SelectWholeMaskedText(this);
 }
 
@@ -445,7 +445,7 @@ void TDBEdit::keyPressEvent(QKeyEvent *event) {
         event->accept();
         return;
     }
-    QLineEdit::keyPressEvent(event);
+    TLineEdit::keyPressEvent(event);
 }
 
 TDBDateEdit::TDBDateEdit(QWidget *parent, TDataSource *source, const QString &field)
@@ -577,7 +577,11 @@ void TDBComboBox::SetItems(const QStringList &items) {
 }
 
 void TDBComboBox::SetStyle(TComboBoxStyle style) {
-    setEditable(style == TComboBoxStyle::csDropDown);
+    if (style == TComboBoxStyle::csDropDown) {
+        if (!qobject_cast<TLineEdit *>(lineEdit())) setLineEdit(new TLineEdit(this));
+    } else {
+        setEditable(false);
+    }
     connectEditLine();
     DataLink->Load();
 }

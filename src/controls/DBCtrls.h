@@ -112,7 +112,7 @@ extern const QString DateMask;
 void SelectWholeMaskedText(QLineEdit *box);
 
 // A one-line edit of a field; the field's edit mask applies unless the control has one.
-class TDBEdit : public QLineEdit {
+class TDBEdit : public TLineEdit {
     Q_OBJECT
 public:
     explicit TDBEdit(QWidget *parent = nullptr, TDataSource *source = nullptr,
@@ -197,7 +197,8 @@ private:
 
 enum class TComboBoxStyle { csDropDown, csDropDownList };
 
-// A combo box over a field: a list to choose from, and with csDropDown free text too.
+// A combo box over a field: a list to choose from, and with csDropDown free text too,
+// typed into a line box of the kit.
 class TDBComboBox : public QComboBox {
     Q_OBJECT
 public:

@@ -3,8 +3,11 @@
 #include "controls/DBCtrls.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTextBlock>
@@ -86,9 +89,14 @@ bool BlankLineBreaks(QPlainTextEdit *box) {
     return true;
 }
 
-QString PastedText(const QPlainTextEdit *box, QString text, int limit, int breakChars, bool oneLine) {
+QString PastedLines(QString text, bool oneLine) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
     if (oneLine) text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
+}
+
+QString PastedText(const QPlainTextEdit *box, QString text, int limit, int breakChars, bool oneLine) {
+    text = PastedLines(std::move(text), oneLine);
     if (limit <= 0) return text;
     const QTextCursor cursor = box->textCursor();
     const QString shown = box->toPlainText();
@@ -107,9 +115,83 @@ QString PastedText(const QPlainTextEdit *box, QString text, int limit, int break
     return text;
 }
 
+// ---- TLineEdit ----------------------------------------------------------------------------------
+
+namespace {
+
+bool hasLineBreak(const QString &text) {
+    return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
+}
+
+} // namespace
+
+TLineEdit::TLineEdit(QWidget *parent) : QLineEdit(parent) {}
+
+void TLineEdit::PasteOneLine(QClipboard::Mode mode) {
+    if (isReadOnly()) return;
+    const QString pasted = QGuiApplication::clipboard()->text(mode);
+    if (pasted.isEmpty() && !hasSelectedText()) return;
+    insert(PastedLines(pasted, true));
+}
+
+void TLineEdit::DoPaste() {
+    PasteOneLine();
+}
+
+void TLineEdit::keyPressEvent(QKeyEvent *event) {
+    if (event->matches(QKeySequence::Paste)) {
+        if (!isReadOnly()) DoPaste();
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void TLineEdit::contextMenuEvent(QContextMenuEvent *event) {
+    QMenu *menu = createStandardContextMenu();
+    // The menu's paste goes through the box's own paste, like Ctrl+V.
+    const QString pasteText = QLineEdit::tr("&Paste");
+    for (QAction *action : menu->actions()) {
+        if (action->objectName() == QLatin1String("edit-paste") || action->text().startsWith(pasteText)) {
+            disconnect(action, &QAction::triggered, nullptr, nullptr);
+            connect(action, &QAction::triggered, this, &TLineEdit::DoPaste);
+        }
+    }
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
+// The middle button pastes the window system's selection.
+void TLineEdit::mouseReleaseEvent(QMouseEvent *event) {
+    if (event->button() == Qt::MiddleButton && QGuiApplication::clipboard()->supportsSelection()) {
+        if (!isReadOnly()) {
+            deselect();
+            PasteOneLine(QClipboard::Selection);
+        }
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+void TLineEdit::dropEvent(QDropEvent *event) {
+    const QString dropped = event->mimeData()->text();
+    if (!hasLineBreak(dropped)) {
+        QLineEdit::dropEvent(event);
+        return;
+    }
+    QMimeData oneLine;
+    oneLine.setText(PastedLines(dropped, true));
+    QDropEvent copy(event->position(), event->possibleActions(), &oneLine, event->buttons(),
+                    event->modifiers(), event->type());
+    QLineEdit::dropEvent(&copy);
+    event->setDropAction(copy.dropAction());
+    event->setAccepted(copy.isAccepted());
+}
+
 // ---- TEdit --------------------------------------------------------------------------------------
 
-TEdit::TEdit(QWidget *parent, int maxLength) : QLineEdit(parent) {
+TEdit::TEdit(QWidget *parent, int maxLength) : TLineEdit(parent) {
     setMaxLength(maxLength);
     setSizePolicy(QSizePolicy::Preferred, sizePolicy().verticalPolicy());
 }

@@ -5,6 +5,7 @@
 //
 //     Edit1 = new TEdit(this, TextSizeOf(QStringLiteral("PlanSch"), QStringLiteral("Schet")));
 //     Edit2 = new TWrapEdit(this, TextSizeOf(QStringLiteral("Klient"), QStringLiteral("FullName")));
+#include <QClipboard>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
@@ -23,15 +24,40 @@ bool KeepWithinLimit(QPlainTextEdit *box, int limit, int breakChars = 1);
 // Turns the line breaks of a box that holds one line into blanks, as one change: false
 // when there were none. The change is a change of the text again, whose handler goes on.
 bool BlankLineBreaks(QPlainTextEdit *box);
+// A pasted or dropped text's line breaks ("\r\n", a lone "\r" or "\n") as "\n"; as blanks
+// with `oneLine`, for a box that holds one line.
+QString PastedLines(QString text, bool oneLine);
 // What a paste or a drop puts into `box` in place of its selection, made to fit before
 // it goes in, so the box has nothing to change while the toolkit is still inserting it:
-// "\r\n" and "\r" are line breaks, blanks when `oneLine`; the text is cut where it would
-// take the box beyond `limit` stored characters (a line break counting `breakChars`; 0:
-// no limit), between whole characters, with a beep.
+// its line breaks as PastedLines makes them; the text is cut where it would take the box
+// beyond `limit` stored characters (a line break counting `breakChars`; 0: no limit),
+// between whole characters, with a beep.
 QString PastedText(const QPlainTextEdit *box, QString text, int limit, int breakChars, bool oneLine);
 
+// The one-line box every line box of the kit is built on (plain, bound, masked, number,
+// date, a combo box's edit line): a text pasted by the keyboard, the context menu or the
+// middle button, or dropped, goes in with its line breaks as blanks, so an INN copied
+// with the end of its line is never stored with the line break in it. A mask then drops
+// what does not fit it, and a length limit counts the text as it goes in.
+class TLineEdit : public QLineEdit {
+    Q_OBJECT
+  public:
+    explicit TLineEdit(QWidget *parent = nullptr);
+    // Puts the clipboard's text in place of the selection as one line; nothing when the
+    // box is read-only.
+    void PasteOneLine(QClipboard::Mode mode = QClipboard::Clipboard);
+
+  protected:
+    // Paste by the keyboard or the context menu; a box may check what it takes.
+    virtual void DoPaste();
+    void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+};
+
 // A one-line box of up to maxLength() characters, wide enough to show them all.
-class TEdit : public QLineEdit {
+class TEdit : public TLineEdit {
     Q_OBJECT
   public:
     explicit TEdit(QWidget *parent = nullptr, int maxLength = 32767);

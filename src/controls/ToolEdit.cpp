@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QPainter>
 #include <QScreen>
 #include <QStyle>
@@ -142,7 +141,7 @@ void TEditButton::paintEvent(QPaintEvent *e) {
 // ---------------------------------------------------------------------------------
 // TCustomComboEdit
 
-TCustomComboEdit::TCustomComboEdit(QWidget *parent) : QLineEdit(parent) {
+TCustomComboEdit::TCustomComboEdit(QWidget *parent) : TLineEdit(parent) {
     m_buttonHolder = new QWidget(this);
     m_buttonHolder->setCursor(Qt::ArrowCursor);
     m_button = new TEditButton(this, m_buttonHolder);
@@ -415,10 +414,6 @@ void TCustomComboEdit::KeyPress(QChar &key) {
     }
 }
 
-void TCustomComboEdit::DoPaste() {
-    paste();
-}
-
 void TCustomComboEdit::keyPressEvent(QKeyEvent *e) {
     if (ButtonWidth() > 0 && !m_buttonShortCut.isEmpty() &&
         QKeySequence(e->keyCombination()) == m_buttonShortCut) {
@@ -426,9 +421,9 @@ void TCustomComboEdit::keyPressEvent(QKeyEvent *e) {
         e->accept();
         return;
     }
+    // Paste before the typed character: Ctrl+V types a control character of its own.
     if (e->matches(QKeySequence::Paste)) {
-        if (!isReadOnly()) DoPaste();
-        e->accept();
+        TLineEdit::keyPressEvent(e);
         return;
     }
     QChar key = typedChar(e);
@@ -444,12 +439,12 @@ void TCustomComboEdit::keyPressEvent(QKeyEvent *e) {
         if (key != typed) {
             QKeyEvent replaced(e->type(), e->key(), e->modifiers(), QString(key), e->isAutoRepeat(),
                                ushort(e->count()));
-            QLineEdit::keyPressEvent(&replaced);
+            TLineEdit::keyPressEvent(&replaced);
             e->setAccepted(replaced.isAccepted());
             return;
         }
     }
-    QLineEdit::keyPressEvent(e);
+    TLineEdit::keyPressEvent(e);
 }
 
 void TCustomComboEdit::mousePressEvent(QMouseEvent *e) {
@@ -459,20 +454,6 @@ void TCustomComboEdit::mousePressEvent(QMouseEvent *e) {
         if (m_popupVisible) PopupCloseUp(m_popup, false);
     }
     QLineEdit::mousePressEvent(e);
-}
-
-void TCustomComboEdit::contextMenuEvent(QContextMenuEvent *e) {
-    QMenu *menu = createStandardContextMenu();
-    // The menu's paste goes through our own paste, like Ctrl+V.
-    const QString pasteText = QLineEdit::tr("&Paste");
-    for (QAction *action : menu->actions()) {
-        if (action->objectName() == QLatin1String("edit-paste") || action->text().startsWith(pasteText)) {
-            disconnect(action, &QAction::triggered, nullptr, nullptr);
-            connect(action, &QAction::triggered, this, &TCustomComboEdit::DoPaste);
-        }
-    }
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->popup(e->globalPos());
 }
 
 void TCustomComboEdit::focusInEvent(QFocusEvent *e) {

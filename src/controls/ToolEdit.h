@@ -3,6 +3,7 @@
 // drops a popup window below the field; the popup hands a value back into the text
 // when the user accepts it. The number and currency fields are built on it.
 #include "GlyphCtrls.h"
+#include "StdCtrls.h"
 
 #include <QFrame>
 #include <QKeySequence>
@@ -61,7 +62,7 @@ class TEditButton : public TGlyphSpeedButton {
     bool m_noAction = false; // the press only closed an open popup: its click does nothing
 };
 
-class TCustomComboEdit : public QLineEdit {
+class TCustomComboEdit : public TLineEdit {
     Q_OBJECT
   public:
     explicit TCustomComboEdit(QWidget *parent = nullptr);
@@ -140,8 +141,6 @@ class TCustomComboEdit : public QLineEdit {
     // One typed character; setting key to 0 consumes it. The base closes an open
     // popup on Enter (accepting) and Esc (discarding).
     virtual void KeyPress(QChar &key);
-    // Paste through the keyboard or the context menu.
-    virtual void DoPaste();
     // Paints the field without the edit's own drawing: the frame and the given
     // text, aligned against the button.
     void PaintText(const QString &text, Qt::Alignment alignment);
@@ -149,7 +148,6 @@ class TCustomComboEdit : public QLineEdit {
     bool eventFilter(QObject *watched, QEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
-    void contextMenuEvent(QContextMenuEvent *e) override;
     void focusInEvent(QFocusEvent *e) override;
     void focusOutEvent(QFocusEvent *e) override;
     void resizeEvent(QResizeEvent *e) override;

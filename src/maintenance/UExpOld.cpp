@@ -3,6 +3,7 @@
 #include "app/LogoMain.h"
 #include "controls/Animate.h"
 #include "controls/OpenDialog.h"
+#include "controls/StdCtrls.h"
 #include "db/Database.h"
 #include "db/FieldTypes.h"
 #include "maintenance/DataFolder.h"
@@ -216,7 +217,7 @@ TExpOld::TExpOld(QWidget *parent) : TForm(parent) {
     setObjectName(QStringLiteral("ExpOld"));
     BitBtn1 = new QPushButton(QStringLiteral("Папка со старыми базами"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    Path1 = new QLineEdit(this);
+    Path1 = new TLineEdit(this);
     Path1->setObjectName(QStringLiteral("Path1"));
     BitBtn3 = new QPushButton(QStringLiteral("Подкачать данные"), this);
     BitBtn3->setObjectName(QStringLiteral("BitBtn3"));

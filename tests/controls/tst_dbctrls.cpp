@@ -1,7 +1,9 @@
 // Bound controls over a real table: they follow the cursor, write what was typed when
 // the row is posted or the control is left, and refuse a text that does not convert.
+#include "controls/CurrEdit.h"
 #include "controls/DBCtrls.h"
 #include "controls/Forms.h"
+#include "controls/StdCtrls.h"
 #include "controls/UiScript.h"
 #include "db/Formats.h"
 #include "db/Query.h"
@@ -9,6 +11,8 @@
 #include "support/TestSupport.h"
 
 #include <QClipboard>
+#include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QtTest>
@@ -498,6 +502,67 @@ private slots:
         QCOMPARE(changes, QList<TDataSetState>{TDataSetState::dsEdit});
         fixture.plat.Post();
         QCOMPARE(fixture.plat.FieldByName("P_NAME")->AsString(), lines + QString(150 - 22, QChar(0x44F)));
+    }
+
+    // A text pasted into a one-line box, however it goes in, has its line breaks ("\r\n",
+    // a lone "\r" or "\n") as blanks; a mask drops them.
+    void pasteIntoALineBoxTakesLineBreaksAsBlanks_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("shown");
+        const auto row = [](const char *name, const char *box, const char *way, const char *pasted,
+                            const char *shown) {
+            QTest::newRow(name) << QString::fromUtf8(box) << QString::fromUtf8(way)
+                                << QString::fromUtf8(pasted) << QString::fromUtf8(shown);
+        };
+        row("INN, CR LF", "R_Inn", "Ctrl+V", "7701\r\n234567", "7701 234567");
+        row("INN, lone CR", "R_Inn", "Ctrl+V", "7701\r234567", "7701 234567");
+        row("INN, lone LF", "R_Inn", "Ctrl+V", "7701\n234567", "7701 234567");
+        row("INN, context menu", "R_Inn", "menu", "7701\r\n234567", "7701 234567");
+        row("INN, dropped", "R_Inn", "drop", "7701\r\n234567", "7701 234567");
+        row("combo box", "TYPE_PAY", "Ctrl+V", "почтой\r\nсрочно", "почтой срочно");
+        row("date box", "DATE_PLAT", "Ctrl+V", "05.03.\r\n2025", "05.03.2025");
+        row("plain box", "plain", "Ctrl+V", "г. Тверь\r\n", "г. Тверь ");
+        row("money box", "money", "Ctrl+V", "1234\r\n", "1234 ");
+    }
+    void pasteIntoALineBoxTakesLineBreaksAsBlanks() {
+        QFETCH(QString, box);
+        QFETCH(QString, way);
+        QFETCH(QString, pasted);
+        QFETCH(QString, shown);
+        OrderFixture fixture;
+        TForm &form = fixture.form;
+        QLineEdit *line = box == "plain"      ? new TEdit(&form)
+                          : box == "money"    ? new TCurrencyEdit(&form)
+                          : box == "TYPE_PAY" ? fixture.form.TypePay->lineEdit()
+                          : box == "R_Inn"    ? new TDBEdit(&form, &fixture.source, box)
+                                              : fixture.form.EditDate;
+        line->selectAll();
+        QApplication::clipboard()->setText(pasted);
+        if (way == "Ctrl+V") {
+            QTest::keyClick(line, Qt::Key_V, Qt::ControlModifier);
+        } else if (way == "menu") {
+            QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(2, 2), line->mapToGlobal(QPoint(2, 2)));
+            QApplication::sendEvent(line, &click);
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            for (QAction *action : menu->actions())
+                if (action->text().startsWith(QLineEdit::tr("&Paste"))) action->trigger();
+            menu->close();
+        } else {
+            QMimeData dropped;
+            dropped.setText(pasted);
+            QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(line, &enter);
+            QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(line, &drop);
+        }
+        QCOMPARE(line->text(), shown);
+        if (box == "R_Inn" || box == "TYPE_PAY") {
+            fixture.plat.Post();
+            QCOMPARE(fixture.plat.FieldByName(box)->AsString(), shown);
+        }
     }
 
     // A one-line memo whose stored text holds a line break takes what is typed.
