@@ -674,7 +674,7 @@ QString MoneyRangeMessage(double value) {
     if (std::isnan(value)) return QStringLiteral("Сумма не является числом");
     // A figure past fifteen digits would read in exponent form ("9-99E+23"), which tells a
     // bookkeeper nothing: such an amount is refused without quoting it.
-    const QString shown = !(std::fabs(value) < 1e15) ? QString() : QLatin1Char(' ') + FloatToStr(value);
+    const QString shown = !(std::fabs(value) < 1e15) ? QString() : QLatin1Char(' ') + MoneyToStr(value);
     return QStringLiteral("Сумма%1 вне допустимых пределов: в сумме не больше двенадцати цифр рублей")
         .arg(shown);
 }

@@ -526,7 +526,8 @@ void TSpRasx::PosRasxSummaValidate(TField *Sender) {
 
 // A total with VAT set: quantity 1 and the price worked back from it when the line has
 // no price (stored unrounded), then a warning when that price, rounded to kopecks,
-// does not give the total again. A VAT percent of -100 leaves no price to work back.
+// does not give the total again; the warning names that price as money, to the kopeck.
+// A VAT percent of -100 leaves no price to work back.
 void TSpRasx::PosRasxItogoValidate(TField *Sender) {
     PosRasx->Edit();
     TField *kolVo = PosRasx->FieldByName(QStringLiteral("KOL_VO"));
@@ -542,7 +543,7 @@ void TSpRasx::PosRasxItogoValidate(TField *Sender) {
     const long double total = (long double)amount + R((long double)percent * amount / 100);
     const QString mask = QStringLiteral("0.00");
     if (fmt::FormatFloat(mask, itogo) != fmt::FormatFloat(mask, double(total)))
-        MessageDlg(QStringLiteral("Цена товара получилась ") + fmt::FloatToStr(cena->AsFloat()) +
+        MessageDlg(QStringLiteral("Цена товара получилась ") + fmt::MoneyToStr(cena->AsFloat()) +
                        QStringLiteral(". Проверьте получившиеся результаты."),
                    mtWarning, mbOK);
 }

@@ -178,6 +178,9 @@ private slots:
         QCOMPARE(fmt::MoneyRangeMessage(qQNaN()), QStringLiteral("Сумма не является числом"));
         QVERIFY(fmt::MoneyRangeMessage(qInf()).startsWith(QStringLiteral("Сумма вне допустимых пределов")));
         QVERIFY(fmt::MoneyRangeMessage(9.99e23).startsWith(QStringLiteral("Сумма вне допустимых пределов")));
+        // An amount quoted reads as money, to the kopeck.
+        QVERIFY(
+            fmt::MoneyRangeMessage(1e12 + 0.5).startsWith(QStringLiteral("Сумма 1 000 000 000 000-50 вне")));
         QCOMPARE(Currency::fromRaw(std::numeric_limits<qint64>::min()).abs().raw(),
                  std::numeric_limits<qint64>::max());
     }
