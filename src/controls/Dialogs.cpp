@@ -7,16 +7,20 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
 #include <QTranslator>
+
+#include <memory>
 
 namespace {
 
@@ -61,8 +65,32 @@ int escapeAnswer(TMsgDlgButtons buttons) {
     return mrCancel;
 }
 
-int showBox(const QString &text, const QString &caption, QMessageBox::Icon icon, TMsgDlgButtons buttons) {
-    QMessageBox box(icon, caption, text, QMessageBox::NoButton, QApplication::activeWindow());
+// The window system writes a box's title in its title bar between the window's icon and
+// its buttons, and cuts a title the box is too narrow for ("Подт… ение"). The room is
+// reckoned in the system's title font, bold as title bars write it, with six times its
+// height for the icon, three buttons and the margins.
+int titleBarWidth(const QString &title) {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    return metrics.horizontalAdvance(title) + 6 * metrics.height();
+}
+
+const char *const ModalResultProperty = "ModalResult";
+
+} // namespace
+
+QWidget *MessageOwner() {
+    if (QWidget *modal = QApplication::activeModalWidget()) return modal;
+    if (QWidget *active = QApplication::activeWindow()) return active;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (window->isVisible() && qobject_cast<QMainWindow *>(window)) return window;
+    return nullptr;
+}
+
+QMessageBox *CreateMessageBox(const QString &text, TMsgDlgType kind, TMsgDlgButtons buttons) {
+    auto *box =
+        new QMessageBox(kindIcon(kind), kindCaption(kind), text, QMessageBox::NoButton, MessageOwner());
     struct Choice {
         const char *text;
         QMessageBox::ButtonRole role;
@@ -82,24 +110,29 @@ int showBox(const QString &text, const QString &caption, QMessageBox::Icon icon,
                    {"Отмена", QMessageBox::RejectRole, mrCancel}};
         break;
     }
-    std::vector<std::pair<QAbstractButton *, int>> made;
-    for (const Choice &c : choices)
-        made.emplace_back(box.addButton(QString::fromUtf8(c.text), c.role), c.result);
-    box.setDefaultButton(static_cast<QPushButton *>(made.front().first));
-    box.setEscapeButton(made.back().first);
-    box.exec();
-    for (const auto &[button, result] : made)
-        if (box.clickedButton() == button) return result;
-    return escapeAnswer(buttons);
+    QPushButton *last = nullptr;
+    for (const Choice &c : choices) {
+        last = box->addButton(QString::fromUtf8(c.text), c.role);
+        last->setProperty(ModalResultProperty, c.result);
+        if (!box->defaultButton()) box->setDefaultButton(last);
+    }
+    box->setEscapeButton(last);
+    // The box sizes itself to its layout as it shows: a row as wide as the title bar needs
+    // keeps it from growing narrower.
+    if (auto *grid = qobject_cast<QGridLayout *>(box->layout()))
+        grid->addItem(new QSpacerItem(titleBarWidth(box->windowTitle()), 0, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    return box;
 }
-
-} // namespace
 
 int MessageDlg(const QString &text, TMsgDlgType kind, TMsgDlgButtons buttons) {
     const QString caption = kindCaption(kind);
     if (UiScript::Active())
         return UiScript::answerMessage(text, caption, kind, buttons, escapeAnswer(buttons));
-    return showBox(text, caption, kindIcon(kind), buttons);
+    const std::unique_ptr<QMessageBox> box(CreateMessageBox(text, kind, buttons));
+    box->exec();
+    const QAbstractButton *clicked = box->clickedButton();
+    return clicked ? clicked->property(ModalResultProperty).toInt() : escapeAnswer(buttons);
 }
 
 void AskToSave(const QString &question, const std::function<void()> &save,
@@ -172,7 +205,7 @@ void ShowError(const QString &text, const QString &detail) {
         UiScript::answerMessage(shown, AppTitle(), mtError, mbOK, mrOk, detail);
         return;
     }
-    QDialog *box = CreateErrorBox(text, detail, QApplication::activeWindow());
+    QDialog *box = CreateErrorBox(text, detail, MessageOwner());
     box->exec();
     delete box;
 }

@@ -4,6 +4,7 @@
 #include <QString>
 
 class QDialog;
+class QMessageBox;
 class QWidget;
 
 #include <exception>
@@ -29,6 +30,14 @@ enum TMsgDlgButtons : int { mbOK, mbYesNo, mbYesNoCancel };
 // "Отмена", "OK") and returns mrYes, mrNo, mrCancel or mrOk. Esc answers mrCancel,
 // or mrNo when there is no Cancel button; Enter takes the first button.
 int MessageDlg(const QString &text, TMsgDlgType kind, TMsgDlgButtons buttons);
+
+// The message box as MessageDlg runs it, built but not shown: over MessageOwner(), as
+// wide as its title needs. Each button holds its answer in the property "ModalResult".
+QMessageBox *CreateMessageBox(const QString &text, TMsgDlgType kind, TMsgDlgButtons buttons);
+// The window a message box or the error box stands over, centred and in front: the
+// modal form on top, which the user works in whichever window the window system holds
+// active at the moment; without one the active window, else the main window.
+QWidget *MessageOwner();
 
 // Asks whether to keep what an editor holds, with "Да", "Нет" and "Отмена": "Да" runs
 // `save`, "Нет" runs `discard`, "Отмена" (or Esc) neither, and the editor stays as it is.

@@ -10,9 +10,11 @@
 #include "print/PreviewWindow.h"
 #include "support/TestSupport.h"
 
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextBlock>
@@ -229,6 +231,44 @@ private slots:
         UiScript::Answer(mrYes);
         QVERIFY(!UiScript::Clean()); // an answer nobody asked for
         UiScript::Reset();
+    }
+
+    // A message box stands over the modal form on top, also while the window system still
+    // holds the main window behind it active: over that one it could open behind the form.
+    void messageBoxStandsOverTheFormOnTop() {
+        QMainWindow main;
+        showActive(&main);
+        TPicker picker;
+        QWidget *owner = nullptr;
+        UiScript::OnShow<TPicker>([&](TPicker *p) {
+            showActive(&main);
+            const std::unique_ptr<QMessageBox> box(CreateMessageBox(
+                QStringLiteral("Цена товара получилась 27-78. Проверьте получившиеся результаты."), mtWarning,
+                mbOK));
+            owner = box->parentWidget();
+            p->Close();
+        });
+        ShowModal(&picker);
+        QCOMPARE(owner, &picker);
+    }
+
+    // A box is wide enough for its title, which the title bar writes bold between the
+    // window's icon and its buttons.
+    void messageBoxShowsItsTitleWhole_data() {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("Подтверждение") << int(mtConfirmation);
+        QTest::newRow("Предупреждение") << int(mtWarning);
+    }
+    void messageBoxShowsItsTitleWhole() {
+        QFETCH(int, kind);
+        const std::unique_ptr<QMessageBox> box(
+            CreateMessageBox(QStringLiteral("Удалить?"), TMsgDlgType(kind), mbYesNo));
+        box->show();
+        QCOMPARE(box->windowTitle(), QString::fromUtf8(QTest::currentDataTag()));
+        QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+        font.setBold(true);
+        const QFontMetrics title(font);
+        QVERIFY(box->width() >= title.horizontalAdvance(box->windowTitle()) + 4 * title.height());
     }
 
     void errorBoxAppendsPoint_data() {
