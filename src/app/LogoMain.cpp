@@ -47,6 +47,7 @@
 #include "sales/USpRasx.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -551,6 +552,21 @@ void TLogoAppForm::N4Click() {
 
 void TLogoAppForm::FileExit() {
     close();
+}
+
+// The program ends with its main window, whatever other windows stand open: the help
+// window opened from here has no owner, and would keep the program, and its data
+// folder, running unseen. Each open window is closed as the user would close it; one
+// that refuses keeps the main window, and the program, as they are.
+void TLogoAppForm::closeEvent(QCloseEvent *event) {
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (window != this && window->isVisible() && !window->close()) {
+            event->ignore();
+            return;
+        }
+    }
+    QMainWindow::closeEvent(event);
+    if (event->isAccepted()) QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
 // ---- Menu "Отчетность" ------------------------------------------------------------

@@ -121,6 +121,8 @@ class TLogoAppForm : public QMainWindow {
 
   protected:
     void showEvent(QShowEvent *event) override;
+    // Closing the main window ("Выход", Alt+X, its close box) ends the program.
+    void closeEvent(QCloseEvent *event) override;
 
   private:
     void BuildMenu();

@@ -8,6 +8,7 @@
 #include "app/UQuery_f.h"
 #include "controls/Animate.h"
 #include "controls/DBCtrls.h"
+#include "controls/HelpWindow.h"
 #include "controls/UiScript.h"
 #include "db/Database.h"
 #include "db/Formats.h"
@@ -164,6 +165,22 @@ class MainWindowTest : public ScriptedTestCase {
         showActive(LogoAppForm); // shortcuts reach the active window only
         QTest::keyClick(LogoAppForm, Qt::Key_X, Qt::AltModifier);
         QVERIFY(!LogoAppForm->isVisible());
+    }
+
+    // Alt+X ends the program with the help window open beside the main window: the help
+    // window would else keep it running, and its data folder open, with no window shown.
+    void exitEndsTheProgramWithTheHelpWindowOpen() {
+        startWith();
+        Help::Window()->show();
+        QTimer runningOn; // a program left running fails the case instead of hanging it
+        connect(&runningOn, &QTimer::timeout, qApp, [] { QCoreApplication::exit(1); });
+        runningOn.start(5000);
+        QTimer::singleShot(0, LogoAppForm, [] {
+            showActive(LogoAppForm);
+            QTest::keyClick(LogoAppForm, Qt::Key_X, Qt::AltModifier);
+        });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY(!Help::Window()->isVisible());
     }
 
     void ownOrganisationButton() {
