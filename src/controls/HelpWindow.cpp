@@ -91,9 +91,15 @@ void ShowTopic(int topic) {
     // the help window goes with that form.
     QWidget *owner = QApplication::activeModalWidget();
     if (window->parentWidget() != owner) {
-        const QRect geometry = window->geometry();
+        // The window keeps its size and, once it has been on the screen, its place, its
+        // frame where it stood; its inner corner set as the place would push the title
+        // bar off the top of the screen.
+        const bool placed = window->testAttribute(Qt::WA_WState_Created);
+        const QPoint place = window->pos();
+        const QSize size = window->size();
         window->setParent(owner, Qt::Window);
-        window->setGeometry(geometry);
+        window->resize(size);
+        if (placed) window->move(place);
     }
     window->ShowTopic(topic);
     window->show();
