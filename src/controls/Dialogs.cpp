@@ -16,11 +16,10 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QStyle>
 #include <QTranslator>
-
-#include <memory>
 
 namespace {
 
@@ -129,10 +128,13 @@ int MessageDlg(const QString &text, TMsgDlgType kind, TMsgDlgButtons buttons) {
     const QString caption = kindCaption(kind);
     if (UiScript::Active())
         return UiScript::answerMessage(text, caption, kind, buttons, escapeAnswer(buttons));
-    const std::unique_ptr<QMessageBox> box(CreateMessageBox(text, kind, buttons));
+    // The box goes with its owner, should the owner go while the box is up.
+    const QPointer<QMessageBox> box = CreateMessageBox(text, kind, buttons);
     box->exec();
-    const QAbstractButton *clicked = box->clickedButton();
-    return clicked ? clicked->property(ModalResultProperty).toInt() : escapeAnswer(buttons);
+    const QAbstractButton *clicked = box ? box->clickedButton() : nullptr;
+    const int answer = clicked ? clicked->property(ModalResultProperty).toInt() : escapeAnswer(buttons);
+    delete box;
+    return answer;
 }
 
 void AskToSave(const QString &question, const std::function<void()> &save,
