@@ -2,6 +2,7 @@
 
 #include "controls/DBCtrls.h"
 #include "controls/Dialogs.h"
+#include "controls/StdCtrls.h"
 #include "db/Formats.h"
 #include "db/Query.h"
 
@@ -83,11 +84,12 @@ class GridDelegate : public QStyledItemDelegate {
         if (!column->PickList().isEmpty()) {
             auto *combo = new QComboBox(parent);
             combo->setEditable(true);
+            combo->setLineEdit(new TLineEdit(combo));
             combo->addItems(column->PickList());
             combo->lineEdit()->installEventFilter(new CellKeysToGrid(combo, m_grid, nullptr));
             return combo;
         }
-        auto *line = new QLineEdit(parent);
+        auto *line = new TLineEdit(parent);
         line->setFrame(false);
         // A date is typed into the mask every date box has, unless its field has its own.
         if (field)

@@ -12,6 +12,7 @@
 #include "support/TestSupport.h"
 
 #include <QAbstractItemModelTester>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -265,6 +266,15 @@ private slots:
         QCOMPARE(checks, 1);
         QCOMPARE(plat.State(), TDataSetState::dsEdit);
         QCOMPARE(model->index(1, 1).data().toString(), QStringLiteral("12-25"));
+        // A text pasted into a cell comes in one line, its line breaks as blanks.
+        grid.Columns(1)->SetFieldName("R_NAME");
+        grid.setCurrentIndex(model->index(1, 1));
+        grid.edit(model->index(1, 1));
+        QApplication::clipboard()->setText(QStringLiteral("ООО\r\nРомашка"));
+        QTest::keyClick(grid.viewport()->findChild<QLineEdit *>(), Qt::Key_V, Qt::ControlModifier);
+        grid.EndCellEdit(true);
+        QCOMPARE(plat.FieldByName("R_NAME")->AsString(), QStringLiteral("ООО Ромашка"));
+        grid.Columns(1)->SetFieldName("SUMMA");
         grid.setCurrentIndex(model->index(2, 1)); // leaving the row posts it
         QCOMPARE(plat.State(), TDataSetState::dsBrowse);
         QCOMPARE(plat.RecNo(), 2);
