@@ -1,9 +1,8 @@
 #include "app/StrUtils.h"
 
 #include "app/UConfig.h"
+#include "db/Currency.h"
 #include "db/Formats.h"
-
-#include <cmath>
 
 QString CurrentPeriodSetting() {
     return SettingText(QStringLiteral("Period"));
@@ -34,11 +33,7 @@ QDateTime BegPeriod(const QDateTime &d) {
 }
 
 double Okrugl(double x) {
-    // The product of a double and 100 fits the 64-bit mantissa exactly, so the tie
-    // test below sees the stored value, not a rounded product.
-    const long double cents = std::nearbyintl(static_cast<long double>(x) * 100.0L);
-    if (cents == 0.0L) return 0.0; // -0.001 is zero kopecks, not a "-0.00" on screen
-    return static_cast<double>(cents / 100.0L);
+    return RoundToKopecks(x);
 }
 
 QString ReplaceAll(const QString &s, const QString &oldText, const QString &newText) {

@@ -24,10 +24,9 @@ QDate BegPeriod(const QDate &d, const QString &period);
 // dates as fmt::DateToStr writes them (the zero date blank).
 QString PeriodCaption(const QDate &from, const QDate &to);
 
-// x rounded to kopecks: x times 100 in extended precision, rounded to the nearest
-// integer with an exact half going to the even one, divided by 100. A value that has
-// no exact binary form rounds by what is stored: 2.675 gives 2.67, 12.345 gives 12.35.
-// Never gives a negative zero.
+// x rounded to kopecks by the program's one money rule (RoundToKopecks): the decimal
+// amount x stands for, half a kopeck and more away from zero, whatever its binary form:
+// 2.675 gives 2.68, 1.005 gives 1.01, -0.125 gives -0.13. Never gives a negative zero.
 double Okrugl(double x);
 
 // s with every occurrence of oldText (case-sensitive) replaced by newText, left to

@@ -74,14 +74,15 @@ QString TriadToWords(int n, bool masculine, int kind, Currency amount) {
     return GroupWords(n, masculine) + noun;
 }
 
-QString SumToWords(Currency amount) {
-    if (!amount.isPrintable()) throw EConvertError(fmt::MoneyRangeMessage(amount.toDouble()));
+QString SumToWords(Currency exact) {
+    const Currency amount = exact.roundedToKopecks();
+    if (!amount.isPrintable()) throw EConvertError(fmt::MoneyRangeMessage(exact.toDouble()));
     if (amount.isNegative()) {
         QString words = SumToWords(amount.abs());
         words[0] = words[0].toLower();
         return QStringLiteral("Минус ") + words;
     }
-    // Twelve rouble digits at most (checked above); the kopecks are cut, not rounded.
+    // Twelve rouble digits at most (checked above), and whole kopecks.
     const qint64 roubles = amount.units();
     const int kopecks = amount.fraction() / 100;
     QString s = TriadToWords(int(roubles / 1'000'000'000), true, Milliards, amount);
@@ -96,9 +97,10 @@ QString SumToWords(Currency amount) {
 
 namespace {
 
-// The roubles, `between`, then the kopecks in two digits (cut, not rounded). The sign is
-// written once in front, so -0.50 does not print as "0 руб. 50 коп.".
-QString roublesAndKopecks(Currency amount, const QString &between) {
+// The roubles, `between`, then the kopecks in two digits, rounded to whole kopecks. The
+// sign is written once in front, so -0.50 does not print as "0 руб. 50 коп.".
+QString roublesAndKopecks(Currency exact, const QString &between) {
+    const Currency amount = exact.roundedToKopecks();
     const Currency value = amount.abs();
     return (amount.isNegative() ? QStringLiteral("-") : QString()) + QString::number(value.units()) +
            between + PadLeftWith(QLatin1Char('0'), QString::number(value.fraction() / 100), 2);

@@ -7,12 +7,12 @@
 
 // The amount as printed under "Сумма прописью": roubles in words with "рубль" in the
 // right form, kopecks as two digits ("Одна тысяча двести тридцать четыре рубля 56
-// копеек"). Kopecks are cut from the four-decimal currency value, not rounded
-// (12.3456 gives "34 копейки"); only the lowest twelve rouble digits are spoken.
-// A negative amount gives "Минус " and the words of its absolute value.
+// копеек"). The amount is rounded to kopecks as all money is (12.3456 gives "35
+// копеек", 0.995 gives "Один рубль 00 копеек"); only the lowest twelve rouble digits
+// are spoken. A negative amount gives "Минус " and the words of its absolute value.
 QString SumToWords(Currency amount);
 inline QString SumToWords(double amount) {
-    return SumToWords(Currency::fromDouble(amount));
+    return SumToWords(Currency::fromDoubleKopecks(amount));
 }
 
 // A stored amount as a printed form shows it: rounded once to kopecks (as Okrugl
@@ -34,8 +34,8 @@ PrintedAmount AmountForPrint(double stored);
 QString TriadToWords(int n, bool masculine, int kind, Currency amount);
 
 // The amount in digits as the cash orders print it: "125 руб. 50 коп. " (trailing
-// blank included); kopecks are cut, not rounded.
+// blank included), rounded to kopecks as all money is (587.889 gives "587 руб. 89 коп. ").
 QString SumToRubKop(Currency amount);
 inline QString SumToRubKop(double amount) {
-    return SumToRubKop(Currency::fromDouble(amount));
+    return SumToRubKop(Currency::fromDoubleKopecks(amount));
 }

@@ -476,7 +476,7 @@ void TKartDog::BitBtn3Click() {
                 {QStringLiteral("NameKli"), dog("FullName")->AsString()},
                 {QStringLiteral("NameOrg"), Contracts->Edit1->text()},
                 {QStringLiteral("SummaDog"), fmt::FloatToStr(summa)},
-                {QStringLiteral("SummaWord"), SumToWords(Currency::fromDouble(summa))},
+                {QStringLiteral("SummaWord"), SumToWords(summa)},
                 {QStringLiteral("InnKli"), kliValue("Inn")},
                 {QStringLiteral("NameBankKli"), bankValue("NameBank")},
                 {QStringLiteral("BikKli"), bankValue("Bik")},

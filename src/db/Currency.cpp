@@ -20,8 +20,8 @@ constexpr long double MaxRaw = static_cast<long double>(std::numeric_limits<qint
     throw EConvertError(fmt::MoneyRangeMessage(value));
 }
 
-// n ÷ d rounded to the nearest integer, an exact half to the even one.
-Wide divideRoundingHalfEven(Wide n, Wide d) {
+// n ÷ d rounded to the nearest integer, an exact half away from zero.
+Wide divideRoundingHalfAway(Wide n, Wide d) {
     if (d < 0) {
         n = -n;
         d = -d;
@@ -29,9 +29,38 @@ Wide divideRoundingHalfEven(Wide n, Wide d) {
     const bool negative = n < 0;
     if (negative) n = -n;
     Wide q = n / d;
-    const Wide twiceRest = (n % d) * 2;
-    if (twiceRest > d || (twiceRest == d && q % 2 != 0)) ++q;
+    if ((n % d) * 2 >= d) ++q;
     return negative ? -q : q;
+}
+
+// |value| in whole kopecks by the money rule (see RoundToKopecks), as an exact integer
+// in a long double; |value| below 10^13.
+long double roundedKopecks(double value) {
+    // The product fits the 64-bit mantissa exactly (53 bits times 7), so `rest` is the
+    // exact fraction of a kopeck the double holds.
+    const long double kopecks = std::fabs(static_cast<long double>(value)) * 100.0L;
+    const long double whole = std::floor(kopecks);
+    const long double rest = kopecks - whole;
+    // Rounding to fifteen significant digits moves the value by at most half a unit of
+    // the fifteenth digit, 5e-15 of it: a rest further than twice that from a half lands
+    // on the same side of it either way, and most amounts are decided here.
+    if (std::fabs(rest - 0.5L) > kopecks * 1e-14L) return rest < 0.5L ? whole : whole + 1;
+    // Near a half: the fifteen digits d.dddddddddddddde±XX stand for D × 10^(E-14)
+    // roubles, that is D × 10^(E-12) kopecks, and E is 12 at most here.
+    char buf[32];
+    const auto written =
+        std::to_chars(buf, buf + sizeof buf - 1, std::fabs(value), std::chars_format::scientific, 14);
+    *written.ptr = '\0';
+    qint64 digits = 0;
+    const char *p = buf;
+    for (; *p != 'e'; ++p)
+        if (*p != '.') digits = digits * 10 + (*p - '0');
+    const int shift = 12 - std::atoi(p + 1);
+    if (shift > 15) return 0; // less than a tenth of a kopeck
+    qint64 power = 1;
+    for (int i = 0; i < shift; ++i)
+        power *= 10;
+    return static_cast<long double>(divideRoundingHalfAway(digits, power));
 }
 
 } // namespace
@@ -60,17 +89,30 @@ Currency Currency::fromDouble(double value) {
     for (int i = std::min(std::abs(shift), 18); i > 0; --i)
         power *= 10;
     // Seventeen digits at most: a power of more than eighteen leaves less than a half.
-    const Wide raw = shift >= 0 ? digits * power : shift < -18 ? 0 : divideRoundingHalfEven(digits, power);
+    const Wide raw = shift >= 0 ? digits * power : shift < -18 ? 0 : divideRoundingHalfAway(digits, power);
     if (raw > std::numeric_limits<qint64>::max()) refuse(value);
     return fromRaw(static_cast<qint64>(value < 0 ? -raw : raw));
 }
 
+double RoundToKopecks(double value) {
+    if (!std::isfinite(value)) return value;
+    // Beyond 10^13 fifteen digits no longer reach the kopecks: the binary value rounds.
+    const long double kopecks = std::fabs(value) < 1e13
+                                    ? roundedKopecks(value)
+                                    : std::round(std::fabs(static_cast<long double>(value)) * 100.0L);
+    if (kopecks == 0) return 0.0;
+    // A whole number of kopecks below 2^53 is a double exactly, and one division gives
+    // the double nearest the decimal amount, as reading "240.08" would.
+    const double result = static_cast<double>(kopecks) / 100.0;
+    return value < 0 ? -result : result;
+}
+
 Currency Currency::fromDoubleKopecks(double value) {
-    // A double has at most 53 significant bits; times 100 needs 7 more, so the product
-    // fits the 64-bit mantissa of the extended type exactly and the tie test is exact.
-    const long double kopecks = std::nearbyint(static_cast<long double>(value) * 100.0L);
-    if (!(std::fabs(kopecks) <= MaxPrintableKopecks)) refuse(value);
-    return fromRaw(static_cast<qint64>(kopecks) * (Scale / 100));
+    if (!(std::fabs(value) < 1e13)) refuse(value); // also infinity and not-a-number
+    const long double kopecks = roundedKopecks(value);
+    if (kopecks > MaxPrintableKopecks) refuse(value);
+    const qint64 raw = static_cast<qint64>(kopecks) * (Scale / 100);
+    return fromRaw(value < 0 ? -raw : raw);
 }
 
 Currency Currency::MulDiv(Currency value, Currency numerator, Currency denominator) {
@@ -78,7 +120,7 @@ Currency Currency::MulDiv(Currency value, Currency numerator, Currency denominat
     // raw(value) × raw(numerator) ÷ raw(denominator) is the result in ten-thousandths;
     // a hundred of these make a kopeck. Both products fit 128 bits.
     const Wide kopecks =
-        divideRoundingHalfEven(Wide(value.m_raw) * numerator.m_raw, Wide(denominator.m_raw) * (Scale / 100));
+        divideRoundingHalfAway(Wide(value.m_raw) * numerator.m_raw, Wide(denominator.m_raw) * (Scale / 100));
     const Wide raw = kopecks * (Scale / 100);
     if (raw > std::numeric_limits<qint64>::max() || raw < -std::numeric_limits<qint64>::max())
         refuse(static_cast<double>(raw) / Scale);
@@ -88,6 +130,10 @@ Currency Currency::MulDiv(Currency value, Currency numerator, Currency denominat
 Currency Currency::abs() const {
     if (m_raw == std::numeric_limits<qint64>::min()) return fromRaw(std::numeric_limits<qint64>::max());
     return fromRaw(m_raw < 0 ? -m_raw : m_raw);
+}
+
+Currency Currency::roundedToKopecks() const {
+    return fromRaw(static_cast<qint64>(divideRoundingHalfAway(m_raw, Scale / 100) * (Scale / 100)));
 }
 
 bool Currency::isPrintable() const {

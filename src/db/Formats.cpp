@@ -41,10 +41,12 @@ bool ApplySeparatorName(const QString &name) {
 
 namespace {
 
-// The decimal digits of |value| rounded half away from zero to `decimals` places:
-// the digits hold no leading zeros (none for zero) and `intDigits` tells how many of
-// them stand before the point (may be <= 0 for 0.00x values). Kept in place: a report
-// formats every amount it prints.
+// The decimal digits of |value| rounded half away from zero to `decimals` places, from
+// the decimal amount the double stands for (its fifteen significant digits, as
+// RoundToKopecks reads money, so 240.07499999999999 prints as 240.08): the digits hold
+// no leading zeros (none for zero) and `intDigits` tells how many of them stand before
+// the point (may be <= 0 for 0.00x values). Kept in place: a report formats every
+// amount it prints.
 struct Decimal {
     char digits[24];
     int size = 0;
@@ -56,11 +58,11 @@ Decimal toDecimal(double value, int decimals) {
     Decimal d;
     d.negative = std::signbit(value) && value != 0.0;
     if (!std::isfinite(value)) return d;
-    // 18 significant digits, as extended precision gives them, then the rounding.
+    // 15 significant digits, then the rounding.
     char buf[64];
-    // As "%.17e" prints it, without going through printf for every amount of a report.
+    // As "%.14e" prints it, without going through printf for every amount of a report.
     const auto written =
-        std::to_chars(buf, buf + sizeof buf - 1, std::fabs(value), std::chars_format::scientific, 17);
+        std::to_chars(buf, buf + sizeof buf - 1, std::fabs(value), std::chars_format::scientific, 14);
     *written.ptr = '\0';
     // buf: d.ddddddddddddddddde±XX; the mantissa's digits go to d.digits from index 1,
     // leaving room for a carry into a new first digit.

@@ -23,7 +23,9 @@ struct FormatSettings {
 };
 
 FormatSettings &Settings();
-inline QChar DecimalSeparator() { return Settings().decimalSeparator; }
+inline QChar DecimalSeparator() {
+    return Settings().decimalSeparator;
+}
 void SetDecimalSeparator(QChar separator);
 
 // The settings' separator names: "Тире" "-", "Точка" ".", "Запятая" ",".
@@ -35,8 +37,8 @@ bool ApplySeparatorName(const QString &name);
 // text and any other character are literals, up to three sections "pos;neg;zero".
 // A negative value printed through its own section gets no sign. Literals standing
 // before the first digit of the integer part are dropped, so "### ### ##0.00" gives
-// "12-50", not "   12-50". Rounding is half away from zero on the value's 18
-// significant decimal digits.
+// "12-50", not "   12-50". Rounding is half away from zero on the value's 15
+// significant decimal digits, the money rule of RoundToKopecks.
 QString FormatFloat(const QString &mask, double value);
 // The figure FormatFloat prints for `value` under `mask`, as an exact amount: the value
 // rounded as FormatFloat rounds it, to the decimals of the section it prints through.
@@ -70,7 +72,9 @@ double StrToMoney(const QString &text); // throws EConvertError
 
 // The zero date: an empty date reads as 30.12.1899.
 QDate ZeroDate();
-inline bool IsZeroDate(const QDate &d) { return !d.isValid() || d == ZeroDate(); }
+inline bool IsZeroDate(const QDate &d) {
+    return !d.isValid() || d == ZeroDate();
+}
 
 // Date patterns: d dd ddd dddd m mm mmm mmmm yy yyyy h hh n nn s ss,
 // "/" the platform's date separator (".") and quoted literals. Month names are in the

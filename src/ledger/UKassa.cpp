@@ -45,18 +45,7 @@ QStringList numberSQL(const char *side) {
             QStringLiteral("and p.DateProv<= :Dati")};
 }
 
-// num / den to the nearest integer, half to even (den > 0).
-qint64 divideHalfEven(qint64 num, qint64 den) {
-    qint64 q = num / den, rem = num % den;
-    if (rem < 0) {
-        rem += den;
-        --q;
-    }
-    if (2 * rem > den || (2 * rem == den && (q & 1))) ++q;
-    return q;
-}
-
-// The amount an order prints, rounded once to kopecks (half to even, as all money is):
+// The amount an order prints, rounded once to kopecks as all money is:
 // its figure, its words and the taxes it contains all come from this one value, so an
 // amount stored with a third decimal cannot print "0-13" beside "12 копеек".
 Currency orderAmount(const TField *summa) {
@@ -70,10 +59,10 @@ bool IsOutgoing(const QString &debet, const QString &kredit, const QString &cash
 }
 
 ContainedTaxes TaxesContained(Currency amount) {
-    const qint64 s = amount.raw();
-    const qint64 t = divideHalfEven(s * 5, 105);
-    const qint64 v = divideHalfEven((s - t) * 20, 120);
-    return {Currency::fromRaw(v), Currency::fromRaw(t)};
+    const auto whole = [](qint64 n) { return Currency::fromRaw(n * Currency::Scale); };
+    // The rest after the sales tax is S × 100 / 105; its VAT is a sixth of it.
+    return {Currency::MulDiv(amount, whole(100 * 20), whole(105 * 120)),
+            Currency::MulDiv(amount, whole(5), whole(105))};
 }
 
 QString CashOrderMemo(Currency amount, bool incoming) {

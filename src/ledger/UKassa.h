@@ -24,7 +24,8 @@ bool IsOutgoing(const QString &debet, const QString &kredit, const QString &cash
 
 // The tax contained in an incoming amount, as the incoming order states it: the sales
 // tax at 5 % of the amount (S / 105 x 5), the VAT at 20 % of the rest ((S - T) / 120 x
-// 20), each to the ten-thousandth of a rouble, half to even.
+// 20), each worked out exactly and rounded once to kopecks as all money is:
+// 12 345.67 contains 587.89 of sales tax and 1 959.63 of VAT.
 struct ContainedTaxes {
     Currency Vat;
     Currency SalesTax;

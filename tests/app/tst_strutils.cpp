@@ -73,16 +73,29 @@ void TestStrUtils::begPeriodReadsTheSetting() {
 void TestStrUtils::okrugl_data() {
     QTest::addColumn<double>("x");
     QTest::addColumn<double>("expected");
-    QTest::newRow("0.125 half to even") << 0.125 << 0.12;
-    QTest::newRow("0.375 half to even") << 0.375 << 0.38;
-    QTest::newRow("-0.125 half to even") << -0.125 << -0.12;
+    // The decimal amount the value stands for, half a kopeck and more away from zero,
+    // whatever its binary form; a value one unit in the last place either side of a
+    // half is read as that half.
+    const auto around = [](const char *name, double half, double expected) {
+        QTest::addRow("%s", name) << half << expected;
+        QTest::addRow("%s, one unit below", name) << std::nextafter(half, 0.0) << expected;
+        QTest::addRow("%s, one unit above", name) << std::nextafter(half, half * 2) << expected;
+    };
+    around("1 091.25 x 22 %", 1091.25 * 22 / 100, 240.08);
+    around("2.675", 2.675, 2.68);
+    around("1.005", 1.005, 1.01);
+    around("0.125", 0.125, 0.13);
+    around("0.625", 0.625, 0.63);
+    around("12.345", 12.345, 12.35);
+    around("1.05 x 10 %", 1.05 * 10 / 100, 0.11);
+    around("-2.675", -2.675, -2.68);
+    around("0.015", 0.015, 0.02);
+    around("999 999 999 999.995", 999999999999.995, 1e12);
+    QTest::newRow("12.5 x 87.30") << double(12.5L * 87.30) << 1091.25;
+    QTest::newRow("0.004999") << 0.004999 << 0.0;
+    QTest::newRow("0.00499999999 stays below") << 0.00499999999 << 0.0;
+    QTest::newRow("999 999 999 999.99 stays") << 999999999999.99 << 999999999999.99;
     QTest::newRow("2.5") << 2.5 << 2.5;
-    // Values without an exact binary form round by what is stored.
-    QTest::newRow("0.005 stored above") << 0.005 << 0.01;
-    QTest::newRow("0.015 stored below") << 0.015 << 0.01;
-    QTest::newRow("2.675 stored below") << 2.675 << 2.67;
-    QTest::newRow("1.005 stored below") << 1.005 << 1.0;
-    QTest::newRow("12.345 stored above") << 12.345 << 12.35;
     QTest::newRow("-0.001 is plain zero") << -0.001 << 0.0;
 }
 

@@ -28,7 +28,9 @@ void TestWords::sumToWords_data() {
     QTest::newRow("2001.02") << 2001.02 << "Две тысячи один рубль 02 копейки";
     QTest::newRow("111.11") << 111.11 << "Сто одиннадцать рублей 11 копеек";
     QTest::newRow("1 000 000") << 1e6 << "Один миллион рублей 00 копеек";
-    QTest::newRow("12.3456 cut") << 12.3456 << "Двенадцать рублей 34 копейки";
+    QTest::newRow("12.3456 rounded") << 12.3456 << "Двенадцать рублей 35 копеек";
+    QTest::newRow("240.075") << 1091.25 * 22 / 100 << "Двести сорок рублей 08 копеек";
+    QTest::newRow("0.995 makes a rouble") << 0.995 << "Один рубль 00 копеек";
     QTest::newRow("largest") << 999999999999.99
                              << "Девятьсот девяносто девять миллиардов девятьсот девяносто девять "
                                 "миллионов девятьсот девяносто девять тысяч девятьсот девяносто "
@@ -80,7 +82,8 @@ void TestWords::sumToRubKop_data() {
     QTest::addColumn<double>("amount");
     QTest::addColumn<QString>("expected");
     QTest::newRow("125.5") << 125.5 << "125 руб. 50 коп. ";
-    QTest::newRow("kopecks cut") << 12.3456 << "12 руб. 34 коп. ";
+    QTest::newRow("kopecks rounded") << 12.3456 << "12 руб. 35 коп. ";
+    QTest::newRow("2.675") << 2.675 << "2 руб. 68 коп. ";
     QTest::newRow("no grouping") << 1234567.0 << "1234567 руб. 00 коп. ";
     QTest::newRow("negative below one") << -0.5 << "-0 руб. 50 коп. ";
 }
@@ -102,14 +105,14 @@ void TestWords::refusesWhatItCannotSay() {
         QVERIFY_THROWS_EXCEPTION(EConvertError, SumToWords(Currency::fromRaw(raw)));
 }
 
-// The printed figure and words come from one value rounded once to kopecks, half to
-// even, so they always agree.
+// The printed figure and words come from one value rounded once to kopecks, half a
+// kopeck away from zero, so they always agree.
 void TestWords::amountForPrint_data() {
     QTest::addColumn<double>("stored");
     QTest::addColumn<QString>("figure");
     QTest::addColumn<QString>("words");
-    QTest::newRow("0.125") << 0.125 << "0-12"
-                           << "Ноль рублей 12 копеек";
+    QTest::newRow("0.125") << 0.125 << "0-13"
+                           << "Ноль рублей 13 копеек";
     QTest::newRow("0.135") << 0.135 << "0-14"
                            << "Ноль рублей 14 копеек";
     QTest::newRow("99.9999") << 99.9999 << "100-00"

@@ -9,7 +9,7 @@
 
 class TestFormats : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void cleanup() { fmt::SetDecimalSeparator('-'); }
 
     void formatFloat_data() {
@@ -17,22 +17,40 @@ private slots:
         QTest::addColumn<QString>("mask");
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("money mask, dash") << "-" << "### ### ##0.00" << 1234567.891 << "1 234 567-89";
-        QTest::newRow("money mask small") << "-" << "### ### ##0.00" << 12.5 << "12-50";
-        QTest::newRow("money mask zero") << "." << "### ### ##0.00" << 0.0 << "0.00";
-        QTest::newRow("money mask negative") << "." << "### ### ##0.00" << -1500.0 << "-1 500.00";
-        QTest::newRow("money rounding half up") << "." << "### ### ##0.00" << 0.125 << "0.13";
-        QTest::newRow("binary 2.675 stays below half") << "." << "0.00" << 2.675 << "2.67";
-        QTest::newRow("percent") << "," << "0.00" << 22.0 << "22,00";
-        QTest::newRow("grouping flag") << "." << ",0.00;-,0.00" << -1234.5 << "-1 234.50";
-        QTest::newRow("grouping positive") << "." << ",0.00;-,0.00" << 1234567.0 << "1 234 567.00";
-        QTest::newRow("negative section without sign") << "." << "### ### ##0.00;### ### ##0.00" << -75.3
-                                                       << "75.30";
-        QTest::newRow("zero section") << "." << "0.00;-0.00;\"нет\"" << 0.0 << "нет";
-        QTest::newRow("optional decimals") << "." << "0.##" << 1.5 << "1.5";
-        QTest::newRow("optional decimals whole") << "." << "0.##" << 3.0 << "3";
-        QTest::newRow("longer than mask") << "." << "0.00" << 123456.0 << "123456.00";
-        QTest::newRow("carry") << "." << "0.00" << 9.999 << "10.00";
+        QTest::newRow("money mask, dash") << "-"
+                                          << "### ### ##0.00" << 1234567.891 << "1 234 567-89";
+        QTest::newRow("money mask small") << "-"
+                                          << "### ### ##0.00" << 12.5 << "12-50";
+        QTest::newRow("money mask zero") << "."
+                                         << "### ### ##0.00" << 0.0 << "0.00";
+        QTest::newRow("money mask negative") << "."
+                                             << "### ### ##0.00" << -1500.0 << "-1 500.00";
+        QTest::newRow("money rounding half up") << "."
+                                                << "### ### ##0.00" << 0.125 << "0.13";
+        QTest::newRow("2.675 as typed, not as stored") << "."
+                                                       << "0.00" << 2.675 << "2.68";
+        QTest::newRow("240.075 one unit below") << "."
+                                                << "0.00" << std::nextafter(240.075, 0.0) << "240.08";
+        QTest::newRow("-1.005 in its own section") << "."
+                                                   << "0.00;(0.00)" << -1.005 << "(1.01)";
+        QTest::newRow("percent") << ","
+                                 << "0.00" << 22.0 << "22,00";
+        QTest::newRow("grouping flag") << "."
+                                       << ",0.00;-,0.00" << -1234.5 << "-1 234.50";
+        QTest::newRow("grouping positive") << "."
+                                           << ",0.00;-,0.00" << 1234567.0 << "1 234 567.00";
+        QTest::newRow("negative section without sign") << "."
+                                                       << "### ### ##0.00;### ### ##0.00" << -75.3 << "75.30";
+        QTest::newRow("zero section") << "."
+                                      << "0.00;-0.00;\"нет\"" << 0.0 << "нет";
+        QTest::newRow("optional decimals") << "."
+                                           << "0.##" << 1.5 << "1.5";
+        QTest::newRow("optional decimals whole") << "."
+                                                 << "0.##" << 3.0 << "3";
+        QTest::newRow("longer than mask") << "."
+                                          << "0.00" << 123456.0 << "123456.00";
+        QTest::newRow("carry") << "."
+                               << "0.00" << 9.999 << "10.00";
     }
 
     void formatFloat() {
@@ -57,9 +75,12 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("ok");
         QTest::addColumn<double>("value");
-        QTest::newRow("dash decimal") << "-" << "12-50" << true << 12.5;
-        QTest::newRow("dash leading minus is the sign") << "-" << "-123" << true << -123.0;
-        QTest::newRow("dash negative decimal") << "-" << "-5-12" << true << -5.12;
+        QTest::newRow("dash decimal") << "-"
+                                      << "12-50" << true << 12.5;
+        QTest::newRow("dash leading minus is the sign") << "-"
+                                                        << "-123" << true << -123.0;
+        QTest::newRow("dash negative decimal") << "-"
+                                               << "-5-12" << true << -5.12;
         // Every setting takes "," and "." as well as its own separator.
         QTest::newRow("dash takes point") << "-"
                                           << "1234567.89" << true << 1234567.89;
@@ -67,8 +88,10 @@ private slots:
                                           << "1234567,89" << true << 1234567.89;
         QTest::newRow("dash, negative with comma") << "-"
                                                    << "-5,5" << true << -5.5;
-        QTest::newRow("point") << "." << "1 234.56" << true << 1234.56;
-        QTest::newRow("comma") << "," << "0,5" << true << 0.5;
+        QTest::newRow("point") << "."
+                               << "1 234.56" << true << 1234.56;
+        QTest::newRow("comma") << ","
+                               << "0,5" << true << 0.5;
         QTest::newRow("comma takes point") << ","
                                            << "0.5" << true << 0.5;
         QTest::newRow("point takes comma") << "."
@@ -77,9 +100,12 @@ private slots:
                                          << "1.234,5" << false << 0.0;
         QTest::newRow("too large for a double") << "."
                                                 << "1e400" << false << 0.0;
-        QTest::newRow("letters") << "." << "12x" << false << 0.0;
-        QTest::newRow("empty") << "." << "" << false << 0.0;
-        QTest::newRow("two separators") << "." << "1.2.3" << false << 0.0;
+        QTest::newRow("letters") << "."
+                                 << "12x" << false << 0.0;
+        QTest::newRow("empty") << "."
+                               << "" << false << 0.0;
+        QTest::newRow("two separators") << "."
+                                        << "1.2.3" << false << 0.0;
     }
 
     void parseTyped() {
@@ -150,16 +176,18 @@ private slots:
     }
 
     // Rounding once to kopecks keeps the typed kopecks of every amount of up to twelve
-    // rouble digits (a four-decimal conversion has no digit to spare there), ties to even.
+    // rouble digits (a four-decimal conversion has no digit to spare there), and rounds
+    // the decimal amount a value stands for, half a kopeck away from zero.
     void currencyToKopecks_data() {
         QTest::addColumn<double>("value");
         QTest::addColumn<qint64>("raw");
         QTest::newRow("828 298 390 926.19") << 828298390926.19 << qint64(8282983909261900);
         QTest::newRow("999 999 999 999.99") << 999999999999.99 << qint64(9999999999999900);
-        QTest::newRow("0.125 to even") << 0.125 << qint64(1200);
-        QTest::newRow("0.375 to even") << 0.375 << qint64(3800);
-        QTest::newRow("-0.125") << -0.125 << qint64(-1200);
-        QTest::newRow("2.675 as stored") << 2.675 << qint64(26700);
+        QTest::newRow("0.125") << 0.125 << qint64(1300);
+        QTest::newRow("-0.125") << -0.125 << qint64(-1300);
+        QTest::newRow("2.675") << 2.675 << qint64(26800);
+        QTest::newRow("240.075 one unit above") << std::nextafter(240.075, 241.0) << qint64(2400800);
+        QTest::newRow("0.004999") << 0.004999 << qint64(0);
     }
     void currencyToKopecks() {
         QFETCH(double, value);
@@ -198,7 +226,7 @@ private slots:
         QCOMPARE(
             Currency::MulDiv(Currency::fromDouble(0.25), Currency::fromDouble(1), Currency::fromDouble(10))
                 .raw(),
-            qint64(200)); // 0.025, a tie, to the even kopeck
+            qint64(300)); // 0.025, a tie, away from zero
         QVERIFY_THROWS_EXCEPTION(EConvertError, vatOf(100, -100));
     }
 

@@ -103,13 +103,18 @@ class TestCash : public ScriptedTestCase {
         QTest::newRow("300 incoming")
             << 300.0 << true
             << QStringLiteral(
-                   "Триста рублей 00 копеек Сумма - 300 руб. 00 коп.  в т.ч. НДС - 47 руб. 61 коп.  "
-                   "налог с продаж - 14 руб. 28 коп. ");
-        QTest::newRow("105 incoming: VAT 16.6667 cut, not rounded")
+                   "Триста рублей 00 копеек Сумма - 300 руб. 00 коп.  в т.ч. НДС - 47 руб. 62 коп.  "
+                   "налог с продаж - 14 руб. 29 коп. ");
+        QTest::newRow("105 incoming: VAT 16.6667 rounded, not cut")
             << 105.0 << true
             << QStringLiteral(
-                   "Сто пять рублей 00 копеек Сумма - 105 руб. 00 коп.  в т.ч. НДС - 16 руб. 66 коп.  "
+                   "Сто пять рублей 00 копеек Сумма - 105 руб. 00 коп.  в т.ч. НДС - 16 руб. 67 коп.  "
                    "налог с продаж - 5 руб. 00 коп. ");
+        QTest::newRow("12 345.67 incoming: sales tax 587.889")
+            << 12345.67 << true
+            << QStringLiteral(
+                   "Двенадцать тысяч триста сорок пять рублей 67 копеек Сумма - 12345 руб. 67 коп.  "
+                   "в т.ч. НДС - 1959 руб. 63 коп.  налог с продаж - 587 руб. 89 коп. ");
         QTest::newRow("21000 incoming")
             << 21000.0 << true
             << QStringLiteral(
@@ -268,7 +273,7 @@ class TestCash : public ScriptedTestCase {
             QVERIFY(onOperation(f, QStringLiteral("новая")));
             const OrderDialog order = printOrder(f, true);
             QCOMPARE(order.number, QStringLiteral("2"));
-            QVERIFY(order.memo.startsWith(QStringLiteral("Ноль рублей 12 копеек Сумма - 0 руб. 12 коп. ")));
+            QVERIFY(order.memo.startsWith(QStringLiteral("Ноль рублей 13 копеек Сумма - 0 руб. 13 коп. ")));
             f->Prov->First(); // 10.12.2002, order № 1
             UiScript::Answer(mrOk, QStringLiteral("К операции выписан кассовый ордер № 1 за 2002 год: дату "
                                                   "операции можно изменить только в пределах этого года"));
@@ -279,7 +284,7 @@ class TestCash : public ScriptedTestCase {
         LogoAppForm->N37Click();
         TReport::PreviewHook = nullptr;
         QCOMPARE(previews.size(), size_t(1));
-        QVERIFY(findText(previews[0].Pages.at(0), "0-12"));
+        QVERIFY(findText(previews[0].Pages.at(0), "0-13"));
     }
 
     // An operation entered with "Приход" is stored before its order is numbered, so
@@ -331,7 +336,7 @@ class TestCash : public ScriptedTestCase {
             QVERIFY(!f->ProvProvodkaId->IsNull());
             QCOMPARE(shown.number, QStringLiteral("1"));
             QVERIFY(shown.memo.contains(
-                QStringLiteral("в т.ч. НДС - 16 руб. 66 коп.  налог с продаж - 5 руб. 00 коп.")));
+                QStringLiteral("в т.ч. НДС - 16 руб. 67 коп.  налог с продаж - 5 руб. 00 коп.")));
             f->BitBtn7->click();
         });
         LogoAppForm->N37Click();

@@ -295,8 +295,8 @@ class TestPrintForms : public ScriptedTestCase {
         QTest::addColumn<double>("summa");
         QTest::addColumn<QString>("figure");
         QTest::addColumn<QString>("words");
-        QTest::newRow("0.125") << 0.125 << "0-12"
-                               << "Ноль рублей 12 копеек";
+        QTest::newRow("0.125") << 0.125 << "0-13"
+                               << "Ноль рублей 13 копеек";
         QTest::newRow("828 298 390 926.19")
             << 828298390926.19 << "828298390926-19"
             << "Восемьсот двадцать восемь миллиардов двести девяносто восемь миллионов триста "

@@ -60,12 +60,14 @@ class TestArithmetic : public ScriptedTestCase {
         QTest::newRow("a total of 0 with quantity and price")
             << QStringList{"CENA_TOV=100", "KOL_VO=3", "Itogo=0"} << QStringList{"3", "100", "300", "60", "0"}
             << "100-00";
-        QTest::newRow("a half kopeck to the even one, down")
+        QTest::newRow("a half kopeck away from zero")
             << QStringList{"PROC_NDS=0", "CENA_TOV=0.125", "KOL_VO=1"}
-            << QStringList{"1", "0-125", "0-12", "0", "0-12"} << "";
-        QTest::newRow("a half kopeck to the even one, up")
-            << QStringList{"PROC_NDS=0", "CENA_TOV=0.375", "KOL_VO=1"}
-            << QStringList{"1", "0-375", "0-38", "0", "0-38"} << "";
+            << QStringList{"1", "0-125", "0-13", "0", "0-13"} << "";
+        QTest::newRow("12.5 x 87.30 at 22 %: VAT 240.075")
+            << QStringList{"PROC_NDS=22", "CENA_TOV=87.30", "KOL_VO=12.5"}
+            << QStringList{"12-5", "87-3", "1091-25", "240-08", "1331-33"} << "";
+        QTest::newRow("1.05 at 10 %: VAT 0.105") << QStringList{"PROC_NDS=10", "CENA_TOV=1.05", "KOL_VO=1"}
+                                                 << QStringList{"1", "1-05", "1-05", "0-11", "1-16"} << "";
         QTest::newRow("VAT -100 leaves no price to work back")
             << QStringList{"PROC_NDS=-100", "KOL_VO=2", "Itogo=50"} << QStringList{"2", "", "", "", "50"}
             << "0-00";

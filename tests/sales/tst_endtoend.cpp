@@ -1,14 +1,14 @@
 // A new user's first invoice, through the program's own windows: started on a fresh
 // data folder (with the bank directory), an own organisation added and chosen, an
-// invoice to a new buyer written in "Счета-Фактуры" with three lines typed by quantity,
+// invoice to a new buyer written in "Счета-Фактуры" with four lines typed by quantity,
 // price and VAT, saved, the buyer found among the partners, a part payment recorded,
 // and the register's sums, VAT and payment right without a refresh; the invoice printed
 // in all seven forms without a change stored; Esc loses nothing.
 #include "SalesData.h"
 
 #include "app/UQ1.h"
-#include "payorders/PageText.h"
 #include "controls/DBCtrls.h"
+#include "payorders/PageText.h"
 #include "refbooks/UKartKli.h"
 #include "refbooks/USlBankP.h"
 #include "refbooks/USlPoluch.h"
@@ -82,22 +82,25 @@ class TestEndToEnd : public ScriptedTestCase {
                 QCOMPARE(e->EditKSCHET_POK->text(), QStringLiteral("30101810200000000593"));
                 type(e->EditSCHET_POK, QStringLiteral("40702810100000000808"));
 
-                // Three lines: quantity and price fill the amounts at the default 22 %,
-                // the VAT typed then computes them again; each amount to the kopeck.
+                // Four lines: quantity and price fill the amounts at the default 22 %,
+                // the VAT typed then computes them again; each amount to the kopeck, a
+                // half kopeck up as by hand (12.5 x 87.30 = 1 091.25, at 22 % 240.075).
                 TDBGrid *grid = e->DBGrid1;
                 grid->setFocus();
                 const struct {
                     const char *name, *kolVo, *cena, *vat, *summa, *nds, *itogo;
                 } lines[] = {{"Бумага А4", "10", "250-5", "20", "2 505-00", "501-00", "3 006-00"},
                              {"Папка", "3", "19-99", "20", "59-97", "11-99", "71-96"},
-                             {"Клей", "0-5", "123-45", "10", "61-73", "6-17", "67-90"}};
-                for (int row = 0; row < 3; ++row) {
+                             {"Клей", "0-5", "123-45", "10", "61-73", "6-17", "67-90"},
+                             {"Краска", "12-5", "87-30", nullptr, "1 091-25", "240-08", "1 331-33"}};
+                for (int row = 0; row < 4; ++row) {
                     QTest::keyClick(grid, Qt::Key_Down); // a new line
                     QVERIFY(typeCell(grid, row, "NAME_TOV", QString::fromUtf8(lines[row].name)));
                     QCOMPARE(SpRasx->PosRasx->FieldByName("PROC_NDS")->AsString(), QStringLiteral("22"));
                     QVERIFY(typeCell(grid, row, "KOL_VO", QString::fromLatin1(lines[row].kolVo)));
                     QVERIFY(typeCell(grid, row, "CENA_TOV", QString::fromLatin1(lines[row].cena)));
-                    QVERIFY(typeCell(grid, row, "PROC_NDS", QString::fromLatin1(lines[row].vat)));
+                    if (lines[row].vat)
+                        QVERIFY(typeCell(grid, row, "PROC_NDS", QString::fromLatin1(lines[row].vat)));
                     const auto cell = [&](int column) {
                         return grid->Model()->index(row, column).data().toString();
                     };
@@ -110,17 +113,18 @@ class TestEndToEnd : public ScriptedTestCase {
                 UiScript::Answer(mrCancel, QStringLiteral("Записать документ?"));
                 QTest::keyClick(grid, Qt::Key_Escape);
                 QVERIFY(e->isVisible());
-                QCOMPARE(grid->Model()->index(2, 0).data().toString(), QStringLiteral("Клей"));
+                QCOMPARE(grid->Model()->index(3, 0).data().toString(), QStringLiteral("Краска"));
                 QTest::keyClick(grid, Qt::Key_F10);
                 QVERIFY(!e->isVisible());
             });
             QTest::keyClick(reg->DBGrid1, Qt::Key_F6);
             QCOMPARE(reg->SpRasx->RecordCount(), 1);
             QCOMPARE(shownRow(reg),
-                     QStringList({"1", "ООО \"Ландыш\"", "2 626-70", "519-16", "3 145-86", ""}));
+                     QStringList({"1", "ООО \"Ландыш\"", "3 717-95", "759-24", "4 477-19", ""}));
             QCOMPARE(count("select count(*) from Faktura where ZAG_ID = ?",
                            {reg->SpRasx->FieldByName("FAKTUR_ZAG_ID")->AsFloat()}),
-                     3);
+                     4);
+            QCOMPARE(count("select count(*) from Faktura where SummaNds = 240.08"), 1);
 
             // The buyer is among the partners now, with its account.
             UiScript::OnShow<TSlPoluch>([](TSlPoluch *list) {
@@ -142,8 +146,8 @@ class TestEndToEnd : public ScriptedTestCase {
                 QVERIFY(typeCell(f->DBGrid1, 0, "DateOpl", QStringLiteral("25.03.2024")));
                 QVERIFY(typeCell(f->DBGrid1, 0, "NumbDok", QStringLiteral("41")));
                 QVERIFY(typeCell(f->DBGrid1, 0, "SummaOpl", QStringLiteral("1000")));
-                // 1000 - 1000 / (1 + 519.16 / 2626.70), stored unrounded.
-                QCOMPARE(f->Oplata->FieldByName("SummaNds")->AsFloat(), 165.02959445111992);
+                // 1000 - 1000 / (1 + 759.24 / 3717.95), stored unrounded.
+                QCOMPARE(f->Oplata->FieldByName("SummaNds")->AsFloat(), 169.57958004909324);
                 f->BitBtn1->click();
                 QVERIFY(!f->isVisible());
             });
@@ -162,23 +166,33 @@ class TestEndToEnd : public ScriptedTestCase {
                     UiScript::OnShow<TQ_pri>([button](TQ_pri *q) { (q->*button)->click(); });
                     QTest::keyClick(e->EditNUMB_FAKT, Qt::Key_F5);
                 }
-                QStringList totals;
+                QStringList totals, words;
                 for (const TPreparedReport &pages : printed.reports) {
                     QCOMPARE(pages.Pages.size(), size_t(1));
-                    for (const TPageText &t : pages.Pages[0].Texts)
-                        if (t.Text == QStringLiteral("3 145-86") || t.Text == QStringLiteral("3 303-16"))
+                    for (const TPageText &t : pages.Pages[0].Texts) {
+                        if (t.Text == QStringLiteral("4 477-19") || t.Text == QStringLiteral("4 701-06"))
                             totals << t.Text;
+                        if (t.Text.contains(QStringLiteral("семьдесят семь рублей"))) words << t.Text;
+                    }
                 }
                 // Every form's total with VAT; the waybill with sales tax also its total with
-                // 5 % added line by line (3 156-30 + 75-56 + 71-30).
-                QCOMPARE(totals.count(QStringLiteral("3 145-86")), 7);
-                QCOMPARE(totals.count(QStringLiteral("3 303-16")), 1);
+                // 5 % added line by line (3 156-30 + 75-56 + 71-30 + 1 397-90); the words
+                // tell the same kopecks.
+                QCOMPARE(totals.count(QStringLiteral("4 477-19")), 7);
+                QCOMPARE(totals.count(QStringLiteral("4 701-06")), 1);
+                QVERIFY(!words.isEmpty());
+                for (const QString &text : words)
+                    QVERIFY2(text.contains(
+                                 QStringLiteral("Четыре тысячи четыреста семьдесят семь рублей 19 копеек")),
+                             qPrintable(text));
                 UiScript::Answer(mrNo, QStringLiteral("Записать документ?"));
                 QTest::keyClick(e->EditNUMB_FAKT, Qt::Key_Escape);
                 QVERIFY(!e->isVisible());
             });
             QTest::keyClick(reg->DBGrid1, Qt::Key_F4);
-            QCOMPARE(count("select count(*) from FAKTUR_ZAG where GRUZOOTPR is null and Itogo = 3145.86"), 1);
+            QCOMPARE(count("select count(*) from FAKTUR_ZAG where GRUZOOTPR is null and abs(Itogo - 4477.19) "
+                           "< 0.001"),
+                     1);
 
             // F4 and Esc on the unchanged document: no question, nothing changes.
             UiScript::OnShow<TSchFak>([](TSchFak *e) {
@@ -196,7 +210,7 @@ class TestEndToEnd : public ScriptedTestCase {
         // Found again in "Счета-Фактуры" with its payment.
         UiScript::OnShow<TSpRasx>([](TSpRasx *reg) {
             QCOMPARE(shownRow(reg),
-                     QStringList({"1", "ООО \"Ландыш\"", "2 626-70", "519-16", "3 145-86", "1 000-00"}));
+                     QStringList({"1", "ООО \"Ландыш\"", "3 717-95", "759-24", "4 477-19", "1 000-00"}));
             reg->SpeedButton7Click();
         });
         LogoAppForm->MenuItem(QStringLiteral("N30"))->trigger();
