@@ -620,6 +620,11 @@ void TDBGrid::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hi
         return;
     }
     m_refusedEditor = nullptr;
+    if (hint == QAbstractItemDelegate::EditNextItem || hint == QAbstractItemDelegate::EditPreviousItem) {
+        QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+        tabToCell(hint == QAbstractItemDelegate::EditNextItem, true);
+        return;
+    }
     QTableView::closeEditor(editor, hint);
 }
 
@@ -705,6 +710,16 @@ void TDBGrid::keyPressEvent(QKeyEvent *event) {
         event->accept();
         return;
     }
+    // Tab and Shift+Tab from the grid, or from a cell editor that leaves them to it (the
+    // line of a list): the cell is written first, and a text its field refuses keeps the
+    // editor.
+    if ((event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) && tabKeyNavigation()) {
+        const bool editing = state() == EditingState;
+        if (commitCell())
+            tabToCell(event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier), editing);
+        event->accept();
+        return;
+    }
     // Insert reaches the grid from an open cell editor too (the editor has no use for it),
     // and so do the keys that move to another row: the cell is written first, as leaving
     // it writes it, and a text its field refuses keeps the editor and the row.
@@ -720,32 +735,69 @@ void TDBGrid::keyPressEvent(QKeyEvent *event) {
         QTableView::keyPressEvent(event);
         return;
     }
-    const bool inserting = ds->State() == TDataSetState::dsInsert;
-    const bool editing = inserting || ds->State() == TDataSetState::dsEdit;
-    const bool onLastRow = ds->IsEmpty() || (ds->RowsEndKnown() && ds->CursorRow() == ds->RowsEnd() - 1);
-    std::function<void()> action;
-    switch (event->key()) {
-    case Qt::Key_Insert:
-        action = [ds] { ds->Insert(); };
-        break;
-    case Qt::Key_Escape:
-        if (editing) action = [ds] { ds->Cancel(); };
-        break;
-    case Qt::Key_Down:
-        if (onLastRow && inserting && !ds->Modified())
-            action = [] {}; // stays on the new row
-        else if (onLastRow)
-            action = [ds] { ds->Append(); };
-        break;
-    default:
-        break;
-    }
-    if (!action) {
+    const bool editing = ds->State() == TDataSetState::dsInsert || ds->State() == TDataSetState::dsEdit;
+    if (event->key() == Qt::Key_Insert) {
+        Guarded([ds] { ds->Insert(); });
+    } else if (event->key() == Qt::Key_Escape && editing) {
+        Guarded([ds] { ds->Cancel(); });
+    } else if (event->key() != Qt::Key_Down || !downFromLastRow()) {
         QTableView::keyPressEvent(event);
         return;
     }
-    Guarded(action);
     event->accept();
+}
+
+// Down on the last row of an editable grid: a new row follows it, unless it is itself a
+// new row nobody has typed into, which stays. False on any other row.
+bool TDBGrid::downFromLastRow() {
+    TDataSet *ds = DataSet();
+    if (m_readOnly || !ds || !ds->Active() || !ds->CanModify()) return false;
+    if (!ds->IsEmpty() && !(ds->RowsEndKnown() && ds->CursorRow() == ds->RowsEnd() - 1)) return false;
+    if (ds->State() != TDataSetState::dsInsert || ds->Modified()) Guarded([ds] { ds->Append(); });
+    return true;
+}
+
+// Tab (`next`) or Shift+Tab: to the next or the previous cell, past the last cell of the
+// last row as Down there, before the first cell of the first row nowhere. With
+// `openEditor` (they were typed in a cell editor) the cell moved to opens for editing.
+// Moving to another row stores the row left, and storing may read the rows anew and move
+// them (a new row goes to its place in the order): the cell edited is the one current
+// after that, the highlighted one, not the one reckoned before the move.
+void TDBGrid::tabToCell(bool next, bool openEditor) {
+    const QModelIndex current = currentIndex();
+    if (!current.isValid()) return;
+    const QModelIndex target = moveCursor(next ? MoveNext : MovePrevious, Qt::NoModifier);
+    if (!target.isValid() || target == current) {
+        if (next) downFromLastRow();
+        return;
+    }
+    selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
+    const QModelIndex now = currentIndex();
+    if (openEditor && now.isValid() && state() != EditingState && (now.flags() & Qt::ItemIsEditable))
+        edit(now, AllEditTriggers, nullptr);
+}
+
+// Tab and Shift+Tab go along the rows without wrapping round: past the last cell and
+// before the first there is no cell, and the current one is given back. The rows below
+// the last one read are read first.
+QModelIndex TDBGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) {
+    if (cursorAction != MoveNext && cursorAction != MovePrevious)
+        return QTableView::moveCursor(cursorAction, modifiers);
+    const QModelIndex current = currentIndex();
+    const auto wrapped = [&](const QModelIndex &target) {
+        if (!current.isValid() || !target.isValid()) return false;
+        const QHeaderView *header = horizontalHeader();
+        const int rows = target.row() - current.row();
+        const int columns = header->visualIndex(target.column()) - header->visualIndex(current.column());
+        return cursorAction == MoveNext ? rows < 0 || (rows == 0 && columns <= 0)
+                                        : rows > 0 || (rows == 0 && columns >= 0);
+    };
+    QModelIndex target = QTableView::moveCursor(cursorAction, modifiers);
+    if (cursorAction == MoveNext && wrapped(target) && m_model->canFetchMore(QModelIndex())) {
+        m_model->fetchMore(QModelIndex());
+        target = QTableView::moveCursor(cursorAction, modifiers);
+    }
+    return wrapped(target) ? current : target;
 }
 
 // The dataset's cursor moved (or the rows changed): the current cell follows it.

@@ -125,7 +125,10 @@ class TDBGrid : public QTableView {
     void ClearColumns();
 
     // A read-only grid selects whole rows and never edits; Tab leaves it. In an editable
-    // grid Tab and Shift+Tab go to the next and the previous cell, edited or not.
+    // grid Tab and Shift+Tab go to the next and the previous cell, edited or not, along
+    // the row and on to the next or back to the previous row; they never wrap round. Tab
+    // from the last cell of the last row acts as Down there, Shift+Tab from the first
+    // cell of the first row stays.
     bool ReadOnly() const { return m_readOnly; }
     void SetReadOnly(bool readOnly);
 
@@ -169,6 +172,7 @@ class TDBGrid : public QTableView {
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void verticalScrollbarValueChanged(int value) override;
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
 
   protected slots:
@@ -187,6 +191,8 @@ class TDBGrid : public QTableView {
     void currentRowChanged(const QModelIndex &current);
     void rowsAddedAbove(int rows);
     bool commitCell();
+    bool downFromLastRow();
+    void tabToCell(bool next, bool openEditor);
     void selectCurrentCell();
 
     QPointer<TDataSource> m_source;
@@ -208,8 +214,8 @@ class TDBGrid : public QTableView {
         int dpi = 0;
         template <class Measure> int width(const QWidget *on, const QString &text, Measure measure);
     };
-    MeasuredTexts m_titles;  // in the header
-    MeasuredTexts m_cells;   // in the cells
+    MeasuredTexts m_titles; // in the header
+    MeasuredTexts m_cells;  // in the cells
 };
 
 // Lists a register's rows in the order of the grid's column `column`, one of its first
