@@ -762,7 +762,8 @@ bool TDBGrid::downFromLastRow() {
 // `openEditor` (they were typed in a cell editor) the cell moved to opens for editing.
 // Moving to another row stores the row left, and storing may read the rows anew and move
 // them (a new row goes to its place in the order): the cell edited is the one current
-// after that, the highlighted one, not the one reckoned before the move.
+// after that, the highlighted one, not the one reckoned before the move. A row that
+// refuses to be stored (its error shown) keeps the cell left, with no editor opened.
 void TDBGrid::tabToCell(bool next, bool openEditor) {
     const QModelIndex current = currentIndex();
     if (!current.isValid()) return;
@@ -771,7 +772,13 @@ void TDBGrid::tabToCell(bool next, bool openEditor) {
         if (next) downFromLastRow();
         return;
     }
+    m_rowRefused = false;
     selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
+    if (m_rowRefused) {
+        const QModelIndex left = currentIndex().siblingAtColumn(current.column());
+        if (left.isValid()) selectionModel()->setCurrentIndex(left, QItemSelectionModel::ClearAndSelect);
+        return;
+    }
     const QModelIndex now = currentIndex();
     if (openEditor && now.isValid() && state() != EditingState && (now.flags() & Qt::ItemIsEditable))
         edit(now, AllEditTriggers, nullptr);
@@ -831,7 +838,10 @@ void TDBGrid::currentRowChanged(const QModelIndex &current) {
     TDataSet *ds = DataSet();
     const int number = m_model->NumberOf(current.row());
     if (m_following || !current.isValid() || !ds || !ds->Active() || number == ds->CursorRow()) return;
-    if (!Guarded([&] { ds->SetCursorRow(number); })) followCursor();
+    if (!Guarded([&] { ds->SetCursorRow(number); })) {
+        m_rowRefused = true;
+        followCursor();
+    }
 }
 
 // Rows were added above the first shown: the view keeps showing the same rows.

@@ -204,6 +204,7 @@ class TDBGrid : public QTableView {
     bool m_extending = false;
     int m_column = -1;                 // the column of the cell the user chose last
     bool m_inserting = false;          // the dataset's state was insert
+    bool m_rowRefused = false;         // moving to another row: the row left refused to be stored
     QPointer<QWidget> m_refusedEditor; // its text was refused: it stays open
     TDataSetModel *m_model;
     // Texts measured in one widget's font on its screen, by their text, measured again

@@ -6,6 +6,7 @@
 #include "controls/Forms.h"
 #include "controls/UiScript.h"
 #include "db/Database.h"
+#include "db/Errors.h"
 #include "db/Formats.h"
 #include "db/Query.h"
 #include "db/Table.h"
@@ -496,7 +497,7 @@ class TestDBGrid : public ScriptedTestCase {
     // A new row stored by Tab from its last cell moves to its place in the order and the
     // rows are read anew: the editor opens in the cell highlighted then, the first of the
     // row that followed, and the next key goes there; the view is never asked to edit a
-    // cell that is gone.
+    // cell that is gone. A row that refuses to be stored keeps the cell left.
     void tabThatStoresARowEditsTheHighlightedCell() {
         QTest::failOnWarning(QRegularExpression(QStringLiteral("^edit: ")));
         OrdersTable orders(3);
@@ -522,6 +523,19 @@ class TestDBGrid : public ScriptedTestCase {
                                            "(select NUMBER, R_NAME from PlatPor order by NUMBER)")
                      .toString(),
                  QStringLiteral("2Получатель 2 3Получатель 3 4Получатель 1 7Test"));
+
+        // A row that refuses to be stored (its error shown) keeps the cell left, and no
+        // editor opens.
+        const QString refusal = QStringLiteral("Запись не сохранена");
+        orders.plat.BeforePost = [refusal](TDataSet *) { throw EDatabaseError(refusal); };
+        const QModelIndex name = grid.Model()->index(0, 1);
+        grid.setCurrentIndex(name);
+        typeIntoCell("Changed");
+        UiScript::ExpectError(ErrorBoxText(refusal));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(grid.currentIndex(), name);
+        QCOMPARE(orders.plat.State(), TDataSetState::dsEdit);
+        QVERIFY(grid.hasFocus());
     }
 
     void editableGridAddsRowsByKeys() {
