@@ -159,14 +159,6 @@ int g_modalDepth = 0;
 int g_droppingBadInput = 0;
 const char *const DropsBadInputProperty = "orbekDropsBadInput";
 
-void activate(QWidget *window) {
-    window->activateWindow();
-    QT_WARNING_PUSH
-    QT_WARNING_DISABLE_DEPRECATED
-    QApplication::setActiveWindow(window);
-    QT_WARNING_POP
-}
-
 } // namespace
 
 // ---- Keys ----------------------------------------------------------------------------
@@ -360,7 +352,7 @@ int ShowModal(QDialog *form) {
     if (!script) return mrCancel;
     QPointer<QWidget> previous = QApplication::activeWindow();
     showForModal(form);
-    activate(form);
+    ActivateWindow(form);
     Guarded([&] { script(form); });
     if (form->isVisible()) {
         UiScript::problem(
@@ -368,10 +360,18 @@ int ShowModal(QDialog *form) {
         form->hide();
         form->setResult(mrCancel);
     }
-    if (previous && previous->isVisible()) activate(previous);
+    if (previous && previous->isVisible()) ActivateWindow(previous);
     return form->result();
 }
 
 int ModalDepth() {
     return g_modalDepth;
+}
+
+void ActivateWindow(QWidget *window) {
+    window->activateWindow();
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
+    QApplication::setActiveWindow(window);
+    QT_WARNING_POP
 }

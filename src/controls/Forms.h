@@ -71,7 +71,7 @@ void SetDropsBadInput(QAbstractButton *button);
 bool DropsBadInput(const QWidget *widget);
 bool DroppingBadInput();
 class DropBadInputScope {
-public:
+  public:
     DropBadInputScope();
     ~DropBadInputScope();
     DropBadInputScope(const DropBadInputScope &) = delete;
@@ -81,7 +81,7 @@ public:
 // ---- Forms ----------------------------------------------------------------------
 class TForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TForm(QWidget *parent = nullptr);
 
     QString Caption() const { return windowTitle(); }
@@ -108,7 +108,7 @@ public:
     void reject() override { done(mrCancel); }
     void accept() override { done(mrOk); }
 
-protected:
+  protected:
     // Hooks: every time the form is shown, every time it closes (also with Esc or the
     // window's close box), and every key pressed in the form before its controls see it.
     virtual void FormShow() {}
@@ -123,7 +123,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
-private:
+  private:
     friend int ShowModal(QDialog *form);
     void showChecked();
     QAbstractButton *m_cancelButton = nullptr;
@@ -140,3 +140,7 @@ private:
 int ShowModal(QDialog *form);
 // How many forms are shown modally right now.
 int ModalDepth();
+
+// Makes `window` the active window: the program's keys and shortcuts go to it at once,
+// and the window system is asked to give it the keyboard.
+void ActivateWindow(QWidget *window);
