@@ -4,7 +4,7 @@
 #include "controls/Animate.h"
 #include "controls/ProgressCtl.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QEventLoop>
 #include <QLabel>
 #include <QThread>
@@ -22,7 +22,14 @@ TCopyProgress *CopyProgressWindow() {
 
 TCopyProgress::TCopyProgress(QWidget *parent) : TForm(parent) {
     setObjectName(QStringLiteral("CopyProgress"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    // A small data folder is copied in a split second: the window goes before the window
+    // manager has even mapped it. A window that took the activation (a modal one does, as
+    // it shows) would have it granted after it had gone, and the program would be left with
+    // no active window, or with this hidden one, while the keyboard stays with the main
+    // window: its shortcuts dead, and a click into it no cure. So the window is not modal
+    // and never takes the activation; the user's input waits until the work ends anyway.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowDoesNotAcceptFocus);
+    setAttribute(Qt::WA_ShowWithoutActivating);
     Label1 = new QLabel(QStringLiteral("Копирование файлов"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Gauge1 = new TGauge(this);
@@ -68,7 +75,12 @@ void TCopyProgress::start(const QString &caption, const QString &label) {
     Label1->setText(label);
     Gauge1->setRange(0, 100);
     Gauge1->setValue(0);
-    setWindowModality(Qt::ApplicationModal);
+    // Over the form in front (the export form), else over the main window; as the
+    // window's owner, so that the window manager keeps it above that window although
+    // the activation stays there.
+    QWidget *modal = QApplication::activeModalWidget();
+    m_over = modal ? modal : LogoAppForm;
+    if (m_over && parentWidget() != m_over) setParent(m_over, windowFlags());
     m_running = true;
     show();
     Anim->Play();
@@ -111,5 +123,9 @@ void TCopyProgress::Step(const QString &name) {
 void TCopyProgress::End() {
     m_running = false;
     Anim->Stop();
+    // Where the window system activates every window shown all the same, the activation
+    // goes back to the window this one stood over.
+    const bool wasActive = isActiveWindow();
     hide();
+    if (wasActive && m_over && m_over->isVisible()) ActivateWindow(m_over);
 }

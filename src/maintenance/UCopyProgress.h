@@ -1,9 +1,13 @@
 #pragma once
 // The window that shows a long copy of the data folder: the file being copied, a gauge
 // of its bytes and the copy animation. The copy itself runs on a worker thread, so the
-// window repaints and the animation runs while a large file is copied; the window is
-// modal and cannot be closed until the work ends.
+// window repaints and the animation runs while a large file is copied; the user's input
+// waits meanwhile, and the window cannot be closed until the work ends. It never takes
+// the activation: the window it stands over keeps it, and keeps its shortcuts, when it
+// goes.
 #include "controls/Forms.h"
+
+#include <QPointer>
 
 #include <functional>
 
@@ -45,8 +49,10 @@ class TCopyProgress : public TForm {
   private:
     void start(const QString &caption, const QString &label);
     bool m_running = false;
+    QPointer<QWidget> m_over; // the window it stands over
 };
 
 extern TCopyProgress *CopyProgress;
-// The one progress window, made on first use as a child of the main window.
+// The one progress window, made on first use as a child of the main window; while it
+// shows, it belongs to the window it stands over.
 TCopyProgress *CopyProgressWindow();

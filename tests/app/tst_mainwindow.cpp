@@ -14,10 +14,14 @@
 #include "db/Formats.h"
 #include "db/Query.h"
 #include "maintenance/DataFolder.h"
+#include "maintenance/UExpOld.h"
 #include "refbooks/USlPoluch.h"
+#include "support/LegacyWriters.h"
 #include "support/TestSupport.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -25,6 +29,7 @@
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWindow>
 #include <QtTest>
 
 namespace {
@@ -232,6 +237,55 @@ class MainWindowTest : public ScriptedTestCase {
         UiScript::Answer(mrYes, QStringLiteral("Восстанавливать данные из архива?"));
         LogoAppForm->MenuItem("N16")->trigger();
         QCOMPARE(LogoAppForm->OrganisationName(), QStringLiteral("Альфа полное"));
+    }
+
+    // A maintenance command leaves the main window active and holding the keyboard: Alt+X,
+    // sent where the window system sends keys, ends the program with no click first. The
+    // copy window shows and goes within the command; over the export form, that form is
+    // active again when the copy ends.
+    void mainWindowKeysWorkAfterMaintenance_data() {
+        QTest::addColumn<QString>("item");
+        QTest::newRow("Создание архива") << QStringLiteral("N15");
+        QTest::newRow("Восстановление из архива") << QStringLiteral("N16");
+        QTest::newRow("Переиндексация") << QStringLiteral("N7");
+        QTest::newRow("Подкачка платежек из версии 2.0") << QStringLiteral("N201");
+        QTest::newRow("Экспорт данных из предидущих версий") << QStringLiteral("N47");
+    }
+    void mainWindowKeysWorkAfterMaintenance() {
+        QFETCH(QString, item);
+        startWith();
+        const QString old = m_dir->filePath(QStringLiteral("old"));
+        QVERIFY(QDir().mkpath(old));
+        if (item == "N15") {
+            UiScript::Answer(mrYes, QStringLiteral("Создать архив?"));
+        } else if (item == "N16") {
+            ArchiveDataFolder();
+            UiScript::Answer(mrYes, QStringLiteral("Восстанавливать данные из архива?"));
+        } else if (item == "N201") {
+            legacy::Version20Orders().Save(old + "/MISSION.DBF");
+            legacy::Version20Partners().Save(old + "/PARTNERS.DBF");
+            UiScript::ChooseFile(old + "/MISSION.DBF");
+            UiScript::Answer(mrYes, QStringLiteral("Подкачать данные?"));
+        } else if (item == "N47") {
+            legacy::WriteParadox(old + "/Bank.db", legacy::EarlierBankFields(), {});
+            legacy::WriteParadox(old + "/Klient.DB", {{"Klient_id", pxfAutoInc, 4}}, {});
+            legacy::WriteParadox(old + "/PlatPor.DB", {{"PlatPor_id", pxfAutoInc, 4}}, {});
+            UiScript::OnShow<TExpOld>([&](TExpOld *f) {
+                f->Path1->setText(old);
+                UiScript::Answer(mrYes);
+                UiScript::Answer(mrOk, QStringLiteral("Подкачка пошла успешно!"));
+                f->BitBtn3->click();
+                QCOMPARE(QApplication::activeWindow(), f);
+                QTRY_COMPARE(QGuiApplication::focusWindow(), f->windowHandle());
+                f->BitBtn4->click();
+            });
+        }
+        showActive(LogoAppForm);
+        LogoAppForm->MenuItem(item)->trigger();
+        QCOMPARE(QApplication::activeWindow(), LogoAppForm);
+        QTRY_COMPARE(QGuiApplication::focusWindow(), LogoAppForm->windowHandle());
+        QTest::keyClick(QGuiApplication::focusWindow(), Qt::Key_X, Qt::AltModifier);
+        QVERIFY(!LogoAppForm->isVisible());
     }
 
     // The separator chosen in the settings applies to the next form at once.
