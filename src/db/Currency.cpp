@@ -33,6 +33,35 @@ Wide divideRoundingHalfAway(Wide n, Wide d) {
     return negative ? -q : q;
 }
 
+// |value| written as a decimal, rounded half away from zero to `places` decimal places,
+// as a whole number of units of the last place. The decimal is the shortest one that
+// reads back as the double when `significant` is 0, else the double to `significant`
+// significant digits. Its digits d.ddd and exponent give digits × 10^shift units; the
+// callers' ranges keep that within 128 bits.
+Wide decimalUnits(double value, int significant, int places) {
+    char buf[32];
+    const double magnitude = std::fabs(value);
+    const auto written =
+        significant > 0
+            ? std::to_chars(buf, buf + sizeof buf - 1, magnitude, std::chars_format::scientific, significant - 1)
+            : std::to_chars(buf, buf + sizeof buf - 1, magnitude, std::chars_format::scientific);
+    *written.ptr = '\0';
+    Wide digits = 0;
+    int count = 0;
+    const char *p = buf;
+    for (; *p != 'e'; ++p)
+        if (*p != '.') {
+            digits = digits * 10 + (*p - '0');
+            ++count;
+        }
+    const int shift = std::atoi(p + 1) - (count - 1) + places;
+    Wide power = 1;
+    for (int i = std::min(std::abs(shift), 18); i > 0; --i)
+        power *= 10;
+    // Seventeen digits at most: a power of more than eighteen leaves less than a half.
+    return shift >= 0 ? digits * power : shift < -18 ? 0 : divideRoundingHalfAway(digits, power);
+}
+
 // |value| in whole kopecks by the money rule (see RoundToKopecks), as an exact integer
 // in a long double; |value| below 10^13.
 long double roundedKopecks(double value) {
@@ -45,22 +74,8 @@ long double roundedKopecks(double value) {
     // the fifteenth digit, 5e-15 of it: a rest further than twice that from a half lands
     // on the same side of it either way, and most amounts are decided here.
     if (std::fabs(rest - 0.5L) > kopecks * 1e-14L) return rest < 0.5L ? whole : whole + 1;
-    // Near a half: the fifteen digits d.dddddddddddddde±XX stand for D × 10^(E-14)
-    // roubles, that is D × 10^(E-12) kopecks, and E is 12 at most here.
-    char buf[32];
-    const auto written =
-        std::to_chars(buf, buf + sizeof buf - 1, std::fabs(value), std::chars_format::scientific, 14);
-    *written.ptr = '\0';
-    qint64 digits = 0;
-    const char *p = buf;
-    for (; *p != 'e'; ++p)
-        if (*p != '.') digits = digits * 10 + (*p - '0');
-    const int shift = 12 - std::atoi(p + 1);
-    if (shift > 15) return 0; // less than a tenth of a kopeck
-    qint64 power = 1;
-    for (int i = 0; i < shift; ++i)
-        power *= 10;
-    return static_cast<long double>(divideRoundingHalfAway(digits, power));
+    // Near a half: the value read to fifteen significant digits decides.
+    return static_cast<long double>(decimalUnits(value, 15, 2));
 }
 
 } // namespace
@@ -70,26 +85,8 @@ Currency Currency::fromDouble(double value) {
     if (!(std::fabs(scaled) <= MaxRaw)) refuse(value); // also infinity and not-a-number
     // The shortest decimal that reads back as this double is the one that was typed:
     // 828298390926.19 is stored a little below .19, and its binary value times 10 000
-    // would round to .1899. Its digits d.ddd and exponent give digits × 10^shift
-    // ten-thousandths.
-    char buf[32];
-    const auto written =
-        std::to_chars(buf, buf + sizeof buf - 1, std::fabs(value), std::chars_format::scientific);
-    *written.ptr = '\0';
-    Wide digits = 0;
-    int count = 0;
-    const char *p = buf;
-    for (; *p != 'e'; ++p)
-        if (*p != '.') {
-            digits = digits * 10 + (*p - '0');
-            ++count;
-        }
-    const int shift = std::atoi(p + 1) - (count - 1) + 4;
-    Wide power = 1;
-    for (int i = std::min(std::abs(shift), 18); i > 0; --i)
-        power *= 10;
-    // Seventeen digits at most: a power of more than eighteen leaves less than a half.
-    const Wide raw = shift >= 0 ? digits * power : shift < -18 ? 0 : divideRoundingHalfAway(digits, power);
+    // would round to .1899.
+    const Wide raw = decimalUnits(value, 0, 4);
     if (raw > std::numeric_limits<qint64>::max()) refuse(value);
     return fromRaw(static_cast<qint64>(value < 0 ? -raw : raw));
 }
