@@ -215,8 +215,8 @@ class TDBGrid : public QTableView {
         int dpi = 0;
         template <class Measure> int width(const QWidget *on, const QString &text, Measure measure);
     };
-    MeasuredTexts m_titles; // in the header
-    MeasuredTexts m_cells;  // in the cells
+    MeasuredTexts m_titles;  // in the header
+    MeasuredTexts m_cells;   // in the cells
 };
 
 // Lists a register's rows in the order of the grid's column `column`, one of its first

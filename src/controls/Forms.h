@@ -71,7 +71,7 @@ void SetDropsBadInput(QAbstractButton *button);
 bool DropsBadInput(const QWidget *widget);
 bool DroppingBadInput();
 class DropBadInputScope {
-  public:
+public:
     DropBadInputScope();
     ~DropBadInputScope();
     DropBadInputScope(const DropBadInputScope &) = delete;
@@ -81,7 +81,7 @@ class DropBadInputScope {
 // ---- Forms ----------------------------------------------------------------------
 class TForm : public QDialog {
     Q_OBJECT
-  public:
+public:
     explicit TForm(QWidget *parent = nullptr);
 
     QString Caption() const { return windowTitle(); }
@@ -108,7 +108,7 @@ class TForm : public QDialog {
     void reject() override { done(mrCancel); }
     void accept() override { done(mrOk); }
 
-  protected:
+protected:
     // Hooks: every time the form is shown, every time it closes (also with Esc or the
     // window's close box), and every key pressed in the form before its controls see it.
     virtual void FormShow() {}
@@ -123,7 +123,7 @@ class TForm : public QDialog {
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
-  private:
+private:
     friend int ShowModal(QDialog *form);
     void showChecked();
     QAbstractButton *m_cancelButton = nullptr;

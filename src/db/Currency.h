@@ -20,7 +20,7 @@
 double RoundToKopecks(double value);
 
 class Currency {
-  public:
+public:
     static constexpr qint64 Scale = 10000;
     // The largest amount the program prints in figures and in words: twelve rouble
     // digits and kopecks.
@@ -64,6 +64,6 @@ class Currency {
     friend bool operator==(Currency a, Currency b) { return a.m_raw == b.m_raw; }
     friend bool operator<(Currency a, Currency b) { return a.m_raw < b.m_raw; }
 
-  private:
+private:
     qint64 m_raw = 0;
 };

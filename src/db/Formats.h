@@ -23,9 +23,7 @@ struct FormatSettings {
 };
 
 FormatSettings &Settings();
-inline QChar DecimalSeparator() {
-    return Settings().decimalSeparator;
-}
+inline QChar DecimalSeparator() { return Settings().decimalSeparator; }
 void SetDecimalSeparator(QChar separator);
 
 // The settings' separator names: "Тире" "-", "Точка" ".", "Запятая" ",".
@@ -72,9 +70,7 @@ double StrToMoney(const QString &text); // throws EConvertError
 
 // The zero date: an empty date reads as 30.12.1899.
 QDate ZeroDate();
-inline bool IsZeroDate(const QDate &d) {
-    return !d.isValid() || d == ZeroDate();
-}
+inline bool IsZeroDate(const QDate &d) { return !d.isValid() || d == ZeroDate(); }
 
 // Date patterns: d dd ddd dddd m mm mmm mmmm yy yyyy h hh n nn s ss,
 // "/" the platform's date separator (".") and quoted literals. Month names are in the

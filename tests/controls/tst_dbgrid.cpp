@@ -56,6 +56,14 @@ void showNumbers(TDBGrid &grid) {
     grid.setFocus();
 }
 
+// The grid editable with the order's number and recipient, shown active and focused.
+void showNumbersAndNames(TDBGrid &grid) {
+    grid.AddColumn("NUMBER");
+    grid.AddColumn("R_NAME");
+    showActive(&grid);
+    grid.setFocus();
+}
+
 // Types `text` into the grid's current cell as the user does: the first key opens the
 // cell's editor (or goes to the one open), the others go to the editor.
 void typeIntoCell(const QString &text) {
@@ -67,7 +75,7 @@ void typeIntoCell(const QString &text) {
 
 class TestDBGrid : public ScriptedTestCase {
     Q_OBJECT
-  private slots:
+private slots:
 
     void modelPassesTheTester() {
         TempDataFolder folder;
@@ -396,10 +404,7 @@ class TestDBGrid : public ScriptedTestCase {
         OrdersTable orders(2);
         orders.plat.SetIndexFieldNames("NUMBER");
         TDBGrid grid(nullptr, &orders.source);
-        grid.AddColumn("NUMBER");
-        grid.AddColumn("R_NAME");
-        showActive(&grid);
-        grid.setFocus();
+        showNumbersAndNames(grid);
         QTest::keyClick(&grid, Qt::Key_Insert); // before order 1; stored, it goes last
         QTest::keyClicks(&grid, "7");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -493,10 +498,7 @@ class TestDBGrid : public ScriptedTestCase {
         OrdersTable orders(3);
         orders.plat.SetIndexFieldNames("NUMBER");
         TDBGrid grid(nullptr, &orders.source);
-        grid.AddColumn("NUMBER");
-        grid.AddColumn("R_NAME");
-        showActive(&grid);
-        grid.setFocus();
+        showNumbersAndNames(grid);
         QTest::keyClick(&grid, Qt::Key_Insert); // before order 1; stored, it goes last
         typeIntoCell("7");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

@@ -9,7 +9,7 @@
 
 class TestFormats : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void cleanup() { fmt::SetDecimalSeparator('-'); }
 
     void formatFloat_data() {
@@ -17,40 +17,24 @@ class TestFormats : public QObject {
         QTest::addColumn<QString>("mask");
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("money mask, dash") << "-"
-                                          << "### ### ##0.00" << 1234567.891 << "1 234 567-89";
-        QTest::newRow("money mask small") << "-"
-                                          << "### ### ##0.00" << 12.5 << "12-50";
-        QTest::newRow("money mask zero") << "."
-                                         << "### ### ##0.00" << 0.0 << "0.00";
-        QTest::newRow("money mask negative") << "."
-                                             << "### ### ##0.00" << -1500.0 << "-1 500.00";
-        QTest::newRow("money rounding half up") << "."
-                                                << "### ### ##0.00" << 0.125 << "0.13";
-        QTest::newRow("2.675 as typed, not as stored") << "."
-                                                       << "0.00" << 2.675 << "2.68";
-        QTest::newRow("240.075 one unit below") << "."
-                                                << "0.00" << std::nextafter(240.075, 0.0) << "240.08";
-        QTest::newRow("-1.005 in its own section") << "."
-                                                   << "0.00;(0.00)" << -1.005 << "(1.01)";
-        QTest::newRow("percent") << ","
-                                 << "0.00" << 22.0 << "22,00";
-        QTest::newRow("grouping flag") << "."
-                                       << ",0.00;-,0.00" << -1234.5 << "-1 234.50";
-        QTest::newRow("grouping positive") << "."
-                                           << ",0.00;-,0.00" << 1234567.0 << "1 234 567.00";
-        QTest::newRow("negative section without sign") << "."
-                                                       << "### ### ##0.00;### ### ##0.00" << -75.3 << "75.30";
-        QTest::newRow("zero section") << "."
-                                      << "0.00;-0.00;\"нет\"" << 0.0 << "нет";
-        QTest::newRow("optional decimals") << "."
-                                           << "0.##" << 1.5 << "1.5";
-        QTest::newRow("optional decimals whole") << "."
-                                                 << "0.##" << 3.0 << "3";
-        QTest::newRow("longer than mask") << "."
-                                          << "0.00" << 123456.0 << "123456.00";
-        QTest::newRow("carry") << "."
-                               << "0.00" << 9.999 << "10.00";
+        QTest::newRow("money mask, dash") << "-" << "### ### ##0.00" << 1234567.891 << "1 234 567-89";
+        QTest::newRow("money mask small") << "-" << "### ### ##0.00" << 12.5 << "12-50";
+        QTest::newRow("money mask zero") << "." << "### ### ##0.00" << 0.0 << "0.00";
+        QTest::newRow("money mask negative") << "." << "### ### ##0.00" << -1500.0 << "-1 500.00";
+        QTest::newRow("money rounding half up") << "." << "### ### ##0.00" << 0.125 << "0.13";
+        QTest::newRow("2.675 as typed, not as stored") << "." << "0.00" << 2.675 << "2.68";
+        QTest::newRow("240.075 one unit below") << "." << "0.00" << std::nextafter(240.075, 0.0) << "240.08";
+        QTest::newRow("-1.005 in its own section") << "." << "0.00;(0.00)" << -1.005 << "(1.01)";
+        QTest::newRow("percent") << "," << "0.00" << 22.0 << "22,00";
+        QTest::newRow("grouping flag") << "." << ",0.00;-,0.00" << -1234.5 << "-1 234.50";
+        QTest::newRow("grouping positive") << "." << ",0.00;-,0.00" << 1234567.0 << "1 234 567.00";
+        QTest::newRow("negative section without sign") << "." << "### ### ##0.00;### ### ##0.00" << -75.3
+                                                       << "75.30";
+        QTest::newRow("zero section") << "." << "0.00;-0.00;\"нет\"" << 0.0 << "нет";
+        QTest::newRow("optional decimals") << "." << "0.##" << 1.5 << "1.5";
+        QTest::newRow("optional decimals whole") << "." << "0.##" << 3.0 << "3";
+        QTest::newRow("longer than mask") << "." << "0.00" << 123456.0 << "123456.00";
+        QTest::newRow("carry") << "." << "0.00" << 9.999 << "10.00";
     }
 
     void formatFloat() {
@@ -75,12 +59,9 @@ class TestFormats : public QObject {
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("ok");
         QTest::addColumn<double>("value");
-        QTest::newRow("dash decimal") << "-"
-                                      << "12-50" << true << 12.5;
-        QTest::newRow("dash leading minus is the sign") << "-"
-                                                        << "-123" << true << -123.0;
-        QTest::newRow("dash negative decimal") << "-"
-                                               << "-5-12" << true << -5.12;
+        QTest::newRow("dash decimal") << "-" << "12-50" << true << 12.5;
+        QTest::newRow("dash leading minus is the sign") << "-" << "-123" << true << -123.0;
+        QTest::newRow("dash negative decimal") << "-" << "-5-12" << true << -5.12;
         // Every setting takes "," and "." as well as its own separator.
         QTest::newRow("dash takes point") << "-"
                                           << "1234567.89" << true << 1234567.89;
@@ -88,10 +69,8 @@ class TestFormats : public QObject {
                                           << "1234567,89" << true << 1234567.89;
         QTest::newRow("dash, negative with comma") << "-"
                                                    << "-5,5" << true << -5.5;
-        QTest::newRow("point") << "."
-                               << "1 234.56" << true << 1234.56;
-        QTest::newRow("comma") << ","
-                               << "0,5" << true << 0.5;
+        QTest::newRow("point") << "." << "1 234.56" << true << 1234.56;
+        QTest::newRow("comma") << "," << "0,5" << true << 0.5;
         QTest::newRow("comma takes point") << ","
                                            << "0.5" << true << 0.5;
         QTest::newRow("point takes comma") << "."
@@ -100,12 +79,9 @@ class TestFormats : public QObject {
                                          << "1.234,5" << false << 0.0;
         QTest::newRow("too large for a double") << "."
                                                 << "1e400" << false << 0.0;
-        QTest::newRow("letters") << "."
-                                 << "12x" << false << 0.0;
-        QTest::newRow("empty") << "."
-                               << "" << false << 0.0;
-        QTest::newRow("two separators") << "."
-                                        << "1.2.3" << false << 0.0;
+        QTest::newRow("letters") << "." << "12x" << false << 0.0;
+        QTest::newRow("empty") << "." << "" << false << 0.0;
+        QTest::newRow("two separators") << "." << "1.2.3" << false << 0.0;
     }
 
     void parseTyped() {
