@@ -293,6 +293,12 @@ QString TLogoAppForm::OrganisationName() const {
     return Edit1->text();
 }
 
+bool OwnOrganisationChosen(double organisation) {
+    if (organisation != 0) return true;
+    MessageDlg(QStringLiteral("Не выбрана своя организация"), mtError, mbOK);
+    return false;
+}
+
 QAction *TLogoAppForm::MenuItem(const QString &name) const {
     return menuBar()->findChild<QAction *>(name);
 }

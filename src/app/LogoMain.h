@@ -137,6 +137,12 @@ class TLogoAppForm : public QMainWindow {
 
 extern TLogoAppForm *LogoAppForm;
 
+// Whether `organisation`, the Klient_id of the own organisation a new row belongs to (a
+// document, a payment order, a contract, a journal entry), names one; with 0 it says
+// "Не выбрана своя организация" and returns false: every register and report lists
+// rows by their own organisation, so no window could reach such a row again.
+bool OwnOrganisationChosen(double organisation);
+
 // The program's start-up: opens the data folder, creates the main window and the
 // start-up forms behind the splash, and shows the main window maximized. Returns false
 // when the program cannot start; the error has been shown (a folder open in another

@@ -1,5 +1,6 @@
 #include "contracts/UKartDog.h"
 
+#include "app/LogoMain.h"
 #include "app/UQuery_f.h"
 #include "app/Words.h"
 #include "contracts/ContractFiles.h"
@@ -532,8 +533,10 @@ void TKartDog::BitBtn6Click() {
 // ---- Payment orders -----------------------------------------------------------------------
 
 // A new order of the register's organisation, numbered within the current year, paid
-// from the contract's own account to the partner's, linked to the contract.
+// from the contract's own account to the partner's, linked to the contract; none
+// without an own organisation.
 void TKartDog::BitBtn4Click() {
+    if (!OwnOrganisationChosen(Contracts->KliId)) return;
     Dog->UpdateRecord();
     const QDate today = Clock::today();
     const double number = SpPlat->NextNumber(today, Contracts->KliId);
@@ -585,8 +588,10 @@ void TKartDog::DBGrid3DblClick() {
 
 // A purchase ("b") or a sale ("s") invoice of the register's organisation, numbered
 // within the current year's documents of that direction, stored at once and opened
-// by its key in the editor, whose cancel deletes it again.
+// by its key in the editor, whose cancel deletes it again; none without an own
+// organisation, refused before the purchase or sale is asked.
 void TKartDog::BitBtn5Click() {
+    if (!OwnOrganisationChosen(Contracts->KliId)) return;
     ShowModal(Query_f);
     if (Query_f->DealKind == 0) return;
     const QString sv = Query_f->DealKind == 1 ? QStringLiteral("b") : QStringLiteral("s");

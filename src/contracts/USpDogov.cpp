@@ -221,12 +221,15 @@ void TSpDogov::BitBtn2Click() {
 }
 
 // The card opens on the contract just stored, with OK disabled until a partner is
-// chosen; leaving it without OK deletes the contract again.
+// chosen; leaving it without OK deletes the contract again. Without an own
+// organisation no contract is stored.
 void TSpDogov::BitBtn3Click() {
-    NewContract();
-    KartDog->IsNewDog = true;
-    KartDog->BitBtn1->setEnabled(false);
-    ShowModal(KartDog);
+    if (OwnOrganisationChosen(KliId)) {
+        NewContract();
+        KartDog->IsNewDog = true;
+        KartDog->BitBtn1->setEnabled(false);
+        ShowModal(KartDog);
+    }
     DBGrid1->setFocus();
 }
 

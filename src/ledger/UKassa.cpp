@@ -297,7 +297,7 @@ void TKassa::BitBtn1Click() {
 void TKassa::newOperation(bool incoming) {
     DBGrid1->EndCellEdit(true);
     // Refused before the dialog: nothing typed there could be stored.
-    if (!OwnOrganisationChosen()) {
+    if (!OwnOrganisationChosen(LogoAppForm->SvoyKlientId)) {
         DBGrid1->setFocus();
         return;
     }

@@ -54,17 +54,14 @@ const QStringList DeleteSQL = {
     QStringLiteral("ProvodkaId = :OLD_ProvodkaId"),
 };
 
-const QString NoOwnOrganisation = QStringLiteral("Не выбрана своя организация");
-
 // The entry being posted belongs to an own organisation and has both accounts (blanks
 // count as none): no list of entries could show it again otherwise.
 void checkEntry(TDataSet *entries) {
     const auto empty = [entries](const char *field) {
         return entries->FieldByName(QString::fromLatin1(field))->AsString().trimmed().isEmpty();
     };
-    const QString missing = entries->FieldByName(QStringLiteral("Organis"))->AsFloat() == 0
-                                ? NoOwnOrganisation
-                            : empty("Debet")  ? QStringLiteral("Не заполнен счет дебета")
+    if (!OwnOrganisationChosen(entries->FieldByName(QStringLiteral("Organis"))->AsFloat())) throw EAbort();
+    const QString missing = empty("Debet")    ? QStringLiteral("Не заполнен счет дебета")
                             : empty("Kredit") ? QStringLiteral("Не заполнен счет кредита")
                                               : QString();
     if (missing.isEmpty()) return;
@@ -94,12 +91,6 @@ void SetUpEntryQuery(TQuery *query, const QStringList &sql, const QStringList &a
     query->CachedUpdates = true;
     query->UpdateObject = update;
     query->BeforePost = checkEntry;
-}
-
-bool OwnOrganisationChosen() {
-    if (LogoAppForm->SvoyKlientId != 0) return true;
-    MessageDlg(NoOwnOrganisation, mtError, mbOK);
-    return false;
 }
 
 void StoreEntries(TDBGrid *grid, TDataSet *entries) {

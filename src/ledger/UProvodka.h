@@ -36,9 +36,6 @@ void SetEntryUpdates(TUpdateSQL *update);
 // so the post is refused with a message naming what is missing (EAbort).
 void SetUpEntryQuery(TQuery *query, const QStringList &sql, const QStringList &accountParams,
                      TUpdateSQL *update);
-// Whether an own organisation is chosen, the one new entries belong to; if none is, says
-// so ("Не выбрана своя организация") and returns false.
-bool OwnOrganisationChosen();
 // Posts the entry being typed in the grid and writes every cached change of `entries`.
 void StoreEntries(TDBGrid *grid, TDataSet *entries);
 // Whether a list of entries may close by its close box or Esc: with changes not stored

@@ -427,8 +427,13 @@ void TSpPlat::SpeedButton7Click() {
 
 // A new order: the next number, the payer's requisites and last account, the chosen
 // recipient's, today's date. A payer or recipient no longer in the reference books
-// leaves its block empty rather than taking another organisation's requisites.
+// leaves its block empty rather than taking another organisation's requisites. Without
+// a payer among the own organisations nothing is added.
 void TSpPlat::SpeedButton4Click() {
+    if (!OwnOrganisationChosen(KliId)) {
+        SortGrid1->setFocus();
+        return;
+    }
     const QDate today = Clock::today();
     const double number = NextNumber(today);
     SetKlientGroup(QStringLiteral("T"));
@@ -475,12 +480,17 @@ void TSpPlat::SpeedButton4Click() {
 
 // A copy of the current order, amount included, dated at the end of the register's
 // period; the contract, priority, bank mark and the fields of form 0401066 start empty.
+// An order of no own organisation is not copied.
 void TSpPlat::SpeedButton8Click() {
     static const char *const copied[] = {"TYPE_PAY",   "P_NAME",     "P_Inn",      "P_ACCOUNT", "P_BANK",
                                          "P_BANK_ACC", "P_BANK_BIK", "R_NAME",     "R_Inn",     "R_ACCOUNT",
                                          "R_BANK",     "R_BANK_ACC", "R_BANK_BIK", "Id_Post",   "Id_Pol",
                                          "VID_PAY",    "NAZ_PAY",    "CODE",       "REMARK",    "SUMMA"};
     if (Plat->IsEmpty()) return;
+    if (!OwnOrganisationChosen(Plat->FieldByName(QStringLiteral("Id_Post"))->AsFloat())) {
+        SortGrid1->setFocus();
+        return;
+    }
     QVariantList values;
     for (const char *name : copied)
         values << Plat->FieldByName(QString::fromLatin1(name))->Value();

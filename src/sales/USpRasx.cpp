@@ -405,9 +405,12 @@ void TSpRasx::SpeedButton3Click() {
     DBGrid1->setFocus();
 }
 
+// A new document of the register's own organisation; without one nothing is stored.
 void TSpRasx::SpeedButton4Click() {
-    NewDocument();
-    showEditor(true);
+    if (OwnOrganisationChosen(KliId)) {
+        NewDocument();
+        showEditor(true);
+    }
     DBGrid1->setFocus();
 }
 

@@ -186,6 +186,25 @@ class TestCard : public ScriptedTestCase {
         QCOMPARE(count("select count(*) from PlatPor"), 3);
     }
 
+    // A contract stored with no own organisation still opens, but while none is chosen
+    // it raises neither a payment order nor an invoice: no register would list them.
+    void nothingRaisedWithoutAnOwnOrganisation() {
+        CardApp app([] {
+            addDog(fill(), "15", QDate(2024, 6, 15));
+            db::Database::Exec("update Klient set FlSvoy = 'F'");
+            db::Database::Exec("update Dogovor set Organ_id = 0");
+        });
+        inCard("15", [](TKartDog *card) {
+            for (QPushButton *raise : {card->BitBtn4, card->BitBtn5}) {
+                UiScript::Answer(mrOk, QStringLiteral("Не выбрана своя организация"));
+                raise->click();
+            }
+            card->BitBtn1->click();
+        });
+        QCOMPARE(UiScript::FormsShown(), (QStringList{"TSpDogov", "TKartDog"}));
+        QCOMPARE(count("select count(*) from PlatPor") + count("select count(*) from FAKTUR_ZAG"), 0);
+    }
+
     // A contract not yet saved, new or renumbered: the order and the invoice raised from
     // its card show the number typed on the card, and passing through their contract box
     // keeps the link; emptying the box still unlinks.

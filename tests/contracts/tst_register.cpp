@@ -276,6 +276,19 @@ class TestRegister : public ScriptedTestCase {
         QCOMPARE(countRows("select count(*) from Dogovor"), 1);
     }
 
+    // Without an own organisation F6 stores no contract and opens no card.
+    void noContractWithoutAnOwnOrganisation() {
+        TempDataFolder folder;
+        addKlient("ООО Альфа", "F");
+        setOwnOrganisation(0, QString(), QString(), QString());
+        inRegister([](TSpDogov *f) {
+            UiScript::Answer(mrOk, QStringLiteral("Не выбрана своя организация"));
+            pressInGrid(f, Qt::Key_F6);
+            QVERIFY(f->isVisible());
+        });
+        QCOMPARE(countRows("select count(*) from Dogovor"), 0);
+    }
+
     // A new contract is stored at once and found by the key the table gave it, even
     // when the filter would not list it and another contract sorts last; it holds no
     // temporary number and is open, so the contract picker offers it.

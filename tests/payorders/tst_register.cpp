@@ -169,6 +169,26 @@ class TestRegister : public ScriptedTestCase {
         QCOMPARE(count("select count(*) from PlatPor"), 5);
     }
 
+    // Without an own organisation F6 and F7 add nothing: no register would list an
+    // order of no payer. An order stored so before stays as it was.
+    void noOrderWithoutAnOwnOrganisation() {
+        App app([] {
+            fillTwoPayers();
+            db::Database::Exec(QStringLiteral("update Klient set FlSvoy = 'F'"));
+            db::Database::Exec(QStringLiteral("update PlatPor set Id_Post = 0 where NUMBER = 2"));
+        });
+        inRegister([](TSpPlat *f) {
+            QCOMPARE(column(f->Plat, "NUMBER"), QStringList{"2"});
+            for (const Qt::Key key : {Qt::Key_F6, Qt::Key_F7}) {
+                UiScript::Answer(mrOk, QStringLiteral("Не выбрана своя организация"));
+                QTest::keyClick(f->SortGrid1, key);
+            }
+            QCOMPARE(f->Plat->RecordCount(), 1);
+        });
+        QVERIFY(!UiScript::FormsShown().contains(QStringLiteral("TPlatPor")));
+        QCOMPARE(count("select count(*) from PlatPor"), 5);
+    }
+
     void filters() {
         Ids ids;
         App app([&] {

@@ -199,6 +199,20 @@ class TestRegister : public ScriptedTestCase {
         QCOMPARE(count("select count(*) from FAKTUR_ZAG"), 0);
     }
 
+    // A fresh data folder has no own organisation: F6 in each of the four modes says so
+    // and stores nothing, since no register would list a document of none.
+    void noDocumentWithoutAnOwnOrganisation() {
+        SalesApp app;
+        for (const char *item : {"N3", "N5", "N30", "N31"})
+            inRegister(item, [](TSpRasx *f) {
+                UiScript::Answer(mrOk, QStringLiteral("Не выбрана своя организация"));
+                QTest::keyClick(f->DBGrid1, Qt::Key_F6);
+                QVERIFY(f->SpRasx->IsEmpty());
+            });
+        QVERIFY(!UiScript::FormsShown().contains(QStringLiteral("TSchFak")));
+        QCOMPARE(count("select count(*) from FAKTUR_ZAG"), 0);
+    }
+
     // The VAT in a payment follows the document's ratio; "Выход" stores the payments
     // and their total in the register's column; Cancel drops them.
     void payments() {
