@@ -476,6 +476,9 @@ void TSchFak::leave() {
 // The note, the lines, the header with the lines' totals and the counterparty in the
 // reference books are written in one transaction: all of them or none. A failure
 // leaves the editor open with everything as it was typed, to be saved again.
+// A document tied to no partner is tied to the one remembered for it (found by INN, or
+// without INN by its full name, or added): what selects documents by their buyer, such
+// as the statement of one buyer, then finds a buyer typed by hand. A tie stays.
 void TSchFak::BitBtn1Click() {
     writePendingInput();
     const auto header = [this](const char *field) { return SpRasx->FieldByName(QString::fromLatin1(field)); };
@@ -497,7 +500,9 @@ void TSchFak::BitBtn1Click() {
     party.KorSchet = header("KSCHET_POK")->AsString();
     party.Bik = header("MFO_POK")->AsString();
     WarnOfUnknownBik(party);
-    {
+    TField *partner = header("ID_POKUPAT");
+    const QVariant tie = partner->Value();
+    try {
         TTransaction transaction;
         if (VidDoc == 1 && Prim->Active()) {
             TField *zag = Prim->FieldByName(QStringLiteral("Zag_id"));
@@ -530,16 +535,24 @@ void TSchFak::BitBtn1Click() {
         // refused as a typed amount is, and nothing of it is written.
         for (const double total : {sumSumma, sumNds, sumItogo})
             Currency::fromDoubleKopecks(total);
+        const double remembered = RememberCounterparty(party, {true, true});
         SpRasx->Edit();
         header("Summa")->SetAsFloat(sumSumma);
         header("SummaNDS")->SetAsFloat(sumNds);
         header("Itogo")->SetAsFloat(sumItogo);
+        if (partner->AsFloat() == 0) partner->SetAsFloat(remembered);
         PosRasx->ApplyUpdates();
         PosRasx->CommitUpdates();
         SpRasx->ApplyUpdates();
         SpRasx->CommitUpdates();
-        RememberCounterparty(party, {true, true});
         transaction.Commit();
+    } catch (...) {
+        // Rolled back, the partner the document took is not stored: it stays untied.
+        if (partner->Value() != tie) {
+            SpRasx->Edit();
+            partner->SetValue(tie);
+        }
+        throw;
     }
     // The register's row holds the document as stored: it stays, current, while the
     // register's filter lists it; a document the filter no longer lists goes from the

@@ -7,6 +7,7 @@
 
 #include "refbooks/USlPoluch.h"
 #include "reports/UVedPok.h"
+#include "sales/SalesData.h"
 #include "support/TestSupport.h"
 
 #include <QLineEdit>
@@ -96,6 +97,48 @@ class TestVedPok : public ScriptedTestCase {
                                       "13", "29.03.2024", "1 200-00"},
                                      {"4 200-00", "4 200-00"},
                                      {"Исходящее сальдо 0-00"}}));
+    }
+
+    // A first bill to a buyer typed by hand, paid in part: the buyer's statement shows
+    // the shipment and the payment, the bill belonging to the partner its save added.
+    void firstBillToABuyerTypedByHand() {
+        Clock::setToday(QDate(2024, 3, 31));
+        salesdata::SalesApp app([] {
+            db::Database::Exec(QStringLiteral("update Config set Period = 'Год', ProcNDS = 20"));
+            paydata::addKlient(QStringLiteral("Вереск"), QStringLiteral("ООО \"Вереск\""), QString(),
+                               QStringLiteral("T"));
+        });
+        salesdata::edit("N5", Qt::Key_F6, [](TSchFak *e) {
+            TDataSet *bill = SpRasx->SpRasx;
+            bill->FieldByName("NAME_POKUPAT")->SetAsString(QStringLiteral("ООО «Гамма»"));
+            bill->FieldByName("INN_POK")->SetAsString(QStringLiteral("7706000006"));
+            bill->FieldByName("DATE_FAKT")->SetAsDate(d(11));
+            TDataSet *lines = SpRasx->PosRasx;
+            lines->Append();
+            lines->FieldByName("NAME_TOV")->SetAsString(QStringLiteral("Бумага А4"));
+            lines->FieldByName("KOL_VO")->SetAsFloat(2);
+            lines->FieldByName("CENA_TOV")->SetAsFloat(1000);
+            lines->Post();
+            UiScript::ExpectError(QStringLiteral("Проверте БИК Вашего банка!"));
+            e->BitBtn1Click();
+        });
+        UiScript::OnShow<TSpRasx>([](TSpRasx *f) {
+            UiScript::OnShow<TOplataF>([](TOplataF *p) {
+                p->Oplata->Append();
+                p->Oplata->FieldByName("DateOpl")->SetAsDate(d(15));
+                p->Oplata->FieldByName("NumbDok")->SetAsString(QStringLiteral("31"));
+                p->Oplata->FieldByName("SummaOpl")->SetAsFloat(1000);
+                p->BitBtn1->click();
+            });
+            QTest::keyClick(f->DBGrid1, Qt::Key_F3);
+            f->SpeedButton7Click();
+        });
+        LogoAppForm->N5Click();
+        QCOMPARE(detail(statement(QStringLiteral("ООО «Гамма»"))),
+                 (Rows{{"0", "11.03.2024", "Бумага А4", "1 000-00", "2", "2 400-00", "2 400-00", "31",
+                        "15.03.2024", "1 000-00"},
+                       {"2 400-00", "1 000-00"},
+                       {"Исходящее сальдо -1 400-00"}}));
     }
 
     // Two payments of 500.006 print 500-01 each and 1 000-02 together: the closing

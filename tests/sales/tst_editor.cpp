@@ -98,10 +98,21 @@ class TestEditor : public ScriptedTestCase {
             QCOMPARE(count("select count(*) from Faktura"), 1);
             QCOMPARE(count("select count(*) from FAKTUR_ZAG where NUMB_FAKT = 6 and Summa > 0"), 0);
             db::Database::Exec(QStringLiteral("drop trigger busy"));
+            // The header refused after the buyer was remembered: both go back, and the
+            // document is not left tied to a partner never stored.
+            db::Database::Exec(QStringLiteral("create trigger busy before update on FAKTUR_ZAG begin "
+                                              "select raise(abort, 'Таблица FAKTUR_ZAG занята'); end"));
+            UiScript::ExpectError();
+            QTest::keyClick(e->EditNUMB_FAKT, Qt::Key_F10);
+            QCOMPARE(partners(), before);
+            QCOMPARE(field("ID_POKUPAT")->AsFloat(), 0.0);
+            db::Database::Exec(QStringLiteral("drop trigger busy"));
             QTest::keyClick(e->EditNUMB_FAKT, Qt::Key_F10);
             QVERIFY(!e->isVisible());
         });
         QCOMPARE(partners(), before + 1);
+        QCOMPARE(value("select ID_POKUPAT from FAKTUR_ZAG where NUMB_FAKT = 6"),
+                 value("select Klient_id from Klient where Inn = '7703000003'"));
         QCOMPARE(value("select Name || '|' || FlSvoy from Klient where Inn = '7703000003'").toString(),
                  QStringLiteral("Общество с ограниченной ответс|F"));
         QCOMPARE(value("select NameBank from Bank where Schet = '40702810000000000077'").toString(),
@@ -141,7 +152,8 @@ class TestEditor : public ScriptedTestCase {
     // A known buyer without an address gets the document's, keeping a telephone the
     // document lacks; an account already known adds nothing; without INN only an
     // organisation of the same name is the same buyer, and a new one's empty BIK is
-    // warned about.
+    // warned about. A buyer typed by hand ties the document to the partner found or
+    // added; a document already tied keeps its partner whatever is typed.
     void knownBuyers() {
         Ids ids;
         SalesApp app([&] { ids = fill(); });
@@ -172,6 +184,21 @@ class TestEditor : public ScriptedTestCase {
         UiScript::ExpectError(QStringLiteral("Проверте БИК Вашего банка!"));
         save(QStringLiteral("ИП Соснов"), QString(), QString(), QString());
         QCOMPARE(partners(), before + 1);
+        const auto tie = [](const char *buyer) {
+            return value(
+                "select ID_POKUPAT from FAKTUR_ZAG where NAME_POKUPAT = ? order by FAKTUR_ZAG_ID desc",
+                {QString::fromUtf8(buyer)});
+        };
+        QCOMPARE(tie("Берёзка новая").toDouble(), ids.berezka);
+        QCOMPARE(tie("ООО \"Ива\"").toDouble(), ids.iva);
+        QCOMPARE(tie("ИП Соснов"), value("select Klient_id from Klient where FullName = 'ИП Соснов'"));
+        edit("N5", Qt::Key_F4, [](TSchFak *e) {
+            set("INN_POK", QString());
+            set("NAME_POKUPAT", QStringLiteral("ИП Соснов"));
+            e->BitBtn1Click();
+        });
+        QCOMPARE(value("select ID_POKUPAT from FAKTUR_ZAG where FAKTUR_ZAG_ID = ?", {ids.bill}).toDouble(),
+                 ids.berezka);
     }
 
     // Esc and the close box ask whenever something would be lost: a changed header, a
