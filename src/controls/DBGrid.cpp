@@ -646,19 +646,37 @@ bool TDBGrid::commitCell() {
 void TDBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous) {
     QTableView::currentChanged(current, previous);
     if (!m_following && current.isValid()) m_column = current.column();
+    selectCurrentCell();
+}
+
+// A key or a click makes the view move the current cell and then select the cell it
+// went for. Moving to another row stores the row left: a row that refuses (its error
+// shown) keeps the cursor and the grid goes back to it, and a stored row may move to
+// its place in the order with the rows read anew. The cell current after that is the
+// one selected, so typing goes where the highlight is.
+void TDBGrid::setSelection(const QRect &, QItemSelectionModel::SelectionFlags) {
+    selectCurrentCell();
+}
+
+void TDBGrid::selectCurrentCell() {
+    const QModelIndex current = currentIndex();
+    if (!current.isValid()) return;
+    const bool rows = selectionBehavior() == SelectRows;
+    const QItemSelection cell(rows ? current.siblingAtColumn(0) : current,
+                              rows ? current.siblingAtColumn(m_model->columnCount() - 1) : current);
+    if (selectionModel()->selection() != cell)
+        selectionModel()->select(cell, QItemSelectionModel::ClearAndSelect);
 }
 
 // A click on another row while a cell is open first writes the cell, as leaving it does
 // (the editor losing the focus to the grid): a text its field refused keeps the editor
-// and the click goes nowhere. Storing the row left may read the rows anew and move them;
-// the cell that ends up current is the one highlighted, so typing goes where it is seen.
+// and the click goes nowhere.
 void TDBGrid::mousePressEvent(QMouseEvent *event) {
     if (state() == EditingState && (m_refusedEditor || !commitCell())) {
         event->accept();
         return;
     }
     QTableView::mousePressEvent(event);
-    selectCurrentCell();
 }
 
 void TDBGrid::mouseMoveEvent(QMouseEvent *event) {
@@ -668,14 +686,6 @@ void TDBGrid::mouseMoveEvent(QMouseEvent *event) {
         return;
     }
     QTableView::mouseMoveEvent(event);
-    selectCurrentCell();
-}
-
-void TDBGrid::selectCurrentCell() {
-    const QModelIndex current = currentIndex();
-    if (m_readOnly || !current.isValid() || selectionModel()->selectedIndexes() == QModelIndexList{current})
-        return;
-    selectionModel()->select(current, QItemSelectionModel::ClearAndSelect);
 }
 
 void TDBGrid::mouseDoubleClickEvent(QMouseEvent *event) {

@@ -173,7 +173,10 @@ class TDBGrid : public QTableView {
     void mouseMoveEvent(QMouseEvent *event) override;
     void verticalScrollbarValueChanged(int value) override;
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    // The highlight is the current cell (a read-only grid's: its row), the one the next
+    // key goes to, whatever cell a key or a click meant to select.
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void setSelection(const QRect &rect, QItemSelectionModel::SelectionFlags command) override;
 
   protected slots:
     void commitData(QWidget *editor) override;

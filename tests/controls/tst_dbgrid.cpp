@@ -530,6 +530,49 @@ private slots:
         QVERIFY(grid.hasFocus());
     }
 
+    // A row that refuses to be stored keeps the cursor, whichever key was to leave it:
+    // the cell left is the one highlighted, and the key typed next goes into it.
+    void refusedMoveKeepsTheHighlight_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("column"); // of the cell left
+        const int none = Qt::NoModifier, ctrl = Qt::ControlModifier;
+        QTest::newRow("Up") << int(Qt::Key_Up) << none << 1;
+        QTest::newRow("Down") << int(Qt::Key_Down) << none << 1;
+        QTest::newRow("PgUp") << int(Qt::Key_PageUp) << none << 1;
+        QTest::newRow("PgDn") << int(Qt::Key_PageDown) << none << 1;
+        QTest::newRow("Ctrl+Home") << int(Qt::Key_Home) << ctrl << 1;
+        QTest::newRow("Ctrl+End") << int(Qt::Key_End) << ctrl << 1;
+        QTest::newRow("Tab") << int(Qt::Key_Tab) << none << 1;
+        QTest::newRow("Shift+Tab") << int(Qt::Key_Backtab) << int(Qt::ShiftModifier) << 0;
+    }
+
+    void refusedMoveKeepsTheHighlight() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(int, column);
+        OrdersTable orders(40);
+        const QString refusal = QStringLiteral("Не заполнено название получателя");
+        orders.plat.BeforePost = [refusal](TDataSet *plat) {
+            if (plat->FieldByName("R_NAME")->AsString().isEmpty()) throw EDatabaseError(refusal);
+        };
+        TDBGrid grid(nullptr, &orders.source);
+        showNumbersAndNames(grid);
+        grid.resize(300, 200);
+        const QModelIndex left = grid.Model()->index(20, column);
+        QVERIFY(grid.Model()->setData(left.siblingAtColumn(1), QString()));
+        grid.setCurrentIndex(left);
+        UiScript::ExpectError(ErrorBoxText(refusal));
+        QTest::keyClick(&grid, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(orders.plat.RecNo(), 20);
+        QCOMPARE(grid.currentIndex(), left);
+        QCOMPARE(grid.selectionModel()->selectedIndexes(), QModelIndexList{left});
+        typeIntoCell("7");
+        grid.EndCellEdit(true);
+        QCOMPARE(orders.plat.RecNo(), 20);
+        QCOMPARE(left.data().toString(), QStringLiteral("7"));
+    }
+
     void editableGridAddsRowsByKeys() {
         TempDataFolder folder;
         TTable plat(nullptr, "PlatPor.DB");
