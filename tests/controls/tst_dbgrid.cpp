@@ -530,8 +530,8 @@ private slots:
         QVERIFY(grid.hasFocus());
     }
 
-    // A row that refuses to be stored keeps the cursor, whichever key was to leave it:
-    // the cell left is the one highlighted, and the key typed next goes into it.
+    // A row that refuses to be stored keeps the cursor, whichever key or click was to
+    // leave it: the cell left is the one highlighted, and the key typed next goes into it.
     void refusedMoveKeepsTheHighlight_data() {
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("modifiers");
@@ -545,6 +545,7 @@ private slots:
         QTest::newRow("Ctrl+End") << int(Qt::Key_End) << ctrl << 1;
         QTest::newRow("Tab") << int(Qt::Key_Tab) << none << 1;
         QTest::newRow("Shift+Tab") << int(Qt::Key_Backtab) << int(Qt::ShiftModifier) << 0;
+        QTest::newRow("click above") << 0 << none << 1;
     }
 
     void refusedMoveKeepsTheHighlight() {
@@ -563,7 +564,11 @@ private slots:
         QVERIFY(grid.Model()->setData(left.siblingAtColumn(1), QString()));
         grid.setCurrentIndex(left);
         UiScript::ExpectError(ErrorBoxText(refusal));
-        QTest::keyClick(&grid, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        if (key)
+            QTest::keyClick(&grid, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        else
+            QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
+                              grid.visualRect(left.siblingAtRow(19)).center());
         QCOMPARE(orders.plat.RecNo(), 20);
         QCOMPARE(grid.currentIndex(), left);
         QCOMPARE(grid.selectionModel()->selectedIndexes(), QModelIndexList{left});
