@@ -396,9 +396,28 @@ void TDataSetModel::resetColumns() {
 
 // ---- TDBGrid -------------------------------------------------------------------------------------
 
+// The current cell of the view goes to another row only once the dataset's cursor has
+// gone there: a key or a click that the row left refuses moves nothing, not even while
+// its error is shown.
+class TDBGrid::CellSelection : public QItemSelectionModel {
+  public:
+    explicit CellSelection(TDBGrid *grid) : QItemSelectionModel(grid->m_model, grid), m_grid(grid) {}
+
+    void setCurrentIndex(const QModelIndex &index, QItemSelectionModel::SelectionFlags command) override {
+        const QModelIndex cell = m_grid->cellToMoveTo(index);
+        if (cell.isValid() || !index.isValid()) QItemSelectionModel::setCurrentIndex(cell, command);
+    }
+
+  private:
+    TDBGrid *m_grid;
+};
+
 TDBGrid::TDBGrid(QWidget *parent, TDataSource *source)
     : QTableView(parent), m_model(new TDataSetModel(this)) {
     setModel(m_model);
+    QItemSelectionModel *viewsOwn = selectionModel();
+    setSelectionModel(new CellSelection(this));
+    delete viewsOwn;
     setItemDelegate(new GridDelegate(this));
     setWordWrap(false);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -412,8 +431,10 @@ TDBGrid::TDBGrid(QWidget *parent, TDataSource *source)
     horizontalHeader()->setSectionsClickable(true);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int column) { emit titleClick(column); });
+    // The view moves its current cell to another row by itself too (the current row
+    // deleted): the dataset's cursor follows.
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &current) { currentRowChanged(current); });
+            [this](const QModelIndex &current) { cellToMoveTo(current); });
     SetReadOnly(false);
     SetDataSource(source);
 }
@@ -650,10 +671,10 @@ void TDBGrid::currentChanged(const QModelIndex &current, const QModelIndex &prev
 }
 
 // A key or a click makes the view move the current cell and then select the cell it
-// went for. Moving to another row stores the row left: a row that refuses (its error
-// shown) keeps the cursor and the grid goes back to it, and a stored row may move to
-// its place in the order with the rows read anew. The cell current after that is the
-// one selected, so typing goes where the highlight is.
+// went for. The current cell may not have gone there: the row left refused to be stored
+// and kept it, or, stored, moved to its place with the rows read anew, the target's row
+// with it. The cell current after that is the one selected, so typing goes where the
+// highlight is.
 void TDBGrid::setSelection(const QRect &, QItemSelectionModel::SelectionFlags) {
     selectCurrentCell();
 }
@@ -784,11 +805,7 @@ void TDBGrid::tabToCell(bool next, bool openEditor) {
     }
     m_rowRefused = false;
     selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
-    if (m_rowRefused) {
-        const QModelIndex left = currentIndex().siblingAtColumn(current.column());
-        if (left.isValid()) selectionModel()->setCurrentIndex(left, QItemSelectionModel::ClearAndSelect);
-        return;
-    }
+    if (m_rowRefused) return;
     const QModelIndex now = currentIndex();
     if (openEditor && now.isValid() && state() != EditingState && (now.flags() & Qt::ItemIsEditable))
         edit(now, AllEditTriggers, nullptr);
@@ -842,16 +859,28 @@ void TDBGrid::followCursor() {
     m_following = false;
 }
 
-// The user moved to another row: the dataset's cursor follows (posting a pending edit
-// first, which may fail: then the grid goes back to the row being edited).
-void TDBGrid::currentRowChanged(const QModelIndex &current) {
+// The current cell is to go to `target`. On another row the dataset's cursor goes there
+// first, storing the row left. The row may refuse (its error shown): the cursor and the
+// current cell stay, and the cell given back is none. Storing may read the rows anew
+// and move them: the cell given back is then the target's column on the row the cursor
+// went to.
+QModelIndex TDBGrid::cellToMoveTo(const QModelIndex &target) {
     TDataSet *ds = DataSet();
-    const int number = m_model->NumberOf(current.row());
-    if (m_following || !current.isValid() || !ds || !ds->Active() || number == ds->CursorRow()) return;
+    const int number = m_model->NumberOf(target.row());
+    if (m_following || !target.isValid() || !ds || !ds->Active() || number == ds->CursorRow()) return target;
+    const int column = m_column;
+    m_column = target.column();
     if (!Guarded([&] { ds->SetCursorRow(number); })) {
+        m_column = column;
         m_rowRefused = true;
         followCursor();
+        return QModelIndex();
     }
+    // The view scrolled to the row while following the dataset, which reads no rows:
+    // the rows above are read now that the dataset is done moving.
+    followCursor();
+    readRowsAbove();
+    return currentIndex();
 }
 
 // Rows were added above the first shown: the view keeps showing the same rows.
@@ -863,12 +892,16 @@ void TDBGrid::rowsAddedAbove(int rows) {
     m_following = false;
 }
 
-// Near the top of the rows the dataset knows, and its first row not among them: the
-// rows before are read.
 void TDBGrid::verticalScrollbarValueChanged(int value) {
     QTableView::verticalScrollbarValueChanged(value);
+    if (!m_following) readRowsAbove();
+}
+
+// Near the top of the rows the dataset knows, and its first row not among them: the
+// rows before are read.
+void TDBGrid::readRowsAbove() {
     TDataSet *ds = DataSet();
-    if (m_following || m_extending || !ds || !ds->Active() || ds->RowsBeginKnown()) return;
+    if (m_extending || !ds || !ds->Active() || ds->RowsBeginKnown()) return;
     const int top = rowAt(0);
     if (top < 0 || top > FetchChunk / 4) return;
     m_extending = true;

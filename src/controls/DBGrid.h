@@ -185,14 +185,16 @@ class TDBGrid : public QTableView {
   private:
     friend class TColumn;
     friend class TDataSetModel;
+    class CellSelection;
     void columnChanged(TColumn *column);
     void applyColumnLayout();
     int titleWidth(const QString &title);
     int cellWidth(const QString &text);
     void defaultColumns();
     void followCursor();
-    void currentRowChanged(const QModelIndex &current);
+    QModelIndex cellToMoveTo(const QModelIndex &target);
     void rowsAddedAbove(int rows);
+    void readRowsAbove();
     bool commitCell();
     bool downFromLastRow();
     void tabToCell(bool next, bool openEditor);

@@ -531,7 +531,8 @@ private slots:
     }
 
     // A row that refuses to be stored keeps the cursor, whichever key or click was to
-    // leave it: the cell left is the one highlighted, and the key typed next goes into it.
+    // leave it: the cell left is the one highlighted, also while the error is shown, and
+    // the key typed next goes into it.
     void refusedMoveKeepsTheHighlight_data() {
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("modifiers");
@@ -563,7 +564,10 @@ private slots:
         const QModelIndex left = grid.Model()->index(20, column);
         QVERIFY(grid.Model()->setData(left.siblingAtColumn(1), QString()));
         grid.setCurrentIndex(left);
-        UiScript::ExpectError(ErrorBoxText(refusal));
+        QModelIndexList highlightedWhileShown;
+        UiScript::Answer(mrOk, ErrorBoxText(refusal), [&] {
+            highlightedWhileShown = grid.selectionModel()->selectedIndexes() << grid.currentIndex();
+        });
         if (key)
             QTest::keyClick(&grid, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         else
@@ -572,6 +576,7 @@ private slots:
         QCOMPARE(orders.plat.RecNo(), 20);
         QCOMPARE(grid.currentIndex(), left);
         QCOMPARE(grid.selectionModel()->selectedIndexes(), QModelIndexList{left});
+        QCOMPARE(highlightedWhileShown, (QModelIndexList{left, left}));
         typeIntoCell("7");
         grid.EndCellEdit(true);
         QCOMPARE(orders.plat.RecNo(), 20);
