@@ -672,9 +672,8 @@ void TDBGrid::currentChanged(const QModelIndex &current, const QModelIndex &prev
 
 // A key or a click makes the view move the current cell and then select the cell it
 // went for. The current cell may not have gone there: the row left refused to be stored
-// and kept it, or, stored, moved to its place with the rows read anew, the target's row
-// with it. The cell current after that is the one selected, so typing goes where the
-// highlight is.
+// and kept it, or storing that row read the rows anew and moved the target's row. The
+// cell current after that is the one selected, so typing goes where the highlight is.
 void TDBGrid::setSelection(const QRect &, QItemSelectionModel::SelectionFlags) {
     selectCurrentCell();
 }
