@@ -311,7 +311,7 @@ void TField::SetText(const QString &text) {
         else
             SetValue(fmt::StrToFloat(t));
         return;
-    case TFieldType::ftCurrency: // money: no more than the printed forms hold
+    case TFieldType::ftCurrency: // money: whole kopecks, no more than the printed forms hold
         if (t.isEmpty())
             SetValue(QVariant());
         else

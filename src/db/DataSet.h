@@ -32,7 +32,8 @@ enum class TFieldType {
     ftAutoInc,  // +: assigned by the table
     ftFloat,    // N: 64-bit floating point
     ftCurrency, // $: money, a floating-point value shown with two decimals; typed text
-                // of more than twelve rouble digits is refused
+                // is kept in whole kopecks, and more than twelve rouble digits is refused.
+                // Prices, quantities and percents are N fields, kept as typed.
     ftBoolean,  // L
     ftDate,     // D
     ftTime,     // T
@@ -94,7 +95,10 @@ public:
 
     // The text a grid or a bound control shows (display format, money, dates), and
     // the text an editor edits. SetText parses under the process formats and throws
-    // EConvertError with the conversion message when the text does not convert.
+    // EConvertError with the conversion message when the text does not convert; money
+    // (ftCurrency) is kept as the kopecks it shows (fmt::StrToMoney). Values set as
+    // numbers (SetValue, SetAsFloat: imports, copies, computed amounts) are kept as
+    // they are.
     QString DisplayText() const;
     QString Text() const;
     void SetText(const QString &text);

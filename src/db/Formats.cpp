@@ -448,9 +448,13 @@ double StrToFloat(const QString &text) {
     return v;
 }
 
+// The limit holds for the amount as kept: 999999999999.995 would keep a thirteenth
+// rouble digit.
 bool TryStrToMoney(const QString &text, double &value) {
     double v = 0;
-    if (!TryStrToFloat(text, v) || std::fabs(v) > Currency::MaxPrintable) return false;
+    if (!TryStrToFloat(text, v)) return false;
+    v = RoundToKopecks(v);
+    if (std::fabs(v) > Currency::MaxPrintable) return false;
     value = v;
     return true;
 }
@@ -458,6 +462,7 @@ bool TryStrToMoney(const QString &text, double &value) {
 double StrToMoney(const QString &text) {
     double v = 0;
     if (!TryStrToFloat(text, v)) throw EConvertError(InvalidFloatMessage(text));
+    v = RoundToKopecks(v);
     if (std::fabs(v) > Currency::MaxPrintable) throw EConvertError(InvalidMoneyMessage(text));
     return v;
 }

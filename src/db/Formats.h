@@ -63,8 +63,10 @@ bool TryStrToFloat(const QString &text, double &value);
 double StrToFloat(const QString &text); // throws EConvertError
 bool TryStrToInt(const QString &text, qint64 &value);
 qint64 StrToInt(const QString &text); // throws EConvertError
-// A typed amount of money: a number as above with no more than twelve rouble digits
-// (the most the printed forms hold in figures and in words).
+// A typed amount of money: a number as above, kept in whole kopecks by the money rule
+// (RoundToKopecks), so a pasted 10.005 is 10.01 and the amount is the one it shows, with
+// no more than twelve rouble digits (the most the printed forms hold in figures and in
+// words).
 bool TryStrToMoney(const QString &text, double &value);
 double StrToMoney(const QString &text); // throws EConvertError
 

@@ -124,14 +124,19 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(EConvertError, fmt::StrToDate("завтра"));
     }
 
-    // A money input refuses more than twelve rouble digits (a 20-digit account pasted
-    // into the amount) with a Russian message.
+    // A money input is kept in whole kopecks by the money rule, and refuses more than
+    // twelve rouble digits (a 20-digit account pasted into the amount, or an amount that
+    // rounds up to a thirteenth) with a Russian message.
     void moneyInputs() {
         double v = 0;
         QVERIFY(fmt::TryStrToMoney(QStringLiteral("999999999999,99"), v));
         QCOMPARE(v, 999999999999.99);
         QVERIFY(!fmt::TryStrToMoney(QStringLiteral("1000000000000"), v));
         QVERIFY(!fmt::TryStrToMoney(QStringLiteral("-1000000000000"), v));
+        QVERIFY(!fmt::TryStrToMoney(QStringLiteral("999999999999.995"), v));
+        QVERIFY(fmt::StrToMoney(QStringLiteral("0.125")) == 0.13);
+        QVERIFY(fmt::StrToMoney(QStringLiteral("1000.045")) == 1000.05);
+        QVERIFY(fmt::StrToMoney(QStringLiteral("-10,005")) == -10.01);
         try {
             fmt::StrToMoney(QStringLiteral("40702810000000000001"));
             QFAIL("a 20-digit number taken as money");

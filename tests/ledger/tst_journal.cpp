@@ -191,6 +191,23 @@ class TestJournal : public ScriptedTestCase {
         QCOMPARE(count(QStringLiteral("select count(*) from Provodka where Primech = 'оплата'")), 0);
     }
 
+    // "Сумма" keeps the kopecks it shows: a text that comes whole with a third decimal
+    // is stored rounded by the money rule, 0.125 as 0.13, and shows so.
+    void amountsAreKeptInKopecks() {
+        Clock::setToday(QDate(2024, 3, 20));
+        paydata::App app(fill);
+        QVERIFY(app.Started());
+        UiScript::OnShow<TProvodka>([&](TProvodka *f) {
+            QTest::keyClick(f->DBGrid1, Qt::Key_F6);
+            typeRow(f->DBGrid1,
+                    {QString(), QStringLiteral("51"), QStringLiteral("62"), QStringLiteral("0.125")});
+            QCOMPARE(f->DBGrid1->currentIndex().data().toString(), QStringLiteral("0-13"));
+            QTest::keyClick(f->DBGrid1, Qt::Key_F10);
+        });
+        LogoAppForm->N35Click();
+        QCOMPARE(count(QStringLiteral("select count(*) from Provodka where Summa = 0.13")), 1);
+    }
+
     // An entry without a debit account is not stored: the store names the empty side
     // and the journal stays open on the entry. Esc and the close box ask before dropping
     // what "Выбрать" has not stored: "Отмена" keeps the window, "Да" stores it.

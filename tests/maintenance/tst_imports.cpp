@@ -134,7 +134,7 @@ void writeEarlierFolder(const QString &folder) {
                          {"P_Inn", "7701"},
                          {"Id_Post", 10},
                          {"Id_Pol", 20},
-                         {"SUMMA", 250.75},
+                         {"SUMMA", 250.755}, // a fraction of a kopeck an earlier version kept
                          {"Dogovor_id", 5},
                          {"REMARK", "за цветы"}}),
          row("PlatPor", {{"PlatPor_id", 2}, {"NUMBER", 6}, {"Id_Post", 10}, {"Id_Pol", 77}}),
@@ -360,7 +360,7 @@ class ImportsTest : public ScriptedTestCase {
                 "select Id_Post || '/' || Id_Pol || '/' || ifnull(Dogovor_id, 0) || '/' || SUMMA || '/' || "
                 "DATE_PLAT || '/' || REMARK from PlatPor where NUMBER = 5")
                 .toString(),
-            QStringLiteral("%1.0/%2.0/0/250.75/2000-03-01/за цветы").arg(vereskk).arg(romashka));
+            QStringLiteral("%1.0/%2.0/0/250.755/2000-03-01/за цветы").arg(vereskk).arg(romashka));
         QCOMPARE(scalar("select Id_Post || '/' || Id_Pol from PlatPor where NUMBER = 6").toString(),
                  QStringLiteral("0.0/0.0"));
         // A payer INN of no own organisation: the payer's own new key.

@@ -34,7 +34,7 @@ class TestArithmetic : public ScriptedTestCase {
     }
     void cleanupTestCase() { app.reset(); }
 
-    // Each step "FIELD=value" sets a value into the new line as the grid does; the line
+    // Each step "FIELD=value" types a value into the new line as the grid does; the line
     // then holds quantity, price, amount, VAT and total; `warning` is the price the
     // warning names ("" for none).
     void entries_data() {
@@ -68,6 +68,14 @@ class TestArithmetic : public ScriptedTestCase {
             << QStringList{"12-5", "87-3", "1091-25", "240-08", "1331-33"} << "";
         QTest::newRow("1.05 at 10 %: VAT 0.105") << QStringList{"PROC_NDS=10", "CENA_TOV=1.05", "KOL_VO=1"}
                                                  << QStringList{"1", "1-05", "1-05", "0-11", "1-16"} << "";
+        // A typed total is kept in kopecks; a typed price, and a price worked back from a
+        // total, are kept as they come (the check against the price to the kopeck warns).
+        QTest::newRow("a price of 0.125 a piece")
+            << QStringList{"PROC_NDS=0", "CENA_TOV=0.125", "KOL_VO=1000"}
+            << QStringList{"1000", "0-125", "125", "0", "125"} << "0-13";
+        QTest::newRow("a total typed with a third decimal")
+            << QStringList{"PROC_NDS=18", "Itogo=118.005"}
+            << QStringList{"1", "100-008474576271", "100-01", "18", "118-01"} << "";
         QTest::newRow("VAT -100 leaves no price to work back")
             << QStringList{"PROC_NDS=-100", "KOL_VO=2", "Itogo=50"} << QStringList{"2", "", "", "", "50"}
             << "0-00";
@@ -86,7 +94,7 @@ class TestArithmetic : public ScriptedTestCase {
         QCOMPARE(lines()->FieldByName("ZAG_ID")->AsFloat(), 1.0);
         for (const QString &step : steps) {
             lines()->Edit();
-            lines()->FieldByName(step.section('=', 0, 0))->SetAsFloat(step.section('=', 1).toDouble());
+            lines()->FieldByName(step.section('=', 0, 0))->SetText(step.section('=', 1));
         }
         const QStringList got{text("KOL_VO"), text("CENA_TOV"), text("Summa"), text("SummaNds"),
                               text("Itogo")};
