@@ -7,6 +7,7 @@
 #include "db/Formats.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -143,23 +144,29 @@ QString NumEditCore::DisplayText() const {
     return fmt::FormatFloat(displayFormat, value);
 }
 
-bool NumEditCore::IsValidChar(const QString &text, int selStart, int selLength, int caret, QChar key) const {
+QString NumEditCore::TypedText(const QString &text, int selStart, int selLength, int caret,
+                               const QString &typed) {
     QString s = text;
     int at = caret;
     if (selStart >= 0 && selLength > 0) {
         s.remove(selStart, selLength);
         at = selStart;
     }
-    s.insert(qBound(0, at, int(s.size())), key);
-    s = NormalizeText(s);
+    s.insert(qBound(0, at, int(s.size())), typed);
+    return NormalizeText(s);
+}
 
+int NumEditCore::DecimalsOf(const QString &normalized) {
+    const int d = DecimalPos(normalized);
+    if (d < 0) return 0;
+    const int e = normalized.toUpper().indexOf(QLatin1Char('E'));
+    return e > d ? e - d - 1 : int(normalized.size()) - d - 1;
+}
+
+bool NumEditCore::IsValidChar(const QString &text, int selStart, int selLength, int caret, QChar key) const {
+    const QString s = TypedText(text, selStart, selLength, caret, QString(key));
+    if (DecimalsOf(s) > decimalPlaces) return false;
     const QChar dec = fmt::DecimalSeparator();
-    const int d = DecimalPos(s);
-    if (d >= 0) {
-        const int e = s.toUpper().indexOf(QLatin1Char('E'));
-        const int decimals = e > d ? e - d - 1 : int(s.size()) - d - 1;
-        if (decimals > decimalPlaces) return false;
-    }
     for (const QChar c : s)
         if (!isSign(c) && !isAsciiDigit(c) && c != QLatin1Char('E') && c != QLatin1Char('e') && c != dec)
             return false;
@@ -190,6 +197,47 @@ QString NumEditCore::ReformatText(const QString &text) const {
             integer.insert(i, thousands);
     }
     return sign + integer + s.mid(end);
+}
+
+// ---------------------------------------------------------------------------------
+// Money typed into a line box
+
+namespace {
+
+constexpr int KopeckPlaces = 2;
+
+class ThirdDecimalFilter : public QObject {
+  public:
+    ThirdDecimalFilter(QLineEdit *box, std::function<bool()> holdsMoney)
+        : QObject(box), m_box(box), m_holdsMoney(std::move(holdsMoney)) {}
+
+  protected:
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QString typed = key->text();
+        // Shortcuts (Ctrl+V pastes whole) and control characters are not typing.
+        if (typed.isEmpty() || !typed.at(0).isPrint() ||
+            (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+            return false;
+        if (m_box->isReadOnly() || (m_holdsMoney && !m_holdsMoney())) return false;
+        const QString after =
+            NumEditCore::TypedText(m_box->text(), m_box->selectionStart(), int(m_box->selectedText().size()),
+                                   m_box->cursorPosition(), typed);
+        if (NumEditCore::DecimalsOf(after) <= KopeckPlaces) return false;
+        QApplication::beep();
+        return true;
+    }
+
+  private:
+    QLineEdit *m_box;
+    std::function<bool()> m_holdsMoney;
+};
+
+} // namespace
+
+void RefuseThirdDecimal(QLineEdit *box, std::function<bool()> holdsMoney) {
+    box->installEventFilter(new ThirdDecimalFilter(box, std::move(holdsMoney)));
 }
 
 // ---------------------------------------------------------------------------------

@@ -7,6 +7,8 @@
 #include "ToolEdit.h"
 #include "db/Errors.h"
 
+#include <functional>
+
 // A value outside the field's range, refused when the focus leaves the field.
 class ERangeError : public EOrbekError {
   public:
@@ -47,6 +49,13 @@ class NumEditCore {
     double TextToLimitedValue(const QString &text) const;
     // Where the decimal separator stands (-1: none), not counting a leading sign.
     static int DecimalPos(const QString &text);
+    // The text that typing `typed` into `text` leaves, the selection replaced (or
+    // inserted at the caret), normalised as NormalizeText does.
+    static QString TypedText(const QString &text, int selStart, int selLength, int caret,
+                             const QString &typed);
+    // The digits a normalised text holds after its decimal separator, up to an exponent;
+    // 0 without a separator.
+    static int DecimalsOf(const QString &normalized);
 
     // The range rule: with equal bounds there is no range; with min < max the value is
     // clamped to both; with max < min only the lower bound holds when max is 0, only
@@ -70,6 +79,13 @@ class NumEditCore {
     // the display format groups; sign, decimals and exponent left as they are.
     QString ReformatText(const QString &text) const;
 };
+
+// A line box that holds money (a grid cell or a box over a money field) takes typed
+// digits as the currency field does: a key that would leave a third decimal digit is
+// refused with a beep, under each decimal separator. Text that arrives whole (a paste, a
+// drop) goes in; the field keeps it in whole kopecks. `holdsMoney` says whether the box
+// holds money at the moment (a bound box follows its field); without it, always.
+void RefuseThirdDecimal(QLineEdit *box, std::function<bool()> holdsMoney = {});
 
 class TCustomNumEdit : public TCustomComboEdit {
     Q_OBJECT

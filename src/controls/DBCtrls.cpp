@@ -1,5 +1,6 @@
 #include "controls/DBCtrls.h"
 
+#include "controls/CurrEdit.h"
 #include "controls/Dialogs.h"
 #include "controls/Forms.h"
 #include "controls/StdCtrls.h"
@@ -339,6 +340,10 @@ TDBEdit::TDBEdit(QWidget *parent, TDataSource *source, const QString &field)
             setCursorPosition(qMin(caret, int(typed.size())));
         }
         if (DataLink->BeginEdit()) DataLink->SetModified();
+    });
+    RefuseThirdDecimal(this, [this] {
+        const TField *field = DataLink->Field();
+        return field && field->DataType() == TFieldType::ftCurrency;
     });
     DataLink->SetDataField(field);
     DataLink->SetDataSource(source);

@@ -1,5 +1,6 @@
 #include "controls/DBGrid.h"
 
+#include "controls/CurrEdit.h"
 #include "controls/DBCtrls.h"
 #include "controls/Dialogs.h"
 #include "controls/StdCtrls.h"
@@ -97,6 +98,7 @@ class GridDelegate : public QStyledItemDelegate {
                 field->EditMask.isEmpty() && field->DataType() == TFieldType::ftDate ? DateMask
                                                                                      : field->EditMask));
         if (TextLimitOf(field) > 0 && line->inputMask().isEmpty()) line->setMaxLength(TextLimitOf(field));
+        if (field && field->DataType() == TFieldType::ftCurrency) RefuseThirdDecimal(line);
         if (!column->Ellipsis()) {
             line->installEventFilter(new CellKeysToGrid(line, m_grid, nullptr));
             return line;

@@ -302,8 +302,9 @@ private slots:
         QCOMPARE(date->AsDate(), QDate(2024, 2, 1));
     }
 
-    // A money field takes the settings' separator, "," and "."; more than twelve rouble
-    // digits (a 20-digit account pasted in) is refused with the error box.
+    // A money field takes the settings' separator, "," and ".", and refuses a third
+    // decimal typed; more than twelve rouble digits (a 20-digit account pasted in) is
+    // refused with the error box.
     void moneyFieldTakesEitherSeparator() {
         TempDataFolder folder;
         TTable oplata(nullptr, "Oplata.db");
@@ -326,6 +327,13 @@ private slots:
                 QCOMPARE(oplata.FieldByName("SummaOpl")->AsFloat(), 1234567.89);
                 oplata.FieldByName("SummaOpl")->Clear();
             }
+            summa->setFocus();
+            summa->clear();
+            QTest::keyClicks(summa, QStringLiteral("12") + separator + QStringLiteral("345"));
+            QCOMPARE(summa->text(),
+                     QStringLiteral("12") + separator + QStringLiteral("34")); // no third decimal
+            other->setFocus();
+            oplata.FieldByName("SummaOpl")->Clear();
         }
         fmt::SetDecimalSeparator('-');
         summa->setFocus();

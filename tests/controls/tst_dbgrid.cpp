@@ -1,6 +1,7 @@
 // The grid over a dataset: a sound model, rows read only as they are shown, the
 // current row shared with the dataset's cursor, editing through the fields, and the
 // form's keys and signals.
+#include "DecimalSeparatorScope.h"
 #include "controls/DBCtrls.h"
 #include "controls/DBGrid.h"
 #include "controls/Forms.h"
@@ -308,6 +309,45 @@ private slots:
         QVERIFY(button);
         button->click();
         QCOMPARE(ellipsis.count(), 1);
+    }
+
+    // A money cell keeps whole kopecks under each decimal separator: a third decimal
+    // typed is refused, and an amount pasted with more decimals is stored rounded by the
+    // money rule, the cell then showing what was stored. A price keeps what was typed.
+    void moneyCellKeepsKopecks_data() {
+        QTest::addColumn<QString>("sep");
+        for (const char *sep : {"-", ".", ","})
+            QTest::newRow(sep) << QString::fromLatin1(sep);
+    }
+    void moneyCellKeepsKopecks() {
+        QFETCH(QString, sep);
+        DecimalSeparatorScope scope(sep);
+        TempDataFolder folder;
+        db::Database::Exec("insert into Faktura (ZAG_ID) values (1)");
+        TTable lines(nullptr, "Faktura.DB");
+        lines.Open();
+        TDataSource source(nullptr, &lines);
+        TDBGrid grid(nullptr, &source);
+        grid.AddColumn("Summa");
+        grid.AddColumn("CENA_TOV");
+        showActive(&grid);
+        const auto enterCell = [] { // the editor writes on Enter as the events come round
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QCoreApplication::processEvents();
+        };
+        typeIntoCell("12" + sep + "345");
+        QCOMPARE(qobject_cast<QLineEdit *>(QApplication::focusWidget())->text(), "12" + sep + "34");
+        enterCell();
+        grid.edit(grid.currentIndex());
+        QApplication::clipboard()->setText(QStringLiteral("1000.045"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+        enterCell();
+        QVERIFY(lines.FieldByName("Summa")->AsFloat() == 1000.05);
+        QCOMPARE(grid.currentIndex().data().toString(), "1 000" + sep + "05");
+        QTest::keyClick(&grid, Qt::Key_Right);
+        typeIntoCell("0.125");
+        enterCell();
+        QVERIFY(lines.FieldByName("CENA_TOV")->AsFloat() == 0.125);
     }
 
     // Tab and Shift+Tab typed in the cell with the "..." button move to the next and the
