@@ -2,6 +2,7 @@
 
 #include "controls/DBGrid.h"
 #include "controls/StdCtrls.h"
+#include "db/Currency.h"
 #include "db/Database.h"
 #include "sales/SalesTables.h"
 
@@ -105,7 +106,9 @@ void TOplataF::BitBtn1Click() {
         for (Oplata->First(); !Oplata->Eof(); Oplata->Next())
             paid += summaOpl->AsFloat();
         SpRasx->Edit();
-        SpRasx->FieldByName(QStringLiteral("SummaOpl"))->SetAsFloat(paid);
+        // Without the binary remainder of adding: payments in whole kopecks are paid
+        // in whole kopecks.
+        SpRasx->FieldByName(QStringLiteral("SummaOpl"))->SetAsFloat(Currency::fromDouble(paid).toDouble());
         SpRasx->Post();
         SpRasx->ApplyUpdates();
         SpRasx->CommitUpdates();

@@ -536,10 +536,13 @@ void TSchFak::BitBtn1Click() {
         for (const double total : {sumSumma, sumNds, sumItogo})
             Currency::fromDoubleKopecks(total);
         const double remembered = RememberCounterparty(party, {true, true});
+        // The sums as the four-decimal amounts they are, without the binary remainder
+        // of adding (10.10 + 20.20 adds up to 30.299999999999997): lines in whole
+        // kopecks give a total in whole kopecks.
         SpRasx->Edit();
-        header("Summa")->SetAsFloat(sumSumma);
-        header("SummaNDS")->SetAsFloat(sumNds);
-        header("Itogo")->SetAsFloat(sumItogo);
+        header("Summa")->SetAsFloat(Currency::fromDouble(sumSumma).toDouble());
+        header("SummaNDS")->SetAsFloat(Currency::fromDouble(sumNds).toDouble());
+        header("Itogo")->SetAsFloat(Currency::fromDouble(sumItogo).toDouble());
         if (partner->AsFloat() == 0) partner->SetAsFloat(remembered);
         PosRasx->ApplyUpdates();
         PosRasx->CommitUpdates();

@@ -149,6 +149,33 @@ class TestEditor : public ScriptedTestCase {
         QCOMPARE(count("select count(*) from Faktura"), 1);
     }
 
+    // A line's amounts are kept as the kopecks they show: "Сумма" 10.005 arriving whole
+    // is 10.01, and the document's totals are whole kopecks (10.01 + 0.04 is 10.05, not
+    // the 10.049999999999999 the two add up to in binary).
+    void typedAmountsAreKeptInKopecks() {
+        SalesApp app([] { fill(); });
+        edit("N30", Qt::Key_F6, [&](TSchFak *e) {
+            set("NAME_POKUPAT", QStringLiteral("ООО \"Ива\""));
+            for (const QString &summa : {QStringLiteral("10.005"), QStringLiteral("0.04")}) {
+                SpRasx->PosRasx->Append();
+                const int row = SpRasx->PosRasx->RecNo();
+                QVERIFY(typeCell(e->DBGrid1, row, "KOL_VO", QStringLiteral("1")));
+                QVERIFY(typeCell(e->DBGrid1, row, "Summa", summa));
+                SpRasx->PosRasx->Post();
+            }
+            UiScript::ExpectError(QStringLiteral("Проверте БИК Вашего банка!")); // a buyer without a bank
+            e->BitBtn1Click();
+            QVERIFY(!e->isVisible());
+        });
+        QCOMPARE(
+            count("select count(*) from Faktura where Summa = 10.01 and CENA_TOV = 10.01 and Itogo = 12.01"),
+            1);
+        QCOMPARE(
+            count(
+                "select count(*) from FAKTUR_ZAG where Summa = 10.05 and SummaNDS = 2.01 and Itogo = 12.06"),
+            1);
+    }
+
     // A known buyer without an address gets the document's, keeping a telephone the
     // document lacks; an account already known adds nothing; without INN only an
     // organisation of the same name is the same buyer, and a new one's empty BIK is

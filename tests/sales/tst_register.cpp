@@ -252,15 +252,22 @@ class TestRegister : public ScriptedTestCase {
                                {ids.h2});
             f->BitBtn1Click();
             QVERIFY(f->SpRasx->Locate("FAKTUR_ZAG_ID", ids.h2));
+            // Amounts typed are kept in kopecks (10.005 is 10.01), and their total too:
+            // 10.01 + 0.04 is 10.05, not the 10.049999999999999 of binary adding.
             UiScript::OnShow<TOplataF>([](TOplataF *p) {
-                p->Oplata->Append();
-                p->Oplata->FieldByName("SummaOpl")->SetAsFloat(50);
-                QCOMPARE(p->Oplata->FieldByName("SummaNds")->AsFloat(), 0.0);
+                for (const QString &paid : {QStringLiteral("10.005"), QStringLiteral("0.04")}) {
+                    p->Oplata->Append();
+                    p->Oplata->FieldByName("SummaOpl")->SetText(paid);
+                    QCOMPARE(p->Oplata->FieldByName("SummaNds")->AsFloat(), 0.0);
+                }
                 p->BitBtn1->click();
             });
             QTest::keyClick(f->DBGrid1, Qt::Key_F3);
         });
-        QCOMPARE(value("select SummaOpl from FAKTUR_ZAG where FAKTUR_ZAG_ID = ?", {ids.h2}).toDouble(), 50.0);
+        QCOMPARE(count("select count(*) from Oplata where SummaOpl = 10.01"), 1);
+        QCOMPARE(
+            count("select count(*) from FAKTUR_ZAG where SummaOpl = 10.05 and FAKTUR_ZAG_ID = ?", {ids.h2}),
+            1);
     }
 };
 
