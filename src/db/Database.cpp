@@ -1,5 +1,6 @@
 #include "db/Database.h"
 
+#include "db/Currency.h"
 #include "db/DataSet.h"
 #include "db/FieldTypes.h"
 #include "db/Schema.h"
@@ -182,6 +183,23 @@ void caseFunction(sqlite3_context *ctx, int, sqlite3_value **argv, bool upper) {
 
 void upperFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv) { caseFunction(ctx, argc, argv, true); }
 void lowerFunction(sqlite3_context *ctx, int argc, sqlite3_value **argv) { caseFunction(ctx, argc, argv, false); }
+
+// okrugl(amount): the amount as the kopecks it prints as, by the program's one money
+// rule (RoundToKopecks), so that a sum over stored amounts adds the figures printed
+// for them: two entries of 0.125 sum to 0.26. A whole number is returned as it is and
+// NULL as NULL, so a sum over no amounts stays empty.
+void okruglFunction(sqlite3_context *ctx, int, sqlite3_value **argv) {
+    switch (sqlite3_value_type(argv[0])) {
+    case SQLITE_NULL:
+        sqlite3_result_null(ctx);
+        break;
+    case SQLITE_INTEGER:
+        sqlite3_result_value(ctx, argv[0]);
+        break;
+    default:
+        sqlite3_result_double(ctx, RoundToKopecks(sqlite3_value_double(argv[0])));
+    }
+}
 
 // ---- LIKE ---------------------------------------------------------------------------
 
@@ -672,6 +690,8 @@ void configure(sqlite3 *h, bool writable) {
                             nullptr, nullptr);
     sqlite3_create_function(h, "lower", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, lowerFunction,
                             nullptr, nullptr);
+    sqlite3_create_function(h, "okrugl", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                            okruglFunction, nullptr, nullptr);
 }
 
 // Opens the folder's data file once the folder is locked: checked, completed and

@@ -1,7 +1,9 @@
 #pragma once
 // The program's one database: a single SQLite file in dat/ below the current
 // directory holding every table of the data folder. Opened at start-up (created from
-// the schema when missing), closed and reopened by the maintenance commands.
+// the schema when missing), closed and reopened by the maintenance commands. Its SQL
+// texts may use okrugl(amount), the amount rounded to whole kopecks by RoundToKopecks:
+// the reports sum stored money through it, so a sum adds the figures as they print.
 #include "db/Errors.h"
 
 #include <QList>

@@ -3,7 +3,7 @@
 #include <QHash>
 
 void SetTurnoverSQL(TQuery *query, const QString &side) {
-    query->SetSQL({QStringLiteral("Select max(%1) %1, sum(Summa) summa from Provodka").arg(side),
+    query->SetSQL({QStringLiteral("Select max(%1) %1, sum(okrugl(Summa)) summa from Provodka").arg(side),
                    QStringLiteral("Where DateProv <= :datIs and DateProv >= :datVx"),
                    QStringLiteral("and Organis = :org"), QStringLiteral("Group by %1").arg(side)});
     query->ParamByName(QStringLiteral("datIs"))->SetDataType(TFieldType::ftDate);

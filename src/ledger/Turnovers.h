@@ -16,7 +16,9 @@ inline QDate SaldoStart() {
 }
 
 // The turnovers of one side, "debet" or "Kredit": one row per account code, with the
-// code and the sum of its entries, for the parameters datVx, datIs (dates) and org.
+// code and the sum of its entries, each counted as the kopecks it prints as (so the
+// journal's print and every report over it agree), for the parameters datVx, datIs
+// (dates) and org.
 void SetTurnoverSQL(TQuery *query, const QString &side);
 
 // Re-opens the query for the entries of organisation `org` dated from `from` to `to`,

@@ -21,9 +21,10 @@ TItogOb *ItogOb = nullptr;
 namespace {
 
 // One side of the account by correspondent account: `side` is the account's side,
-// `other` the correspondent's.
+// `other` the correspondent's. Here and in the saldo each entry counts as the kopecks
+// it prints as in the journal.
 QStringList sideSQL(const QString &side, const QString &other) {
-    return {QStringLiteral("select max(%1) %1, Sum(Summa) Summa from provodka").arg(other),
+    return {QStringLiteral("select max(%1) %1, Sum(okrugl(Summa)) Summa from provodka").arg(other),
             QStringLiteral("Where DateProv >= :DatV"),
             QStringLiteral("and DateProv <= :DatI"),
             QStringLiteral("and %1 like :sch").arg(side),
@@ -33,7 +34,7 @@ QStringList sideSQL(const QString &side, const QString &other) {
 }
 
 QStringList saldoSQL(const QString &side) {
-    return {QStringLiteral("Select sum(Summa) summa from Provodka"),
+    return {QStringLiteral("Select sum(okrugl(Summa)) summa from Provodka"),
             QStringLiteral("Where DateProv <= :datIs and DateProv >= :datVx"),
             QStringLiteral("and Organis = :org"), QStringLiteral("and %1 like :sch").arg(side)};
 }

@@ -21,12 +21,14 @@ TOtchet *Otchet = nullptr;
 namespace {
 
 // ---- The queries --------------------------------------------------------------------
+// Amounts are summed and compared as the kopecks they print as (okrugl), so a report's
+// figures agree with the documents and payments listed elsewhere.
 
 const QStringList OtgrSQL = {
     QStringLiteral("select max(F.Name_tov) Name_tov,"),
     QStringLiteral("sum(F.Kol_vo) Kol_vo,"),
     QStringLiteral("sum(F.Kol_vo*F.Cena_tov) Sum_cen,"),
-    QStringLiteral("sum(F.Itogo) Itogo"),
+    QStringLiteral("sum(okrugl(F.Itogo)) Itogo"),
     QStringLiteral("from Faktur_zag Z, Faktura F"),
     QStringLiteral("Where F.Zag_id = Z.Faktur_zag_id"),
     QStringLiteral("and z.Date_Fakt >= :DatV"),
@@ -61,8 +63,8 @@ const QStringList OplPerSQL = {
 
 const QStringList DebetSQL = {
     QStringLiteral("select max(z.Name_pokupat) name,"),
-    QStringLiteral("sum(o.SummaOpl) SummaOpl,"),
-    QStringLiteral("max(z.Itogo) Itogo,"),
+    QStringLiteral("sum(okrugl(o.SummaOpl)) SummaOpl,"),
+    QStringLiteral("max(okrugl(z.Itogo)) Itogo,"),
     QStringLiteral("max(z.Date_Fakt) DatFakt,"),
     QStringLiteral("max(o.DateOpl) DatOpl"),
     QStringLiteral("from Faktur_zag z"),
@@ -76,7 +78,7 @@ const QStringList DebetSQL = {
 
 const QStringList KreditSQL = {
     QStringLiteral("select max(z.Name_pokupat) name,"),
-    QStringLiteral("(sum(o.SummaOpl) - max(z.Itogo)) SumIt,"),
+    QStringLiteral("(sum(okrugl(o.SummaOpl)) - max(okrugl(z.Itogo))) SumIt,"),
     QStringLiteral("max(z.Date_Fakt) DatFakt,"),
     QStringLiteral("max(z.DateOpl) DatOpl"),
     QStringLiteral("from Oplata o, Faktur_zag z"),
@@ -91,7 +93,7 @@ const QStringList KreditSQL = {
 // SummaOpl is a column of both tables: the payment's is meant.
 const QStringList OplataSQL = {
     QStringLiteral("select max(Name_pokupat) Name,"),
-    QStringLiteral("sum(o.SummaOpl) Summa"),
+    QStringLiteral("sum(okrugl(o.SummaOpl)) Summa"),
     QStringLiteral("from Oplata o, Faktur_zag z"),
     QStringLiteral("Where o.Faktur_zag_id=z.Faktur_zag_id"),
     QStringLiteral("and o.DateOpl >= :datv"),
@@ -104,7 +106,7 @@ const QStringList OplataSQL = {
 
 const QStringList RasxSQL = {
     QStringLiteral("select max(Name_pokupat) Name,"),
-    QStringLiteral("sum(Itogo) Summa"),
+    QStringLiteral("sum(okrugl(Itogo)) Summa"),
     QStringLiteral("from Faktur_zag z"),
     QStringLiteral("Where z.Date_Fakt >= :datv"),
     QStringLiteral("and z.Date_Fakt <= :dati"),
@@ -124,8 +126,9 @@ const QStringList AssortSQL = {
 
 // Summa is a column of both tables: the line's amount before VAT is meant.
 const QStringList MovementSQL = {
-    QStringLiteral("Select max(f.Name_Tov) NameTov, sum(Kol_vo) KolVo, sum(f.Summa) Summa From Faktura f, "
-                   "Faktur_zag z"),
+    QStringLiteral(
+        "Select max(f.Name_Tov) NameTov, sum(Kol_vo) KolVo, sum(okrugl(f.Summa)) Summa From Faktura f, "
+        "Faktur_zag z"),
     QStringLiteral("where z.id_post= :post"),
     QStringLiteral("and z.Faktur_zag_id=f.zag_id"),
     QStringLiteral("and z.Date_Fakt >= :Datv"),

@@ -44,8 +44,9 @@ const QStringList OplatSQL = {
     QStringLiteral("order by z.Date_fakt, z.Faktur_zag_id, o.DateOpl, o.Oplata_id"),
 };
 
+// The opening balance adds the documents' totals and the payments as they print.
 const QStringList RasxSQL = {
-    QStringLiteral("Select sum(z.Itogo) summa From Faktur_zag z"),
+    QStringLiteral("Select sum(okrugl(z.Itogo)) summa From Faktur_zag z"),
     QStringLiteral("where z.Date_Fakt <= :Dat"),
     QStringLiteral("and z.Fl_Svoy='s'"),
     QStringLiteral("and z.Id_post= :org"),
@@ -53,7 +54,7 @@ const QStringList RasxSQL = {
 };
 
 const QStringList PrixSQL = {
-    QStringLiteral("Select sum(o.SummaOpl) summa From Faktur_zag z, Oplata o"),
+    QStringLiteral("Select sum(okrugl(o.SummaOpl)) summa From Faktur_zag z, Oplata o"),
     QStringLiteral("where z.Faktur_zag_id=o.faktur_zag_id"),
     QStringLiteral("and o.DateOpl <= :Dat"),
     QStringLiteral("and z.Fl_Svoy='s'"),

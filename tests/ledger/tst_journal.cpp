@@ -2,11 +2,13 @@
 // journal's period, organisation and account prefixes, its cache that reaches the
 // table only on "Выбрать" and "F10-Выход", the account picker in its cells, and the
 // chart editor whose Ok keeps the row being typed while Cancel and the close box drop it.
-#include "LedgerData.h"
+#include "BalanceData.h"
 
 #include "controls/DBCtrls.h"
 #include "controls/DBGrid.h"
 #include "db/Formats.h"
+#include "ledger/UBalans.h"
+#include "ledger/UItogOb.h"
 #include "ledger/UPlan.h"
 #include "payorders/PageText.h"
 #include "support/TestSupport.h"
@@ -274,6 +276,49 @@ class TestJournal : public ScriptedTestCase {
         });
         LogoAppForm->N35Click();
         QCOMPARE(stored(), 0);
+    }
+
+    // Two entries of 0.125 written by an import print as 0-13 each: the journal's total,
+    // the turnover-balance sheet, the balance and the account's turnover all read 0-26.
+    void importedFractionsCountAsPrinted() {
+        Clock::setToday(QDate(2024, 3, 20));
+        paydata::App app([] {
+            addOrganisations();
+            addChart();
+            for (const char *note : {"импорт 1", "импорт 2"})
+                addEntry(QDate(2024, 3, 1), QStringLiteral("51"), QStringLiteral("62"), 0.125,
+                         QString::fromUtf8(note), 1);
+        });
+        Previewed previewed;
+        UiScript::OnShow<TProvodka>([](TProvodka *f) {
+            QTest::keyClick(f->DBGrid1, Qt::Key_F5);
+            QTest::keyClick(f->DBGrid1, Qt::Key_F10);
+        });
+        LogoAppForm->N35Click();
+        for (auto item : {&TLogoAppForm::N40Click, &TLogoAppForm::N39Click}) {
+            UiScript::OnShow<TBalans>([](TBalans *f) {
+                f->BitBtn1->click();
+                f->BitBtn2->click();
+            });
+            (LogoAppForm->*item)();
+        }
+        UiScript::OnShow<TItogOb>([](TItogOb *f) {
+            f->Edit1->setText(QStringLiteral("51"));
+            f->BitBtn1->click();
+            f->BitBtn2->click();
+        });
+        LogoAppForm->N41Click();
+        QCOMPARE(previewed.reports.size(), size_t(4));
+        const TPage &journal = previewed.reports[0].Pages.at(0);
+        QCOMPARE(allTexts(previewed.reports[0]).count(QStringLiteral("0-13")), 2);
+        QVERIFY(findText(journal, "0-26"));
+        using balancedata::rowOf;
+        QCOMPARE(rowOf(previewed.reports[1].Pages.at(0), "51"),
+                 (QStringList{"51", "Расчетные счета", "0-26", "0-26"}));
+        QCOMPARE(rowOf(previewed.reports[2].Pages.at(0), "51"),
+                 (QStringList{"51", "Расчетные счета", "0-26"}));
+        QCOMPARE(rowOf(previewed.reports[3].Pages.at(0), "62"), (QStringList{"62", "0-26"}));
+        QVERIFY(findText(previewed.reports[3].Pages.at(0), "Сальдо Д 0-26"));
     }
 
     // The chart editor: Ok keeps the row being typed (the cell's text too), Cancel, Esc

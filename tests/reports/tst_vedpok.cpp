@@ -142,7 +142,8 @@ class TestVedPok : public ScriptedTestCase {
     }
 
     // Two payments of 500.006 print 500-01 each and 1 000-02 together: the closing
-    // balance adds those figures, 0-02, not the 0-01 of the stored amounts.
+    // balance adds those figures, 0-02, not the 0-01 of the stored amounts. The same
+    // paid in February opens March at 0-02 too, as February's statement closed.
     void closingBalanceAddsThePrintedSums() {
         Clock::setToday(QDate(2024, 3, 31));
         paydata::App app([] {
@@ -154,10 +155,16 @@ class TestVedPok : public ScriptedTestCase {
                                           {{QStringLiteral("Бумага"), 1, 1000, 1000, 0, 1000}}));
             addPayment(key, d(15), QStringLiteral("11"), 500.006, 0);
             addPayment(key, d(25), QStringLiteral("12"), 500.006, 0);
+            const double february = addDoc(doc(1, d(5, 2), alfa, QStringLiteral("ООО «Альфа»"), QString(),
+                                               {{QStringLiteral("Бумага"), 1, 1000, 1000, 0, 1000}}));
+            addPayment(february, d(15, 2), QStringLiteral("9"), 500.006, 0);
+            addPayment(february, d(25, 2), QStringLiteral("10"), 500.006, 0);
         });
         QVERIFY(app.Started());
-        const Rows rows = detail(statement(QStringLiteral("Альфа")));
-        QCOMPARE(rows.mid(rows.size() - 2), (Rows{{"1 000-00", "1 000-02"}, {"Исходящее сальдо 0-02"}}));
+        const TPreparedReport report = statement(QStringLiteral("Альфа"));
+        QVERIFY(findText(report.Pages.at(0), "Входящее сальдо 0-02"));
+        const Rows rows = detail(report);
+        QCOMPARE(rows.mid(rows.size() - 2), (Rows{{"1 000-00", "1 000-02"}, {"Исходящее сальдо 0-04"}}));
     }
 
     // Without a buyer the statement lists the documents without one; with none in the
