@@ -2,6 +2,7 @@
 
 #include "app/StrUtils.h"
 #include "controls/DBCtrls.h"
+#include "db/Currency.h"
 #include "db/Query.h"
 #include "db/Schema.h"
 #include "print/Columns.h"
@@ -192,15 +193,19 @@ void TKniga::findCalcFields(TDataSet *DataSet, CalcFields &fields, const char *b
 }
 
 // Per payment: its VAT share in percent of the payment (none for a payment of 0), the
-// payment less its VAT, the VAT.
+// payment less its VAT, the VAT. The VAT is the stored share rounded to kopecks and
+// the amount without it is the payment, as printed, less that VAT: the two add up to
+// "Всего" on every row, and so do the totals, which add the rows as printed. A share
+// of exactly half a kopeck thus goes to the VAT alone, not to both columns.
 void TKniga::OplatCalcFields(TDataSet *DataSet) {
     CalcFields &f = m_oplatFields;
     findCalcFields(DataSet, f, "SummaOpl");
     const double summaOpl = f.base->AsFloat();
     const double summaNds = f.nds->AsFloat();
     if (summaOpl != 0) f.procNds->SetAsFloat(summaNds / summaOpl * 100);
-    f.sumBez->SetAsFloat(summaOpl - summaNds);
-    f.sumNds->SetAsFloat(summaNds);
+    const double vat = RoundToKopecks(summaNds);
+    f.sumBez->SetAsFloat(RoundToKopecks(RoundToKopecks(summaOpl) - vat));
+    f.sumNds->SetAsFloat(vat);
 }
 
 // Per document: the VAT in percent of the amount before VAT, that amount, the VAT, and

@@ -162,6 +162,44 @@ class TestTrade : public ScriptedTestCase {
         QCOMPARE(rows[2], (QStringList{"Итого :", "2 000-00", "1 682-16", "317-84"}));
     }
 
+    // A document at 20 % (100-00 + 20-00) paid 0-01, 0-02 ... 6-00, each payment's VAT
+    // share stored unrounded as the payments form keeps it: on every row the VAT is the
+    // share rounded and the rest the payment less it (0-03 prints 0-02 and 0-01, where
+    // rounding both columns gave 0-03 and 0-01), and the totals add up the same way.
+    void bookRowsAddUpToThePayment() {
+        Clock::setToday(QDate(2024, 3, 31));
+        paydata::App app([] {
+            paydata::addKlient(QStringLiteral("Вереск"), QStringLiteral("ООО \"Вереск\""),
+                               QStringLiteral("7701234567"), QStringLiteral("T"));
+            const double doc = addDoc(repdata::doc(1, d(4), 0, QStringLiteral("ООО «Альфа»"), QString(),
+                                                   {{QStringLiteral("Бумага"), 1, 100, 100, 20, 120}}));
+            for (int kopecks = 1; kopecks <= 600; ++kopecks) {
+                const long double paid = kopecks / 100.0;
+                addPayment(doc, d(15), QString::number(kopecks), double(paid), double(paid - paid / 1.2L));
+            }
+        });
+        UiScript::OnShow<TKniga>([](TKniga *f) {
+            f->BitBtn1->click();
+            f->BitBtn2->click();
+        });
+        const auto book = printed([] { LogoAppForm->N9Click(); });
+        QCOMPARE(book.size(), size_t(1));
+        const auto kopecks = [](QString figure) { return figure.remove(' ').remove('-').toInt(); };
+        QMap<QString, QStringList> byPayment; // "Всего", "% НДС", "Сумма без НДС", "Сумма НДС"
+        for (const TPage &page : book[0].Pages)
+            for (const QStringList &line : lines(page))
+                if (line.value(0) == QStringLiteral("04.03.2024"))
+                    byPayment.insert(line.value(4), line.mid(4));
+        QCOMPARE(byPayment.size(), 600);
+        for (const QStringList &row : byPayment)
+            QCOMPARE(kopecks(row[0]), kopecks(row[2]) + kopecks(row[3]));
+        QCOMPARE(byPayment["0-03"], (QStringList{"0-03", "16-67", "0-02", "0-01"}));
+        QCOMPARE(byPayment["1-23"], (QStringList{"1-23", "16-67", "1-02", "0-21"}));
+        QCOMPARE(byPayment["5-01"], (QStringList{"5-01", "16-67", "4-17", "0-84"}));
+        QCOMPARE(lines(book[0].Pages.back()).last(),
+                 (QStringList{"Итого :", "1 803-00", "1 502-00", "301-00"}));
+    }
+
     // The book names the organisation it is printed for: the one chosen in the form,
     // and on the next showing the current one again, though the picker still stands
     // on the other.
