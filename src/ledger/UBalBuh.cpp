@@ -35,6 +35,19 @@ Currency printed(Currency amount) {
     return fmt::AmountAsPrinted(SheetMoney, amount.toDouble()).value_or(amount);
 }
 
+// The printed figure of an amount of section `section` in brackets when the amount runs
+// against the section's side, as negative figures stand in a financial statement: a
+// positive amount (credit) among the assets, sections 1 to 3, or a negative one (debit)
+// among the liabilities, sections 4 to 6. A figure that prints as nothing but zeros
+// has no side.
+void bracketAgainstSide(qint64 section, double amount, QString &text) {
+    const std::optional<Currency> figure = fmt::AmountAsPrinted(SheetMoney, amount);
+    if (!figure || text.isEmpty()) return;
+    const bool assets = section >= 1 && section <= 3, liabilities = section >= 4 && section <= 6;
+    if ((assets && figure->raw() > 0) || (liabilities && figure->raw() < 0))
+        text = QLatin1Char('(') + text + QLatin1Char(')');
+}
+
 // A line of the sheet while its amounts are computed.
 struct Line {
     qint64 key;
@@ -239,8 +252,14 @@ void TBalBuh::buildReport() {
         if (IsTotal(BalConfBal->AsInteger())) text.clear();
     };
     cells::Field(detail, Bal, QStringLiteral("StrokaId"), Name, Code)->Alignment = taCenter;
-    cells::Amount(detail, Bal, QStringLiteral("FirstSum"), Name + Code, Amount)->Mask = SheetMoney;
-    cells::Amount(detail, Bal, QStringLiteral("LastSum"), Name + Code + Amount, Amount)->Mask = SheetMoney;
+    for (TField *field : {BalFirstSum, BalLastSum}) {
+        auto *amount = cells::Amount(detail, Bal, field->FieldName(),
+                                     field == BalFirstSum ? Name + Code : Name + Code + Amount, Amount);
+        amount->Mask = SheetMoney;
+        amount->OnPrint = [this, field](TRepText *, QString &text) {
+            bracketAgainstSide(BalGroupId->AsInteger(), field->AsFloat(), text);
+        };
+    }
 
     // "Итого по разделу :"; after sections 3 and 6 a second line with the sums of the
     // sections since the last such line, which then start again.
@@ -248,8 +267,10 @@ void TBalBuh::buildReport() {
     footer->Font = TRepFont{QString(), 0, true};
     cells::Framed(footer, footer->AddLabel(QStringLiteral("Итого по разделу :"), 0, 0, 0, 0), 0, Name + Code,
                   RowHeight);
-    cells::Sum(footer, QStringLiteral("Bal.FSum"), Name + Code, Amount, true)->Mask = SheetMoney;
-    cells::Sum(footer, QStringLiteral("Bal.LSum"), Name + Code + Amount, Amount, true)->Mask = SheetMoney;
+    TRepExpr *sectionSums[] = {
+        cells::Sum(footer, QStringLiteral("Bal.FSum"), Name + Code, Amount, true),
+        cells::Sum(footer, QStringLiteral("Bal.LSum"), Name + Code + Amount, Amount, true),
+    };
     const size_t firstLine = footer->Elements().size();
     auto *side = footer->AddLabel(QString(), 0, 0, 0, 0);
     cells::Framed(footer, side, 0, Name + Code, RowHeight);
@@ -257,8 +278,12 @@ void TBalBuh::buildReport() {
         cells::Sum(footer, QStringLiteral("Bal.FSum"), Name + Code, Amount, false),
         cells::Sum(footer, QStringLiteral("Bal.LSum"), Name + Code + Amount, Amount, false),
     };
-    for (TRepExpr *sum : sideSums)
+    for (TRepExpr *sum : {sectionSums[0], sectionSums[1], sideSums[0], sideSums[1]}) {
         sum->Mask = SheetMoney;
+        sum->OnPrint = [this, sum](TRepText *, QString &text) {
+            bracketAgainstSide(BalGroupId->AsInteger(), sum->Value(), text);
+        };
+    }
     for (size_t i = firstLine; i < footer->Elements().size(); ++i)
         footer->Elements()[i]->Top += RowHeight;
     footer->BeforePrint = [this, side, sideSums](TRepBand *band, bool &) {

@@ -9,7 +9,10 @@
 // other codes under it in its section is a total of those lines: it takes their sum in
 // place of its own accounts and stays out of the section's totals. Any other line,
 // also one coded as a total with nothing under it (410 "Уставный капитал"), counts in
-// its section's totals. Asset amounts come out negative and print without sign.
+// its section's totals. Asset amounts come out negative and liability amounts positive,
+// and both print without sign; an amount against its side (a credit among the assets,
+// a debit among the liabilities: taxes overpaid, say) prints in brackets, lines and
+// totals alike, so a section's printed lines add up to its printed total.
 #include "controls/Forms.h"
 #include "db/Query.h"
 #include "print/Report.h"

@@ -106,7 +106,9 @@ class TestBalBuh : public ScriptedTestCase {
         QCOMPARE(stored(170, "LastSum"), 0.0);
         QCOMPARE(stored(171, "LastSum"), 0.0);
         QCOMPARE(stored(211, "LastSum"), -50.0);
-        QCOMPARE(rowOf(page, "Итого по разделу :", 0), (QStringList{"Итого по разделу :", "40.00", "40.00"}));
+        // Capital (a credit) among the assets runs against its side: in brackets.
+        QCOMPARE(rowOf(page, "Итого по разделу :", 0),
+                 (QStringList{"Итого по разделу :", "(40.00)", "(40.00)"}));
         QVERIFY(!findText(page, "Итого по активу") && !findText(page, "Итого по пассиву"));
     }
 
@@ -122,6 +124,25 @@ class TestBalBuh : public ScriptedTestCase {
         QCOMPARE(rowOf(page, "поставщики и подрядчики").last(), QStringLiteral("0.01"));
         QCOMPARE(rowOf(page, "задолженность перед бюджетом").last(), QStringLiteral("200.01"));
         QCOMPARE(rowOf(page, "Кредиторская задолженность").last(), QStringLiteral("200.02"));
+    }
+
+    // Taxes overpaid (68 in debit by 300.00) run against the liabilities' side: 624, its
+    // total 620 and section VI print (300.00), and sections IV to VI add up to the 490.00
+    // of the liabilities as printed, which the assets match.
+    void amountsAgainstTheirSideInBrackets() {
+        paydata::App app([] {
+            fill();
+            entry(2024, 3, 25, "68", "51", 500, "переплата налога");
+        });
+        const TPage page = sheet(true).Pages.at(0);
+        QCOMPARE(rowOf(page, "задолженность перед бюджетом"),
+                 (QStringList{"задолженность перед бюджетом", "624", "0.00", "(300.00)"}));
+        QCOMPARE(rowOf(page, "Кредиторская задолженность").last(), QStringLiteral("(300.00)"));
+        QCOMPARE(rowOf(page, "Итого по разделу :", 3).last(), QStringLiteral("790.00"));
+        QCOMPARE(rowOf(page, "Итого по разделу :", 5),
+                 (QStringList{"Итого по разделу :", "0.00", "(300.00)"}));
+        QCOMPARE(rowOf(page, "Итого по пассиву"), (QStringList{"Итого по пассиву", "40.00", "490.00"}));
+        QCOMPARE(rowOf(page, "Итого по активу"), (QStringList{"Итого по активу", "40.00", "490.00"}));
     }
 
     // Printed without recomputing, the sheet shows the amounts stored last.
