@@ -116,3 +116,9 @@ PrintedAmount AmountForPrint(double stored) {
     const Currency value = Currency::fromDoubleKopecks(stored);
     return {roublesAndKopecks(value, QString(fmt::DecimalSeparator())), SumToWords(value)};
 }
+
+PrintedAmount ContractSumForPrint(double stored) {
+    PrintedAmount amount = AmountForPrint(stored);
+    if (Currency::fromDoubleKopecks(stored).fraction() == 0) amount.figure.chop(3); // the separator and "00"
+    return amount;
+}

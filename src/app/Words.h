@@ -25,6 +25,10 @@ struct PrintedAmount {
     QString words;
 };
 PrintedAmount AmountForPrint(double stored);
+// A contract's sum as its documents write it: the figure as AmountForPrint gives it
+// ("1500-50", "1000-05"), without the kopecks when it has none ("1500"), and the words
+// of the same value. Throws as AmountForPrint.
+PrintedAmount ContractSumForPrint(double stored);
 
 // One three-digit group n (0..999) with the noun of its kind (1 milliards, 2 millions,
 // 3 thousands, 4 roubles, 5 kopecks), each word followed by a blank:

@@ -469,15 +469,16 @@ void TKartDog::BitBtn3Click() {
         } else {
             openKli(dog("Klient_id")->AsFloat());
             openBank(dog("Bank_id")->AsFloat());
-            const double summa = dog("Summa")->AsFloat();
+            // The figure and the words of one kopeck amount.
+            const PrintedAmount summa = ContractSumForPrint(dog("Summa")->AsFloat());
             TPlaceholders values = {
                 {QStringLiteral("NumbDog"), dog("NumbDog")->AsString()},
                 {QStringLiteral("DateDog"), fmt::DateToStr(dog("DateDog")->AsDate())},
                 {QStringLiteral("NameDog"), dog("NameDog")->AsString()},
                 {QStringLiteral("NameKli"), dog("FullName")->AsString()},
                 {QStringLiteral("NameOrg"), Contracts->Edit1->text()},
-                {QStringLiteral("SummaDog"), fmt::FloatToStr(summa)},
-                {QStringLiteral("SummaWord"), SumToWords(summa)},
+                {QStringLiteral("SummaDog"), summa.figure},
+                {QStringLiteral("SummaWord"), summa.words},
                 {QStringLiteral("InnKli"), kliValue("Inn")},
                 {QStringLiteral("NameBankKli"), bankValue("NameBank")},
                 {QStringLiteral("BikKli"), bankValue("Bik")},

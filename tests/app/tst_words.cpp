@@ -16,6 +16,8 @@ class TestWords : public QObject {
     void refusesWhatItCannotSay();
     void amountForPrint_data();
     void amountForPrint();
+    void contractSumForPrint_data();
+    void contractSumForPrint();
 };
 
 void TestWords::sumToWords_data() {
@@ -132,6 +134,23 @@ void TestWords::amountForPrint() {
     const PrintedAmount printed = AmountForPrint(stored);
     QCOMPARE(printed.figure, figure);
     QCOMPARE(printed.words, words);
+}
+
+// The contract sum of a contract document: both kopeck digits when it has kopecks, the
+// roubles alone when it has none; the words of the same kopeck amount.
+void TestWords::contractSumForPrint_data() {
+    QTest::addColumn<double>("stored");
+    QTest::addColumn<QString>("figure");
+    QTest::newRow("1500.5") << 1500.5 << "1500-50";
+    QTest::newRow("1000.05") << 1000.05 << "1000-05";
+    QTest::newRow("1500") << 1500.0 << "1500";
+}
+
+void TestWords::contractSumForPrint() {
+    QFETCH(double, stored);
+    QFETCH(QString, figure);
+    QCOMPARE(ContractSumForPrint(stored).figure, figure);
+    QCOMPARE(ContractSumForPrint(stored).words, AmountForPrint(stored).words);
 }
 
 QTEST_GUILESS_MAIN(TestWords)
