@@ -93,6 +93,14 @@ Currency Currency::fromDouble(double value) {
 
 double RoundToKopecks(double value) {
     if (!std::isfinite(value)) return value;
+    // Most amounts are whole kopecks or close to them (the reports round every stored
+    // amount they sum): value × 100 within a quarter of a kopeck of a whole number rounds
+    // to it however the value is read, as under 10^13 the product is off by a sixteenth
+    // of a kopeck at most, and fifteen digits either resolve a tenth of a kopeck or are
+    // whole kopecks themselves.
+    const double hundredfold = value * 100, whole = std::nearbyint(hundredfold);
+    if (std::fabs(value) < 1e13 && std::fabs(hundredfold - whole) < 0.25)
+        return whole == 0 ? 0.0 : whole / 100;
     // Beyond 10^13 fifteen digits no longer reach the kopecks: the binary value rounds.
     const long double kopecks = std::fabs(value) < 1e13
                                     ? roundedKopecks(value)
