@@ -236,29 +236,6 @@ class TestJournal : public ScriptedTestCase {
         QCOMPARE(stored(), before + 1);
     }
 
-    // An entry whose credit account is cleared and left by Down is refused: the highlight
-    // stays on its "Кредит", and the account typed next goes there.
-    void refusedEntryKeepsTheHighlight() {
-        Clock::setToday(QDate(2024, 3, 20));
-        paydata::App app(fill);
-        QVERIFY(app.Started());
-        UiScript::OnShow<TProvodka>([&](TProvodka *f) {
-            const QModelIndex kredit = f->DBGrid1->Model()->index(0, 2); // 01.03: 51 / 62
-            f->DBGrid1->setCurrentIndex(kredit);
-            QTest::keyClick(f->DBGrid1, Qt::Key_F2);
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
-            UiScript::Answer(mrOk, QStringLiteral("Не заполнен счет кредита"));
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-            QCOMPARE(f->DBGrid1->selectionModel()->selectedIndexes(), QModelIndexList{kredit});
-            QTest::keyClicks(f->DBGrid1, "7");
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F10);
-        });
-        LogoAppForm->N35Click();
-        QCOMPARE(count(QStringLiteral("select count(*) from Provodka where Kredit = '7' and Summa = 1200")),
-                 1);
-    }
-
     // A fresh data folder has no own organisation: an entry typed there is refused when
     // stored, and the journal stays open on it until it is dropped.
     void noEntryWithoutAnOwnOrganisation() {
