@@ -118,7 +118,8 @@ PrintedAmount AmountForPrint(double stored) {
 }
 
 PrintedAmount ContractSumForPrint(double stored) {
-    PrintedAmount amount = AmountForPrint(stored);
-    if (Currency::fromDoubleKopecks(stored).fraction() == 0) amount.figure.chop(3); // the separator and "00"
-    return amount;
+    const Currency value = Currency::fromDoubleKopecks(stored);
+    const QString figure = value.fraction() == 0 ? QString::number(value.units())
+                                                 : roublesAndKopecks(value, QString(fmt::DecimalSeparator()));
+    return {figure, SumToWords(value)};
 }
